@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Developer entry point: ./dev.sh run | test | bench | fuzz [seconds] | asan | build
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$(pwd)
+JOBS=${JOBS:-$(nproc)}
+
+# Debian packages the build, the tests and the demo need.
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config clang libclang-rt-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcairo2-dev libpango1.0-dev libsdl2-dev libspeex-dev libturbojpeg0-dev
+  libsqlite3-dev libasio-dev
+  fonts-dejavu-core xvfb xauth tinyproxy
+  libssl-dev libsodium-dev
+)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() { # <build dir> [cmake args...]
+  local dir=$1; shift
+  cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$JOBS"
+}
+
+run_tests() { # <build dir>
+  # KESTROVA_HOME keeps test runs away from the user's own settings.
+  local home; home=$(mktemp -d)
+  KESTROVA_HOME="$home" XDG_RUNTIME_DIR="$home" \
+    ctest --test-dir "$1" --output-on-failure -j "$JOBS" --timeout 300
+}
+
+cmd=${1:-test}
+shift || true
+case "$cmd" in
+  build)
+    install_missing
+    configure_and_build build "$@"
+    ;;
+  test)
+    install_missing
+    configure_and_build build
+    run_tests build
+    ;;
+  asan)
+    install_missing
+    configure_and_build build-asan -DKESTROVA_SANITIZE=ON -DKESTROVA_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+    ;;
+  bench)
+    install_missing
+    configure_and_build build -DKESTROVA_BENCH=ON
+    for b in build/bench/*; do
+      [ -x "$b" ] || continue
+      echo "== $(basename "$b")"
+      "$b" "$@"
+    done
+    ;;
+  fuzz)
+    install_missing
+    seconds=${1:-30}
+    CC=clang CXX=clang++ configure_and_build build-fuzz -DKESTROVA_FUZZ=ON -DKESTROVA_BENCH=OFF
+    for f in build-fuzz/fuzz/*; do
+      [ -x "$f" ] || continue
+      name=$(basename "$f")
+      corpus=$(mktemp -d)
+      cp -r "fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true
+      echo "== fuzzing $name for ${seconds}s"
+      "$f" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 "$corpus"
+    done
+    ;;
+  run)
+    install_missing
+    configure_and_build build
+    exec "$ROOT/tools/demo.sh" "$ROOT/build/bin" "$@"
+    ;;
+  *)
+    echo "usage: ./dev.sh run | test | bench | fuzz [seconds] | asan | build" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,16 @@
+// Where things live on disk.
+#pragma once
+
+#include <filesystem>
+
+namespace kestrova::platform {
+
+// The folder of the running program (build/bin or the installed folder),
+// where plug-ins and resources sit beside it.
+std::filesystem::path programFolder();
+// Per-user data: $KESTROVA_HOME, else $XDG_CONFIG_HOME/kestrova, else ~/.config/kestrova.
+std::filesystem::path kestrovaHome();
+// Per-session runtime files: $XDG_RUNTIME_DIR, else a folder under /tmp.
+std::filesystem::path runtimeFolder();
+
+}  // namespace kestrova::platform
