@@ -157,6 +157,7 @@ void Connection::onProxyAnswer(const std::string& statusLine, int32_t code) {
 }
 
 bool Connection::onPacket(wire::Packet& packet) {
+    ++packetsHandled_;
     if (state() == kStateProxy) {
         if (auto status = net::parseProxyStatusLine(packet.command())) {
             onProxyAnswer(packet.command(), status->code);

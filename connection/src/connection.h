@@ -85,6 +85,8 @@ public:
     uint64_t myId() const { return myId_; }
     const std::string& resumeKey() const { return resumeKey_; }
     int32_t packetsReceived() const { return packetsReceived_; }
+    // Every packet handed to the connection since it was created.
+    uint64_t packetsHandled() const { return packetsHandled_; }
     int32_t pingInterval() const { return pingInterval_; }
     int32_t reconnectDelay() const { return reconnectDelay_; }
     platform::UnixTime serverClockOffset() const { return serverClockOffset_; }
@@ -163,6 +165,7 @@ private:
     std::string resumeKey_;
     Micros resumeDeadline_ = 0;
     int32_t packetsReceived_ = 0;
+    uint64_t packetsHandled_ = 0;
     platform::UnixTime serverClockOffset_{};
     bool wasOnline_ = false;
 

@@ -28,6 +28,14 @@ std::string operatorName() {
     return name;
 }
 
+// The full unsigned 64-bit value of a decimal id in the map.
+uint64_t readProfileId(HDATAMAP profile, const char* key) {
+    const unsigned char* data = nullptr;
+    uint32_t length = 0;
+    if (!RY_GetDataMapEntry(profile, key, &data, &length)) return 0;
+    return wire::readDecimalId(std::string_view(reinterpret_cast<const char*>(data), length));
+}
+
 }  // namespace
 
 void Connection::sendLogon() {
@@ -132,7 +140,7 @@ void Connection::acceptLogonProfile(const wire::Packet& packet) {
         RY_ReleaseDataMap(profile);
         return;
     }
-    myId_ = static_cast<uint64_t>(RY_GetDataMapInt64(profile, "Sub-Id"));
+    myId_ = readProfileId(profile, "Sub-Id");
     // NOTE: the id is published as its full decimal text; a 32-bit number
     // would cut subscriber ids above 2^31.
     RY_SetVariantString(names::kSubId, std::to_string(myId_).c_str());
