@@ -151,8 +151,15 @@ void LoopbackPeer::dropConnection() {
 
 void LoopbackPeer::stopListening() {
     std::lock_guard lock(mutex_);
-    if (listenFd_ >= 0) ::close(listenFd_);
+    if (listenFd_ < 0) return;
+    // NOTE: a descriptor closed while the serving thread polls it lives on
+    // until the poll returns, and keeps accepting into its backlog; shutting
+    // it down stops the listening at once.
+    ::shutdown(listenFd_, SHUT_RDWR);
+    ::close(listenFd_);
     listenFd_ = -1;
+    uint64_t one = 1;
+    (void)!::write(wakeFd_, &one, sizeof one);
 }
 
 bool pumpUntil(const std::function<void()>& pump, const std::function<bool()>& done) {
