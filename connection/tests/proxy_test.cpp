@@ -56,7 +56,7 @@ TEST_F(Proxy, OtherProxyTypesWriteNothingAndWaitForTheStatusLine) {
     useProxy(2);
     storeCredentials();
     start();
-    ASSERT_TRUE(until([&] { return state() == kStateProxy; }));
+    ASSERT_TRUE(until([&] { return state() == kStateProxy && peer_.connectionOpen(); }));
     EXPECT_TRUE(serverHeardNothing());
     serverSends("HTTP/1.0 200 OK\n\n");
     EXPECT_EQ(takePacket().substr(0, 6), "LOGON\n");
@@ -66,7 +66,7 @@ TEST_F(Proxy, ANonStatusLineInTheProxyStateIsAnOrdinaryPacket) {
     useProxy(1);
     storeCredentials();
     start();
-    ASSERT_TRUE(until([&] { return state() == kStateProxy; }));
+    ASSERT_TRUE(until([&] { return state() == kStateProxy && peer_.connectionOpen(); }));
     serverSends("SETTING\nname: probe\nvalue: 1\n\n");
     EXPECT_EQ(settingText("probe"), "1");
     EXPECT_EQ(connection_->packetsReceived(), 1);
