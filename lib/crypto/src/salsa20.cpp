@@ -146,25 +146,35 @@ template <typename Vector, size_t Lanes = sizeof(Vector) / 4>
 // Turns eight vectors (word k of blocks 0..7, for eight consecutive k) into
 // eight vectors (words k..k+7 of one block), with the in-lane shuffles that
 // wide vector units do cheaply.
+// GCC and clang spell a two-vector shuffle differently.
+#if defined(__clang__)
+#define SHUFFLE8(a, b, ...) __builtin_shufflevector(a, b, __VA_ARGS__)
+#else
+#define SHUFFLE8(a, b, ...) __builtin_shuffle(a, b, EightLanes{__VA_ARGS__})
+#endif
+#define LO32 0, 8, 1, 9, 4, 12, 5, 13
+#define HI32 2, 10, 3, 11, 6, 14, 7, 15
+#define LO64 0, 1, 8, 9, 4, 5, 12, 13
+#define HI64 2, 3, 10, 11, 6, 7, 14, 15
+#define LO128 0, 1, 2, 3, 8, 9, 10, 11
+#define HI128 4, 5, 6, 7, 12, 13, 14, 15
+
 [[gnu::always_inline]] inline void transposeEightByEight(const EightLanes rows[8], EightLanes columns[8]) {
-    const EightLanes lo32 = {0, 8, 1, 9, 4, 12, 5, 13}, hi32 = {2, 10, 3, 11, 6, 14, 7, 15};
-    const EightLanes lo64 = {0, 1, 8, 9, 4, 5, 12, 13}, hi64 = {2, 3, 10, 11, 6, 7, 14, 15};
-    const EightLanes lo128 = {0, 1, 2, 3, 8, 9, 10, 11}, hi128 = {4, 5, 6, 7, 12, 13, 14, 15};
     EightLanes t[8], u[8];
     for (int pair = 0; pair < 4; ++pair) {
-        t[2 * pair] = __builtin_shuffle(rows[2 * pair], rows[2 * pair + 1], lo32);
-        t[2 * pair + 1] = __builtin_shuffle(rows[2 * pair], rows[2 * pair + 1], hi32);
+        t[2 * pair] = SHUFFLE8(rows[2 * pair], rows[2 * pair + 1], LO32);
+        t[2 * pair + 1] = SHUFFLE8(rows[2 * pair], rows[2 * pair + 1], HI32);
     }
     for (int half = 0; half < 2; ++half) {
         const EightLanes* q = t + 4 * half;
-        u[4 * half + 0] = __builtin_shuffle(q[0], q[2], lo64);
-        u[4 * half + 1] = __builtin_shuffle(q[0], q[2], hi64);
-        u[4 * half + 2] = __builtin_shuffle(q[1], q[3], lo64);
-        u[4 * half + 3] = __builtin_shuffle(q[1], q[3], hi64);
+        u[4 * half + 0] = SHUFFLE8(q[0], q[2], LO64);
+        u[4 * half + 1] = SHUFFLE8(q[0], q[2], HI64);
+        u[4 * half + 2] = SHUFFLE8(q[1], q[3], LO64);
+        u[4 * half + 3] = SHUFFLE8(q[1], q[3], HI64);
     }
     for (int k = 0; k < 4; ++k) {
-        columns[k] = __builtin_shuffle(u[k], u[k + 4], lo128);
-        columns[k + 4] = __builtin_shuffle(u[k], u[k + 4], hi128);
+        columns[k] = SHUFFLE8(u[k], u[k + 4], LO128);
+        columns[k + 4] = SHUFFLE8(u[k], u[k + 4], HI128);
     }
 }
 
