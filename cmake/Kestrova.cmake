@@ -54,3 +54,15 @@ function(kestrova_fuzz name)
              COMMAND ${name} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
   endif()
 endfunction()
+
+# kestrova_module_stamp(<target>)
+# Every module carries a build stamp: an ELF note that kestrova-stamp fills
+# with the link time, readable from the file without loading it
+# (docs/BUILD_STAMP.md).
+function(kestrova_module_stamp target)
+  target_sources(${target} PRIVATE $<TARGET_OBJECTS:kestrova-stamp-note>)
+  add_dependencies(${target} kestrova-stamp)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND kestrova-stamp $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()

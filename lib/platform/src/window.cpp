@@ -165,6 +165,7 @@ bool destroyWindow(HWND hwnd) {
     callProc(hwnd, WM_DESTROY, 0, 0);
     callProc(hwnd, WM_NCDESTROY, 0, 0);
     if (Window* still = find(hwnd)) dropPaintOf(*still);
+    forgetMenuBar(hwnd);
     eraseWindow(hwnd);
     markScreenChanged();
     return true;
@@ -227,6 +228,11 @@ uintptr_t controlIdOf(HWND hwnd) {
 std::string className(HWND hwnd) {
     Window* w = find(hwnd);
     return w ? w->cls->name : std::string();
+}
+
+uint32_t classStyle(HWND hwnd) {
+    Window* w = find(hwnd);
+    return w ? w->cls->style : 0;
 }
 
 std::string windowText(HWND hwnd) {

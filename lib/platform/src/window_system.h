@@ -126,5 +126,6 @@ void activateNextTopLevel(HWND excluding);
 void forgetFocusInside(HWND hwnd);
 // The DC of a window's surface (created on demand at the client size).
 Bitmap& surfaceOf(Window& window);
+void forgetMenuBar(HWND owner);
 
 }  // namespace kestrova::platform::detail

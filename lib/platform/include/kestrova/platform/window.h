@@ -87,6 +87,7 @@ uintptr_t controlIdOf(HWND hwnd);
 
 // Attributes.
 std::string className(HWND hwnd);
+uint32_t classStyle(HWND hwnd);
 std::string windowText(HWND hwnd);
 void setWindowText(HWND hwnd, std::string_view text);
 uint32_t windowStyle(HWND hwnd);

@@ -1,0 +1,172 @@
+#include <cstdlib>
+#include <mutex>
+
+#include "display_backend.h"
+#include "display_internal.h"
+#include "kestrova/platform/display.h"
+#include "kestrova/platform/menu_bar.h"
+#include "kestrova/platform/screen.h"
+#include "kestrova/platform/window.h"
+#include "window_system.h"
+
+namespace kestrova::platform {
+namespace detail {
+namespace {
+
+std::unique_ptr<DisplayBackend> gBackend;
+DisplayKind gKind = DisplayKind::kHeadless;
+int gVibrations = 0;
+
+void drawTree(DeviceContext& dc, HWND hwnd, Point origin) {
+    if (!(windowStyle(hwnd) & WS_VISIBLE)) return;
+    Window* w = find(hwnd);
+    if (!w) return;
+    Rect r = w->rect.offset(origin.x, origin.y);
+    {
+        DeviceContext::ClipGuard clip(dc, r);
+        dc.drawBitmap(surfaceOf(*w), {r.left, r.top});
+        for (HWND child : childrenOf(hwnd)) drawTree(dc, child, {r.left, r.top});
+    }
+}
+
+void drawNavBar(DeviceContext& dc, HWND fg) {
+    Rect bar = Rect::ofSize(0, 0, screen().width, navBarHeight());
+    dc.fillGradient(bar, rgb(40, 70, 130), rgb(15, 35, 80), GradientDirection::kVertical);
+    if (!fg) return;
+    dc.selectFont(chromeBoldFont());
+    dc.setTextColour(rgb(255, 255, 255));
+    int margin = screenDpi() / 20;
+    dc.drawText(navBarTextOf(fg), bar.inset(margin, 0), DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+void drawSoftKey(DeviceContext& dc, const SoftKey& key, const Rect& half, uint32_t align) {
+    if (!key.visible) return;
+    dc.setTextColour(key.enabled ? rgb(255, 255, 255) : rgb(140, 140, 150));
+    dc.drawText(key.label, half.inset(screenDpi() / 16, 0), DT_SINGLELINE | DT_VCENTER | align);
+}
+
+void drawSoftKeyBar(DeviceContext& dc, HWND fg) {
+    ScreenSpec s = screen();
+    Rect bar{0, s.height - softKeyBarHeight(), s.width, s.height};
+    dc.fillGradient(bar, rgb(60, 60, 70), rgb(20, 20, 25), GradientDirection::kVertical);
+    auto keys = fg ? menuBarOf(fg) : std::nullopt;
+    if (!keys) return;
+    dc.selectFont(chromeBoldFont());
+    drawSoftKey(dc, keys->left, Rect{bar.left, bar.top, bar.width() / 2, bar.bottom}, DT_LEFT);
+    drawSoftKey(dc, keys->right, Rect{bar.width() / 2, bar.top, bar.right, bar.bottom}, DT_RIGHT);
+    dc.drawLine({bar.width() / 2, bar.top + 5}, {bar.width() / 2, bar.bottom - 6}, rgb(110, 110, 120));
+}
+
+}  // namespace
+
+bool displayIsInteractive() { return gBackend && gBackend->interactive(); }
+
+const Font& chromeFont() {
+    static Font font("Tahoma", -(8 * screenDpi()) / 72);
+    return font;
+}
+
+const Font& chromeBoldFont() {
+    static Font font("Tahoma", -(8 * screenDpi()) / 72, kBoldWeight);
+    return font;
+}
+
+void composeScreen(Bitmap& target) {
+    updateAllWindows();
+    target.clear(rgb(0, 0, 0));
+    DeviceContext dc(target);
+    HWND fg = foregroundWindow();
+    {
+        DeviceContext::ClipGuard clip(dc, workArea());
+        dc.fillRect(workArea(), colours::kWindow);
+        for (HWND top : topLevelWindows())
+            if (top != fg) drawTree(dc, top, {0, 0});
+        if (fg) drawTree(dc, fg, {0, 0});
+    }
+    drawNavBar(dc, fg);
+    drawSoftKeyBar(dc, fg);
+}
+
+uint64_t screenGeneration() { return windowSystem().screenGeneration; }
+
+}  // namespace detail
+
+using namespace detail;
+
+std::optional<DisplayKind> parseDisplayKind(std::string_view name) {
+    if (name == "auto") return DisplayKind::kAuto;
+    if (name == "headless") return DisplayKind::kHeadless;
+    if (name == "sdl") return DisplayKind::kSdl;
+    return std::nullopt;
+}
+
+const char* displayKindName(DisplayKind kind) {
+    switch (kind) {
+    case DisplayKind::kAuto: return "auto";
+    case DisplayKind::kSdl: return "sdl";
+    default: return "headless";
+    }
+}
+
+DisplayKind startDisplay(DisplayKind kind) {
+    stopDisplay();
+    if (kind == DisplayKind::kAuto) {
+        const char* x = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        kind = (x && *x) || (wayland && *wayland) ? DisplayKind::kSdl : DisplayKind::kHeadless;
+    }
+    if (kind == DisplayKind::kSdl) {
+        gBackend = makeSdlBackend();
+        if (!gBackend) kind = DisplayKind::kHeadless;
+    }
+    gKind = kind;
+    if (gBackend) {
+        auto q = currentQueue();
+        std::lock_guard lock(q->mutex);
+        q->source = gBackend.get();
+    }
+    return kind;
+}
+
+void stopDisplay() {
+    if (!gBackend) return;
+    for (auto& q : allQueues()) {
+        std::lock_guard lock(q->mutex);
+        if (q->source == gBackend.get()) q->source = nullptr;
+    }
+    gBackend.reset();
+    gKind = DisplayKind::kHeadless;
+}
+
+DisplayKind currentDisplay() { return gKind; }
+
+std::unique_ptr<Bitmap> captureScreen() {
+    ScreenSpec s = screen();
+    auto bitmap = std::make_unique<Bitmap>(s.width, s.height);
+    composeScreen(*bitmap);
+    return bitmap;
+}
+
+std::unique_ptr<Bitmap> captureWindow(HWND hwnd) {
+    if (!isWindow(hwnd)) return nullptr;
+    updateAllWindows();
+    Rect r = windowRect(hwnd);
+    auto bitmap = std::make_unique<Bitmap>(r.width(), r.height());
+    DeviceContext dc(*bitmap);
+    Window* w = find(hwnd);
+    // Draw the window at the origin: shift by its own position in its parent.
+    drawTree(dc, hwnd, {-w->rect.left, -w->rect.top});
+    return bitmap;
+}
+
+bool saveScreenPng(const std::filesystem::path& path) { return captureScreen()->savePng(path); }
+
+bool saveWindowPng(HWND hwnd, const std::filesystem::path& path) {
+    auto bitmap = captureWindow(hwnd);
+    return bitmap && bitmap->savePng(path);
+}
+
+void vibrate(int) { ++gVibrations; }
+int vibrationCount() { return gVibrations; }
+
+}  // namespace kestrova::platform

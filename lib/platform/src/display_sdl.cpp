@@ -1,0 +1,148 @@
+// The desktop display: a phone-sized SDL window showing the composed screen.
+#include <SDL.h>
+#include <cairo.h>
+
+#include "display_backend.h"
+#include "kestrova/platform/input.h"
+#include "kestrova/platform/message_loop.h"
+#include "kestrova/platform/screen.h"
+#include "kestrova/platform/window.h"
+
+namespace kestrova::platform::detail {
+namespace {
+
+std::optional<uint32_t> virtualKeyOf(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_F1: return VK_F1;
+    case SDLK_F2: return VK_F2;
+    case SDLK_ESCAPE: return VK_ESCAPE;  // Back
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_APPLICATION:
+    case SDLK_MENU: return VK_APPS;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    default: return std::nullopt;
+    }
+}
+
+class SdlBackend : public DisplayBackend {
+public:
+    bool open() {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+        ScreenSpec s = screen();
+        scale_ = s.width <= 320 ? 2 : 1;
+        window_ = SDL_CreateWindow("Kestrova", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, s.width * scale_,
+                                   s.height * scale_, 0);
+        if (!window_) return false;
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+        if (!renderer_) return false;
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, s.width, s.height);
+        wakeEvent_ = SDL_RegisterEvents(1);
+        frame_ = std::make_unique<Bitmap>(s.width, s.height);
+        SDL_StartTextInput();
+        return texture_ != nullptr;
+    }
+
+    ~SdlBackend() override {
+        if (texture_) SDL_DestroyTexture(texture_);
+        if (renderer_) SDL_DestroyRenderer(renderer_);
+        if (window_) SDL_DestroyWindow(window_);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    }
+
+    bool interactive() const override { return true; }
+
+    void pump() override {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) handle(e);
+    }
+
+    void wait(int timeoutMs) override { SDL_WaitEventTimeout(nullptr, timeoutMs); }
+
+    void wake() override {
+        SDL_Event e{};
+        e.type = wakeEvent_;
+        SDL_PushEvent(&e);
+    }
+
+    void idle() override {
+        uint64_t generation = screenGeneration();
+        if (generation == presented_) return;
+        composeScreen(*frame_);
+        presented_ = screenGeneration();
+        cairo_surface_t* surface = frame_->surface();
+        cairo_surface_flush(surface);
+        SDL_UpdateTexture(texture_, nullptr, cairo_image_surface_get_data(surface),
+                          cairo_image_surface_get_stride(surface));
+        SDL_RenderClear(renderer_);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_RenderPresent(renderer_);
+    }
+
+private:
+    Point toScreen(int x, int y) const { return {x / scale_, y / scale_}; }
+
+    void handle(const SDL_Event& e) {
+        switch (e.type) {
+        case SDL_QUIT: closeFront(); break;
+        case SDL_KEYDOWN:
+            if (auto vk = virtualKeyOf(e.key.keysym.sym)) keyDown(*vk, e.key.repeat != 0);
+            break;
+        case SDL_KEYUP:
+            if (auto vk = virtualKeyOf(e.key.keysym.sym)) keyUp(*vk);
+            break;
+        case SDL_TEXTINPUT: typeText(e.text.text); break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button == SDL_BUTTON_LEFT) pointerDown(toScreen(e.button.x, e.button.y));
+            else if (e.button.button == SDL_BUTTON_RIGHT) tapAndHold(toScreen(e.button.x, e.button.y));
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.button == SDL_BUTTON_LEFT) pointerUp(toScreen(e.button.x, e.button.y));
+            break;
+        case SDL_MOUSEMOTION:
+            if (e.motion.state & SDL_BUTTON_LMASK) pointerMove(toScreen(e.motion.x, e.motion.y));
+            break;
+        case SDL_WINDOWEVENT: presented_ = 0; break;
+        default: break;
+        }
+    }
+
+    // Closing the desktop window closes the oldest visible top-level window:
+    // the program's main window.
+    void closeFront() {
+        for (HWND top : topLevelWindows())
+            if (isVisible(top)) {
+                postMessage(top, WM_CLOSE);
+                return;
+            }
+        postQuitMessage(0);
+    }
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    uint32_t wakeEvent_ = 0;
+    int scale_ = 1;
+    uint64_t presented_ = ~0ull;
+    std::unique_ptr<Bitmap> frame_;
+};
+
+}  // namespace
+
+std::unique_ptr<DisplayBackend> makeSdlBackend() {
+    auto backend = std::make_unique<SdlBackend>();
+    if (!backend->open()) return nullptr;
+    return backend;
+}
+
+}  // namespace kestrova::platform::detail

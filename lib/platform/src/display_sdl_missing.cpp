@@ -1,0 +1,7 @@
+#include "display_backend.h"
+
+namespace kestrova::platform::detail {
+
+std::unique_ptr<DisplayBackend> makeSdlBackend() { return nullptr; }
+
+}  // namespace kestrova::platform::detail

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "kestrova/platform/display.h"
+#include "kestrova/platform/menu_bar.h"
+#include "kestrova/platform/screen.h"
+#include "test_window.h"
+
+using namespace testing_windows;
+
+TEST(Screen, SpecsAreParsedAndAbsurdOnesRefused) {
+    EXPECT_EQ(parseScreenSpec("480x640@192"), (ScreenSpec{480, 640, 192}));
+    EXPECT_EQ(parseScreenSpec("240x320@131"), ScreenSpec{});
+    EXPECT_EQ(parseScreenSpec("240x320"), std::nullopt);
+    EXPECT_EQ(parseScreenSpec("240x@131"), std::nullopt);
+    EXPECT_EQ(parseScreenSpec("99999x320@131"), std::nullopt);
+    EXPECT_EQ(parseScreenSpec("240x320@131x"), std::nullopt);
+    EXPECT_EQ(formatScreenSpec({480, 640, 192}), "480x640@192");
+}
+
+TEST(Screen, TheWorkAreaLiesBetweenTheBars) {
+    EXPECT_EQ(navBarHeight(), 26);
+    EXPECT_EQ(workArea(), (Rect{0, 26, 240, 294}));
+}
+
+using Display = WindowTest;
+
+TEST_F(Display, TheScreenShowsTheFrontWindowBetweenNavigationAndSoftKeyBars) {
+    HWND top = makeTopLevel("Kestrova", workArea());
+    HWND child = makeChild(top, 1, Rect::ofSize(20, 20, 40, 40));
+    hooks()[child] = [](HWND h, uint32_t m, WParam, LParam) -> std::optional<LResult> {
+        if (m != WM_PAINT) return std::nullopt;
+        PaintScope paint(h);
+        paint.dc().fillRect(clientRect(h), rgb(0, 128, 0));
+        return 0;
+    };
+    createMenuBar(top, {{"Chats", 105}, {"Menu", 103}});
+    auto shot = captureScreen();
+    ASSERT_EQ(shot->width(), 240);
+    EXPECT_EQ(shot->pixel(30, 26 + 30), rgb(0, 128, 0));     // the child, at its place
+    EXPECT_EQ(shot->pixel(200, 200), rgb(255, 255, 255));    // the window's own background
+    EXPECT_NE(shot->pixel(120, 3), rgb(255, 255, 255));       // the navigation bar
+    EXPECT_NE(shot->pixel(120, 318), rgb(255, 255, 255));     // the soft-key bar
+    auto window = captureWindow(child);
+    EXPECT_EQ(window->width(), 40);
+    EXPECT_EQ(window->pixel(5, 5), rgb(0, 128, 0));
+}
+
+TEST_F(Display, ScreenshotsAreWrittenAsPng) {
+    makeTopLevel("Kestrova", workArea());
+    auto path = std::filesystem::temp_directory_path() / "kestrova-display-test.png";
+    ASSERT_TRUE(saveScreenPng(path));
+    std::ifstream in(path, std::ios::binary);
+    char magic[4] = {};
+    in.read(magic, 4);
+    EXPECT_EQ(std::string(magic + 1, 3), "PNG");
+    std::filesystem::remove(path);
+}
+
+TEST(DisplayChoice, NamesAreParsedAndAutoIsHeadlessWithoutADesktop) {
+    EXPECT_EQ(parseDisplayKind("sdl"), DisplayKind::kSdl);
+    EXPECT_EQ(parseDisplayKind("headless"), DisplayKind::kHeadless);
+    EXPECT_EQ(parseDisplayKind("x11"), std::nullopt);
+    std::string saved = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(startDisplay(DisplayKind::kAuto), DisplayKind::kHeadless);
+    stopDisplay();
+    if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
+}
