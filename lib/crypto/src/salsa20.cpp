@@ -2,10 +2,6 @@
 
 #include "salsa20_lanes.h"
 
-// The vector helpers below are internal and always inlined; the note about the
-// calling convention of wide vectors does not concern them.
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 #include <bit>
 #include <cstring>
 
