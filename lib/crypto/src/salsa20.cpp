@@ -1,8 +1,6 @@
 #include "kestrova/crypto/salsa20.h"
 
-// The vector helpers below are internal and always inlined; the note about the
-// calling convention of wide vectors does not concern them.
-#pragma GCC diagnostic ignored "-Wpsabi"
+#include "salsa20_lanes.h"
 
 #include <bit>
 #include <cstring>
@@ -178,6 +176,10 @@ template <typename Vector, size_t Lanes = sizeof(Vector) / 4>
     }
 }
 
+}  // namespace
+
+namespace lanes {
+
 __attribute__((target("avx2"))) size_t encryptGroupsOfEight(uint32_t input[16], const uint8_t* in, uint8_t* out,
                                                            size_t length) {
     if constexpr (std::endian::native != std::endian::little) {
@@ -208,13 +210,22 @@ size_t encryptGroupsOfFour(uint32_t input[16], const uint8_t* in, uint8_t* out, 
     return encryptWholeGroups<FourLanes>(input, in, out, length);
 }
 
+bool eightLanesAvailable() {
+#if defined(__x86_64__) || defined(__i386__)
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+}  // namespace lanes
+
+namespace {
+
 using GroupEncryptor = size_t (*)(uint32_t[16], const uint8_t*, uint8_t*, size_t);
 
 GroupEncryptor widestGroupEncryptor() {
-#if defined(__x86_64__) || defined(__i386__)
-    if (__builtin_cpu_supports("avx2")) return encryptGroupsOfEight;
-#endif
-    return encryptGroupsOfFour;
+    return lanes::eightLanesAvailable() ? lanes::encryptGroupsOfEight : lanes::encryptGroupsOfFour;
 }
 
 void xorBytes(const uint8_t* in, const uint8_t* keystream, uint8_t* out, size_t length) {

@@ -1,5 +1,7 @@
 #include "kestrova/crypto/salsa20.h"
 
+#include "../src/salsa20_lanes.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -159,4 +161,41 @@ TEST(Salsa20, IvSetupResetsTheCounter) {
     salsa20KeystreamBytes(context, scratch.data(), scratch.size());
     salsa20IvSetup(context, testIv().data());
     EXPECT_EQ(keystream(context, 64), first);
+}
+
+namespace {
+
+using GroupForm = size_t (*)(uint32_t[16], const uint8_t*, uint8_t*, size_t);
+
+// The group form's output over 40 blocks (plus a partial tail it must leave
+// alone) against the same stream made one block per call.
+void expectGroupFormMatchesSingleBlocks(GroupForm form, size_t groupBlocks) {
+    Salsa20Context context = contextFor(testKey(), 128, testIv());
+    context.input[8] = 0xfffffff0;  // the counter carries inside the run
+    Salsa20Context stepwise = context;
+    Bytes plain(64 * 40 + 17);
+    for (size_t k = 0; k < plain.size(); ++k) plain[k] = uint8_t(k * 13 + 1);
+
+    Bytes grouped(plain.size(), 0xee);
+    const size_t done = form(context.input, plain.data(), grouped.data(), plain.size());
+    EXPECT_EQ(done, 64 * 40 / (64 * groupBlocks) * 64 * groupBlocks);
+    EXPECT_EQ(grouped[done], 0xee);  // nothing written past the whole groups
+
+    Bytes expected(done);
+    for (size_t offset = 0; offset < done; offset += 64)
+        salsa20EncryptBytes(stepwise, plain.data() + offset, expected.data() + offset, 64);
+    EXPECT_EQ(Bytes(grouped.begin(), grouped.begin() + long(done)), expected);
+    EXPECT_EQ(context.input[8], stepwise.input[8]);
+    EXPECT_EQ(context.input[9], stepwise.input[9]);
+}
+
+}  // namespace
+
+TEST(Salsa20, FourBlockFormMatchesOneBlockAtATime) {
+    expectGroupFormMatchesSingleBlocks(&kestrova::crypto::lanes::encryptGroupsOfFour, 4);
+}
+
+TEST(Salsa20, EightBlockFormMatchesOneBlockAtATime) {
+    if (!kestrova::crypto::lanes::eightLanesAvailable()) GTEST_SKIP() << "no eight-lane vector unit here";
+    expectGroupFormMatchesSingleBlocks(&kestrova::crypto::lanes::encryptGroupsOfEight, 8);
 }
