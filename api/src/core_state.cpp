@@ -45,6 +45,8 @@ void destroyCore() {
     saveSettings();
     releaseProfileMap(names::kMyProfileUserAcl);
     releaseProfileMap(names::kMyProfileUserData);
+    releaseUnreadLists(state);
+    releaseGroupTable(state);
     // The remaining tables go with the state. Subscriptions still held by
     // callers are detached, not freed: their holders unsubscribe them later.
     delete gCore;

@@ -31,10 +31,20 @@ struct FunctionEntry {
 template <class Value>
 using NameTable = std::map<std::string, Value, std::less<>>;
 
+// Unread messages per conversation, in arrival order; each listed message
+// carries one reference of the list's own, the keys none.
+struct UnreadTables {
+    std::map<HandleRecord*, std::vector<HandleRecord*>> byGroup;
+    std::map<HandleRecord*, std::vector<HandleRecord*>> byContact;
+    int32_t total = 0;
+};
+
 struct CoreState {
     std::vector<Plugin*> plugins;  // in the order added
+    std::map<int64_t, HandleRecord*> groups;  // by identifier read as signed; one reference each
     NameTable<std::unique_ptr<Setting>> settings;
     NameTable<std::unique_ptr<Variant>> variants;
+    UnreadTables unread;
     std::vector<HandleRecord*> services;      // creation order, no references held
     std::vector<HandleRecord*> serviceTypes;  // creation order, no references held
     NameTable<std::unique_ptr<EventRecord>> events;
@@ -48,6 +58,9 @@ CoreState& core();
 // The state if it exists; no creation (clean-up paths use it).
 CoreState* existingCore();
 void destroyCore();
+// Clean-up steps of the object model (unread.cpp, groups.cpp).
+void releaseUnreadLists(CoreState& state);
+void releaseGroupTable(CoreState& state);
 
 Variant& variant(std::string_view name);
 EventRecord& event(std::string_view name);

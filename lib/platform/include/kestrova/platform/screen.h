@@ -1,0 +1,35 @@
+// The virtual device screen: its size in pixels and its dots per inch, from
+// which every metric of the system is derived.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "kestrova/platform/geometry.h"
+
+namespace kestrova::platform {
+
+struct ScreenSpec {
+    int width = 240;
+    int height = 320;
+    int dpi = 131;
+    friend bool operator==(const ScreenSpec&, const ScreenSpec&) = default;
+};
+
+// "240x320@131"; nullopt for anything else or absurd sizes.
+std::optional<ScreenSpec> parseScreenSpec(std::string_view text);
+std::string formatScreenSpec(const ScreenSpec& spec);
+
+ScreenSpec screen();
+// Set before any window is created.
+void setScreen(const ScreenSpec& spec);
+int screenDpi();
+// Heights of the navigation bar (top) and the soft-key bar (bottom).
+int navBarHeight();
+int softKeyBarHeight();
+// The screen between the two bars: where top-level windows live.
+Rect workArea();
+Rect screenRect();
+
+}  // namespace kestrova::platform

@@ -1,0 +1,130 @@
+// Internal state of the window system: the window table, the class table and
+// the per-thread message queues.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "kestrova/platform/dc.h"
+#include "kestrova/platform/message_loop.h"
+#include "kestrova/platform/window.h"
+
+namespace kestrova::platform::detail {
+
+class ThreadQueue;
+
+struct SentMessage {
+    Msg msg;
+    LResult result = 0;
+    bool done = false;
+    std::shared_ptr<ThreadQueue> sender;
+};
+
+struct Timer {
+    HWND hwnd;
+    uintptr_t id;
+    uint32_t period;
+    uint32_t due;
+};
+
+// Something besides the queue that can wake a waiting thread and must be
+// serviced while it waits: the desktop display's event pump.
+class EventSource {
+public:
+    virtual ~EventSource() = default;
+    // Turns pending device events into input; may dispatch.
+    virtual void pump() = 0;
+    // Waits up to timeoutMs for a device event or a wake().
+    virtual void wait(int timeoutMs) = 0;
+    // Called from any thread when the queue got something.
+    virtual void wake() = 0;
+    // The queue is empty: a chance to present the screen.
+    virtual void idle() = 0;
+};
+
+// The queue of one thread. Posted and sent messages arrive from any thread;
+// timers and paints are looked at only by the owner thread.
+class ThreadQueue {
+public:
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Msg> posted;
+    std::deque<std::shared_ptr<SentMessage>> sent;
+    bool quit = false;
+    int quitCode = 0;
+    bool alive = true;
+    uint64_t wakes = 0;  // bumped by every notify, so a waiter sees clock moves too
+    std::vector<Timer> timers;
+    EventSource* source = nullptr;  // owner thread sets it; read under mutex by wakers
+
+    // Call with the mutex released.
+    void notify();
+};
+
+std::shared_ptr<ThreadQueue> currentQueue();
+// Every queue that still lives (for the clock listener).
+std::vector<std::shared_ptr<ThreadQueue>> allQueues();
+
+struct Window {
+    HWND handle = nullptr;
+    std::shared_ptr<const WindowClass> cls;
+    std::string title;
+    uint32_t style = 0;
+    HWND parent = nullptr;
+    HWND owner = nullptr;
+    std::vector<HWND> children;  // creation order: the tab order, later ones drawn on top
+    Rect rect;                   // relative to the parent's client area or the screen
+    uintptr_t controlId = 0;
+    intptr_t userData = 0;
+    std::thread::id thread;
+    std::shared_ptr<ThreadQueue> queue;
+    Rect invalid;
+    bool erasePending = false;
+    std::unique_ptr<Bitmap> surface;
+    bool destroying = false;
+    bool created = false;
+    std::optional<std::string> navText;
+    // Double-tap detection.
+    uint32_t lastTapTick = 0;
+    Point lastTapPoint{-100, -100};
+};
+
+struct WindowSystem {
+    std::mutex mutex;  // guards the tables; window fields belong to their thread
+    std::unordered_map<uintptr_t, std::unique_ptr<Window>> windows;
+    std::vector<HWND> topLevels;
+    std::map<std::string, std::shared_ptr<const WindowClass>, std::less<>> classes;
+    std::map<std::string, uint32_t, std::less<>> registeredMessages;
+    uintptr_t nextHandle = 0x10000;
+    // User-interface state, touched only by the thread of the windows.
+    HWND focus = nullptr;
+    HWND active = nullptr;
+    HWND capture = nullptr;
+    uint64_t screenGeneration = 0;  // bumps whenever what the screen shows changed
+};
+
+WindowSystem& windowSystem();
+// The record of a live window, or null. The record stays valid on the
+// window's own thread until it destroys the window.
+Window* find(HWND hwnd);
+std::shared_ptr<ThreadQueue> queueOf(HWND hwnd);
+
+LResult callProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam);
+void markScreenChanged();
+void dropTimersOf(HWND hwnd);
+void dropPaintOf(Window& window);
+bool firstInvalidWindow(const std::thread::id& thread, HWND& out);
+void activateNextTopLevel(HWND excluding);
+void forgetFocusInside(HWND hwnd);
+// The DC of a window's surface (created on demand at the client size).
+Bitmap& surfaceOf(Window& window);
+
+}  // namespace kestrova::platform::detail
