@@ -83,6 +83,19 @@ std::string resumeDigest(const std::string& resumeKey, const std::string& nonce)
     return text(digest.data(), digest.size());
 }
 
+bool isWireTimestamp(const std::string& text) {
+    size_t dot = text.find('.');
+    auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return dot != std::string::npos && digits(std::string_view(text).substr(0, dot)) &&
+           text.size() - dot - 1 == 6 && digits(std::string_view(text).substr(dot + 1));
+}
+
+bool isLowerHex(const std::string& text, size_t length) {
+    return text.size() == length && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
 wire::Packet logonPacket(const std::string& name, uint64_t subId) {
     wire::Packet logon("LOGON");
     logon.setHeader("Protocol-Version", "2.0");

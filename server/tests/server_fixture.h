@@ -89,6 +89,10 @@ struct SignedIn {
     int32_t received = 0;  // packets counted as the client counts them
 };
 
+// "seconds.microseconds" with exactly six digits after the full stop.
+bool isWireTimestamp(const std::string& text);
+bool isLowerHex(const std::string& text, size_t length);
+
 // Signs in with the challenge and reads up to and including the first "P".
 std::optional<SignedIn> signIn(uint16_t port, const TestAccount& account);
 

@@ -56,21 +56,19 @@ uint64_t readDecimalId(std::string_view text) {
     return value;
 }
 
-void Packet::setHeader(std::string_view name, std::string_view value) {
-    headers_.insert_or_assign(foldHeaderName(name), std::string(value));
-}
+void Packet::setHeader(std::string_view name, std::string_view value) { headers_.set(name, value, true); }
 
 void Packet::setHeader(std::string_view name, int32_t value) { setHeader(name, decimal(value)); }
 
 void Packet::setHeader(std::string_view name, uint64_t value) { setHeader(name, decimal(value)); }
 
-void Packet::setHeaderVerbatim(std::string name, std::string value) {
-    headers_.insert_or_assign(std::move(name), std::move(value));
-}
+void Packet::setHeaderVerbatim(std::string name, std::string value) { headers_.set(name, value, false); }
 
 const std::string* Packet::find(std::string_view name) const {
-    auto it = headers_.find(foldHeaderName(name));
-    return it == headers_.end() ? nullptr : &it->second;
+    char folded[32];
+    if (name.size() > sizeof folded) return headers_.find(foldHeaderName(name));
+    for (size_t i = 0; i < name.size(); ++i) folded[i] = foldByte(name[i]);
+    return headers_.find(std::string_view(folded, name.size()));
 }
 
 std::string Packet::header(std::string_view name) const {
@@ -96,34 +94,12 @@ void Packet::reset(std::string_view command) {
     body_.clear();
 }
 
-void Packet::recycle(std::string_view command, NodePool& pool) {
+void Packet::recycle(std::string_view command) {
     constexpr size_t kKeptBodyCapacity = 256 * 1024;
     command_.assign(command);
-    constexpr size_t kPooledNodes = 64;
-    while (!headers_.empty()) pool.push_back(headers_.extract(headers_.begin()));
-    if (pool.size() > kPooledNodes) pool.resize(kPooledNodes);
+    headers_.clear();
     if (body_.capacity() > kKeptBodyCapacity) body_ = std::string();
     body_.clear();
-}
-
-void Packet::storeFoldedHeader(std::string_view name, std::string_view value, NodePool& pool) {
-    if (pool.empty()) {
-        PacketHeaders fresh;
-        fresh.emplace();
-        pool.push_back(fresh.extract(fresh.begin()));
-    }
-    PacketHeaders::node_type& node = pool.back();
-    node.key().assign(name);
-    for (char& c : node.key()) c = foldByte(c);
-    if (auto existing = headers_.find(node.key()); existing != headers_.end()) {
-        existing->second.assign(value);
-        return;
-    }
-    node.mapped().assign(value);
-    // Written packets carry their headers in ascending order, so the end is
-    // nearly always the right place.
-    headers_.insert(headers_.end(), std::move(node));
-    pool.pop_back();
 }
 
 std::string Packet::serialise() const {

@@ -46,7 +46,7 @@ ReadResult PacketReader::read(std::string_view input) {
 
 void PacketReader::acceptLine(std::string_view line) {
     if (state_ == State::CommandLine) {
-        current_.recycle(line, nodePool_);
+        current_.recycle(line);
         headerBytes_ = 0;
         state_ = State::Headers;
     } else if (line.empty()) {
@@ -66,7 +66,7 @@ void PacketReader::acceptHeader(std::string_view line) {
     if (colon == std::string_view::npos) return;
     std::string_view value = line.substr(colon + 1);
     if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-    current_.storeFoldedHeader(line.substr(0, colon), value, nodePool_);
+    current_.setHeader(line.substr(0, colon), value);
 }
 
 void PacketReader::endHeaders() {

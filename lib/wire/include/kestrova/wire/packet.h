@@ -7,17 +7,15 @@
 // order of the folded names.
 #pragma once
 
+#include "kestrova/wire/packet_headers.h"
+
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace kestrova::wire {
 
 class PacketReader;
-
-using PacketHeaders = std::map<std::string, std::string, std::less<>>;
 
 // Single-byte lower-casing of every byte, as header names are compared.
 std::string foldHeaderName(std::string_view name);
@@ -67,13 +65,11 @@ public:
 
 private:
     friend class PacketReader;
-    using NodePool = std::vector<PacketHeaders::node_type>;
 
     const std::string* find(std::string_view name) const;
-    // The reader's allocation-free paths: header nodes and body capacity of
-    // a packet that was handed back are reused for the next one.
-    void recycle(std::string_view command, NodePool& pool);
-    void storeFoldedHeader(std::string_view name, std::string_view value, NodePool& pool);
+    // The reader's allocation-free path: the header strings and the body
+    // capacity of a packet that was handed back are reused for the next one.
+    void recycle(std::string_view command);
 
     std::string command_;
     PacketHeaders headers_;

@@ -79,7 +79,6 @@ private:
     State state_ = State::CommandLine;
     ReadError error_ = ReadError::None;
     Packet current_;
-    Packet::NodePool nodePool_;
     size_t headerBytes_ = 0;
     size_t wantedBody_ = 0;
 };
