@@ -1,6 +1,5 @@
 #include "connection.h"
 
-#include "bus_names.h"
 #include "connection_settings.h"
 #include "connection_texts.h"
 
@@ -61,9 +60,9 @@ Connection::Micros Connection::now() {
     return time.seconds * 1'000'000 + time.microseconds;
 }
 
-int32_t Connection::state() const { return RY_GetVariantLong(names::kConnectionState); }
+int32_t Connection::state() const { return RY_GetVariantLong(kestrova::names::kConnectionState); }
 
-void Connection::setState(int32_t state) { RY_SetVariantLong(names::kConnectionState, state); }
+void Connection::setState(int32_t state) { RY_SetVariantLong(kestrova::names::kConnectionState, state); }
 
 bool Connection::powerSave() const { return readSettingNumber(settings::kPowerSave, 0) > 0; }
 

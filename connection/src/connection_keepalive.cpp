@@ -1,7 +1,6 @@
 // Keep-alive: the server pings, we answer after the ping interval; every
 // packet moves the dead-connection deadline; with power save the interval
 // grows with idleness. The same timer waits out the reconnect delay.
-#include "bus_names.h"
 #include "connection.h"
 
 #include <algorithm>

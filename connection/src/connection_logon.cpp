@@ -1,7 +1,6 @@
 // Logon and authentication: "LOGON", the "AUTH" exchange (plain, encrypted,
 // resume), refusal and displacement, and the acceptance of the logon profile.
 #include "auth_proof.h"
-#include "bus_names.h"
 #include "connection.h"
 #include "connection_texts.h"
 #include "os_random.h"
@@ -143,7 +142,7 @@ void Connection::acceptLogonProfile(const wire::Packet& packet) {
     myId_ = readProfileId(profile, "Sub-Id");
     // NOTE: the id is published as its full decimal text; a 32-bit number
     // would cut subscriber ids above 2^31.
-    RY_SetVariantString(names::kSubId, std::to_string(myId_).c_str());
+    RY_SetVariantString(kestrova::names::kConnectionSubId, std::to_string(myId_).c_str());
     setState(kStateLoadingContacts);
     objects_.loadContacts(profile);
     setState(kStateLoadingRest);

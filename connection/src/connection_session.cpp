@@ -1,7 +1,6 @@
 // The socket closed: reconnect after a delay (moving to the next server when
 // the connect itself failed) and keep the session for a resume, or end it.
 // Going offline at the user's request ends it for good.
-#include "bus_names.h"
 #include "connection.h"
 #include "connection_settings.h"
 
@@ -50,7 +49,7 @@ void Connection::scheduleReconnect(int32_t previousState, const AccountSnapshot&
 }
 
 void Connection::endSession() {
-    RY_EventRaise(names::kSessionEnded, nullptr);
+    RY_EventRaise(kestrova::names::kConnectionSessionEnded, nullptr);
     account_.setPresence(kStatusOffline);
     objects_.endSession();
     pending_.failAll(kCodeSessionEnded);

@@ -1,5 +1,4 @@
 // Packets other libraries send, settings the server sets, and answers.
-#include "bus_names.h"
 #include "send_packet_function.h"
 #include "sign_in_scene.h"
 
@@ -57,7 +56,7 @@ TEST_F(ServerPackets, ALaterHandlerForACommandReplacesTheEarlierOne) {
 class SendPacket : public SignInScene {
 protected:
     intptr_t call(const std::string& bytes) {
-        connection::names::PacketBytes argument{bytes.data(), static_cast<uint32_t>(bytes.size())};
+        RY_PacketBytes argument{bytes.data(), static_cast<uint32_t>(bytes.size())};
         return RY_CallFunction("Connection/SendPacket", &argument);
     }
 };

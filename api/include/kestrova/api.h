@@ -594,6 +594,13 @@ inline constexpr const char kMessagesNewOutgoing[] = "messages.new.outgoing";
 inline constexpr const char kMessagesUnread[] = "messages.unread";
 // function, arg RY_PacketBytes*: writes one whole packet to the server; registered by connection (UI thread)
 inline constexpr const char kConnectionSendPacket[] = "Connection/SendPacket";
+// variant, number: the connection state (0 offline ... 100 online, 130 waiting to reconnect,
+// 140 resume answered); set by connection (UI thread)
+inline constexpr const char kConnectionState[] = "connection.state";
+// event, data null: the session ended (contacts stale, requests failed); raised by connection (UI thread)
+inline constexpr const char kConnectionSessionEnded[] = "Connection/SessionEnded";
+// variant, text: the account's own subscriber id in decimal; set by connection (UI thread)
+inline constexpr const char kConnectionSubId[] = "Kestrova/Connection/Sub-Id";
 // Functions of one service are named "Service/%p/" + operation, %p the service handle.
 inline constexpr const char kServiceFunctionFormat[] = "Service/%p/%s";
 // operation, arg null: returns the user's own contact handle with a reference (UI thread)
