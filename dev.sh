@@ -62,7 +62,7 @@ case "$cmd" in
     install_missing
     configure_and_build build -DKESTROVA_BENCH=ON
     for b in build/bench/*; do
-      [ -x "$b" ] || continue
+      [ -f "$b" ] && [ -x "$b" ] || continue
       echo "== $(basename "$b")"
       "$b" "$@"
     done
@@ -72,7 +72,7 @@ case "$cmd" in
     seconds=${1:-30}
     CC=clang CXX=clang++ configure_and_build build-fuzz -DKESTROVA_FUZZ=ON -DKESTROVA_BENCH=OFF
     for f in build-fuzz/fuzz/*; do
-      [ -x "$f" ] || continue
+      [ -f "$f" ] && [ -x "$f" ] || continue
       name=$(basename "$f")
       corpus=$(mktemp -d)
       cp -r "fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true

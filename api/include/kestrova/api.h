@@ -128,6 +128,213 @@ struct RY_ServiceTypeData {
     uint32_t iconResource;
 };
 
+enum : uint32_t {
+    RY_CONTACT_ID = 0x001,
+    RY_CONTACT_SERVICE = 0x002,
+    RY_CONTACT_NAME = 0x004,
+    RY_CONTACT_NICKNAME = 0x008,
+    RY_CONTACT_STATUS_TEXT = 0x010,
+    RY_CONTACT_PRESENCE = 0x020,
+    RY_CONTACT_DEVICE_TYPE = 0x080,
+    RY_CONTACT_DATA_MAP = 0x100,
+};
+
+// Presence codes of contacts and services.
+enum : int32_t {
+    RY_PRESENCE_OFFLINE = 0,
+    RY_PRESENCE_ONLINE = 1,
+    RY_PRESENCE_AWAY = 2,
+    RY_PRESENCE_INVISIBLE = 3,
+    RY_PRESENCE_BUSY = 5,
+    RY_PRESENCE_UNKNOWN = 100,  // not known since the session ended
+};
+
+// Client kinds of contacts.
+enum : int32_t {
+    RY_DEVICE_ROBOT = 1,
+    RY_DEVICE_PC = 2,
+    RY_DEVICE_MOBILE = 3,
+    RY_DEVICE_MAC = 4,
+    RY_DEVICE_IPHONE = 5,
+};
+
+// One person or robot. On set the contact takes its own reference to service
+// and adopts the caller's reference to dataMap (handed over unless it is the
+// map the contact already holds). On get neither carries a new reference.
+struct RY_ContactData {
+    uint32_t size;
+    uint32_t flags;
+    HSERVICE service;
+    uint64_t contactId;
+    const char* name;
+    const char* nickname;
+    const char* statusText;
+    int32_t presence;
+    int32_t deviceType;
+    HDATAMAP dataMap;
+};
+
+enum : uint32_t {
+    RY_GROUP_NAME = 0x01,
+    RY_GROUP_STATE = 0x02,
+    RY_GROUP_SERVICE = 0x04,
+    RY_GROUP_ID = 0x08,
+    RY_GROUP_DESCRIPTION = 0x10,
+};
+
+// A chat group, the contact list (groupId 0) or a bridged group chat. The
+// group holds its own reference to service; get returns it without one.
+struct RY_GroupData {
+    uint32_t size;
+    uint32_t flags;
+    HSERVICE service;
+    uint64_t groupId;
+    const char* name;
+    int32_t groupState;
+    const char* description;
+};
+
+enum : uint32_t {
+    RY_MESSAGE_ID = 0x0001,
+    RY_MESSAGE_CONTACT = 0x0002,
+    RY_MESSAGE_TARGET = 0x0004,
+    RY_MESSAGE_IS_GROUP = 0x0008,
+    RY_MESSAGE_CONTENT_TYPE = 0x0010,
+    RY_MESSAGE_DATA = 0x0020,
+    RY_MESSAGE_COMPLETE = 0x0040,
+    RY_MESSAGE_ORIGIN = 0x0080,
+    RY_MESSAGE_TIMES = 0x0200,
+    RY_MESSAGE_TOTAL_LENGTH = 0x0400,
+    RY_MESSAGE_TOTAL_LENGTH2 = 0x0800,
+    RY_MESSAGE_MARK1 = 0x1000,
+    RY_MESSAGE_NO_UNREAD = 0x2000,
+};
+
+// How a message arrived.
+enum : int32_t {
+    RY_ORIGIN_LOCAL = 0,
+    RY_ORIGIN_LIVE = 1,
+    RY_ORIGIN_WHILE_CONNECTING = 2,
+    RY_ORIGIN_HISTORY = 3,
+};
+
+// Seconds and microseconds since 1970-01-01 UTC.
+struct RY_MessageTime {
+    uint32_t seconds;
+    uint32_t microseconds;
+};
+
+// One text, voice clip or photo. contact is the sender of a received message
+// (null for one the user sends); target is a group when isGroup is set, else
+// a contact. The message holds its own references to both; get returns them
+// without new ones. A negative dataLength on set takes data up to its NUL.
+// totalLength and totalLength2 are two positions of one stored value.
+struct RY_MessageData {
+    uint32_t size;
+    uint32_t flags;
+    uint64_t messageId;
+    HCONTACT contact;
+    void* target;
+    uint8_t isGroup;
+    uint8_t complete;
+    uint8_t mark1;
+    uint8_t noUnread;
+    const char* contentType;
+    const void* data;
+    int32_t dataLength;
+    int32_t origin;
+    RY_MessageTime serverTime;
+    RY_MessageTime localTime;
+    int32_t totalLength;
+    int32_t totalLength2;
+};
+
+// The found parts of an access-control entry (flags on read).
+enum : uint32_t {
+    RY_ACL_PERMISSIONS = 0x1,
+    RY_ACL_OPTION_B = 0x2,
+    RY_ACL_OPTION_T = 0x4,
+    RY_ACL_USERS = 0x8,
+};
+
+// One access-control entry of the user's profile. On write, count says how
+// many users to send; on read it is the capacity of users, or (users null)
+// receives the number of users found.
+struct RY_ACLData {
+    uint32_t size;
+    uint32_t flags;
+    uint8_t permission1;  // bit 0x2 of the permission value
+    uint8_t permission2;  // bit 0x4
+    uint8_t permission3;  // bit 0x8
+    uint8_t permission0;  // bit 0x1
+    uint8_t optionB;
+    uint8_t optionT;
+    int32_t count;
+    uint64_t* users;
+};
+
+enum : uint32_t {
+    RY_LOCATION_LAT = 0x01,
+    RY_LOCATION_LON = 0x02,
+    RY_LOCATION_ACCURACY = 0x04,
+    RY_LOCATION_TIME = 0x08,
+    RY_LOCATION_NAME = 0x10,
+    RY_LOCATION_AREA = 0x20,
+    RY_LOCATION_COUNTRY = 0x40,
+    RY_LOCATION_SOURCE = 0x80,
+};
+
+enum : uint8_t {
+    RY_LOCATION_FROM_POSITIONING = 0,  // "PLS_IF"
+    RY_LOCATION_MANUAL = 1,            // "Manual"
+};
+
+// A position or a place. The texts follow source without alignment and are
+// always NUL-terminated within their fields.
+struct RY_LocationData {
+    uint32_t size;
+    uint32_t flags;
+    float lat;
+    float lon;
+    float accuracy;
+    uint32_t time;
+    uint8_t source;
+    char name[200];
+    char area[200];
+    char country[103];
+};
+
+// The argument of "Connection/SendPacket": one whole packet's bytes.
+struct RY_PacketBytes {
+    const void* data;
+    uint32_t length;
+};
+
+// An icon resource: the module that carries it and its name, or its number
+// when name is null (a bridged network's icon). A null module means none.
+struct RY_IconResource {
+    void* module;
+    const char* name;
+    uint32_t number;
+};
+
+// An icon built by the core API; the caller owns it and deletes it.
+namespace kestrova::platform {
+class Icon;
+}
+typedef kestrova::platform::Icon* HICON;
+
+// Caller-owned contexts of the digest and the cipher; any thread may use its own.
+struct RY_MD5Context {
+    uint32_t count[2];  // bytes processed, low word first
+    uint32_t state[4];
+    unsigned char buffer[64];
+};
+
+struct RY_Salsa20Context {
+    uint32_t input[16];
+};
+
 extern "C" {
 
 // ---------------------------------------------------------------------------
@@ -244,6 +451,121 @@ RY_EXPORT void RY_GetServiceTypeData(HSERVICETYPE type, RY_ServiceTypeData* out)
 // count: in the capacity, out the number written; no references are added.
 RY_EXPORT void RY_GetServiceTypes(HSERVICETYPE* handles, uint32_t* count);
 
+// ---------------------------------------------------------------------------
+// Contacts
+// ---------------------------------------------------------------------------
+
+// Every create and set notifies the contact's subscribers and raises "contact.changed".
+RY_EXPORT HCONTACT RY_CreateContact(const RY_ContactData* data);
+RY_EXPORT void RY_SetContactData(HCONTACT contact, const RY_ContactData* data);
+RY_EXPORT void RY_GetContactData(HCONTACT contact, RY_ContactData* out);
+// 0 for null.
+RY_EXPORT uint64_t RY_GetContactID(HCONTACT contact);
+// Removes, from every group of the table, the members that match both filters
+// in use (presence equal to presence; service equal to service).
+RY_EXPORT void RY_PruneContacts(int32_t byService, HSERVICE service, int32_t byPresence, int32_t presence);
+RY_EXPORT RY_IconResource* RY_GetContactIconResource(RY_IconResource* out, HCONTACT contact);
+RY_EXPORT RY_IconResource* RY_GetStateOverlayIconResource(RY_IconResource* out, int32_t presence);
+// A size-by-size icon for the contact, grey when it is offline, with the
+// away or busy overlay; null only if no icon could be made.
+RY_EXPORT HICON RY_GetContactIcon(HCONTACT contact, int32_t size);
+RY_EXPORT int32_t RY_GetContactLocation(HCONTACT contact, RY_LocationData* out);
+
+// ---------------------------------------------------------------------------
+// Groups
+// ---------------------------------------------------------------------------
+
+// A group outside the table (its creator keeps it).
+RY_EXPORT HGROUP RY_CreateGroup(const RY_GroupData* data);
+// The table's group of that identifier, created if absent; with a reference for the caller.
+RY_EXPORT HGROUP RY_GetGroup(uint64_t groupId);
+RY_EXPORT void RY_SetGroupData(HGROUP group, const RY_GroupData* data);
+RY_EXPORT void RY_GetGroupData(HGROUP group, RY_GroupData* out);
+RY_EXPORT uint64_t RY_GetGroupID(HGROUP group);
+RY_EXPORT void RY_SetGroupMember(HGROUP group, HCONTACT contact, const uint32_t* memberFlags);
+// As RY_SetGroupMember with flags 0.
+RY_EXPORT void RY_AddGroupMember(HGROUP group, HCONTACT contact);
+RY_EXPORT int32_t RY_GetGroupMember(HGROUP group, HCONTACT contact, uint32_t* memberFlagsOut);
+RY_EXPORT int32_t RY_GroupContainsMember(HGROUP group, HCONTACT contact);
+RY_EXPORT void RY_RemoveGroupMember(HGROUP group, HCONTACT contact);
+RY_EXPORT void RY_RemoveAllGroupMembers(HGROUP group);
+// count 0 on entry asks for the number of members; otherwise count is the
+// capacity and receives the number written (no new references).
+RY_EXPORT void RY_GetGroupMembers(HGROUP group, HCONTACT* contacts, uint32_t* memberFlags, uint32_t* count);
+// Drops the table's group of that identifier and raises "groups.changed".
+RY_EXPORT void RY_DeleteGroup(uint64_t groupId);
+RY_EXPORT int32_t RY_EnumGroupsBegin(uint64_t* idOut);
+// The next identifier of the table, 0 at the end or for an identifier not in it.
+RY_EXPORT uint64_t RY_EnumGroupsNext(uint64_t groupId);
+
+// ---------------------------------------------------------------------------
+// Messages and unread tracking
+// ---------------------------------------------------------------------------
+
+RY_EXPORT HMESSAGE RY_CreateMessage(const RY_MessageData* data);
+RY_EXPORT void RY_SetMessageData(HMESSAGE message, const RY_MessageData* data);
+RY_EXPORT void RY_GetMessageData(HMESSAGE message, RY_MessageData* out);
+RY_EXPORT uint64_t RY_GetMessageID(HMESSAGE message);
+// Appends a chunk of the body; complete non-zero marks the body complete.
+RY_EXPORT void RY_ContinueMessage(HMESSAGE message, const void* data, int32_t length, int32_t complete);
+// Creates an outgoing message and raises "messages.new.outgoing"; its one
+// reference goes to *out, or is released when out is null.
+RY_EXPORT void RY_SendMessage(void* target, uint8_t isGroup, const char* contentType, const void* data,
+                              int32_t length, uint8_t complete, HMESSAGE* out);
+// Raises "messages.new.outgoing" for a message the caller built and keeps.
+RY_EXPORT void RY_SendMessageEx(HMESSAGE message);
+// Lists the message as unread under its group or sender, with a reference of
+// the list's own; a message already listed is not added again.
+RY_EXPORT void RY_UnreadMessageAdd(HMESSAGE message);
+RY_EXPORT int32_t RY_GetUnreadMessageCount(void* groupOrContact, int32_t isGroup);
+// count: in the capacity, out the number written; no new references.
+RY_EXPORT void RY_GetUnreadGroups(HGROUP* groups, uint32_t* count);
+RY_EXPORT void RY_GetUnreadContacts(HCONTACT* contacts, uint32_t* count);
+// The conversation's unread messages in arrival order, up to the capacity.
+// With remove, the written messages leave the list and their references pass
+// to the caller; those that did not fit stay listed.
+RY_EXPORT void RY_GetUnreadMessageHandles(void* groupOrContact, int32_t isGroup, HMESSAGE* messages,
+                                          uint32_t* count, uint8_t remove);
+
+// ---------------------------------------------------------------------------
+// Access-control data and location
+// ---------------------------------------------------------------------------
+
+// Stores the entry in "my_profile/user_acl" and sends it to the server.
+RY_EXPORT void RY_SetACLData(const char* entryName, const RY_ACLData* data);
+// 1 if any part was found. An absent entry is published from the caller's record.
+RY_EXPORT int32_t RY_GetACLData(const char* entryName, RY_ACLData* data);
+// 1 if the map's "loc" entry gave any field.
+RY_EXPORT int32_t RY_GetLocationData(HDATAMAP map, RY_LocationData* out);
+// Great-circle distance from the user's own location; 1 if it could be computed.
+RY_EXPORT int32_t RY_CalcDistance(const RY_LocationData* target, float* metersOut);
+RY_EXPORT void RY_ReportCurrentLocation(float latitude, float longitude, float accuracy);
+RY_EXPORT void RY_SetManualLocationData(const RY_LocationData* data);
+
+// ---------------------------------------------------------------------------
+// Digest, cipher and audio lock: the only exports any thread may call
+// ---------------------------------------------------------------------------
+
+RY_EXPORT void RY_MD5(const void* data, int32_t length, unsigned char out[16]);
+RY_EXPORT void RY_MD5_Starts(RY_MD5Context* context);
+// A length of 0 or less does nothing.
+RY_EXPORT void RY_MD5_Update(RY_MD5Context* context, const void* data, int32_t length);
+RY_EXPORT void RY_MD5_Finish(RY_MD5Context* context, unsigned char out[16]);
+// keyBits 256: a 32-byte key; anything else: 16 bytes used twice. ivBits is ignored.
+RY_EXPORT void RY_SALSA20_KeySetup(RY_Salsa20Context* context, const unsigned char* key, uint32_t keyBits,
+                                   uint32_t ivBits);
+RY_EXPORT void RY_SALSA20_IVSetup(RY_Salsa20Context* context, const unsigned char iv[8]);
+// Every call starts on a fresh 64-byte block.
+RY_EXPORT void RY_SALSA20_EncryptBytes(RY_Salsa20Context* context, const unsigned char* in, unsigned char* out,
+                                       uint32_t length);
+RY_EXPORT void RY_SALSA20_DecryptBytes(RY_Salsa20Context* context, const unsigned char* in, unsigned char* out,
+                                       uint32_t length);
+RY_EXPORT void RY_SALSA20_KeystreamBytes(RY_Salsa20Context* context, unsigned char* out, uint32_t length);
+// One recursive lock that keeps voice recording and playback apart.
+RY_EXPORT void RY_AudioLock();
+RY_EXPORT int32_t RY_AudioTryLock();
+RY_EXPORT void RY_AudioUnlock();
+
 }  // extern "C"
 
 // ---------------------------------------------------------------------------
@@ -262,5 +584,24 @@ inline constexpr const char kCoreStartup[] = "core.startup";
 inline constexpr const char kMyProfileUserData[] = "my_profile/user_data";
 // variant, pointer: the access-control data map; created with the core state (UI thread)
 inline constexpr const char kMyProfileUserAcl[] = "my_profile/user_acl";
+// event, data the contact: raised by the core API on every contact create and set (UI thread)
+inline constexpr const char kContactChanged[] = "contact.changed";
+// event, data null: the group table or a group's standing changed (UI thread)
+inline constexpr const char kGroupsChanged[] = "groups.changed";
+// event, data the message: an outgoing message is ready to be sent; raised by RY_SendMessage(Ex) (UI thread)
+inline constexpr const char kMessagesNewOutgoing[] = "messages.new.outgoing";
+// variant, number: the total of unread messages; set by the core API (UI thread)
+inline constexpr const char kMessagesUnread[] = "messages.unread";
+// function, arg RY_PacketBytes*: writes one whole packet to the server; registered by connection (UI thread)
+inline constexpr const char kConnectionSendPacket[] = "Connection/SendPacket";
+// Functions of one service are named "Service/%p/" + operation, %p the service handle.
+inline constexpr const char kServiceFunctionFormat[] = "Service/%p/%s";
+// operation, arg null: returns the user's own contact handle with a reference (UI thread)
+inline constexpr const char kServiceGetMyHandle[] = "GetMyHandle";
+// event, data the command identifier (low 16 bits of wParam): raised by the shell for every
+// WM_COMMAND of the main window, before its own handling (UI thread)
+inline constexpr const char kCoreWindowOnCommand[] = "core.window.OnCommand";
+// function, arg the main window handle: pops up the list of open chats; registered by messaging (UI thread)
+inline constexpr const char kMessagingPopupChatsList[] = "Messaging/PopupChatsList";
 
 }  // namespace kestrova::names

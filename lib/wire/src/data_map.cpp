@@ -55,7 +55,8 @@ ParseResult parseDataMap(std::span<const uint8_t> input, DataMapEntries& entries
         if (previous != entries.end() && previous->first == key) {
             previous->second.append(data, length);
         } else {
-            previous = entries.insert_or_assign(std::string(key), std::string(data, length)).first;
+            // Encodings come in key order, so the end is the right hint for a fresh map.
+            previous = entries.insert_or_assign(entries.end(), std::string(key), std::string(data, length));
         }
         pos = dataStart + length;
     }

@@ -1,0 +1,235 @@
+#include "connection.h"
+
+#include "bus_names.h"
+#include "connection_settings.h"
+#include "connection_texts.h"
+
+#include "kestrova/net/proxy_tunnel.h"
+
+namespace kestrova::connection {
+
+Connection::Connection(ConnectionEnvironment environment)
+    : PacketSocket(environment.window),
+      window_(environment.window),
+      alerts_(environment.alerts),
+      power_(environment.power),
+      objects_(environment.objects),
+      service_(RY_GetPrimaryService()),
+      account_(service_) {
+    window_.setHandler([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        return handleWindowMessage(message, wParam, lParam);
+    });
+    char platformName[64] = {};
+    RY_GetPlatformName(platformName);
+    isPocketPC_ = std::string_view(platformName) == "PocketPC";
+    servers_.load();
+    registerCoreHandlers();
+
+    std::string user = readSettingText(settings::kUser);
+    std::string password = readSettingText(settings::kPassword);
+    if (user.empty() || password.empty()) return;
+    account_.setCredentials(user, password);
+    bool signInNow = environment.startedHidden || readSettingNumber(settings::kAutoSignIn, 1) != 0;
+    if (signInNow && state() == kStateOffline) {
+        account_.setDesiredStatus(kStatusOnline);
+        connect();
+    }
+}
+
+Connection::~Connection() {
+    if (isConnected()) {
+        sendBye();
+        window_.stopTimer();
+        closeSocket();
+        onDisconnected();
+    }
+    // NOTE: a session kept for resuming would leave its requests waiting for
+    // good, and their handlers holding what they refer to; nothing can resume
+    // it after the plug-in stops.
+    if (!resumeKey_.empty() || pending_.size() != 0) endSession();
+    objects_.removeAll();
+    if (isPocketPC_) {
+        power_.scheduleProgramStart(std::nullopt);
+        if (unattendedRequested_) power_.setUnattendedMode(false);
+    }
+    RY_ReleaseService(service_);
+    window_.setHandler(nullptr);
+}
+
+Connection::Micros Connection::now() {
+    platform::UnixTime time = platform::unixNow();
+    return time.seconds * 1'000'000 + time.microseconds;
+}
+
+int32_t Connection::state() const { return RY_GetVariantLong(names::kConnectionState); }
+
+void Connection::setState(int32_t state) { RY_SetVariantLong(names::kConnectionState, state); }
+
+bool Connection::powerSave() const { return readSettingNumber(settings::kPowerSave, 0) > 0; }
+
+void Connection::registerHandler(std::string command, Handler handler) {
+    handlers_.insert_or_assign(std::move(command), std::move(handler));
+}
+
+void Connection::registerCoreHandlers() {
+    auto bind = [this](void (Connection::*member)(const wire::Packet&)) {
+        return [this, member](const wire::Packet& packet) { (this->*member)(packet); };
+    };
+    registerHandler("AUTH", bind(&Connection::onAuth));
+    registerHandler("LOGON FAILED", bind(&Connection::onLogonFailed));
+    registerHandler("GHOSTED", bind(&Connection::onGhosted));
+    registerHandler("SUB PROFILE", bind(&Connection::onSubProfile));
+    registerHandler("P", bind(&Connection::onPing));
+    registerHandler("RESPONSE", bind(&Connection::onResponse));
+    registerHandler("SETTING", bind(&Connection::onSetting));
+    registerHandler("MESG", bind(&Connection::onMessageChunk));
+    registerHandler("BRIDGE MESG", bind(&Connection::onMessageChunk));
+}
+
+intptr_t Connection::handleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == net::kMsgTimer) {
+        onTimer();
+        return 0;
+    }
+    return handleMessage(message, wParam, lParam);
+}
+
+void Connection::connect() {
+    int32_t current = state();
+    if (current == kStateOffline || current == kStateReconnectWait) {
+        setState(kStateNetwork);
+        checkNetwork();
+        return;
+    }
+    if (current == kStateNetwork) startSocket();
+}
+
+void Connection::onNetworkReady(bool viaConnectionManager) {
+    // NOTE: the user may have gone offline while the network was being
+    // checked; the answer must not start a sign-in nobody wants any more.
+    if (state() == kStateNetwork) connect();
+}
+
+void Connection::startSocket() {
+    setState(kStateConnecting);
+    if (readSettingNumber(settings::kProxyType, net::kProxyNone) != net::kProxyNone) {
+        std::string host = readSettingText(settings::kProxyHost);
+        startConnect(host, static_cast<uint16_t>(readSettingNumber(settings::kProxyPort, 0)));
+        return;
+    }
+    const ServerEntry& server = servers_.current();
+    startConnect(server.host, static_cast<uint16_t>(server.port));
+}
+
+void Connection::onConnected() {
+    reconnectDelay_ = 5;
+    pingInterval_ = 30;
+    pingDue_ = 0;
+    messageSincePing_ = false;
+    lastMessageAt_ = now();
+    deadline_ = now() + (pingInterval_ + 30) * 1'000'000LL;
+    window_.startTimer(10000);
+
+    int32_t proxyType = readSettingNumber(settings::kProxyType, net::kProxyNone);
+    if (proxyType == net::kProxyNone) {
+        setState(kStateLogonSent);
+        sendLogon();
+        return;
+    }
+    setState(kStateProxy);
+    // Other proxy types write nothing and wait for a status line all the same.
+    if (proxyType == net::kProxyHttpConnect) {
+        const ServerEntry& server = servers_.current();
+        queueBytes(net::tunnelRequest(server.host, server.port));
+    }
+    flush();
+}
+
+void Connection::onProxyAnswer(const std::string& statusLine, int32_t code) {
+    if (code == 200) {
+        setState(kStateLogonSent);
+        sendLogon();
+        return;
+    }
+    alerts_.showError(texts::kLoginFailed, std::string(texts::kProxyRejected) + statusLine);
+    account_.setFailure(statusLine, kReasonNone);
+    account_.setDesiredStatus(kStatusOffline);
+}
+
+bool Connection::onPacket(wire::Packet& packet) {
+    ++packetsHandled_;
+    if (state() == kStateProxy) {
+        if (auto status = net::parseProxyStatusLine(packet.command())) {
+            onProxyAnswer(packet.command(), status->code);
+            return true;
+        }
+    }
+    ++packetsReceived_;
+    onPacketReceived();
+    auto handler = handlers_.find(packet.command());
+    if (handler != handlers_.end()) {
+        // A handler may replace itself in the table; keep it alive while it runs.
+        Handler running = handler->second;
+        running(packet);
+    }
+    return true;
+}
+
+bool Connection::send(const wire::Packet& packet) {
+    if (!isConnected()) return false;
+    queueBytes(packet.serialise());
+    return flush();
+}
+
+uint32_t Connection::sendWithId(wire::Packet& packet) {
+    uint32_t id = RY_GetLUID();
+    packet.setHeader("Mesg-Id", uint64_t{id});
+    send(packet);
+    return id;
+}
+
+void Connection::submit(wire::Packet packet, ResponseHandler handler) {
+    uint32_t id = static_cast<uint32_t>(packet.headerInt("Mesg-Id"));
+    if (id == 0) {
+        id = RY_GetLUID();
+        packet.setHeader("Mesg-Id", uint64_t{id});
+    }
+    if (state() == kStateOffline) {
+        if (handler) handler(kCodeSessionEnded, std::string());
+        return;
+    }
+    auto request = std::make_shared<PendingRequest>(PendingRequest{std::move(packet), std::move(handler)});
+    pending_.insert(id, request);
+    send(request->packet);
+}
+
+bool Connection::sendRawPacket(std::string_view bytes) {
+    if (!isConnected()) return false;
+    queueBytes(bytes);
+    poll();
+    return true;
+}
+
+void Connection::onResponse(const wire::Packet& packet) {
+    uint64_t id = packet.headerId("Mesg-Id");
+    bool isText = packet.headerInt("Type") == 1;
+    int64_t code = isText ? kCodeSuccess : responseCode(packet.body());
+    pending_.answer(id, code, isText ? packet.body() : std::string());
+}
+
+void Connection::onSetting(const wire::Packet& packet) {
+    std::string name = packet.header("Name");
+    std::string value = packet.header("Value");
+    // NOTE: values beyond what the store can give back are refused rather
+    // than stored; a nameless setting is meaningless.
+    if (name.empty() || name.size() > kMaxSettingBytes || value.size() > kMaxSettingBytes) return;
+    RY_SetSettingString(name.c_str(), value.c_str());
+}
+
+void Connection::onMessageChunk(const wire::Packet& packet) {
+    lastMessageAt_ = now();
+    messageSincePing_ = true;
+    objects_.receiveMessageChunk(packet);
+}
+
+}  // namespace kestrova::connection

@@ -1,0 +1,27 @@
+#include "connection_plugin.h"
+
+#include "command_line.h"
+
+namespace kestrova::connection {
+
+ConnectionPlugin::~ConnectionPlugin() { Stop(); }
+
+void ConnectionPlugin::Start() {
+    if (started) return;
+    window_ = std::make_unique<net::MailboxWindow>();
+    sendPacket_ = std::make_unique<SendPacketFunction>();
+    connection_ = std::make_unique<Connection>(
+        ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden()});
+    sendPacket_->setConnection(connection_.get());
+    started = 1;
+}
+
+void ConnectionPlugin::Stop() {
+    if (!started) return;
+    sendPacket_.reset();
+    connection_.reset();
+    window_.reset();
+    started = 0;
+}
+
+}  // namespace kestrova::connection

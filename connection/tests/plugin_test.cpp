@@ -1,0 +1,74 @@
+// The plug-in library as the shell loads it.
+#include "connection_fixture.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class LoadedPlugin {
+public:
+    LoadedPlugin() {
+        const char* bin = std::getenv("KESTROVA_BIN");
+        std::string path = std::string(bin ? bin : ".") + "/connection.so";
+        module_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module_) return;
+        load = reinterpret_cast<PluginLoadProc>(::dlsym(module_, "PluginLoad"));
+        unload = reinterpret_cast<PluginUnloadProc>(::dlsym(module_, "PluginUnload"));
+    }
+    ~LoadedPlugin() {
+        if (module_) ::dlclose(module_);
+    }
+    explicit operator bool() const { return module_ && load && unload; }
+    PluginLoadProc load = nullptr;
+    PluginUnloadProc unload = nullptr;
+
+private:
+    void* module_ = nullptr;
+};
+
+bool sendPacketRegistered() {
+    NamedFunctionProc proc = nullptr;
+    void* context = nullptr;
+    return RY_GetFunctionProcAddress("Connection/SendPacket", &proc, &context) != 0;
+}
+
+}  // namespace
+
+class ConnectionPluginLibrary : public ConnectionTest {};
+
+TEST_F(ConnectionPluginLibrary, OnlyInterfaceVersionFiveGetsThePlugin) {
+    LoadedPlugin library;
+    ASSERT_TRUE(library) << dlerror();
+    Plugin* plugin = reinterpret_cast<Plugin*>(0x1);
+    EXPECT_EQ(library.load(4, &plugin), 0);
+    EXPECT_EQ(plugin, nullptr);
+    Plugin* first = nullptr;
+    Plugin* second = nullptr;
+    EXPECT_EQ(library.load(5, &first), 1);
+    EXPECT_EQ(library.load(5, &second), 1);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(first, second);
+    EXPECT_STREQ(first->GetInfo(), "");
+    EXPECT_EQ(library.unload(), 0);
+}
+
+TEST_F(ConnectionPluginLibrary, StartRegistersTheBusFunctionsAndStopRemovesThem) {
+    LoadedPlugin library;
+    ASSERT_TRUE(library);
+    Plugin* plugin = nullptr;
+    ASSERT_EQ(library.load(5, &plugin), 1);
+    plugin->Start();
+    EXPECT_EQ(plugin->started, 1);
+    EXPECT_TRUE(sendPacketRegistered());
+    EXPECT_EQ(RY_GetVariantLong("connection.state"), 0);
+    char list[256] = {};
+    RY_GetSettingString("Connection/Servers/List", "", list);
+    EXPECT_STREQ(list, "127.0.0.1:38535,127.0.0.1:443,127.0.0.1:12345");
+    plugin->Stop();
+    EXPECT_EQ(plugin->started, 0);
+    EXPECT_FALSE(sendPacketRegistered());
+    library.unload();
+}

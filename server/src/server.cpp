@@ -1,0 +1,60 @@
+#include "server.h"
+
+#include "client_connection.h"
+
+#include <algorithm>
+
+namespace kestrova::server {
+
+Server::Server(asio::io_context& io, AccountStore& accounts, ServerConfig config)
+    : io_(io),
+      config_(std::move(config)),
+      accounts_(accounts),
+      sessions_(accounts_, config_),
+      dispatcher_(config_.maxPacketsBeforeLogon),
+      logon_(accounts_, sessions_, config_),
+      sessionCommands_(sessions_),
+      listener_(io, *this),
+      expiryTimer_(io) {
+    logon_.registerCommands(dispatcher_);
+    sessionCommands_.registerCommands(dispatcher_);
+}
+
+bool Server::listen(std::string& error) {
+    if (!listener_.listen(config_.address, config_.port, error)) return false;
+    armExpiry();
+    return true;
+}
+
+void Server::stop() {
+    listener_.stop();
+    expiryTimer_.cancel();
+    auto connections = connections_;
+    for (auto& [id, weak] : connections)
+        if (auto connection = weak.lock()) connection->close();
+}
+
+void Server::onAccepted(const std::shared_ptr<ClientConnection>& connection) {
+    connections_[connection->id()] = connection;
+}
+
+void Server::onPacket(ClientConnection& connection, const wire::Packet& packet) {
+    dispatcher_.dispatch(connection, packet);
+}
+
+void Server::onClosed(ClientConnection& connection) {
+    sessions_.connectionClosed(connection);
+    connections_.erase(connection.id());
+}
+
+void Server::armExpiry() {
+    auto period = std::clamp(config_.resumeWindow / 4, std::chrono::milliseconds(10), std::chrono::milliseconds(10'000));
+    expiryTimer_.expires_after(period);
+    expiryTimer_.async_wait([this](asio::error_code error) {
+        if (error) return;
+        sessions_.expire(SessionRegistry::Clock::now());
+        armExpiry();
+    });
+}
+
+}  // namespace kestrova::server

@@ -1,0 +1,55 @@
+// The reference server: a listener, the table of commands and the handlers
+// behind it, the sessions of signed-in subscribers, and the account store.
+// Everything runs on one event loop thread; messaging (contacts, groups,
+// relay, history) joins as further handlers registered with the dispatcher.
+#pragma once
+
+#include "account_store.h"
+#include "connection_host.h"
+#include "dispatcher.h"
+#include "listener.h"
+#include "logon_handler.h"
+#include "server_config.h"
+#include "session_commands.h"
+#include "session_registry.h"
+
+#include <asio.hpp>
+
+#include <map>
+#include <memory>
+
+namespace kestrova::server {
+
+class Server : public ConnectionHost {
+public:
+    Server(asio::io_context& io, AccountStore& accounts, ServerConfig config);
+
+    bool listen(std::string& error);
+    uint16_t port() const { return listener_.port(); }
+    // Stops listening and closes every connection (sessions end with them).
+    void stop();
+
+    const ServerConfig& config() const override { return config_; }
+    void onAccepted(const std::shared_ptr<ClientConnection>& connection) override;
+    void onPacket(ClientConnection& connection, const wire::Packet& packet) override;
+    void onClosed(ClientConnection& connection) override;
+
+    size_t openConnections() const { return connections_.size(); }
+    SessionRegistry& sessions() { return sessions_; }
+
+private:
+    void armExpiry();
+
+    asio::io_context& io_;
+    ServerConfig config_;
+    AccountStore& accounts_;
+    SessionRegistry sessions_;
+    Dispatcher dispatcher_;
+    LogonHandler logon_;
+    SessionCommands sessionCommands_;
+    Listener listener_;
+    asio::steady_timer expiryTimer_;
+    std::map<uint64_t, std::weak_ptr<ClientConnection>> connections_;
+};
+
+}  // namespace kestrova::server

@@ -1,0 +1,87 @@
+// A signed-in subscriber's session. It outlives its TCP connection: when the
+// connection drops without "BYE", the session waits (for the resume window)
+// for the same client to come back with the resume key, and then re-sends
+// every packet the client says it did not receive.
+//
+// Every packet sent through the session gets the next sequence number; the
+// client counts the packets it received ("PS") the same way, so a "PS" of n
+// means packets 0..n-1 arrived and the rest must be sent again.
+#pragma once
+
+#include "kestrova/wire/packet.h"
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrova::server {
+
+class ClientConnection;
+
+struct ResumeLogLimits {
+    size_t maxPackets = 4096;
+    size_t maxBytes = 8 * 1024 * 1024;
+};
+
+class SubscriberSession {
+public:
+    SubscriberSession(uint64_t accountId, std::string accountName, std::string resumeKey, int32_t firstSequence,
+                      ResumeLogLimits limits);
+
+    uint64_t accountId() const { return accountId_; }
+    const std::string& accountName() const { return accountName_; }
+    const std::string& resumeKey() const { return resumeKey_; }
+    int32_t onlineStatus() const { return onlineStatus_; }
+    void setOnlineStatus(int32_t status) { onlineStatus_ = status; }
+
+    // Logs the packet under the next sequence number and writes it when a
+    // connection is attached.
+    void send(const wire::Packet& packet);
+
+    // The client acknowledged `received` packets; they need not be kept.
+    void acknowledge(int32_t received);
+    // Whether a client that received `received` packets can be brought up to
+    // date from the log.
+    bool canResumeFrom(int32_t received) const;
+    // Takes the packets the client missed out of the log (in order) and makes
+    // `received` the next sequence number. Call canResumeFrom first.
+    std::vector<std::string> takeMissedSince(int32_t received);
+    // Sends previously serialised bytes as a new logged packet.
+    void resend(std::string bytes);
+
+    void attach(const std::shared_ptr<ClientConnection>& connection);
+    void detach(std::chrono::steady_clock::time_point now);
+    std::shared_ptr<ClientConnection> connection() const { return connection_.lock(); }
+    bool attached() const { return !connection_.expired(); }
+    std::chrono::steady_clock::time_point detachedAt() const { return detachedAt_; }
+
+    int32_t nextSequence() const { return nextSequence_; }
+    size_t loggedPackets() const { return log_.size(); }
+
+private:
+    struct Logged {
+        int32_t sequence;
+        std::string bytes;
+    };
+
+    void log(std::string bytes);
+    void trimToLimits();
+
+    uint64_t accountId_;
+    std::string accountName_;
+    std::string resumeKey_;
+    int32_t onlineStatus_ = 1;
+    ResumeLogLimits limits_;
+    std::deque<Logged> log_;
+    size_t logBytes_ = 0;
+    int32_t logStart_;  // lowest sequence number that can still be re-sent
+    int32_t nextSequence_;
+    std::weak_ptr<ClientConnection> connection_;
+    std::chrono::steady_clock::time_point detachedAt_{};
+};
+
+}  // namespace kestrova::server

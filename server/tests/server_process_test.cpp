@@ -1,0 +1,149 @@
+// The kestrova-server program itself, run as tests and the demo run it.
+#include "server_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace kestrova::server::testing;
+
+namespace {
+
+std::string serverBinary() {
+    const char* bin = std::getenv("KESTROVA_BIN");
+    return std::string(bin ? bin : ".") + "/kestrova-server";
+}
+
+std::filesystem::path tempDatabase() {
+    static int counter = 0;
+    auto path = std::filesystem::temp_directory_path() /
+                ("kestrova-server-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".db");
+    std::filesystem::remove(path);
+    return path;
+}
+
+// A child process with its standard input and output on pipes.
+class Child {
+public:
+    explicit Child(std::vector<std::string> args) {
+        int in[2], out[2];
+        if (::pipe(in) != 0 || ::pipe(out) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(in[0], 0);
+            ::dup2(out[1], 1);
+            ::close(in[1]);
+            ::close(out[0]);
+            std::vector<char*> argv;
+            std::string binary = serverBinary();
+            argv.push_back(binary.data());
+            for (auto& arg : args) argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            ::execv(binary.c_str(), argv.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        ::close(out[1]);
+        stdin_ = in[1];
+        stdout_ = ::fdopen(out[0], "r");
+    }
+    ~Child() {
+        if (stdin_ >= 0) ::close(stdin_);
+        if (stdout_) std::fclose(stdout_);
+        if (pid_ > 0 && !waited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    void write(const std::string& text) {
+        if (::write(stdin_, text.data(), text.size()) < 0) return;
+        ::close(stdin_);
+        stdin_ = -1;
+    }
+    std::string readLine() {
+        char line[256];
+        return stdout_ && std::fgets(line, sizeof line, stdout_) ? std::string(line) : std::string();
+    }
+    void terminate() { ::kill(pid_, SIGTERM); }
+    int exitCode() {
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        waited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int stdin_ = -1;
+    FILE* stdout_ = nullptr;
+    bool waited_ = false;
+};
+
+uint16_t portFrom(const std::string& line) {
+    if (line.rfind("port ", 0) != 0) return 0;
+    return static_cast<uint16_t>(std::atoi(line.c_str() + 5));
+}
+
+}  // namespace
+
+TEST(ServerProgram, CreatesAnAccountThatCanThenSignIn) {
+    auto db = tempDatabase();
+    {
+        Child create({"--db", db.string(), "--create-account", "carol@example.org", "carol's pw", "--nickname", "Carol"});
+        EXPECT_EQ(create.readLine(), "created carol@example.org with Sub-Id 1\n");
+        EXPECT_EQ(create.exitCode(), 0);
+    }
+    Child server({"--db", db.string(), "--port", "0"});
+    uint16_t port = portFrom(server.readLine());
+    ASSERT_NE(port, 0);
+    auto session = signIn(port, TestAccount{"carol@example.org", "carol's pw", ""});
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->profileMap["Nickname"], "Carol");
+    server.terminate();
+    EXPECT_EQ(server.exitCode(), 0);
+    std::filesystem::remove(db);
+}
+
+TEST(ServerProgram, PasswordMayComeFromStandardInput) {
+    auto db = tempDatabase();
+    {
+        Child create({"--db", db.string(), "--create-account", "dave@example.org", "-"});
+        create.write("dave's pw\n");
+        EXPECT_EQ(create.exitCode(), 0);
+    }
+    Child server({"--db", db.string(), "--port", "0"});
+    uint16_t port = portFrom(server.readLine());
+    ASSERT_NE(port, 0);
+    EXPECT_TRUE(signIn(port, TestAccount{"dave@example.org", "dave's pw", ""}));
+    std::filesystem::remove(db);
+}
+
+TEST(ServerProgram, ExistingAccountIsNotCreatedTwice) {
+    auto db = tempDatabase();
+    Child first({"--db", db.string(), "--create-account", "erin@example.org", "pw"});
+    EXPECT_EQ(first.exitCode(), 0);
+    Child second({"--db", db.string(), "--create-account", "ERIN@example.org", "pw"});
+    EXPECT_EQ(second.exitCode(), 1);
+    std::filesystem::remove(db);
+}
+
+TEST(ServerProgram, DemoAccountsCanSignIn) {
+    auto db = tempDatabase();
+    Child server({"--db", db.string(), "--port", "0", "--demo"});
+    uint16_t port = portFrom(server.readLine());
+    ASSERT_NE(port, 0);
+    auto session = signIn(port, TestAccount{"demo@kestrova.test", "demo", ""});
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->profileMap["Nickname"], "Demo");
+    std::filesystem::remove(db);
+}
+
+TEST(ServerProgram, BadCommandLineExitsWithUsage) {
+    Child server({"--port", "not-a-port"});
+    EXPECT_EQ(server.exitCode(), 2);
+}
