@@ -1,5 +1,6 @@
 // The plug-in list, local identifiers, clean-up and exit.
 #include "core_state.h"
+#include "kestrova/platform/message_loop.h"
 
 using namespace kestrova::api;
 
@@ -23,11 +24,10 @@ void RY_API_Cleanup() { destroyCore(); }
 
 uint32_t RY_GetLUID() { return core().nextLuid++; }
 
-// FIXME: sending WM_CLOSE needs the platform's window system; until it exists
-// there is no window to close and the result is 0.
 intptr_t RY_Exit() {
-    (void)RY_GetVariantPtr(kestrova::names::kCoreWindowHwnd);
-    return 0;
+    namespace platform = kestrova::platform;
+    auto window = static_cast<platform::HWND>(RY_GetVariantPtr(kestrova::names::kCoreWindowHwnd));
+    return platform::sendMessage(window, platform::WM_CLOSE, 0, 0);
 }
 
 }  // extern "C"

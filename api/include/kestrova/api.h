@@ -605,5 +605,10 @@ inline constexpr const char kConnectionSubId[] = "Kestrova/Connection/Sub-Id";
 inline constexpr const char kServiceFunctionFormat[] = "Service/%p/%s";
 // operation, arg null: returns the user's own contact handle with a reference (UI thread)
 inline constexpr const char kServiceGetMyHandle[] = "GetMyHandle";
+// event, data the command identifier (low 16 bits of wParam): raised by the shell for every
+// WM_COMMAND of the main window, before its own handling (UI thread)
+inline constexpr const char kCoreWindowOnCommand[] = "core.window.OnCommand";
+// function, arg the main window handle: pops up the list of open chats; registered by messaging (UI thread)
+inline constexpr const char kMessagingPopupChatsList[] = "Messaging/PopupChatsList";
 
 }  // namespace kestrova::names

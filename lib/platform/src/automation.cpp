@@ -72,7 +72,7 @@ std::optional<int> ModalAnswers::respond(const ModalRequest& request) {
         auto command = findMenuCommand(request.menu, plan.entry);
         return command ? static_cast<int>(*command) : 0;
     }
-    if (detail::displayIsInteractive()) return std::nullopt;
+    if (modalsOnScreen()) return std::nullopt;
     if (!dismissUnplanned_) return std::nullopt;
     if (request.kind == ModalKind::kPopupMenu) return 0;
     return (request.style & 0xF) == MB_YESNO ? IDNO : (request.style & 0xF) == MB_OK ? IDOK : IDCANCEL;

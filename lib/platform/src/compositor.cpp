@@ -36,7 +36,10 @@ void drawNavBar(DeviceContext& dc, HWND fg) {
     dc.selectFont(chromeBoldFont());
     dc.setTextColour(rgb(255, 255, 255));
     int margin = screenDpi() / 20;
-    dc.drawText(navBarTextOf(fg), bar.inset(margin, 0), DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    // A popup without a title (a menu) leaves its owner's title in the bar.
+    HWND titled = fg;
+    while (navBarTextOf(titled).empty() && ownerOf(titled)) titled = ownerOf(titled);
+    dc.drawText(navBarTextOf(titled), bar.inset(margin, 0), DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 void drawSoftKey(DeviceContext& dc, const SoftKey& key, const Rect& half, uint32_t align) {

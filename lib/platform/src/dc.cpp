@@ -118,6 +118,23 @@ bool Bitmap::savePng(const std::filesystem::path& path) const {
     return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
+std::unique_ptr<Bitmap> Bitmap::fromIcon(const Icon& icon) {
+    auto bitmap = std::make_unique<Bitmap>(icon.width(), icon.height());
+    auto pixels = icon.argbPixels();
+    cairo_surface_flush(bitmap->surface_);
+    unsigned char* data = cairo_image_surface_get_data(bitmap->surface_);
+    int stride = cairo_image_surface_get_stride(bitmap->surface_);
+    // Alpha is 0 or 255 only, so the pixels are already premultiplied once
+    // the transparent ones are cleared.
+    for (int y = 0; y < icon.height(); ++y)
+        for (int x = 0; x < icon.width(); ++x) {
+            uint32_t v = pixels[size_t(y) * size_t(icon.width()) + size_t(x)];
+            *reinterpret_cast<uint32_t*>(data + y * stride + x * 4) = (v >> 24) ? v : 0;
+        }
+    cairo_surface_mark_dirty(bitmap->surface_);
+    return bitmap;
+}
+
 DeviceContext::DeviceContext(Bitmap& target) : cr_(cairo_create(target.surface())) {}
 
 DeviceContext::DeviceContext(Bitmap& target, const Rect& clip) : DeviceContext(target) {
@@ -208,6 +225,10 @@ void DeviceContext::drawBitmap(const Bitmap& bitmap, Point at, bool disabled) {
         }
     cairo_set_source_surface(cr_, grey.surface(), at.x, at.y);
     cairo_paint_with_alpha(cr_, 0.6);
+}
+
+void DeviceContext::drawIcon(const Icon& icon, Point at, bool disabled) {
+    drawBitmap(*Bitmap::fromIcon(icon), at, disabled);
 }
 
 void DeviceContext::drawBitmap(const Bitmap& bitmap, const Rect& source, Point at) {

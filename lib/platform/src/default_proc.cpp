@@ -35,7 +35,7 @@ void nextDialogControl(HWND dialog, bool backwards) {
 LResult eraseBackground(HWND hwnd, DeviceContext* dc) {
     auto* w = detail::find(hwnd);
     if (!w || !w->cls->background || !dc) return 0;
-    dc->fillRect(clientRect(hwnd), fromRgbValue(*w->cls->background));
+    dc->fillRect(clientRect(hwnd), Colour(*w->cls->background));
     return 1;
 }
 

@@ -14,6 +14,7 @@ namespace {
 std::mutex gMutex;
 ModalResponder gResponder;
 std::function<void(const ModalRequest&)> gUnanswered;
+bool gOnScreen = false;
 
 void describe(const ModalRequest& r) {
     if (r.kind == ModalKind::kMessageBox)
@@ -44,6 +45,19 @@ void setUnansweredModalHandler(std::function<void(const ModalRequest&)> handler)
     gUnanswered = std::move(handler);
 }
 
+void setModalsOnScreen(bool onScreen) {
+    std::lock_guard lock(gMutex);
+    gOnScreen = onScreen;
+}
+
+bool modalsOnScreen() {
+    {
+        std::lock_guard lock(gMutex);
+        if (gOnScreen) return true;
+    }
+    return detail::displayIsInteractive();
+}
+
 int resolveModal(const ModalRequest& request, const std::function<int()>& interactive) {
     ModalResponder responder;
     std::function<void(const ModalRequest&)> unanswered;
@@ -54,7 +68,7 @@ int resolveModal(const ModalRequest& request, const std::function<int()>& intera
     }
     if (responder)
         if (auto answer = responder(request)) return *answer;
-    if (detail::displayIsInteractive()) return interactive();
+    if (modalsOnScreen()) return interactive();
     if (unanswered) {
         unanswered(request);
         return 0;

@@ -5,6 +5,7 @@
 #include "display_internal.h"
 #include "kestrova/platform/dc.h"
 #include "kestrova/platform/menu.h"
+#include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/modal.h"
 #include "kestrova/platform/screen.h"
 #include "kestrova/platform/window.h"
@@ -105,6 +106,11 @@ LResult menuProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         default: break;
         }
         return 0;
+    case WM_COMMAND:
+        // The soft keys while the menu is open: Select and Cancel.
+        if (loWord(wParam) == IDOK) choose(hwnd, *s);
+        else s->done = true;
+        return 0;
     case WM_LBUTTONDOWN: {
         int row = yOf(lParam) / s->rowHeight;
         if (row >= 0 && row < static_cast<int>(s->items.size())) {
@@ -152,6 +158,7 @@ int runPopupMenu(HMENU menu, uint32_t flags, Point at, HWND owner) {
     UniqueWindow window(createWindow({kClass, "", WS_POPUP, placement(session, flags, at), nullptr, owner, 0, &session}));
     if (!window) return 0;
     moveSelection(window.get(), session, 1);
+    createMenuBar(window.get(), {{"Select", IDOK}, {"Cancel", IDCANCEL}});
     showWindow(window.get(), SW_SHOW);
     runModalLoop(session.done);
     setUserData(window.get(), 0);

@@ -158,3 +158,20 @@ TEST(Text, MnemonicMarkersAreNotDrawn) {
     EXPECT_EQ(stripMnemonics("A && B"), "A & B");
     EXPECT_EQ(stripMnemonics("&"), "");
 }
+
+TEST(Drawing, IconsShowTheirOpaquePixelsAndLeaveTheBackgroundUnderTransparentOnes) {
+    Icon icon(2, 1);
+    icon.setPixel(0, 0, rgb(255, 0, 0));
+    icon.setPixel(1, 0, rgb(0, 0, 255));
+    icon.setOpaque(1, 0, false);
+    Bitmap b(4, 4);
+    b.clear(rgb(255, 255, 255));
+    DeviceContext dc(b);
+    dc.drawIcon(icon, {1, 1});
+    EXPECT_EQ(b.pixel(1, 1), rgb(255, 0, 0));
+    EXPECT_EQ(b.pixel(2, 1), rgb(255, 255, 255));
+    dc.drawIcon(icon, {1, 2}, true);
+    Colour grey = b.pixel(1, 2);
+    EXPECT_NEAR(grey.r, grey.g, 2);
+    EXPECT_NE(grey, rgb(255, 0, 0));
+}

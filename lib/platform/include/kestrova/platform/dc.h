@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "kestrova/platform/geometry.h"
+#include "kestrova/platform/icon.h"
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
@@ -16,17 +17,18 @@ typedef struct _PangoFontDescription PangoFontDescription;
 
 namespace kestrova::platform {
 
+// A colour with its opacity. Converts from the 0x00RRGGBB values that rgb()
+// of icon.h makes, which are opaque.
 struct Colour {
     uint8_t r = 0;
     uint8_t g = 0;
     uint8_t b = 0;
     uint8_t a = 255;
+    constexpr Colour() = default;
+    constexpr Colour(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha = 255) : r(red), g(green), b(blue), a(alpha) {}
+    constexpr Colour(uint32_t rgbValue) : r(uint8_t(rgbValue >> 16)), g(uint8_t(rgbValue >> 8)), b(uint8_t(rgbValue)) {}
     friend bool operator==(const Colour&, const Colour&) = default;
 };
-constexpr Colour rgb(uint8_t r, uint8_t g, uint8_t b) { return {r, g, b, 255}; }
-constexpr Colour fromRgbValue(uint32_t v) {
-    return {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v), 255};
-}
 
 // The colours the system draws its chrome with.
 namespace colours {
@@ -77,6 +79,7 @@ public:
     void setPixel(int x, int y, Colour colour);
     void clear(Colour colour);
     bool savePng(const std::filesystem::path& path) const;
+    static std::unique_ptr<Bitmap> fromIcon(const Icon& icon);
     cairo_surface_t* surface() const { return surface_; }
 
 private:
@@ -125,6 +128,8 @@ public:
     void drawBitmap(const Bitmap& bitmap, Point at, bool disabled = false);
     void drawBitmap(const Bitmap& bitmap, const Rect& source, Point at);
     void drawBitmapScaled(const Bitmap& bitmap, const Rect& target);
+    // Draws the icon's opaque pixels; disabled draws them grey and faded.
+    void drawIcon(const Icon& icon, Point at, bool disabled = false);
 
     void selectFont(const Font& font) { font_ = font; }
     const Font& font() const { return font_; }

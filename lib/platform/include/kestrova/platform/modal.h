@@ -46,6 +46,12 @@ void setModalResponder(ModalResponder responder);
 // what was asked and aborts the process.
 void setUnansweredModalHandler(std::function<void(const ModalRequest&)> handler);
 
+// Shows modals on screen even without a desktop display, answered by input
+// (scripted demos that take screenshots, tests of the on-screen versions).
+void setModalsOnScreen(bool onScreen);
+// True when modals are shown on screen: the desktop display, or asked for.
+bool modalsOnScreen();
+
 // The one entry every modal goes through: responder, else the interactive
 // display, else the unanswered handler (and 0).
 int resolveModal(const ModalRequest& request, const std::function<int()>& interactive);

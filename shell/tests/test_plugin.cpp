@@ -1,0 +1,80 @@
+// A plug-in for the start-up tests. It writes what happens to it into the
+// file named by KESTROVA_TEST_LOG, one line each: "<pid> <name> <event>".
+// KESTROVA_TEST_EXIT=startup makes it end the program from "core.startup".
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "kestrova/api.h"
+#include "kestrova/platform/display.h"
+#include "kestrova/platform/window.h"
+
+namespace {
+
+void note(const std::string& event) {
+    const char* path = std::getenv("KESTROVA_TEST_LOG");
+    if (!path) return;
+    if (FILE* f = std::fopen(path, "a")) {
+        std::fprintf(f, "%d %s %s\n", static_cast<int>(getpid()), PLUGIN_NAME, event.c_str());
+        std::fclose(f);
+    }
+}
+
+intptr_t onStartup(void*, void*, void*, HSUBSCRIPTION) {
+    namespace platform = kestrova::platform;
+    auto main = static_cast<platform::HWND>(RY_GetVariantPtr(kestrova::names::kCoreWindowHwnd));
+    bool framework = platform::className(main).rfind("RY_CTRL_", 0) == 0;
+    note(std::string("startup window=") + (framework ? "framework" : "missing") +
+         " layout=" + (RY_GetVariantPtr(kestrova::names::kCoreWindowLayout) ? "set" : "null") +
+         " display=" + platform::displayKindName(platform::currentDisplay()));
+    const char* exitAt = std::getenv("KESTROVA_TEST_EXIT");
+    if (exitAt && std::string(exitAt) == "startup") note("exit " + std::to_string(RY_Exit()));
+    return 0;
+}
+
+class TestPlugin final : public Plugin {
+public:
+    void Start() override {
+        note("start");
+        subscription_ = RY_EventSubscribe(onStartup, kestrova::names::kCoreStartup, this);
+#ifndef PLUGIN_START_UNFINISHED
+        started = 1;
+#endif
+    }
+    void Stop() override {
+        note("stop");
+        RY_EventUnsubscribe(subscription_);
+        started = 0;
+    }
+    const char* GetInfo() override { return ""; }
+
+private:
+    HSUBSCRIPTION subscription_ = nullptr;
+};
+
+[[maybe_unused]] TestPlugin* gPlugin = nullptr;
+
+}  // namespace
+
+#ifndef PLUGIN_NO_ENTRY
+extern "C" __attribute__((visibility("default"))) int32_t PluginLoad(int32_t apiVersion, Plugin** out) {
+    *out = nullptr;
+    note("load " + std::to_string(apiVersion));
+#ifdef PLUGIN_REFUSES_VERSION
+    return 0;
+#else
+    if (apiVersion != RY_API_VERSION) return 0;
+    if (!gPlugin) gPlugin = new TestPlugin;
+    *out = gPlugin;
+    return 1;
+#endif
+}
+
+extern "C" __attribute__((visibility("default"))) int32_t PluginUnload() {
+    delete gPlugin;
+    gPlugin = nullptr;
+    return 0;
+}
+#endif
