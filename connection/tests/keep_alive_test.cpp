@@ -208,3 +208,14 @@ TEST_F(OnPlatformWindow, SignsInPingsAndSignsOff) {
     EXPECT_EQ(takePacket(), "BYE\nps: " + std::to_string(count) + "\n\n");
     EXPECT_EQ(state(), kStateOffline);
 }
+
+TEST_F(KeepAlive, StoppingSaysByeAndLeavesTheStateOffline) {
+    signInOnline();
+    serverSends("P\n\n");
+    int32_t count = connection_->packetsReceived();
+    connection_.reset();
+    EXPECT_EQ(takePacket(), "BYE\nps: " + std::to_string(count) + "\n\n");
+    EXPECT_EQ(state(), kStateOffline);
+    EXPECT_EQ(objects_.sessionsEnded, 1);
+    EXPECT_EQ(objects_.removals, 1);
+}
