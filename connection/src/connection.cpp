@@ -51,6 +51,10 @@ Connection::~Connection() {
         power_.scheduleProgramStart(std::nullopt);
         if (unattendedRequested_) power_.setUnattendedMode(false);
     }
+    // NOTE: with the user wanting to be online, the close above left the
+    // state at "waiting to reconnect"; nobody reconnects once we are gone.
+    window_.stopTimer();
+    setState(kStateOffline);
     RY_ReleaseService(service_);
     window_.setHandler(nullptr);
 }

@@ -8,7 +8,7 @@ ConnectionPlugin::~ConnectionPlugin() { Stop(); }
 
 void ConnectionPlugin::Start() {
     if (started) return;
-    window_ = std::make_unique<net::MailboxWindow>();
+    window_ = std::make_unique<net::PlatformHiddenWindow>();
     sendPacket_ = std::make_unique<SendPacketFunction>();
     connection_ = std::make_unique<Connection>(
         ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden()});

@@ -9,7 +9,7 @@
 #include "session_objects.h"
 
 #include "kestrova/api.h"
-#include "kestrova/net/mailbox_window.h"
+#include "kestrova/net/platform_hidden_window.h"
 
 #include <memory>
 
@@ -25,7 +25,6 @@ public:
     const char* GetInfo() override { return ""; }
 
     Connection* connection() { return connection_.get(); }
-    net::MailboxWindow* window() { return window_.get(); }
     RecordedAlerts& alerts() { return alerts_; }
     RecordedPower& power() { return power_; }
 
@@ -33,7 +32,7 @@ private:
     RecordedAlerts alerts_;
     RecordedPower power_;
     CountingSessionObjects objects_;
-    std::unique_ptr<net::MailboxWindow> window_;
+    std::unique_ptr<net::PlatformHiddenWindow> window_;
     std::unique_ptr<SendPacketFunction> sendPacket_;
     std::unique_ptr<Connection> connection_;
 };

@@ -187,3 +187,35 @@ TEST_F(Reconnect, FailedConnectsWalkTheServerListAndWrapAround) {
     secondsUntilNextAttempt();
     EXPECT_EQ(connection_->servers().cursor(), 0u);
 }
+
+// The same life on a real window of the platform's window system, driven by
+// the thread's message loop.
+class OnPlatformWindow : public SignInScene {
+protected:
+    void SetUp() override {
+        SignInScene::SetUp();
+        usePlatformWindow_ = true;
+    }
+};
+
+TEST_F(OnPlatformWindow, SignsInPingsAndSignsOff) {
+    signInOnline();
+    serverSends("P\n\n");
+    int32_t count = connection_->packetsReceived();
+    advance(30);
+    EXPECT_EQ(takePacket(), "P\nps: " + std::to_string(count) + "\n\n");
+    connection_->disconnect();
+    EXPECT_EQ(takePacket(), "BYE\nps: " + std::to_string(count) + "\n\n");
+    EXPECT_EQ(state(), kStateOffline);
+}
+
+TEST_F(KeepAlive, StoppingSaysByeAndLeavesTheStateOffline) {
+    signInOnline();
+    serverSends("P\n\n");
+    int32_t count = connection_->packetsReceived();
+    connection_.reset();
+    EXPECT_EQ(takePacket(), "BYE\nps: " + std::to_string(count) + "\n\n");
+    EXPECT_EQ(state(), kStateOffline);
+    EXPECT_EQ(objects_.sessionsEnded, 1);
+    EXPECT_EQ(objects_.removals, 1);
+}

@@ -10,6 +10,8 @@
 #include "kestrova/crypto/md5.h"
 #include "kestrova/crypto/salsa20.h"
 #include "kestrova/net/mailbox_window.h"
+#include "kestrova/net/platform_hidden_window.h"
+#include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/clock.h"
 #include "kestrova/wire/data_map.h"
 
@@ -17,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kestrova::testing {
@@ -66,7 +69,11 @@ protected:
     // A closed window stays closed, so each connection gets its own.
     void start() {
         connection_.reset();
-        window_ = std::make_unique<net::MailboxWindow>();
+        window_.reset();
+        if (usePlatformWindow_)
+            window_ = std::make_unique<net::PlatformHiddenWindow>();
+        else
+            window_ = std::make_unique<net::MailboxWindow>();
         connection_ = std::make_unique<connection::Connection>(
             connection::ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden_});
     }
@@ -77,7 +84,14 @@ protected:
         return takePacket();
     }
 
-    void pump() { window_->pumpWaiting(std::chrono::milliseconds(2)); }
+    void pump() {
+        if (auto* mailbox = dynamic_cast<net::MailboxWindow*>(window_.get())) {
+            mailbox->pumpWaiting(std::chrono::milliseconds(2));
+            return;
+        }
+        platform::pumpPendingMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     bool until(const std::function<bool()>& done) {
         return pumpUntil([this] { pump(); }, done);
     }
@@ -149,7 +163,8 @@ protected:
 
     std::unique_ptr<platform::VirtualClock> clock_;
     LoopbackPeer peer_;
-    std::unique_ptr<net::MailboxWindow> window_;
+    bool usePlatformWindow_ = false;
+    std::unique_ptr<net::HiddenWindow> window_;
     connection::RecordedAlerts alerts_;
     connection::RecordedPower power_;
     connection::CountingSessionObjects objects_;

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 
 namespace kestrova::net {
 
@@ -33,8 +34,13 @@ PacketSocket::~PacketSocket() {
     // Workers blocked in a send to the window must be let go before they are
     // joined.
     window_.close();
-    for (auto& worker : workers_)
-        if (worker->thread.joinable()) worker->thread.join();
+    for (auto& worker : workers_) {
+        while (!worker->finished->load()) {
+            window_.serveWaitingSenders();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        worker->thread.join();
+    }
 }
 
 void PacketSocket::reapFinishedWorkers() {

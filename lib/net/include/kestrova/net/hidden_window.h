@@ -36,9 +36,12 @@ public:
     virtual void stopTimer() = 0;
     virtual bool timerRunning() const = 0;
     virtual uint32_t timerPeriod() const = 0;
-    // From now on every pending and later send returns 0 at once, so worker
-    // threads blocked in send can be joined.
+    // From now on every later send returns 0 at once; senders already
+    // waiting are let go by close() or, at the latest, by serveWaitingSenders().
     virtual void close() = 0;
+    // User-interface thread, after close(): answers senders still waiting so
+    // that worker threads can be joined.
+    virtual void serveWaitingSenders() = 0;
 };
 
 }  // namespace kestrova::net

@@ -29,6 +29,8 @@ public:
     bool timerRunning() const override { return timerPeriod_ != 0; }
     uint32_t timerPeriod() const override { return timerPeriod_; }
     void close() override;
+    // close() has let every sender go already.
+    void serveWaitingSenders() override {}
 
     // Owner thread: handles every waiting message and a due timer; returns
     // the number of messages and timer ticks handled.
