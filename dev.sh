@@ -12,7 +12,7 @@ PACKAGES=(
   libcairo2-dev libpango1.0-dev libsdl2-dev libspeex-dev libturbojpeg0-dev
   libsqlite3-dev libasio-dev
   fonts-dejavu-core xvfb xauth tinyproxy
-  libssl-dev libsodium-dev
+  libssl-dev libsodium-dev ccache
 )
 
 install_missing() {
