@@ -1,0 +1,42 @@
+// Follows the messages the harness sends until the server has acknowledged
+// every byte ("delivered") or the connection gave up on them ("failed").
+// Each send gets a reference number of the harness, stable even when the
+// connection resends the message under a new id after a reconnect.
+#pragma once
+
+#include <cstdint>
+#include <map>
+
+#include "kestrova/api.h"
+
+namespace kestrova::harness {
+
+class OutgoingWatch {
+public:
+    OutgoingWatch() = default;
+    ~OutgoingWatch();
+    OutgoingWatch(const OutgoingWatch&) = delete;
+    OutgoingWatch& operator=(const OutgoingWatch&) = delete;
+
+    // Takes over the caller's reference to the message; prints "sent ref=N ...".
+    void watch(HMESSAGE message);
+    size_t watching() const { return watched_.size(); }
+
+private:
+    struct Watched {
+        OutgoingWatch* owner;
+        uint32_t ref;
+        HMESSAGE message;
+        HSUBSCRIPTION subscription;
+    };
+
+    static intptr_t onChange(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
+    // Prints the outcome and forgets the message once it has one.
+    void check(Watched& watched);
+    void forget(uint32_t ref);
+
+    uint32_t nextRef_ = 1;
+    std::map<uint32_t, Watched*> watched_;
+};
+
+}  // namespace kestrova::harness

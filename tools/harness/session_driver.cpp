@@ -1,0 +1,209 @@
+#include "session_driver.h"
+
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+#include "harness_output.h"
+#include "kestrova/platform/message_loop.h"
+
+namespace kestrova::harness {
+namespace {
+
+constexpr const char kMessagesNewComplete[] = "messages.new.complete";
+constexpr const char kTextPlain[] = "text/plain";
+constexpr const char kAdminNotice[] = "kestrova/x-admin";
+// Bodies up to this size are printed; larger ones only by length and digest.
+constexpr int32_t kPrintedBody = 1024;
+
+std::vector<std::string> splitWords(const std::string& line, size_t maxWords) {
+    std::vector<std::string> words;
+    size_t at = 0;
+    while (at < line.size() && words.size() + 1 < maxWords) {
+        size_t start = line.find_first_not_of(' ', at);
+        if (start == std::string::npos) return words;
+        size_t end = line.find(' ', start);
+        if (end == std::string::npos) end = line.size();
+        words.push_back(line.substr(start, end - start));
+        at = end;
+    }
+    size_t rest = line.find_first_not_of(' ', at);
+    if (rest != std::string::npos) words.push_back(line.substr(rest));
+    return words;
+}
+
+bool parseId(const std::string& text, uint64_t& out) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 19) return false;
+    out = std::stoull(text);
+    return true;
+}
+
+std::string orEmpty(const char* text) { return text ? escapeText(text) : std::string(); }
+
+uint32_t readLe32(const uint8_t* bytes) {
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+uint64_t readLe64(const uint8_t* bytes) {
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i) value = (value << 8) | bytes[i];
+    return value;
+}
+
+// The payload of a group administration notice: action, target id, nickname.
+std::string describeAdminNotice(const uint8_t* body, int32_t length) {
+    if (length < 12) return " notice=short";
+    return " action=" + std::to_string(readLe32(body)) + " target=" + std::to_string(readLe64(body + 4)) +
+           " nickname=" + escapeText(std::string_view(reinterpret_cast<const char*>(body + 12), length - 12));
+}
+
+}  // namespace
+
+std::string describeMessage(HMESSAGE message) {
+    RY_MessageData data{};
+    data.size = sizeof data;
+    RY_GetMessageData(message, &data);
+    const auto* body = static_cast<const uint8_t*>(data.data);
+    std::string type = data.contentType ? data.contentType : "";
+    std::string line = "message id=" + std::to_string(data.messageId) + " from=" + std::to_string(RY_GetContactID(data.contact));
+    line += " group=" + std::to_string(data.isGroup ? RY_GetGroupID(static_cast<HGROUP>(data.target)) : 0);
+    line += " origin=" + std::to_string(data.origin) + " type=" + escapeText(type) +
+            " length=" + std::to_string(data.dataLength) + " md5=" + digestHex(body, static_cast<size_t>(data.dataLength));
+    if (type == kAdminNotice) return line + describeAdminNotice(body, data.dataLength);
+    if (data.dataLength <= kPrintedBody)
+        line += " text=" + escapeText(std::string_view(reinterpret_cast<const char*>(body), data.dataLength));
+    return line;
+}
+
+SessionDriver::SessionDriver() {
+    stateWatch_ = RY_VariantSubscribe(&SessionDriver::onState, names::kConnectionState, this);
+    messageWatch_ = RY_EventSubscribe(&SessionDriver::onMessageComplete, kMessagesNewComplete, this);
+    printState();
+}
+
+SessionDriver::~SessionDriver() {
+    RY_EventUnsubscribe(messageWatch_);
+    RY_VariantUnsubscribe(stateWatch_);
+}
+
+intptr_t SessionDriver::onState(void* user, void*, void*, HSUBSCRIPTION) {
+    static_cast<SessionDriver*>(user)->printState();
+    return 0;
+}
+
+intptr_t SessionDriver::onMessageComplete(void*, void* data, void*, HSUBSCRIPTION) {
+    emit(describeMessage(static_cast<HMESSAGE>(data)));
+    return 0;
+}
+
+void SessionDriver::printState() {
+    int32_t state = RY_GetVariantLong(names::kConnectionState);
+    if (state == lastState_) return;
+    lastState_ = state;
+    emit("state " + std::to_string(state));
+}
+
+void SessionDriver::handle(const std::string& line) {
+    std::vector<std::string> words = splitWords(line, 3);
+    const std::string& command = words.empty() ? line : words[0];
+    if (command == "quit") {
+        emit("bye");
+        platform::postQuitMessage(0);
+    } else if (command == "state") {
+        lastState_ = -1;
+        printState();
+    } else if (command == "whoami") {
+        char id[256] = {};
+        RY_GetVariantString(names::kConnectionSubId, id);
+        emit(std::string("me id=") + id);
+    } else if (command == "contacts") {
+        printContacts();
+    } else if (command == "groups") {
+        printGroups();
+    } else if (command == "send" || command == "send-group" || command == "send-size" || command == "send-group-size") {
+        send(words, command.starts_with("send-group"), command.ends_with("-size"));
+    } else if (command == "pending") {
+        emit("pending " + std::to_string(outgoing_.watching()));
+    } else {
+        emit("error unknown command " + escapeText(command));
+    }
+}
+
+HCONTACT SessionDriver::findContact(uint64_t contactId) {
+    HCONTACT found = nullptr;
+    HGROUP list = RY_GetGroup(0);
+    uint32_t count = 0;
+    RY_GetGroupMembers(list, nullptr, nullptr, &count);
+    std::vector<HCONTACT> members(count);
+    if (count) RY_GetGroupMembers(list, members.data(), nullptr, &count);
+    for (uint32_t i = 0; i < count && !found; ++i)
+        if (RY_GetContactID(members[i]) == contactId) found = RY_DuplicateContactHandle(members[i]);
+    RY_ReleaseGroup(list);
+    return found;
+}
+
+void SessionDriver::send(const std::vector<std::string>& words, bool toGroup, bool sized) {
+    uint64_t id = 0;
+    if (words.size() < 3 || !parseId(words[1], id)) {
+        emit("error usage: " + words[0] + (sized ? " ID BYTES" : " ID TEXT"));
+        return;
+    }
+    std::string body = words[2];
+    if (sized) {
+        uint64_t length = 0;
+        if (!parseId(words[2], length) || length == 0 || length > (64u << 20)) {
+            emit("error size must be 1 to 67108864 bytes");
+            return;
+        }
+        body = patternBody(length);
+    }
+    void* target = nullptr;
+    if (toGroup) {
+        target = RY_GetGroup(id);
+    } else if (!(target = findContact(id))) {
+        emit("error unknown contact " + words[1]);
+        return;
+    }
+    HMESSAGE message = nullptr;
+    RY_SendMessage(target, toGroup, kTextPlain, body.data(), static_cast<int32_t>(body.size()), 1, &message);
+    if (toGroup) RY_ReleaseGroup(static_cast<HGROUP>(target));
+    else RY_ReleaseContact(static_cast<HCONTACT>(target));
+    if (message) outgoing_.watch(message);
+}
+
+void SessionDriver::printContacts() {
+    HGROUP list = RY_GetGroup(0);
+    uint32_t count = 0;
+    RY_GetGroupMembers(list, nullptr, nullptr, &count);
+    std::vector<HCONTACT> members(count);
+    if (count) RY_GetGroupMembers(list, members.data(), nullptr, &count);
+    for (uint32_t i = 0; i < count; ++i) {
+        RY_ContactData data{};
+        data.size = sizeof data;
+        RY_GetContactData(members[i], &data);
+        emit("contact id=" + std::to_string(data.contactId) + " name=" + orEmpty(data.name) +
+             " nickname=" + orEmpty(data.nickname) + " presence=" + std::to_string(data.presence) +
+             " device=" + std::to_string(data.deviceType) + " status=" + orEmpty(data.statusText));
+    }
+    RY_ReleaseGroup(list);
+    emit("contacts end");
+}
+
+void SessionDriver::printGroups() {
+    uint64_t id = 0;
+    for (int32_t any = RY_EnumGroupsBegin(&id); any; any = (id = RY_EnumGroupsNext(id)) != 0) {
+        if (id == 0) continue;  // the contact list
+        HGROUP group = RY_GetGroup(id);
+        RY_GroupData data{};
+        data.size = sizeof data;
+        RY_GetGroupData(group, &data);
+        uint32_t members = 0;
+        RY_GetGroupMembers(group, nullptr, nullptr, &members);
+        emit("group id=" + std::to_string(id) + " name=" + orEmpty(data.name) + " state=" +
+             std::to_string(data.groupState) + " members=" + std::to_string(members));
+        RY_ReleaseGroup(group);
+    }
+    emit("groups end");
+}
+
+}  // namespace kestrova::harness
