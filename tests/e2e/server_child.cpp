@@ -42,9 +42,10 @@ int runServerToEnd(const std::vector<std::string>& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-ServerChild::ServerChild(const std::string& database, uint16_t port) {
+ServerChild::ServerChild(const std::string& database, uint16_t port, const std::vector<std::string>& extra) {
     std::string program = serverBinary();
     std::vector<std::string> args{"--db", database, "--port", std::to_string(port)};
+    args.insert(args.end(), extra.begin(), extra.end());
     auto argv = argvOf(program, args);
     int out[2];
     if (::pipe(out) != 0) return;
@@ -57,19 +58,30 @@ ServerChild::ServerChild(const std::string& database, uint16_t port) {
         ::_exit(127);
     }
     ::close(out[1]);
-    // The first line it prints is "port N".
-    FILE* stream = ::fdopen(out[0], "r");
-    char line[64] = {};
-    unsigned value = 0;
-    if (stream && std::fgets(line, sizeof line, stream) && std::sscanf(line, "port %u", &value) == 1)
-        port_ = static_cast<uint16_t>(value);
-    if (stream) std::fclose(stream);
+    output_ = out[0];
+    // It prints "port N" once it listens, possibly after other lines.
+    std::string pending;
+    char buffer[512];
+    for (int lines = 0; lines < 64;) {
+        ssize_t n = ::read(output_, buffer, sizeof buffer);
+        if (n <= 0) return;
+        pending.append(buffer, static_cast<size_t>(n));
+        for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1), ++lines) {
+            unsigned value = 0;
+            if (std::sscanf(pending.substr(0, end).c_str(), "port %u", &value) == 1) {
+                port_ = static_cast<uint16_t>(value);
+                return;
+            }
+        }
+    }
 }
 
 ServerChild::~ServerChild() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    if (output_ >= 0) ::close(output_);
 }
 
 void ServerChild::kill() {

@@ -19,7 +19,8 @@ class ServerChild {
 public:
     // `kestrova-server --db <database> --port <port>`; port 0 lets the system
     // choose. port() is 0 when it did not come up.
-    explicit ServerChild(const std::string& database, uint16_t port = 0);
+    // `extra` goes after them (for example "--demo").
+    explicit ServerChild(const std::string& database, uint16_t port = 0, const std::vector<std::string>& extra = {});
     ~ServerChild();
     ServerChild(const ServerChild&) = delete;
     ServerChild& operator=(const ServerChild&) = delete;
@@ -31,6 +32,9 @@ public:
 private:
     pid_t pid_ = -1;
     uint16_t port_ = 0;
+    // Its standard output, kept open so that later lines never meet a
+    // closed pipe.
+    int output_ = -1;
 };
 
 }  // namespace kestrova::e2e

@@ -1,0 +1,58 @@
+// kestrova-harness as a child process: a headless client that a test drives
+// with command lines and whose event lines it waits for.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrova::e2e {
+
+struct HarnessAccount {
+    std::string user;
+    std::string password;
+};
+
+class HarnessChild {
+public:
+    // Starts a client with its own settings folder under `home`, signing in
+    // to the server on this loopback port with the account.
+    HarnessChild(const std::string& home, uint16_t port, const HarnessAccount& account);
+    ~HarnessChild();
+    HarnessChild(const HarnessChild&) = delete;
+    HarnessChild& operator=(const HarnessChild&) = delete;
+
+    bool running() const { return pid_ > 0; }
+    void command(const std::string& line);
+    // Takes the first not yet taken line that starts with `prefix`, waiting
+    // for it up to `timeout`; nullopt when none came.
+    std::optional<std::string> waitFor(std::string_view prefix,
+                                       std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    // Every line received so far, taken or not.
+    const std::vector<std::string>& transcript() const { return transcript_; }
+    // Sends "quit" and waits for the exit; the exit status, or -1.
+    int quit();
+
+private:
+    // Reads what is there, waiting at most `timeout`; false at end of output.
+    bool readSome(std::chrono::milliseconds timeout);
+
+    pid_t pid_ = -1;
+    int stdin_ = -1;
+    int stdout_ = -1;
+    std::string partial_;
+    std::deque<std::string> untaken_;
+    std::vector<std::string> transcript_;
+};
+
+// The value of `name=` in an event line (up to the next blank; "text" to
+// the end of the line), or "".
+std::string field(const std::string& line, std::string_view name);
+
+}  // namespace kestrova::e2e
