@@ -4,6 +4,7 @@
 // connection's dispatch as the socket would. Nothing may crash, and the
 // published state must stay one of the known values.
 #include "connection.h"
+#include "session_sync.h"
 
 #include "kestrova/api.h"
 #include "kestrova/net/mailbox_window.h"
@@ -49,9 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     net::MailboxWindow window;
     RecordedAlerts alerts;
     RecordedPower power;
-    CountingSessionObjects objects;
+    SessionSync objects;
     {
         Connection connection(ConnectionEnvironment{window, alerts, power, objects, false});
+        objects.attach(connection);
         RY_SetVariantLong("connection.state", kStates[data[0] % std::size(kStates)]);
         wire::ReaderLimits limits;
         limits.maxBody = 64 * 1024;

@@ -5,6 +5,7 @@
 
 #include "connection.h"
 #include "connection_fixture.h"
+#include "counting_session_objects.h"
 #include "support/loopback_peer.h"
 
 #include "kestrova/crypto/md5.h"
