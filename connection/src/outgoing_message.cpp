@@ -46,7 +46,11 @@ OutgoingMessage::OutgoingMessage(HMESSAGE message, HSERVICE ownService, SessionL
 OutgoingMessage::~OutgoingMessage() { stop(); }
 
 void OutgoingMessage::start() {
-    HSERVICE service = serviceOfTarget(readMessage(message_.get()));
+    RY_MessageData message = readMessage(message_.get());
+    HSERVICE service = serviceOfTarget(message);
+    // Groups first heard of in a message or a group packet carry no service
+    // yet; they are this account's all the same.
+    if (message.target && !service) service = ownService_;
     if (service) service_.reset(RY_DuplicateServiceHandle(service));
     messageSubscription_ = RY_MessageSubscribe(&OutgoingMessage::onChange, message_.get(), this);
     if (service_) serviceSubscription_ = RY_ServiceSubscribe(&OutgoingMessage::onChange, service_.get(), this);
@@ -80,6 +84,12 @@ void OutgoingMessage::pump() {
         return;
     }
     auto keep = shared_from_this();
+    // Another network's message, with no bridge to carry it: not ours to
+    // hold on to, whatever that service's status.
+    if (!service_ || (service_.get() != ownService_ && !(bridges_ && bridges_->bridgeOf(service_.get())))) {
+        finish();
+        return;
+    }
     pumping_ = true;
     do {
         pumpAgain_ = false;

@@ -170,6 +170,31 @@ TEST_F(MessageTransfer, AMessageCutOffBySessionEndIsSentAnewAfterTheNextLogon) {
     EXPECT_EQ(chunk.body(), "across the gap");
 }
 
+TEST_F(MessageTransfer, GroupsWithoutServiceAreOursContactsOfOtherServicesAreNot) {
+    OwnedGroup group(RY_GetGroup(5));  // known only by id, as from a received message
+    HMESSAGE toGroup = nullptr;
+    RY_SendMessage(group.get(), 1, "text/plain", "all", 3, 1, &toGroup);
+    messages_.emplace_back(toGroup);
+    wire::Packet chunk = takeChunk();
+    EXPECT_EQ(chunk.header("Mesg-Target"), "1");
+    EXPECT_EQ(chunk.header("Target-Id"), "5");
+
+    RY_ServiceData otherData{};
+    otherData.size = sizeof otherData;
+    OwnedService other(RY_CreateService(&otherData));
+    RY_ContactData elsewhere{};
+    elsewhere.size = sizeof elsewhere;
+    elsewhere.flags = RY_CONTACT_ID | RY_CONTACT_SERVICE;
+    elsewhere.contactId = 90;
+    elsewhere.service = other.get();
+    OwnedContact stranger(RY_CreateContact(&elsewhere));
+    HMESSAGE toStranger = nullptr;
+    RY_SendMessage(stranger.get(), 0, "text/plain", "psst", 4, 1, &toStranger);
+    messages_.emplace_back(toStranger);
+    EXPECT_TRUE(serverHeardNothing());
+    EXPECT_EQ(sender_->find(toStranger), nullptr) << "not ours: let go";
+}
+
 class MessageReception : public SyncScene {
 protected:
     void SetUp() override {
