@@ -30,6 +30,9 @@ void useOwnSettingsFolder() {
     static bool done = [] {
         char pattern[] = "/tmp/kestrova-fuzz-XXXXXX";
         ::setenv("KESTROVA_HOME", ::mkdtemp(pattern), 1);
+        // The core state holds what the inputs left (profile maps, groups);
+        // it goes at exit, as the shell lets it go last.
+        std::atexit(RY_API_Cleanup);
         return true;
     }();
     (void)done;
