@@ -6,6 +6,7 @@
 #include "server_child.h"
 
 #include "connection.h"
+#include "session_sync.h"
 #include "kestrova/api.h"
 #include "kestrova/net/mailbox_window.h"
 
@@ -66,10 +67,11 @@ void RawTcpRoundTrip(benchmark::State& state) {
 void SignInToOnline(benchmark::State& state) {
     RecordedAlerts alerts;
     RecordedPower power;
-    CountingSessionObjects objects;
+    SessionSync objects;
     for (auto _ : state) {
         net::MailboxWindow window;
         auto connection = std::make_unique<Connection>(ConnectionEnvironment{window, alerts, power, objects, false});
+        objects.attach(*connection);
         auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (connection->state() != kStateOnline && std::chrono::steady_clock::now() < guard)
             window.pumpWaiting(std::chrono::milliseconds(1));

@@ -4,6 +4,7 @@
 // connection's dispatch as the socket would. Nothing may crash, and the
 // published state must stay one of the known values.
 #include "connection.h"
+#include "session_sync.h"
 
 #include "kestrova/api.h"
 #include "kestrova/net/mailbox_window.h"
@@ -32,6 +33,9 @@ void useOwnSettingsFolder() {
     static bool done = [] {
         char pattern[] = "/tmp/kestrova-fuzz-XXXXXX";
         ::setenv("KESTROVA_HOME", ::mkdtemp(pattern), 1);
+        // The core state holds what the inputs left (profile maps, groups);
+        // it goes at exit, as the shell lets it go last.
+        std::atexit(RY_API_Cleanup);
         return true;
     }();
     (void)done;
@@ -49,9 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     net::MailboxWindow window;
     RecordedAlerts alerts;
     RecordedPower power;
-    CountingSessionObjects objects;
+    SessionSync objects;
     {
         Connection connection(ConnectionEnvironment{window, alerts, power, objects, false});
+        objects.attach(connection);
         RY_SetVariantLong("connection.state", kStates[data[0] % std::size(kStates)]);
         wire::ReaderLimits limits;
         limits.maxBody = 64 * 1024;

@@ -13,13 +13,19 @@ void ConnectionPlugin::Start() {
     connection_ = std::make_unique<Connection>(
         ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden()});
     sendPacket_->setConnection(connection_.get());
+    objects_.attach(*connection_);
+    sender_ = std::make_unique<MessageSender>(objects_.link());
+    history_ = std::make_unique<MessageHistoryFunction>(objects_.link());
     started = 1;
 }
 
 void ConnectionPlugin::Stop() {
     if (!started) return;
+    history_.reset();
+    sender_.reset();
     sendPacket_.reset();
     connection_.reset();
+    objects_.detach();
     window_.reset();
     started = 0;
 }

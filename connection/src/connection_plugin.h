@@ -4,9 +4,11 @@
 
 #include "alerts.h"
 #include "connection.h"
+#include "message_history.h"
+#include "message_sender.h"
 #include "power_manager.h"
 #include "send_packet_function.h"
-#include "session_objects.h"
+#include "session_sync.h"
 
 #include "kestrova/api.h"
 #include "kestrova/net/platform_hidden_window.h"
@@ -27,14 +29,18 @@ public:
     Connection* connection() { return connection_.get(); }
     RecordedAlerts& alerts() { return alerts_; }
     RecordedPower& power() { return power_; }
+    SessionSync& objects() { return objects_; }
 
 private:
     RecordedAlerts alerts_;
     RecordedPower power_;
-    CountingSessionObjects objects_;
+    // Outlives the connection, whose destructor ends the session through it.
+    SessionSync objects_;
     std::unique_ptr<net::PlatformHiddenWindow> window_;
     std::unique_ptr<SendPacketFunction> sendPacket_;
     std::unique_ptr<Connection> connection_;
+    std::unique_ptr<MessageSender> sender_;
+    std::unique_ptr<MessageHistoryFunction> history_;
 };
 
 }  // namespace kestrova::connection

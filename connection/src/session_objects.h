@@ -26,24 +26,4 @@ public:
     virtual void removeAll() = 0;
 };
 
-// FIXME: the profile's contents and message chunks are handled by the
-// synchronisation and message-transfer code, which is not written yet; this
-// stand-in only counts what it was given.
-class CountingSessionObjects final : public SessionObjects {
-public:
-    void loadContacts(HDATAMAP) override { ++contactLoads; }
-    void loadGroupsAndOwnData(HDATAMAP) override { ++groupLoads; }
-    void applyProfileUpdate(const wire::Packet&) override { ++profileUpdates; }
-    void receiveMessageChunk(const wire::Packet&) override { ++messageChunks; }
-    void endSession() override { ++sessionsEnded; }
-    void removeAll() override { ++removals; }
-
-    int contactLoads = 0;
-    int groupLoads = 0;
-    int profileUpdates = 0;
-    int messageChunks = 0;
-    int sessionsEnded = 0;
-    int removals = 0;
-};
-
 }  // namespace kestrova::connection

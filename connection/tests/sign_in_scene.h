@@ -5,6 +5,7 @@
 
 #include "connection.h"
 #include "connection_fixture.h"
+#include "counting_session_objects.h"
 #include "support/loopback_peer.h"
 
 #include "kestrova/crypto/md5.h"
@@ -75,8 +76,12 @@ protected:
         else
             window_ = std::make_unique<net::MailboxWindow>();
         connection_ = std::make_unique<connection::Connection>(
-            connection::ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden_});
+            connection::ConnectionEnvironment{*window_, alerts_, power_, sessionObjects(), startedHidden_});
+        started();
     }
+    // Scenes that test what the session objects do put their own in.
+    virtual connection::SessionObjects& sessionObjects() { return objects_; }
+    virtual void started() {}
     // Credentials stored, the connection started, and the server has the LOGON.
     std::string startAndTakeLogon() {
         storeCredentials();

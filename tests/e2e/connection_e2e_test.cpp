@@ -7,6 +7,7 @@
 #include "support/tinyproxy_process.h"
 
 #include "connection.h"
+#include "counting_session_objects.h"
 #include "kestrova/api.h"
 #include "kestrova/net/platform_hidden_window.h"
 #include "kestrova/platform/clock.h"

@@ -310,6 +310,24 @@ struct RY_PacketBytes {
     uint32_t length;
 };
 
+// The argument of "Connection/RequestMessageHistory": count messages of one
+// conversation from a point in time (a negative count asks for older ones).
+// The callback hears every answer to the request as a status pair, the low
+// and the high 32-bit word of the response code: (0, 0) while messages
+// follow, any other pair once the request is over ((100, 0) when the session
+// ended).
+typedef void (*RY_HistoryCallback)(void* context, const int32_t* status);
+struct RY_HistoryRequest {
+    int32_t count;
+    void* conversation;  // a contact, or a group when isGroup is set
+    uint8_t isGroup;
+    int32_t seconds;
+    int32_t microseconds;
+    uint8_t flag;
+    RY_HistoryCallback callback;
+    void* context;
+};
+
 // An icon resource: the module that carries it and its name, or its number
 // when name is null (a bridged network's icon). A null module means none.
 struct RY_IconResource {
@@ -590,6 +608,13 @@ inline constexpr const char kContactChanged[] = "contact.changed";
 inline constexpr const char kGroupsChanged[] = "groups.changed";
 // event, data the message: an outgoing message is ready to be sent; raised by RY_SendMessage(Ex) (UI thread)
 inline constexpr const char kMessagesNewOutgoing[] = "messages.new.outgoing";
+// event, data the message: a received message was created from its first chunk; raised by connection (UI thread)
+inline constexpr const char kMessagesNew[] = "messages.new";
+// event, data the message: a received message is complete; raised by connection (UI thread)
+inline constexpr const char kMessagesNewComplete[] = "messages.new.complete";
+// function, arg RY_HistoryRequest*: asks the server for a conversation's history; returns 1 when
+// the request was made; registered by connection (UI thread)
+inline constexpr const char kConnectionRequestMessageHistory[] = "Connection/RequestMessageHistory";
 // variant, number: the total of unread messages; set by the core API (UI thread)
 inline constexpr const char kMessagesUnread[] = "messages.unread";
 // function, arg RY_PacketBytes*: writes one whole packet to the server; registered by connection (UI thread)

@@ -1,0 +1,160 @@
+// Logon of a large account: from the connection's creation to the state
+// "online" against a scripted server on loopback whose profile lists 10,000
+// contacts and 200 groups of 50 members each, with the profile mirrored into
+// the api's contacts and groups. The baseline is parsing the same profile
+// bytes into a data map alone (RY_ParseDataMap); the ratio logon / parse is
+// printed at the end.
+#include "connection.h"
+#include "session_sync.h"
+#include "support/loopback_peer.h"
+
+#include "kestrova/api.h"
+#include "kestrova/net/mailbox_window.h"
+#include "kestrova/wire/data_map.h"
+
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+using namespace kestrova;
+using namespace kestrova::connection;
+
+namespace {
+
+constexpr int kContacts = 10'000;
+constexpr int kGroups = 200;
+constexpr int kMembersPerGroup = 50;
+
+testing::LoopbackPeer* gPeer = nullptr;
+std::string gProfile;
+
+std::string buildProfile() {
+    wire::DataMapEntries contacts;
+    for (int i = 0; i < kContacts; ++i) {
+        std::string id = std::to_string(100'000 + i);
+        contacts.emplace(id, wire::encodeDataMap({{"Username", "user" + id + "@example.org"},
+                                                  {"Nickname", "User " + id},
+                                                  {"Status", "around"},
+                                                  {"Online-Status", std::to_string(i % 3)},
+                                                  {"Device-Type", "3"},
+                                                  {"contact", "1"},
+                                                  {"state", "2"}}));
+    }
+    wire::DataMapEntries groups;
+    for (int g = 0; g < kGroups; ++g) {
+        wire::DataMapEntries group = {{"name", "Group " + std::to_string(g)}, {"desc", "a group"}};
+        for (int m = 0; m < kMembersPerGroup; ++m)
+            group.emplace(std::to_string(100'000 + (g * 37 + m) % kContacts),
+                          wire::encodeDataMap({{"capabilities", "1"}}));
+        groups.emplace(std::to_string(1'000 + g), wire::encodeDataMap(group));
+    }
+    return wire::encodeDataMap({{"Sub-Id", "42"},
+                                {"Nickname", "Bench"},
+                                {"contacts", wire::encodeDataMap(contacts)},
+                                {"group_sub", wire::encodeDataMap(groups)}});
+}
+
+std::optional<std::string> waitForPacket(net::MailboxWindow& window) {
+    auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < guard) {
+        if (auto packet = gPeer->takePacket()) return packet;
+        window.pumpWaiting(std::chrono::milliseconds(1));
+    }
+    return std::nullopt;
+}
+
+void ParseProfileMap(benchmark::State& state) {
+    for (auto _ : state) {
+        HDATAMAP map = RY_CreateDataMap();
+        if (!RY_ParseDataMap(map, gProfile.data(), static_cast<uint32_t>(gProfile.size())))
+            state.SkipWithError("the profile did not parse");
+        RY_ReleaseDataMap(map);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * gProfile.size()));
+}
+
+void LogonToOnline(benchmark::State& state) {
+    RecordedAlerts alerts;
+    RecordedPower power;
+    std::string profilePacket =
+        "SUB PROFILE\ncontent-length: " + std::to_string(gProfile.size()) + "\n\n" + gProfile;
+    for (auto _ : state) {
+        net::MailboxWindow window;
+        SessionSync objects;
+        auto connection = std::make_unique<Connection>(ConnectionEnvironment{window, alerts, power, objects, false});
+        objects.attach(*connection);
+        bool ok = waitForPacket(window).has_value() && gPeer->send("AUTH\nencryption-type: 0\n\n") &&
+                  waitForPacket(window).has_value() && gPeer->send(profilePacket);
+        auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (ok && connection->state() != kStateOnline && std::chrono::steady_clock::now() < guard)
+            window.pumpWaiting(std::chrono::milliseconds(1));
+        if (!ok || connection->state() != kStateOnline || objects.contacts().size() < kContacts) {
+            state.SkipWithError("the logon did not complete");
+            break;
+        }
+        state.PauseTiming();
+        connection.reset();  // says "BYE" and lets every contact go
+        objects.detach();
+        uint64_t id = 0;
+        while (RY_EnumGroupsBegin(&id)) RY_DeleteGroup(id);
+        while (gPeer->connectionOpen()) window.pumpWaiting(std::chrono::milliseconds(1));
+        while (gPeer->takePacket()) {
+        }  // the "BYE"
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(ParseProfileMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(LogonToOnline)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        auto parse = times_.find("ParseProfileMap");
+        auto logon = times_.find("LogonToOnline/real_time");
+        if (parse == times_.end() || logon == times_.end() || parse->second <= 0) return;
+        std::printf("profile of %zu bytes; ratio LogonToOnline / ParseProfileMap = %.1f\n", gProfile.size(),
+                    logon->second / parse->second);
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    char pattern[] = "/tmp/kestrova-bench-XXXXXX";
+    std::filesystem::path home = ::mkdtemp(pattern);
+    ::setenv("KESTROVA_HOME", home.c_str(), 1);
+    gProfile = buildProfile();
+    {
+        testing::LoopbackPeer peer;
+        gPeer = &peer;
+        RY_SetSettingString("Connection/Servers/List", ("127.0.0.1:" + std::to_string(peer.port())).c_str());
+        RY_SetSettingString("connection.user", "bench@example.org");
+        RY_SetSettingString("connection.pass", "bench password");
+        RatioReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        benchmark::Shutdown();
+        gPeer = nullptr;
+    }
+    RY_API_Cleanup();
+    std::filesystem::remove_all(home);
+    return 0;
+}

@@ -1,0 +1,137 @@
+#include "contact_sync.h"
+
+#include "api_handles.h"
+#include "profile_maps.h"
+
+#include "kestrova/wire/packet.h"
+
+namespace kestrova::connection {
+namespace {
+
+const std::string* field(const wire::DataMapEntries& record, std::string_view key) {
+    auto it = record.find(key);
+    return it == record.end() ? nullptr : &it->second;
+}
+
+HDATAMAP currentMap(HCONTACT contact) {
+    RY_ContactData current{};
+    current.size = sizeof current;
+    RY_GetContactData(contact, &current);
+    return current.dataMap;
+}
+
+int32_t number(const std::string* value) { return value ? wire::readDecimalInt(*value) : 0; }
+
+}  // namespace
+
+ContactSync::ContactSync(ContactDirectory& contacts, IncomingMessages& incoming, SessionLink& link)
+    : contacts_(contacts), incoming_(incoming), link_(link) {}
+
+void ContactSync::applyContactList(std::string_view encoded, bool full) {
+    wire::DataMapEntries list;
+    wire::parseDataMap({reinterpret_cast<const uint8_t*>(encoded.data()), encoded.size()}, list);
+    OwnedGroup contactList(RY_GetGroup(kContactListGroup));
+    for (const auto& [key, value] : list) {
+        uint64_t id = wire::readDecimalId(key);
+        if (value.empty()) {
+            if (HCONTACT known = contacts_.find(id)) {
+                RY_RemoveGroupMember(contactList.get(), known);
+                RY_ReleaseContact(known);
+            }
+            continue;
+        }
+        wire::DataMapEntries record;
+        wire::parseDataMap({reinterpret_cast<const uint8_t*>(value.data()), value.size()}, record);
+        applyRecord(id, record, full);
+    }
+}
+
+void ContactSync::applyRecord(uint64_t id, const wire::DataMapEntries& record, bool full) {
+    // Records of bridged accounts go to the bridge manager, which is not
+    // there yet; those have a "Bridge-Id" and are left alone.
+    if (field(record, "Bridge-Id")) return;
+    OwnedContact contact(contacts_.get(id));
+
+    RY_ContactData current{};
+    current.size = sizeof current;
+    RY_GetContactData(contact.get(), &current);
+
+    RY_ContactData change{};
+    change.size = sizeof change;
+    const std::string* username = field(record, "Username");
+    const std::string* nickname = field(record, "Nickname");
+    const std::string* status = field(record, "Status");
+    if (username) {
+        change.flags |= RY_CONTACT_NAME;
+        change.name = username->c_str();
+    }
+    if (nickname || full) {
+        change.flags |= RY_CONTACT_NICKNAME;
+        change.nickname = nickname ? nickname->c_str() : "";
+    }
+    if (status || full) {
+        change.flags |= RY_CONTACT_STATUS_TEXT;
+        change.statusText = status ? status->c_str() : "";
+    }
+    applyUserData(contact.get(), id, record, full, change);
+
+    const std::string* presence = field(record, "Online-Status");
+    if (presence || full) {
+        change.flags |= RY_CONTACT_PRESENCE;
+        change.presence = number(presence);
+        if (change.presence == RY_PRESENCE_OFFLINE) incoming_.failFrom(contact.get());
+    } else if (current.presence == RY_PRESENCE_UNKNOWN) {
+        change.flags |= RY_CONTACT_PRESENCE;
+        change.presence = RY_PRESENCE_OFFLINE;
+    }
+    const std::string* device = field(record, "Device-Type");
+    if (device || full) {
+        change.flags |= RY_CONTACT_DEVICE_TYPE;
+        change.deviceType = number(device);
+    }
+    if (username && !nickname) {
+        change.flags |= RY_CONTACT_NICKNAME;
+        change.nickname = username->c_str();
+    }
+    RY_SetContactData(contact.get(), &change);
+
+    if (number(field(record, "contact")) == 0) return;
+    OwnedGroup contactList(RY_GetGroup(kContactListGroup));
+    uint32_t flags = 0;
+    const std::string* state = field(record, "state");
+    if (full || state)
+        flags = static_cast<uint32_t>(number(state)) << 8;
+    else
+        RY_GetGroupMember(contactList.get(), contact.get(), &flags);
+    RY_SetGroupMember(contactList.get(), contact.get(), &flags);
+}
+
+void ContactSync::applyUserData(HCONTACT contact, uint64_t id, const wire::DataMapEntries& record, bool full,
+                                RY_ContactData& change) {
+    bool mentioned = hasMapKeys(record, kUserDataKey);
+    if (!mentioned && !full) return;
+    if (id != 0 && id == link_.myId()) {
+        // The own contact shares the profile's map, which the api owns and
+        // other code (location, access control) writes too: it is merged
+        // into, never replaced.
+        HDATAMAP own = profileVariantMap(kestrova::names::kMyProfileUserData);
+        if (!own) return;
+        applyMapKeys(own, kUserDataKey, record);
+        change.flags |= RY_CONTACT_DATA_MAP;
+        // A set with the map the contact already holds takes no reference;
+        // any other map's reference is handed over.
+        change.dataMap = currentMap(contact) == own ? own : RY_DuplicateDataMapHandle(own);
+        return;
+    }
+    HDATAMAP map = currentMap(contact);
+    if (full || !map) map = RY_CreateDataMap();  // its reference goes to the contact
+    applyMapKeys(map, kUserDataKey, record);
+    change.flags |= RY_CONTACT_DATA_MAP;
+    change.dataMap = map;
+}
+
+void ContactSync::pruneStale() {
+    if (contacts_.service()) RY_PruneContacts(1, contacts_.service(), 1, RY_PRESENCE_UNKNOWN);
+}
+
+}  // namespace kestrova::connection

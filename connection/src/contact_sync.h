@@ -1,0 +1,44 @@
+// The server's contact list mirrored into api contacts: the "contacts" map
+// of a profile or of a "GROUP UPDATE" (contact id in decimal -> record, an
+// empty record meaning "no longer on the list"). The logon profile carries
+// full records, in which a missing field clears the contact's; later ones
+// carry only what changed.
+//
+// Group 0 is the contact list: a contact is on it when it is a member, and
+// its member flags there are the list state ("state") shifted left by 8.
+#pragma once
+
+#include "contact_directory.h"
+#include "incoming_messages.h"
+#include "session_link.h"
+
+#include "kestrova/wire/data_map.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace kestrova::connection {
+
+inline constexpr uint64_t kContactListGroup = 0;
+
+class ContactSync {
+public:
+    ContactSync(ContactDirectory& contacts, IncomingMessages& incoming, SessionLink& link);
+
+    // The encoded "contacts" map.
+    void applyContactList(std::string_view encoded, bool full);
+    void applyRecord(uint64_t id, const wire::DataMapEntries& record, bool full);
+    // Drops this service's contacts that the server did not confirm since the
+    // session ended.
+    void pruneStale();
+
+private:
+    void applyUserData(HCONTACT contact, uint64_t id, const wire::DataMapEntries& record, bool full,
+                       RY_ContactData& change);
+
+    ContactDirectory& contacts_;
+    IncomingMessages& incoming_;
+    SessionLink& link_;
+};
+
+}  // namespace kestrova::connection

@@ -1,0 +1,143 @@
+#include "group_sync.h"
+
+#include "api_handles.h"
+
+#include <vector>
+
+namespace kestrova::connection {
+namespace {
+
+bool isDecimal(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+const std::string* field(const wire::DataMapEntries& map, std::string_view key) {
+    auto it = map.find(key);
+    return it == map.end() ? nullptr : &it->second;
+}
+
+wire::DataMapEntries decode(std::string_view encoded) {
+    wire::DataMapEntries entries;
+    wire::parseDataMap({reinterpret_cast<const uint8_t*>(encoded.data()), encoded.size()}, entries);
+    return entries;
+}
+
+std::vector<uint64_t> tableIds() {
+    std::vector<uint64_t> ids;
+    uint64_t id = 0;
+    if (!RY_EnumGroupsBegin(&id)) return ids;
+    // The contact list (0) sorts first, so 0 from Next is always the end.
+    do ids.push_back(id);
+    while ((id = RY_EnumGroupsNext(id)) != 0);
+    return ids;
+}
+
+}  // namespace
+
+GroupSync::GroupSync(ContactDirectory& contacts, ContactSync& contactSync, SessionLink& link)
+    : contacts_(contacts), contactSync_(contactSync), link_(link) {}
+
+void GroupSync::applySubscriptions(std::string_view encoded) {
+    for (const auto& [key, value] : decode(encoded)) {
+        applyGroup(wire::readDecimalId(key), decode(value));
+        RY_EventRaise(kestrova::names::kGroupsChanged, nullptr);
+    }
+}
+
+void GroupSync::applyGroup(uint64_t id, const wire::DataMapEntries& map) {
+    OwnedGroup group(RY_GetGroup(id));
+    const std::string* name = field(map, "name");
+    const std::string* description = field(map, "desc");
+    RY_GroupData data{};
+    data.size = sizeof data;
+    data.flags = RY_GROUP_SERVICE | RY_GROUP_STATE | RY_GROUP_NAME | RY_GROUP_DESCRIPTION;
+    data.service = contacts_.service();
+    data.groupState = kGroupCurrent;
+    data.name = name ? name->c_str() : "";
+    data.description = description ? description->c_str() : "";
+    RY_SetGroupData(group.get(), &data);
+
+    // Members come first in key order: decimal ids sort before the letters.
+    for (const auto& [key, value] : map) {
+        if (!isDecimal(key)) break;
+        wire::DataMapEntries member = decode(value);
+        const std::string* capabilities = field(member, "capabilities");
+        uint32_t flags = capabilities ? static_cast<uint32_t>(wire::readDecimalInt(*capabilities)) : 0;
+        OwnedContact contact(contacts_.get(wire::readDecimalId(key)));
+        RY_SetGroupMember(group.get(), contact.get(), &flags);
+    }
+}
+
+void GroupSync::applyUpdate(const wire::Packet& packet) {
+    wire::DataMapEntries map;
+    const std::string& body = packet.body();
+    auto parsed = wire::parseDataMap({reinterpret_cast<const uint8_t*>(body.data()), body.size()}, map);
+    if (parsed.status != wire::ParseStatus::Complete) return;
+    // An update that names no group would land on the contact list.
+    const std::string* groupId = field(map, "Group-Id");
+    if (!groupId) return;
+    uint64_t id = wire::readDecimalId(*groupId);
+    OwnedGroup group(RY_GetGroup(id));
+
+    const std::string* name = field(map, "Name");
+    const std::string* description = field(map, "Desc");
+    if (name || description) {
+        RY_GroupData data{};
+        data.size = sizeof data;
+        if (name) {
+            data.flags |= RY_GROUP_NAME;
+            data.name = name->c_str();
+        }
+        if (description) {
+            data.flags |= RY_GROUP_DESCRIPTION;
+            data.description = description->c_str();
+        }
+        RY_SetGroupData(group.get(), &data);
+    }
+
+    const std::string* type = field(map, "Type");
+    const std::string* contactId = field(map, "Contact-Id");
+    if (type && contactId) {
+        uint64_t memberId = wire::readDecimalId(*contactId);
+        OwnedContact contact(contacts_.get(memberId));
+        if (wire::readDecimalInt(*type) == 0) {
+            RY_AddGroupMember(group.get(), contact.get());
+        } else {
+            uint32_t flags = 0;
+            RY_GetGroupMember(group.get(), contact.get(), &flags);
+            if (!(flags & kMemberStays)) RY_RemoveGroupMember(group.get(), contact.get());
+            // We left, or were put out: the group is gone for us.
+            if (memberId == link_.myId()) RY_DeleteGroup(id);
+        }
+    }
+
+    if (const std::string* list = field(map, "contacts")) contactSync_.applyContactList(*list, false);
+}
+
+void GroupSync::setState(uint64_t id, int32_t state) {
+    OwnedGroup group(RY_GetGroup(id));
+    RY_GroupData data{};
+    data.size = sizeof data;
+    data.flags = RY_GROUP_STATE;
+    data.groupState = state;
+    RY_SetGroupData(group.get(), &data);
+}
+
+void GroupSync::markStale() {
+    for (uint64_t id : tableIds()) setState(id, kGroupStale);
+}
+
+void GroupSync::deleteStale() {
+    for (uint64_t id : tableIds()) {
+        OwnedGroup group(RY_GetGroup(id));
+        RY_GroupData data{};
+        data.size = sizeof data;
+        RY_GetGroupData(group.get(), &data);
+        if (data.groupState == kGroupStale) RY_DeleteGroup(id);
+    }
+}
+
+}  // namespace kestrova::connection

@@ -1,0 +1,50 @@
+#include "message_history.h"
+
+#include <cstdio>
+
+namespace kestrova::connection {
+
+wire::Packet historyRequestPacket(const RY_HistoryRequest& request) {
+    wire::Packet packet("MESG HIST");
+    // Six digits of microseconds: read as a fraction or as a whole number,
+    // the text means the same instant.
+    char since[40];
+    std::snprintf(since, sizeof since, "%d.%06d", request.seconds, request.microseconds);
+    packet.setHeader(request.isGroup ? "From-Group" : "From-Private", since);
+    uint64_t sourceId = request.isGroup ? RY_GetGroupID(static_cast<HGROUP>(request.conversation))
+                                        : RY_GetContactID(static_cast<HCONTACT>(request.conversation));
+    packet.setHeader("Source-Id", sourceId);
+    packet.setHeader("Count", request.count);
+    return packet;
+}
+
+MessageHistoryFunction::MessageHistoryFunction(SessionLink& link) : link_(link) {
+    RY_RegisterFunction(kestrova::names::kConnectionRequestMessageHistory, &MessageHistoryFunction::call, this);
+}
+
+MessageHistoryFunction::~MessageHistoryFunction() {
+    RY_UnregisterFunction(kestrova::names::kConnectionRequestMessageHistory);
+}
+
+intptr_t MessageHistoryFunction::call(void* context, void* argument) {
+    if (!argument) return 0;
+    return static_cast<MessageHistoryFunction*>(context)->request(*static_cast<const RY_HistoryRequest*>(argument));
+}
+
+int32_t MessageHistoryFunction::request(const RY_HistoryRequest& request) {
+    if (!request.conversation) return 0;
+    RY_HistoryCallback callback = request.callback;
+    void* context = request.context;
+    link_.submit(historyRequestPacket(request), [callback, context](int64_t code, const std::string&) {
+        if (callback) {
+            uint64_t bits = static_cast<uint64_t>(code);
+            int32_t status[2] = {static_cast<int32_t>(bits & 0xFFFFFFFFu), static_cast<int32_t>(bits >> 32)};
+            callback(context, status);
+        }
+        // Code 0 says more messages follow; the request stays open.
+        return code != kCodeSuccess;
+    });
+    return 1;
+}
+
+}  // namespace kestrova::connection

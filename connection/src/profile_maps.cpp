@@ -1,0 +1,35 @@
+#include "profile_maps.h"
+
+#include <string>
+
+namespace kestrova::connection {
+
+bool applyMapKey(HDATAMAP map, std::string_view prefix, std::string_view key, std::string_view value) {
+    if (!map || key.substr(0, prefix.size()) != prefix) return false;
+    if (key.size() == prefix.size()) {
+        RY_ParseDataMap(map, value.data(), static_cast<uint32_t>(value.size()));
+        return true;
+    }
+    // The byte after the prefix separates it from the path.
+    std::string path(key.substr(prefix.size() + 1));
+    if (path.empty()) return true;
+    const void* bytes = value.data();
+    RY_SetNestedAttribute(map, path.c_str(), &bytes, static_cast<uint32_t>(value.size()));
+    return true;
+}
+
+bool hasMapKeys(const wire::DataMapEntries& entries, std::string_view prefix) {
+    auto it = entries.lower_bound(prefix);
+    return it != entries.end() && std::string_view(it->first).substr(0, prefix.size()) == prefix;
+}
+
+void applyMapKeys(HDATAMAP map, std::string_view prefix, const wire::DataMapEntries& entries) {
+    for (auto it = entries.lower_bound(prefix); it != entries.end(); ++it)
+        if (!applyMapKey(map, prefix, it->first, it->second)) break;
+}
+
+HDATAMAP profileVariantMap(const char* variantName) {
+    return static_cast<HDATAMAP>(RY_GetVariantPtr(variantName));
+}
+
+}  // namespace kestrova::connection

@@ -1,0 +1,112 @@
+#include "profile_sync.h"
+
+#include "api_handles.h"
+#include "connection.h"
+#include "profile_frame.h"
+#include "profile_maps.h"
+
+#include <optional>
+
+namespace kestrova::connection {
+namespace {
+
+std::optional<std::string_view> entry(HDATAMAP map, const char* key) {
+    const unsigned char* data = nullptr;
+    uint32_t length = 0;
+    if (!RY_GetDataMapEntry(map, key, &data, &length)) return std::nullopt;
+    return std::string_view(reinterpret_cast<const char*>(data), length);
+}
+
+wire::DataMapEntries decode(std::string_view encoded) {
+    wire::DataMapEntries entries;
+    wire::parseDataMap({reinterpret_cast<const uint8_t*>(encoded.data()), encoded.size()}, entries);
+    return entries;
+}
+
+}  // namespace
+
+ProfileSync::ProfileSync(ContactDirectory& contacts, ContactSync& contactSync, GroupSync& groups, SessionLink& link)
+    : contacts_(contacts), contactSync_(contactSync), groups_(groups), link_(link) {}
+
+void ProfileSync::loadContacts(HDATAMAP profile) {
+    applyContacts(profile, link_.state() == kStateLoadingContacts);
+}
+
+void ProfileSync::loadGroupsAndOwnData(HDATAMAP profile) { applyRest(profile, true); }
+
+void ProfileSync::applyUpdate(const wire::Packet& packet) {
+    auto frame = splitProfileBody(packet.body(), packet.headerInt("IV"), packet.headerInt("RK"));
+    if (!frame) return;
+    OwnedDataMap profile(RY_CreateDataMap());
+    if (!RY_ParseDataMap(profile.get(), frame->map.data(), static_cast<uint32_t>(frame->map.size()))) return;
+    applyContacts(profile.get(), false);
+    applyRest(profile.get(), false);
+}
+
+void ProfileSync::applyContacts(HDATAMAP profile, bool full) {
+    if (auto list = entry(profile, "contacts")) contactSync_.applyContactList(*list, full);
+    contactSync_.pruneStale();
+}
+
+void ProfileSync::applyRest(HDATAMAP profile, bool initial) {
+    groups_.setState(kContactListGroup, kGroupCurrent);
+    if (auto groups = entry(profile, "group_sub")) groups_.applySubscriptions(*groups);
+    if (initial) {
+        groups_.deleteStale();
+        contactSync_.pruneStale();
+    }
+    // The bridge entries belong to the bridge manager, which is not part of
+    // the plug-in yet; the contact list is told all the same.
+    if (entry(profile, "BRIDGE")) RY_EventRaise(kestrova::names::kGroupsChanged, nullptr);
+    if (auto requests = entry(profile, "CONTACT_ADD")) applyFriendRequests(*requests);
+    applyOwnMaps(profile);
+}
+
+void ProfileSync::applyFriendRequests(std::string_view encoded) {
+    OwnedGroup contactList(RY_GetGroup(kContactListGroup));
+    for (const auto& [key, value] : decode(encoded)) {
+        uint64_t id = wire::readDecimalId(key);
+        wire::DataMapEntries request = decode(value);
+        OwnedContact contact(contacts_.get(id));
+        auto name = request.find("Name");
+        if (name != request.end()) {
+            RY_ContactData data{};
+            data.size = sizeof data;
+            data.flags = RY_CONTACT_NAME;
+            data.name = name->second.c_str();
+            RY_SetContactData(contact.get(), &data);
+        }
+        if (RY_GroupContainsMember(contactList.get(), contact.get())) {
+            // Already on the list: the request is a formality.
+            wire::Packet accept("CONTACT ADD RESP");
+            accept.setHeader("Source-Id", id);
+            accept.setHeader("Accepted", int32_t{1});
+            link_.submit(std::move(accept), nullptr);
+            continue;
+        }
+        auto text = request.find("MESG");
+        if (friendRequests_)
+            friendRequests_->addFriendRequest(contacts_.service(), contact.get(), id,
+                                              text == request.end() ? std::string() : text->second);
+    }
+}
+
+void ProfileSync::applyOwnMaps(HDATAMAP profile) {
+    HDATAMAP userData = profileVariantMap(kestrova::names::kMyProfileUserData);
+    HDATAMAP userAcl = profileVariantMap(kestrova::names::kMyProfileUserAcl);
+    // Collect first: the enumeration cursor belongs to the map.
+    std::vector<std::pair<std::string, std::string>> own;
+    const char* key = nullptr;
+    const unsigned char* data = nullptr;
+    uint32_t length = 0;
+    for (int32_t more = RY_EnumDataMapBegin(profile, &key, &data, &length); more;
+         more = RY_EnumDataMapNext(profile, &key, &data, &length)) {
+        std::string_view name(key);
+        if (name.starts_with(kUserDataKey) || name.starts_with(kUserAclKey))
+            own.emplace_back(name, std::string(reinterpret_cast<const char*>(data), length));
+    }
+    for (const auto& [name, value] : own)
+        if (!applyMapKey(userData, kUserDataKey, name, value)) applyMapKey(userAcl, kUserAclKey, name, value);
+}
+
+}  // namespace kestrova::connection
