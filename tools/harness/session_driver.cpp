@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <sstream>
 
 #include "harness_output.h"
@@ -10,7 +11,6 @@
 namespace kestrova::harness {
 namespace {
 
-constexpr const char kMessagesNewComplete[] = "messages.new.complete";
 constexpr const char kTextPlain[] = "text/plain";
 constexpr const char kAdminNotice[] = "kestrova/x-admin";
 // Bodies up to this size are printed; larger ones only by length and digest.
@@ -77,7 +77,7 @@ std::string describeMessage(HMESSAGE message) {
 
 SessionDriver::SessionDriver() {
     stateWatch_ = RY_VariantSubscribe(&SessionDriver::onState, names::kConnectionState, this);
-    messageWatch_ = RY_EventSubscribe(&SessionDriver::onMessageComplete, kMessagesNewComplete, this);
+    messageWatch_ = RY_EventSubscribe(&SessionDriver::onMessageComplete, names::kMessagesNewComplete, this);
     printState();
 }
 
@@ -122,6 +122,8 @@ void SessionDriver::handle(const std::string& line) {
         printGroups();
     } else if (command == "send" || command == "send-group" || command == "send-size" || command == "send-group-size") {
         send(words, command.starts_with("send-group"), command.ends_with("-size"));
+    } else if (command == "history" || command == "history-group") {
+        requestHistory(words, command == "history-group");
     } else if (command == "pending") {
         emit("pending " + std::to_string(outgoing_.watching()));
     } else {
@@ -169,6 +171,38 @@ void SessionDriver::send(const std::vector<std::string>& words, bool toGroup, bo
     if (toGroup) RY_ReleaseGroup(static_cast<HGROUP>(target));
     else RY_ReleaseContact(static_cast<HCONTACT>(target));
     if (message) outgoing_.watch(message);
+}
+
+// History before now: "history ID COUNT" asks for the COUNT newest messages
+// of the conversation; they arrive as messages with origin 3, and the
+// server's answers as "history code=N" lines.
+void SessionDriver::requestHistory(const std::vector<std::string>& words, bool ofGroup) {
+    uint64_t id = 0, count = 0;
+    if (words.size() < 3 || !parseId(words[1], id) || !parseId(words[2], count) || count == 0 || count > 1000) {
+        emit("error usage: " + words[0] + " ID COUNT (1 to 1000)");
+        return;
+    }
+    void* conversation = ofGroup ? static_cast<void*>(RY_GetGroup(id)) : static_cast<void*>(findContact(id));
+    if (!conversation) {
+        emit("error unknown contact " + words[1]);
+        return;
+    }
+    RY_HistoryRequest request{};
+    request.count = -static_cast<int32_t>(count);
+    request.conversation = conversation;
+    request.isGroup = ofGroup;
+    // A minute ahead of the local clock: every message the server has is older.
+    request.seconds = static_cast<int32_t>(std::time(nullptr) + 60);
+    request.flag = 1;
+    request.callback = &SessionDriver::onHistoryAnswer;
+    request.context = this;
+    if (RY_CallFunction(names::kConnectionRequestMessageHistory, &request) == 0) emit("error history refused");
+    if (ofGroup) RY_ReleaseGroup(static_cast<HGROUP>(conversation));
+    else RY_ReleaseContact(static_cast<HCONTACT>(conversation));
+}
+
+void SessionDriver::onHistoryAnswer(void*, const int32_t* status) {
+    emit("history code=" + std::to_string(status[0]));
 }
 
 void SessionDriver::printContacts() {

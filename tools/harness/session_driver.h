@@ -28,6 +28,8 @@ private:
     void printContacts();
     void printGroups();
     void send(const std::vector<std::string>& words, bool toGroup, bool sized);
+    void requestHistory(const std::vector<std::string>& words, bool ofGroup);
+    static void onHistoryAnswer(void* context, const int32_t* status);
     // A duplicated handle of the contact of that id, or null.
     HCONTACT findContact(uint64_t contactId);
 
