@@ -1,6 +1,7 @@
 #include "connection_plugin.h"
 
 #include "command_line.h"
+#include "own_module.h"
 
 namespace kestrova::connection {
 
@@ -10,16 +11,24 @@ void ConnectionPlugin::Start() {
     if (started) return;
     window_ = std::make_unique<net::PlatformHiddenWindow>();
     sendPacket_ = std::make_unique<SendPacketFunction>();
+    friendRequests_ = std::make_unique<FriendRequests>(ownModuleHandle());
     connection_ = std::make_unique<Connection>(
         ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden()});
     sendPacket_->setConnection(connection_.get());
+    serviceFunctions_ = std::make_unique<ServiceFunctions>(
+        ServiceFunctionsEnvironment{*connection_, contacts_, *friendRequests_, screens_});
+    statusMenu_ = std::make_unique<StatusMenu>(serviceFunctions_->service(), screens_);
     started = 1;
 }
 
 void ConnectionPlugin::Stop() {
     if (!started) return;
+    statusMenu_.reset();
+    serviceFunctions_.reset();
     sendPacket_.reset();
+    // Last of what answers requests: its end fails them and drops the friend requests.
     connection_.reset();
+    friendRequests_.reset();
     window_.reset();
     started = 0;
 }

@@ -2,11 +2,16 @@
 // it, in a fixed order.
 #pragma once
 
+#include "account_screens.h"
 #include "alerts.h"
 #include "connection.h"
+#include "contact_lookup.h"
+#include "friend_requests.h"
 #include "power_manager.h"
 #include "send_packet_function.h"
+#include "service_functions.h"
 #include "session_objects.h"
+#include "status_menu.h"
 
 #include "kestrova/api.h"
 #include "kestrova/net/platform_hidden_window.h"
@@ -31,10 +36,16 @@ public:
 private:
     RecordedAlerts alerts_;
     RecordedPower power_;
+    RecordedAccountScreens screens_;
     CountingSessionObjects objects_;
+    NoContacts contacts_;
     std::unique_ptr<net::PlatformHiddenWindow> window_;
     std::unique_ptr<SendPacketFunction> sendPacket_;
+    // Before the connection: profile synchronisation hands it the requests.
+    std::unique_ptr<FriendRequests> friendRequests_;
     std::unique_ptr<Connection> connection_;
+    std::unique_ptr<ServiceFunctions> serviceFunctions_;
+    std::unique_ptr<StatusMenu> statusMenu_;
 };
 
 }  // namespace kestrova::connection
