@@ -130,8 +130,13 @@ void FriendRequests::showItem(Request& request) {
         text = texts::kDecliningContact;
     else
         text = request.text.empty() ? contact.nickname : request.text;
-    RY_OverviewItemArgs item{sizeof(RY_OverviewItemArgs), section_,          request.item, contact.name.c_str(),
-                             text.c_str(),                 iconModule_,       texts::kFriendRequestIcon};
+    RY_OverviewItemArgs item{sizeof(RY_OverviewItemArgs),
+                             section_,
+                             request.item,
+                             contact.name.c_str(),
+                             text.c_str(),
+                             iconModule_,
+                             texts::kFriendRequestIcon};
     if (request.item)
         RY_CallFunction(kestrova::names::kOverviewUpdateStaticItem, &item);
     else
@@ -190,7 +195,8 @@ void FriendRequests::showMenu(const std::shared_ptr<Request>& request, int32_t x
 void FriendRequests::accept(const std::shared_ptr<Request>& request) {
     if (!onContactList(request->contact)) {
         int choice = platform::messageBox(mainWindow(), texts::kContactAcceptedQuestion,
-                                          texts::kContactAcceptedCaption, platform::MB_YESNO | platform::MB_ICONQUESTION);
+                                          texts::kContactAcceptedCaption,
+                                          platform::MB_YESNO | platform::MB_ICONQUESTION);
         if (!alive(request)) return;
         if (choice == platform::IDYES) {
             std::string name = textsOf(request->contact).name;

@@ -49,6 +49,19 @@ void setGroupState(HGROUP group, int32_t groupState) {
     RY_SetGroupData(group, &data);
 }
 
+bool isOnlineStatus(int32_t status) {
+    switch (status) {
+    case RY_PRESENCE_OFFLINE:
+    case RY_PRESENCE_ONLINE:
+    case RY_PRESENCE_AWAY:
+    case RY_PRESENCE_INVISIBLE:
+    case RY_PRESENCE_BUSY:
+        return true;
+    default:
+        return false;
+    }
+}
+
 constexpr int32_t kGroupBeingLeft = 1;
 constexpr uint64_t kContactListGroup = 0;
 
@@ -109,6 +122,9 @@ void ServiceFunctions::setOwnPresence(int32_t status) {
 intptr_t ServiceFunctions::setPresenceStatus(void* argument) {
     if (!argument) return 0;
     int32_t status = static_cast<const RY_PresenceStatusArgs*>(argument)->status;
+    // NOTE: the desired status goes to the server in every "AUTH"; a number
+    // that is no status would be asked for there.
+    if (!isOnlineStatus(status)) return 0;
     int32_t state = connection_.state();
     if (status == kStatusOffline) {
         writeDesiredStatus(kStatusOffline);

@@ -203,6 +203,7 @@ TEST_F(PresenceStatus, WhileSigningInOnlyTheDesiredStatusChanges) {
     startAndTakeLogon();
     startServices();
     EXPECT_EQ(setStatus(RY_PRESENCE_INVISIBLE), 1);
+    EXPECT_EQ(setStatus(RY_PRESENCE_UNKNOWN), 0) << "not a status one can ask for";
     EXPECT_EQ(account().desiredStatus, RY_PRESENCE_INVISIBLE);
     EXPECT_EQ(state(), kStateLogonSent);
     EXPECT_TRUE(serverHeardNothing());

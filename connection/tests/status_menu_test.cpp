@@ -11,7 +11,8 @@ using kestrova::testing::ServiceScene;
 class StatusMenuTest : public ServiceScene {
 protected:
     platform::UniqueMenu createMenu() {
-        return platform::UniqueMenu(reinterpret_cast<platform::HMENU>(callService(names::kServiceCreatePopupMenu, nullptr)));
+        intptr_t menu = callService(names::kServiceCreatePopupMenu, nullptr);
+        return platform::UniqueMenu(reinterpret_cast<platform::HMENU>(menu));
     }
     // Each entry's text, "-" for a separator, "*" before a checked one.
     static std::vector<std::string> entries(platform::HMENU menu) {
@@ -37,14 +38,15 @@ TEST_F(StatusMenuTest, WhileSigningInOnlyTheFiveStatusesShowWithTheDesiredOneChe
     startAndTakeLogon();
     startServices();
     platform::UniqueMenu menu = createMenu();
-    EXPECT_EQ(entries(menu.get()), (std::vector<std::string>{"*Online", "-", "Away", "Busy", "Invisible", "-", "Offline"}));
+    EXPECT_EQ(entries(menu.get()),
+              (std::vector<std::string>{"*Online", "-", "Away", "Busy", "Invisible", "-", "Offline"}));
 }
 
 TEST_F(StatusMenuTest, TheLastItemOpensTheSignInOfflineAndTheIdentityOnline) {
     startOffline();
     platform::UniqueMenu offline = createMenu();
-    EXPECT_EQ(entries(offline.get()),
-              (std::vector<std::string>{"Online", "-", "Away", "Busy", "Invisible", "-", "*Offline", "-", "Sign in as..."}));
+    EXPECT_EQ(entries(offline.get()), (std::vector<std::string>{"Online", "-", "Away", "Busy", "Invisible", "-",
+                                                                 "*Offline", "-", "Sign in as..."}));
     EXPECT_EQ(choose("Sign in as..."), 1);
     EXPECT_EQ(screens_.signInShown, 1);
 
