@@ -15,8 +15,10 @@ void ConnectionPlugin::Start() {
     connection_ = std::make_unique<Connection>(
         ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden()});
     sendPacket_->setConnection(connection_.get());
+    // FIXME: contact synchronisation's id map goes here; until then no id is known.
+    ContactLookup contacts = [](uint64_t) -> HCONTACT { return nullptr; };
     serviceFunctions_ = std::make_unique<ServiceFunctions>(
-        ServiceFunctionsEnvironment{*connection_, contacts_, *friendRequests_, screens_});
+        ServiceFunctionsEnvironment{*connection_, std::move(contacts), *friendRequests_, screens_});
     statusMenu_ = std::make_unique<StatusMenu>(serviceFunctions_->service(), screens_);
     started = 1;
 }

@@ -5,7 +5,6 @@
 #include "account_screens.h"
 #include "alerts.h"
 #include "connection.h"
-#include "contact_lookup.h"
 #include "friend_requests.h"
 #include "power_manager.h"
 #include "send_packet_function.h"
@@ -38,7 +37,6 @@ private:
     RecordedPower power_;
     RecordedAccountScreens screens_;
     CountingSessionObjects objects_;
-    NoContacts contacts_;
     std::unique_ptr<net::PlatformHiddenWindow> window_;
     std::unique_ptr<SendPacketFunction> sendPacket_;
     // Before the connection: profile synchronisation hands it the requests.

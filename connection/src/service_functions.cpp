@@ -69,7 +69,7 @@ constexpr uint64_t kContactListGroup = 0;
 
 ServiceFunctions::ServiceFunctions(ServiceFunctionsEnvironment environment)
     : connection_(environment.connection),
-      contacts_(environment.contacts),
+      contacts_(std::move(environment.contacts)),
       friendRequests_(environment.friendRequests),
       screens_(environment.screens),
       service_(RY_GetPrimaryService()),
@@ -108,15 +108,20 @@ void ServiceFunctions::writeDesiredStatus(int32_t status) {
     RY_SetServiceData(service_, &data);
 }
 
+HCONTACT ServiceFunctions::findContact(uint64_t contactId) const {
+    return contacts_ ? contacts_(contactId) : nullptr;
+}
+
 void ServiceFunctions::setOwnPresence(int32_t status) {
     if (connection_.myId() == 0) return;
-    HCONTACT own = contacts_.contactById(connection_.myId());
+    HCONTACT own = findContact(connection_.myId());
     if (!own) return;
     RY_ContactData data{};
     data.size = sizeof data;
     data.flags = RY_CONTACT_PRESENCE;
     data.presence = status;
     RY_SetContactData(own, &data);
+    RY_ReleaseContact(own);
 }
 
 intptr_t ServiceFunctions::setPresenceStatus(void* argument) {
@@ -256,14 +261,13 @@ intptr_t ServiceFunctions::createGroup(void* argument) {
 intptr_t ServiceFunctions::getContactHandle(void* argument) {
     auto* args = static_cast<RY_GetContactHandleArgs*>(argument);
     if (!args) return 0;
-    if (HCONTACT contact = contacts_.contactById(args->contactId)) args->contact = RY_DuplicateContactHandle(contact);
+    if (HCONTACT contact = findContact(args->contactId)) args->contact = contact;
     return 1;
 }
 
 intptr_t ServiceFunctions::getMyHandle(void*) {
     if (connection_.myId() == 0) return 0;
-    HCONTACT own = contacts_.contactById(connection_.myId());
-    return reinterpret_cast<intptr_t>(own ? RY_DuplicateContactHandle(own) : nullptr);
+    return reinterpret_cast<intptr_t>(findContact(connection_.myId()));
 }
 
 }  // namespace kestrova::connection

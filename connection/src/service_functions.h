@@ -6,6 +6,7 @@
 
 #include "account_record.h"
 #include "bus_bindings.h"
+#include "contact_lookup.h"
 
 #include "kestrova/api.h"
 
@@ -17,12 +18,11 @@ namespace kestrova::connection {
 
 class AccountScreens;
 class Connection;
-class ContactLookup;
 class FriendRequests;
 
 struct ServiceFunctionsEnvironment {
     Connection& connection;
-    ContactLookup& contacts;
+    ContactLookup contacts;
     FriendRequests& friendRequests;
     AccountScreens& screens;
 };
@@ -55,11 +55,12 @@ private:
     intptr_t getContactHandle(void* argument);
     intptr_t getMyHandle(void* argument);
 
+    HCONTACT findContact(uint64_t contactId) const;
     void writeDesiredStatus(int32_t status);
     void setOwnPresence(int32_t status);
 
     Connection& connection_;
-    ContactLookup& contacts_;
+    ContactLookup contacts_;
     FriendRequests& friendRequests_;
     AccountScreens& screens_;
     HSERVICE service_;

@@ -82,14 +82,15 @@ private:
     int nextItem_ = 0;
 };
 
-class FakeContacts final : public connection::ContactLookup {
+class FakeContacts {
 public:
-    ~FakeContacts() override {
+    ~FakeContacts() {
         for (auto& [id, contact] : contacts_) RY_ReleaseContact(contact);
     }
-    HCONTACT contactById(uint64_t id) const override {
+    // As contact synchronisation answers: a new reference, or null.
+    HCONTACT find(uint64_t id) const {
         auto found = contacts_.find(id);
-        return found == contacts_.end() ? nullptr : found->second;
+        return found == contacts_.end() ? nullptr : RY_DuplicateContactHandle(found->second);
     }
     HCONTACT add(uint64_t id, const char* name, const char* nickname = "") {
         HSERVICE service = RY_GetPrimaryService();
@@ -142,7 +143,8 @@ protected:
         contacts_ = std::make_unique<FakeContacts>();
         friendRequests_ = std::make_unique<connection::FriendRequests>(nullptr);
         functions_ = std::make_unique<connection::ServiceFunctions>(
-            connection::ServiceFunctionsEnvironment{*connection_, *contacts_, *friendRequests_, screens_});
+            connection::ServiceFunctionsEnvironment{*connection_, [this](uint64_t id) { return contacts_->find(id); },
+                                                    *friendRequests_, screens_});
         menu_ = std::make_unique<connection::StatusMenu>(functions_->service(), screens_);
     }
     void goOnline() {
