@@ -1,6 +1,7 @@
 #include "connection_plugin.h"
 
 #include "command_line.h"
+#include "own_module.h"
 
 namespace kestrova::connection {
 
@@ -10,22 +11,33 @@ void ConnectionPlugin::Start() {
     if (started) return;
     window_ = std::make_unique<net::PlatformHiddenWindow>();
     sendPacket_ = std::make_unique<SendPacketFunction>();
+    friendRequests_ = std::make_unique<FriendRequests>(ownModuleHandle());
+    objects_.setFriendRequestSink(friendRequests_.get());
     connection_ = std::make_unique<Connection>(
         ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden()});
     sendPacket_->setConnection(connection_.get());
     objects_.attach(*connection_);
     sender_ = std::make_unique<MessageSender>(objects_.link());
     history_ = std::make_unique<MessageHistoryFunction>(objects_.link());
+    ContactLookup contacts = [this](uint64_t id) { return objects_.contacts().find(id); };
+    serviceFunctions_ = std::make_unique<ServiceFunctions>(
+        ServiceFunctionsEnvironment{*connection_, std::move(contacts), *friendRequests_, screens_});
+    statusMenu_ = std::make_unique<StatusMenu>(serviceFunctions_->service(), screens_);
     started = 1;
 }
 
 void ConnectionPlugin::Stop() {
     if (!started) return;
+    statusMenu_.reset();
+    serviceFunctions_.reset();
     history_.reset();
     sender_.reset();
     sendPacket_.reset();
+    // Last of what answers requests: its end fails them and drops the friend requests.
     connection_.reset();
     objects_.detach();
+    objects_.setFriendRequestSink(nullptr);
+    friendRequests_.reset();
     window_.reset();
     started = 0;
 }

@@ -2,13 +2,17 @@
 // it, in a fixed order.
 #pragma once
 
+#include "account_screens.h"
 #include "alerts.h"
 #include "connection.h"
 #include "message_history.h"
 #include "message_sender.h"
 #include "power_manager.h"
 #include "send_packet_function.h"
+#include "friend_requests.h"
+#include "service_functions.h"
 #include "session_sync.h"
+#include "status_menu.h"
 
 #include "kestrova/api.h"
 #include "kestrova/net/platform_hidden_window.h"
@@ -36,11 +40,16 @@ private:
     RecordedPower power_;
     // Outlives the connection, whose destructor ends the session through it.
     SessionSync objects_;
+    RecordedAccountScreens screens_;
     std::unique_ptr<net::PlatformHiddenWindow> window_;
     std::unique_ptr<SendPacketFunction> sendPacket_;
+    // Before the connection: profile synchronisation hands it the requests.
+    std::unique_ptr<FriendRequests> friendRequests_;
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<MessageSender> sender_;
     std::unique_ptr<MessageHistoryFunction> history_;
+    std::unique_ptr<ServiceFunctions> serviceFunctions_;
+    std::unique_ptr<StatusMenu> statusMenu_;
 };
 
 }  // namespace kestrova::connection

@@ -1,10 +1,13 @@
 // The plug-in library as the shell loads it.
 #include "connection_fixture.h"
 
+#include "kestrova/bus_records.h"
+
 #include <dlfcn.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -29,10 +32,24 @@ private:
     void* module_ = nullptr;
 };
 
-bool sendPacketRegistered() {
+bool registered(const std::string& name) {
     NamedFunctionProc proc = nullptr;
     void* context = nullptr;
-    return RY_GetFunctionProcAddress("Connection/SendPacket", &proc, &context) != 0;
+    return RY_GetFunctionProcAddress(name.c_str(), &proc, &context) != 0;
+}
+
+bool sendPacketRegistered() { return registered("Connection/SendPacket"); }
+
+// Every operation of the own service, by its full name.
+std::vector<std::string> serviceFunctions() {
+    HSERVICE service = RY_GetPrimaryService();
+    std::vector<std::string> names;
+    for (const char* operation : {"SetPresenceStatus", "AddContact", "AcceptContact", "DeleteContact", "AdminContact",
+                                  "GroupSubscribe", "LeaveGroup", "CreateGroup", "GetContactHandle", "GetMyHandle",
+                                  "CreatePopupMenu", "HandlePopupMenu"})
+        names.push_back(kestrova::serviceFunctionName(service, operation));
+    RY_ReleaseService(service);
+    return names;
 }
 
 }  // namespace
@@ -63,6 +80,7 @@ TEST_F(ConnectionPluginLibrary, StartRegistersTheBusFunctionsAndStopRemovesThem)
     plugin->Start();
     EXPECT_EQ(plugin->started, 1);
     EXPECT_TRUE(sendPacketRegistered());
+    for (const std::string& name : serviceFunctions()) EXPECT_TRUE(registered(name)) << name;
     EXPECT_EQ(RY_GetVariantLong("connection.state"), 0);
     char list[256] = {};
     RY_GetSettingString("Connection/Servers/List", "", list);
@@ -70,5 +88,6 @@ TEST_F(ConnectionPluginLibrary, StartRegistersTheBusFunctionsAndStopRemovesThem)
     plugin->Stop();
     EXPECT_EQ(plugin->started, 0);
     EXPECT_FALSE(sendPacketRegistered());
+    for (const std::string& name : serviceFunctions()) EXPECT_FALSE(registered(name)) << name;
     library.unload();
 }

@@ -630,6 +630,43 @@ inline constexpr const char kConnectionSubId[] = "Kestrova/Connection/Sub-Id";
 inline constexpr const char kServiceFunctionFormat[] = "Service/%p/%s";
 // operation, arg null: returns the user's own contact handle with a reference (UI thread)
 inline constexpr const char kServiceGetMyHandle[] = "GetMyHandle";
+// The other operations of a service, registered by connection for as long as it runs (UI thread).
+// Argument records are in kestrova/bus_records.h; results are 1 unless said otherwise.
+// arg RY_PresenceStatusArgs*: the desired status; 0 when the sign-in screen had to be shown instead
+inline constexpr const char kServiceSetPresenceStatus[] = "SetPresenceStatus";
+// arg RY_AddContactArgs*: asks a person to be added; the callback gets the answer
+inline constexpr const char kServiceAddContact[] = "AddContact";
+// arg RY_AcceptContactArgs*: answers a friend request
+inline constexpr const char kServiceAcceptContact[] = "AcceptContact";
+// arg HCONTACT*: takes the contact off the contact list
+inline constexpr const char kServiceDeleteContact[] = "DeleteContact";
+// arg RY_AdminContactArgs*: sets a member's rights in a group
+inline constexpr const char kServiceAdminContact[] = "AdminContact";
+// arg RY_GroupSubscribeArgs*: joins a group; the callback gets the answer
+inline constexpr const char kServiceGroupSubscribe[] = "GroupSubscribe";
+// arg HGROUP: leaves the group
+inline constexpr const char kServiceLeaveGroup[] = "LeaveGroup";
+// arg RY_CreateGroupArgs*: creates a chat group; the callback gets the answer
+inline constexpr const char kServiceCreateGroup[] = "CreateGroup";
+// arg RY_GetContactHandleArgs*: the contact of an id, with a reference, when known
+inline constexpr const char kServiceGetContactHandle[] = "GetContactHandle";
+// arg unused: a new status popup menu (HMENU) that the caller shows and destroys
+inline constexpr const char kServiceCreatePopupMenu[] = "CreatePopupMenu";
+// arg the command id: carries out a command of that menu; 1 when it opened a screen
+inline constexpr const char kServiceHandlePopupMenu[] = "HandlePopupMenu";
+// function, arg RY_OverviewSectionArgs*: the section of that key, created if new; 0 without an
+// overview; registered by the shell (UI thread)
+inline constexpr const char kOverviewCreateSection[] = "Overview/CreateSection";
+// function, arg RY_OverviewItemArgs*: appends a static item, returns its handle; registered by the shell
+inline constexpr const char kOverviewAddStaticItem[] = "Overview/AddStaticItem";
+// function, arg RY_OverviewItemArgs*: replaces the non-null texts of an item; registered by the shell
+inline constexpr const char kOverviewUpdateStaticItem[] = "Overview/UpdateStaticItem";
+// function, arg the item handle: removes the item; 1 when found; registered by the shell
+inline constexpr const char kOverviewDeleteItem[] = "Overview/DeleteItem";
+// event, data RY_OverviewContextMenu*: the user asked for a static item's menu; raised by the shell
+inline constexpr const char kOverviewItemOnContextMenu[] = "Overview/Item/OnContextMenu";
+// event, data the contact handle: open the chat with that contact; handled by messaging (UI thread)
+inline constexpr const char kMessagingChatContact[] = "messaging.chat.contact";
 // event, data the command identifier (low 16 bits of wParam): raised by the shell for every
 // WM_COMMAND of the main window, before its own handling (UI thread)
 inline constexpr const char kCoreWindowOnCommand[] = "core.window.OnCommand";

@@ -1,0 +1,25 @@
+// The sign-in and identity screens of the account. The status menu opens
+// them, and going online without stored credentials asks for the sign-in.
+#pragma once
+
+namespace kestrova::connection {
+
+class AccountScreens {
+public:
+    virtual ~AccountScreens() = default;
+    virtual void showSignIn() = 0;
+    virtual void showIdentity() = 0;
+};
+
+// FIXME: the two screens are not written yet; until they are, asking for
+// them is only counted.
+class RecordedAccountScreens final : public AccountScreens {
+public:
+    void showSignIn() override { ++signInShown; }
+    void showIdentity() override { ++identityShown; }
+
+    int signInShown = 0;
+    int identityShown = 0;
+};
+
+}  // namespace kestrova::connection

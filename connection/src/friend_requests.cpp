@@ -1,0 +1,218 @@
+#include "friend_requests.h"
+
+#include "service_texts.h"
+
+#include "kestrova/bus_records.h"
+#include "kestrova/platform/menu.h"
+#include "kestrova/platform/message_box.h"
+
+namespace kestrova::connection {
+namespace {
+
+constexpr uint64_t kContactListGroup = 0;
+
+enum MenuCommand : uintptr_t { kCommandAccept = 1, kCommandDecline = 2, kCommandChat = 3 };
+
+struct ContactTexts {
+    std::string name;
+    std::string nickname;
+};
+
+ContactTexts textsOf(HCONTACT contact) {
+    RY_ContactData data{};
+    data.size = sizeof data;
+    RY_GetContactData(contact, &data);
+    return {data.name ? data.name : "", data.nickname ? data.nickname : ""};
+}
+
+bool onContactList(HCONTACT contact) {
+    HGROUP contactList = RY_GetGroup(kContactListGroup);
+    bool listed = RY_GroupContainsMember(contactList, contact) != 0;
+    RY_ReleaseGroup(contactList);
+    return listed;
+}
+
+platform::HWND mainWindow() { return static_cast<platform::HWND>(RY_GetVariantPtr(kestrova::names::kCoreWindowHwnd)); }
+
+}  // namespace
+
+struct FriendRequests::Request {
+    Request(FriendRequests& owner, HSERVICE service, HCONTACT contact, uint64_t contactId, std::string text)
+        : owner(owner),
+          service(RY_DuplicateServiceHandle(service)),
+          contact(RY_DuplicateContactHandle(contact)),
+          contactId(contactId),
+          text(std::move(text)),
+          contextMenu(kestrova::names::kOverviewItemOnContextMenu, &FriendRequests::onContextMenu, this) {}
+    ~Request() {
+        RY_ReleaseContact(contact);
+        RY_ReleaseService(service);
+    }
+    Request(const Request&) = delete;
+    Request& operator=(const Request&) = delete;
+
+    FriendRequests& owner;
+    HSERVICE service;
+    HCONTACT contact;
+    uint64_t contactId;
+    std::string text;
+    void* item = nullptr;  // the overview item, once it exists
+    Answer answer = kNoAnswer;
+    EventSubscription contextMenu;
+};
+
+FriendRequests::FriendRequests(void* iconModule)
+    : iconModule_(iconModule),
+      sessionEnded_(kestrova::names::kConnectionSessionEnded, &FriendRequests::onSessionEnded, this) {}
+
+FriendRequests::~FriendRequests() {
+    sessionEnded_ = EventSubscription();
+    dropFriendRequests();
+    // NOTE: the overview offers no way to give a section handle back; the
+    // empty section stays hidden until the next run.
+}
+
+void FriendRequests::addFriendRequest(HSERVICE service, HCONTACT contact, uint64_t contactId,
+                                      const std::string& text) {
+    if (!service || !contact) return;
+    auto found = requests_.find(contactId);
+    if (found != requests_.end()) {
+        found->second->text = text;
+        showItem(*found->second);
+        return;
+    }
+    auto request = std::make_shared<Request>(*this, service, contact, contactId, text);
+    requests_.emplace(contactId, request);
+    showItem(*request);
+}
+
+void FriendRequests::dropFriendRequests() {
+    // Removing items calls into the shell; take the list first so nothing
+    // that happens meanwhile sees half of it.
+    auto dropped = std::move(requests_);
+    requests_.clear();
+    for (auto& [id, request] : dropped) removeItem(*request);
+}
+
+void FriendRequests::answered(uint64_t contactId, int64_t code) {
+    auto found = requests_.find(contactId);
+    if (found == requests_.end()) return;
+    std::shared_ptr<Request> request = found->second;
+    if (code == 0) {
+        requests_.erase(found);
+        removeItem(*request);
+        return;
+    }
+    // NOTE: the request stays, but no longer claims to be on its way: the
+    // user sees it again and can answer once more.
+    if (request->answer != kNoAnswer) {
+        request->answer = kNoAnswer;
+        showItem(*request);
+    }
+}
+
+bool FriendRequests::alive(const std::shared_ptr<Request>& request) const {
+    auto found = requests_.find(request->contactId);
+    return found != requests_.end() && found->second == request;
+}
+
+void FriendRequests::showItem(Request& request) {
+    if (!section_) {
+        RY_OverviewSectionArgs section{sizeof(RY_OverviewSectionArgs), texts::kFriendRequestsKey,
+                                       texts::kFriendRequestsTitle, 1};
+        section_ = reinterpret_cast<void*>(RY_CallFunction(kestrova::names::kOverviewCreateSection, &section));
+    }
+    ContactTexts contact = textsOf(request.contact);
+    std::string text;
+    if (request.answer == kAccepting)
+        text = texts::kAcceptingContact;
+    else if (request.answer == kDeclining)
+        text = texts::kDecliningContact;
+    else
+        text = request.text.empty() ? contact.nickname : request.text;
+    RY_OverviewItemArgs item{sizeof(RY_OverviewItemArgs),
+                             section_,
+                             request.item,
+                             contact.name.c_str(),
+                             text.c_str(),
+                             iconModule_,
+                             texts::kFriendRequestIcon};
+    if (request.item)
+        RY_CallFunction(kestrova::names::kOverviewUpdateStaticItem, &item);
+    else
+        request.item = reinterpret_cast<void*>(RY_CallFunction(kestrova::names::kOverviewAddStaticItem, &item));
+}
+
+void FriendRequests::removeItem(Request& request) {
+    if (!request.item) return;
+    void* item = std::exchange(request.item, nullptr);
+    RY_CallFunction(kestrova::names::kOverviewDeleteItem, item);
+}
+
+intptr_t FriendRequests::onSessionEnded(void* user, void*, void*, HSUBSCRIPTION) {
+    static_cast<FriendRequests*>(user)->dropFriendRequests();
+    return 0;
+}
+
+intptr_t FriendRequests::onContextMenu(void* user, void* data, void*, HSUBSCRIPTION) {
+    auto* request = static_cast<Request*>(user);
+    const auto* asked = static_cast<const RY_OverviewContextMenu*>(data);
+    if (!asked || !request->item || asked->item != request->item) return 0;
+    FriendRequests& self = request->owner;
+    auto found = self.requests_.find(request->contactId);
+    if (found == self.requests_.end() || found->second.get() != request) return 0;
+    // Hold it: the menu and the question run nested message loops, during
+    // which the server's answer may remove the request.
+    std::shared_ptr<Request> held = found->second;
+    self.showMenu(held, asked->x, asked->y);
+    return 0;
+}
+
+void FriendRequests::showMenu(const std::shared_ptr<Request>& request, int32_t x, int32_t y) {
+    using namespace platform;
+    UniqueMenu menu(createPopupMenu());
+    appendMenu(menu.get(), MF_STRING, kCommandAccept, texts::kMenuAccept);
+    appendMenu(menu.get(), MF_STRING, kCommandDecline, texts::kMenuDecline);
+    appendMenu(menu.get(), MF_SEPARATOR, 0);
+    appendMenu(menu.get(), MF_STRING, kCommandChat, texts::kMenuChat);
+    int command = trackPopupMenu(menu.get(), TPM_RETURNCMD, Point{x, y}, mainWindow());
+    if (!alive(request)) return;
+    switch (command) {
+    case kCommandAccept:
+        accept(request);
+        break;
+    case kCommandDecline:
+        answer(request, false);
+        break;
+    case kCommandChat:
+        RY_EventRaise(kestrova::names::kMessagingChatContact, request->contact);
+        break;
+    default:
+        break;
+    }
+}
+
+void FriendRequests::accept(const std::shared_ptr<Request>& request) {
+    if (!onContactList(request->contact)) {
+        int choice = platform::messageBox(mainWindow(), texts::kContactAcceptedQuestion,
+                                          texts::kContactAcceptedCaption,
+                                          platform::MB_YESNO | platform::MB_ICONQUESTION);
+        if (!alive(request)) return;
+        if (choice == platform::IDYES) {
+            std::string name = textsOf(request->contact).name;
+            RY_AddContactArgs add{sizeof(RY_AddContactArgs), name.c_str(), texts::kAddBackMessage, nullptr, nullptr};
+            RY_CallFunction(serviceFunctionName(request->service, kestrova::names::kServiceAddContact).c_str(), &add);
+        }
+    }
+    answer(request, true);
+}
+
+void FriendRequests::answer(const std::shared_ptr<Request>& request, bool accepted) {
+    request->answer = accepted ? kAccepting : kDeclining;
+    RY_AcceptContactArgs args{request->contactId, static_cast<uint8_t>(accepted ? 1 : 0)};
+    RY_CallFunction(serviceFunctionName(request->service, kestrova::names::kServiceAcceptContact).c_str(), &args);
+    // An answer that came at once (offline) may have reset or removed it.
+    if (alive(request)) showItem(*request);
+}
+
+}  // namespace kestrova::connection

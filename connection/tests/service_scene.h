@@ -1,0 +1,190 @@
+// The service functions, the status menu and the friend requests of one
+// connection against the scripted server, with the shell's overview played
+// by stand-in functions on the bus.
+#pragma once
+
+#include "account_screens.h"
+#include "contact_lookup.h"
+#include "friend_requests.h"
+#include "service_functions.h"
+#include "sign_in_scene.h"
+#include "status_menu.h"
+
+#include "kestrova/bus_records.h"
+
+#include <map>
+
+namespace kestrova::testing {
+
+// The overview's four functions, keeping what they were asked.
+class StubOverview {
+public:
+    struct Item {
+        void* section = nullptr;
+        std::string title;
+        std::string text;
+        std::string iconName;
+    };
+    StubOverview() {
+        RY_RegisterFunction(names::kOverviewCreateSection, &StubOverview::createSection, this);
+        RY_RegisterFunction(names::kOverviewAddStaticItem, &StubOverview::addItem, this);
+        RY_RegisterFunction(names::kOverviewUpdateStaticItem, &StubOverview::updateItem, this);
+        RY_RegisterFunction(names::kOverviewDeleteItem, &StubOverview::deleteItem, this);
+    }
+    ~StubOverview() {
+        for (const char* name : {names::kOverviewCreateSection, names::kOverviewAddStaticItem,
+                                 names::kOverviewUpdateStaticItem, names::kOverviewDeleteItem})
+            RY_UnregisterFunction(name);
+    }
+
+    std::vector<std::string> sectionKeys;
+    std::vector<uint8_t> sectionsAtTop;
+    std::vector<std::string> sectionTitles;
+    std::map<void*, Item> items;
+    std::vector<void*> deleted;
+
+    Item& only() {
+        EXPECT_EQ(items.size(), 1u);
+        return items.begin()->second;
+    }
+
+private:
+    static void* sectionHandle() { return reinterpret_cast<void*>(0x5ec); }
+    static intptr_t createSection(void* context, void* argument) {
+        auto* self = static_cast<StubOverview*>(context);
+        const auto* args = static_cast<const RY_OverviewSectionArgs*>(argument);
+        self->sectionsAtTop.push_back(args->atTop);
+        self->sectionKeys.emplace_back(args->key);
+        self->sectionTitles.emplace_back(args->title);
+        return reinterpret_cast<intptr_t>(sectionHandle());
+    }
+    static intptr_t addItem(void* context, void* argument) {
+        auto* self = static_cast<StubOverview*>(context);
+        const auto* args = static_cast<const RY_OverviewItemArgs*>(argument);
+        if (!args->section) return 0;
+        void* handle = reinterpret_cast<void*>(0x1000 + self->nextItem_++);
+        self->items[handle] = {args->section, args->title, args->text, args->iconName ? args->iconName : ""};
+        return reinterpret_cast<intptr_t>(handle);
+    }
+    static intptr_t updateItem(void* context, void* argument) {
+        auto* self = static_cast<StubOverview*>(context);
+        const auto* args = static_cast<const RY_OverviewItemArgs*>(argument);
+        Item& item = self->items.at(args->item);
+        if (args->title) item.title = args->title;
+        if (args->text) item.text = args->text;
+        return 1;
+    }
+    static intptr_t deleteItem(void* context, void* argument) {
+        auto* self = static_cast<StubOverview*>(context);
+        self->deleted.push_back(argument);
+        return self->items.erase(argument);
+    }
+    int nextItem_ = 0;
+};
+
+class FakeContacts {
+public:
+    ~FakeContacts() {
+        for (auto& [id, contact] : contacts_) RY_ReleaseContact(contact);
+    }
+    // As contact synchronisation answers: a new reference, or null.
+    HCONTACT find(uint64_t id) const {
+        auto found = contacts_.find(id);
+        return found == contacts_.end() ? nullptr : RY_DuplicateContactHandle(found->second);
+    }
+    HCONTACT add(uint64_t id, const char* name, const char* nickname = "") {
+        HSERVICE service = RY_GetPrimaryService();
+        RY_ContactData data{};
+        data.size = sizeof data;
+        data.flags = RY_CONTACT_ID | RY_CONTACT_SERVICE | RY_CONTACT_NAME | RY_CONTACT_NICKNAME;
+        data.service = service;
+        data.contactId = id;
+        data.name = name;
+        data.nickname = nickname;
+        HCONTACT contact = RY_CreateContact(&data);
+        RY_ReleaseService(service);
+        contacts_[id] = contact;
+        return contact;
+    }
+
+private:
+    std::map<uint64_t, HCONTACT> contacts_;
+};
+
+// What a request's callback was told.
+struct Answers {
+    struct Answer {
+        int64_t code;
+        uint32_t high;
+    };
+    static void record(void* user, const int64_t* code, uint32_t high) {
+        static_cast<Answers*>(user)->got.push_back({*code, high});
+    }
+    std::vector<Answer> got;
+};
+
+class ServiceScene : public SignInScene {
+protected:
+    static constexpr uint64_t kOwnId = 4294967301u;  // the Sub-Id of the scene's profile
+
+    void TearDown() override {
+        menu_.reset();
+        functions_.reset();
+        connection_.reset();
+        friendRequests_.reset();
+        contacts_.reset();
+        overview_.reset();
+        SignInScene::TearDown();
+    }
+
+    // The plug-in's objects around the connection that start() made.
+    void startServices() {
+        overview_ = std::make_unique<StubOverview>();
+        contacts_ = std::make_unique<FakeContacts>();
+        friendRequests_ = std::make_unique<connection::FriendRequests>(nullptr);
+        functions_ = std::make_unique<connection::ServiceFunctions>(
+            connection::ServiceFunctionsEnvironment{*connection_, [this](uint64_t id) { return contacts_->find(id); },
+                                                    *friendRequests_, screens_});
+        menu_ = std::make_unique<connection::StatusMenu>(functions_->service(), screens_);
+    }
+    void goOnline() {
+        signInOnline();
+        startServices();
+    }
+    void startOffline() {
+        start();
+        startServices();
+    }
+
+    intptr_t callService(const char* operation, void* argument) {
+        return RY_CallFunction(serviceFunctionName(functions_->service(), operation).c_str(), argument);
+    }
+
+    // The packet with its "mesg-id" value replaced by '#'; the id goes to *id.
+    static std::string masked(const std::string& packet, std::string* id = nullptr) {
+        const std::string name = "\nmesg-id: ";
+        size_t start = packet.find(name);
+        if (start == std::string::npos) return packet;
+        start += name.size();
+        size_t end = packet.find('\n', start);
+        if (id) *id = packet.substr(start, end - start);
+        return packet.substr(0, start) + "#" + packet.substr(end);
+    }
+    std::string takeMasked(std::string* id = nullptr) { return masked(takePacket(), id); }
+
+    void respond(const std::string& id, uint32_t code) {
+        std::string body = {char(code >> 24), char(code >> 16), char(code >> 8), char(code)};
+        serverSends("RESPONSE\ncontent-length: 4\nmesg-id: " + id + "\n\n" + body);
+    }
+
+    connection::RecordedAccountScreens screens_;
+    // Outlives the connection, which answers what is still pending when it stops.
+    Answers answers_;
+    std::unique_ptr<StubOverview> overview_;
+    std::unique_ptr<FakeContacts> contacts_;
+    std::unique_ptr<connection::FriendRequests> friendRequests_;
+    std::unique_ptr<connection::ServiceFunctions> functions_;
+    std::unique_ptr<connection::StatusMenu> menu_;
+};
+
+}  // namespace kestrova::testing
