@@ -168,10 +168,17 @@ TEST_F(Profile, FriendRequestsFromListedContactsAreAcceptedAtOnceTheOthersGoToTh
 
 TEST_F(Profile, OwnDataMapsAreFilledAndABrokenProfileChangesNothing) {
     std::string acl = encode({{"view", "1"}});
-    signInWith({{"user_data", encode({{"loc", "home"}, {"x", "1"}})}, {"user_acl.contacts", acl}});
+    std::string me = encode({{"Nickname", "Kim"}, {"user_data.mood", "calm"}});
+    signInWith({{"user_data", encode({{"loc", "home"}, {"x", "1"}})},
+                {"user_acl.contacts", acl},
+                {"contacts", contactList({{std::to_string(kMyId), me}})}});
     auto* userData = static_cast<HDATAMAP>(RY_GetVariantPtr("my_profile/user_data"));
     auto* userAcl = static_cast<HDATAMAP>(RY_GetVariantPtr("my_profile/user_acl"));
     EXPECT_STREQ(RY_GetDataMapString(userData, "loc"), "home");
+    EXPECT_STREQ(RY_GetDataMapString(userData, "mood"), "calm") << "our own record writes the profile's map";
+    EXPECT_EQ(contactData(contact(kMyId)).dataMap, userData);
+    updateProfile({{"contacts", contactList({{std::to_string(kMyId), me}})}});  // the same map once more
+    EXPECT_EQ(RY_GetHandleReferenceCount(userData), 2) << "the variant's and our contact's";
     const unsigned char* bytes = nullptr;
     uint32_t length = 0;
     ASSERT_TRUE(RY_GetDataMapEntry(userAcl, "contacts", &bytes, &length));
