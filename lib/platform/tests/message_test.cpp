@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "test_window.h"
@@ -62,11 +63,18 @@ TEST_F(Messages, SendFromAWorkerBlocksUntilTheUiThreadHandledItAndReturnsTheResu
 
 TEST_F(Messages, SentMessagesAreHandledBeforeQueuedPostsAndPostsAfterASendComeAfterIt) {
     HWND w = makeTopLevel();
+    std::atomic<bool> sending{false};
     std::thread worker([&] {
         postMessage(w, WM_USER + 1);
+        sending = true;
         sendMessage(w, WM_USER + 2);
         postMessage(w, WM_USER + 3);
     });
+    // The send must be waiting before the loop looks at the queue, or the
+    // post is simply first. The worker blocks in the send, so a pause after
+    // it announced the send leaves it waiting there.
+    while (!sending) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     Msg msg;
     while (userMessagesOf(w).size() < 3) {
         if (getMessage(msg)) dispatchMessage(msg);
