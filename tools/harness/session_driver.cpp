@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "harness_output.h"
+#include "service_commands.h"
 #include "kestrova/platform/message_loop.h"
 
 namespace kestrova::harness {
@@ -124,6 +125,7 @@ void SessionDriver::handle(const std::string& line) {
         send(words, command.starts_with("send-group"), command.ends_with("-size"));
     } else if (command == "history" || command == "history-group") {
         requestHistory(words, command == "history-group");
+    } else if (runServiceCommand(words)) {
     } else if (command == "pending") {
         emit("pending " + std::to_string(outgoing_.watching()));
     } else {
