@@ -137,9 +137,9 @@ TEST(ServerProgram, DemoAccountsCanSignIn) {
     Child server({"--db", db.string(), "--port", "0", "--demo"});
     uint16_t port = portFrom(server.readLine());
     ASSERT_NE(port, 0);
-    auto session = signIn(port, TestAccount{"demo@kestrova.test", "demo", ""});
+    auto session = signIn(port, TestAccount{"ann@example.org", "ann", ""});
     ASSERT_TRUE(session);
-    EXPECT_EQ(session->profileMap["Nickname"], "Demo");
+    EXPECT_EQ(session->profileMap["Nickname"], "Ann");
     std::filesystem::remove(db);
 }
 
