@@ -284,3 +284,42 @@ TEST(EchoRobot, SaysBackEveryTextAndNothingElse) {
     ann->sync();
     EXPECT_TRUE(ann->takeAll("MESG").empty());
 }
+
+TEST(Relay, ResumedClientGetsWhatItMissedAndThenWhatWasStoredWhileAway) {
+    RunningServer server;
+    uint64_t bobId = server.idOf(kBob);
+    auto ann = Peer::signIn(server.port(), kAnn);
+    auto bob = Peer::signIn(server.port(), kBob);
+    ASSERT_TRUE(ann && bob);
+    sendMessage(*ann, bobId, text(1200));
+    auto first = bob->expect("MESG");  // the rest is on the wire when the line drops
+    ASSERT_TRUE(first);
+    bob->drop();
+    EXPECT_EQ(sendMessage(*ann, bobId, "while you were away").codes, std::vector<uint32_t>{4});
+
+    Peer resumed;
+    resumed.client = TestClient::connect(server.port());
+    resumed.client->send(logonPacket(kBob.name, bobId));
+    auto offer = resumed.client->receive();
+    ASSERT_TRUE(offer && !offer->packet.hasHeader("Encryption-Type"));
+    wire::Packet proof("AUTH");
+    proof.setHeader("PS", bob->received);
+    proof.setBody(resumeDigest(bob->resumeKey, offer->packet.body()));
+    resumed.client->send(proof);
+    ASSERT_TRUE(resumed.expect("SUB PROFILE"));
+
+    std::string body = first->body();
+    for (int i = 0; i < 2; ++i) {
+        auto rest = resumed.expect("MESG", [&](const wire::Packet& p) {
+            return p.headerId("Correlation-Id") == first->headerId("Mesg-Id");
+        });
+        ASSERT_TRUE(rest);
+        body += rest->body();
+    }
+    EXPECT_EQ(body, text(1200));
+    auto stored = receiveMessage(resumed);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->body, "while you were away");
+    resumed.sync();
+    EXPECT_TRUE(resumed.takeAll("MESG").empty()) << "each once";
+}
