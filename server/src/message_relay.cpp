@@ -190,10 +190,12 @@ void Messaging::finishMessage(Relayed& message) {
 }
 
 void Messaging::abandonMessage(std::map<RelayKey, Relayed>::iterator it) {
-    // Stored parts of a message that will never be finished would reach
-    // their recipient as a fragment: they go.
-    for (const Recipient& recipient : it->second.recipients)
+    // Parts of a message that will never be finished would reach their
+    // recipient as a fragment: stored ones go, and sessions let theirs go.
+    for (const Recipient& recipient : it->second.recipients) {
         if (recipient.stored) store_.removeStoredMessage(recipient.id, it->second.messageId);
+        else if (auto session = recipient.session.lock()) session->forgetDelivery(it->second.messageId);
+    }
     inProgress_.erase(it);
 }
 

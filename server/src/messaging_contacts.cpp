@@ -77,6 +77,15 @@ void Messaging::onContactAdd(SubscriberSession& session, const wire::Packet& pac
     if (!state && store_.contactCount(self) >= limits_.maxContacts) return respond(session, packet, code::kLimit);
     if (!store_.hasRequest(self, target->id) && store_.requestCount(target->id) >= limits_.maxPendingRequests)
         return respond(session, packet, code::kLimit);
+    if (target->echoRobot) {
+        // The robot accepts everyone at once.
+        store_.setContact(self, target->id, kContactAccepted);
+        wire::DataMapEntries record = contactRecord(*target, true);
+        record.emplace("contact", "1");
+        record["state"] = std::to_string(kContactAccepted);
+        pushContact(self, target->id, record);
+        return respond(session, packet, code::kOk);
+    }
     store_.setContact(self, target->id, kContactWaiting);
     store_.setRequest(self, target->id, packet.body());
 

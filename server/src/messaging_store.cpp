@@ -22,7 +22,7 @@ CREATE TABLE IF NOT EXISTS contact_requests (
     PRIMARY KEY (requester, recipient)
 );
 CREATE TABLE IF NOT EXISTS chat_groups (
-    id              INTEGER PRIMARY KEY,
+    id              INTEGER PRIMARY KEY AUTOINCREMENT,  -- never reused: history is kept by group id
     name            TEXT NOT NULL UNIQUE COLLATE NOCASE,
     description     TEXT NOT NULL DEFAULT '',
     password_md5    BLOB NOT NULL DEFAULT x''
@@ -181,7 +181,7 @@ std::optional<uint64_t> MessagingStore::createGroup(std::string_view name, std::
 
 bool MessagingStore::deleteGroup(uint64_t id) {
     for (const char* sql : {"DELETE FROM group_members WHERE group_id = ?", "DELETE FROM group_bans WHERE group_id = ?",
-                            "DELETE FROM chat_groups WHERE id = ?"}) {
+                            "DELETE FROM history WHERE kind = 1 AND a = ?", "DELETE FROM chat_groups WHERE id = ?"}) {
         Statement remove(db_, sql);
         if (!remove.id(1, id).run()) return false;
     }

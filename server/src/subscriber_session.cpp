@@ -70,6 +70,14 @@ bool SubscriberSession::hasDelivery(uint64_t messageId) const {
     return std::any_of(deliveries_.begin(), deliveries_.end(), [&](const Delivery& d) { return d.messageId == messageId; });
 }
 
+void SubscriberSession::forgetDelivery(uint64_t messageId) {
+    std::erase_if(deliveries_, [&](const Delivery& d) {
+        bool match = d.messageId == messageId;
+        if (match) deliveryBytes_ -= d.bytes;
+        return match;
+    });
+}
+
 std::vector<Delivery> SubscriberSession::takeUndelivered() {
     std::vector<Delivery> out = std::move(deliveries_);
     deliveries_.clear();

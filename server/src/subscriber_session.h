@@ -69,6 +69,8 @@ public:
     // when its session ends.
     void sendMessageChunk(uint64_t messageId, std::string bytes, bool first, bool last);
     bool hasDelivery(uint64_t messageId) const;
+    // The message will never be finished: its chunks need not be kept.
+    void forgetDelivery(uint64_t messageId);
     std::vector<Delivery> takeUndelivered();
     size_t deliveryBytes() const { return deliveryBytes_; }
 

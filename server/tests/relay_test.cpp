@@ -256,18 +256,19 @@ TEST(Relay, ARepeatedChunkIsAnsweredAgainButRelayedOnce) {
 
 TEST(EchoRobot, SaysBackEveryTextAndNothingElse) {
     RunningServer server;
-    uint64_t annId = server.idOf(kAnn);
     uint64_t echoId = server.onServerThread([](Server& s) {
         uint64_t id = 0;
         s.accounts().create("echo@example.org", "unused", "Echo", &id);
         s.accounts().setRobot(id, 1, true);
         return id;
     });
-    server.onServerThread([&](Server& s) { s.messaging().store().setContact(annId, echoId, kContactAccepted); });
     auto ann = Peer::signIn(server.port(), kAnn);
     ASSERT_TRUE(ann);
-    auto robot = contactIn(ann->profile, echoId);
-    ASSERT_TRUE(robot);
+    EXPECT_EQ(ann->request(packet("CONTACT ADD", {{"Name", "echo@example.org"}}, "hi robot")), 0u);
+    auto push = ann->expect("SUB PROFILE", [&](const wire::Packet& p) { return contactIn(dataMap(p.body()), echoId).has_value(); });
+    ASSERT_TRUE(push);
+    auto robot = contactIn(dataMap(push->body()), echoId);
+    EXPECT_EQ((*robot)["state"], "0") << "the robot accepts at once";
     EXPECT_EQ((*robot)["Online-Status"], "1");
     EXPECT_EQ((*robot)["Device-Type"], "1");
 
@@ -322,4 +323,17 @@ TEST(Relay, ResumedClientGetsWhatItMissedAndThenWhatWasStoredWhileAway) {
     EXPECT_EQ(stored->body, "while you were away");
     resumed.sync();
     EXPECT_TRUE(resumed.takeAll("MESG").empty()) << "each once";
+}
+
+TEST(Relay, AMessageItsSenderNeverFinishesReachesNobodyAsAFragment) {
+    RunningServer server;
+    uint64_t bobId = server.idOf(kBob);
+    auto ann = Peer::signIn(server.port(), kAnn);
+    EXPECT_EQ(sendMessage(*ann, bobId, text(2000), false, "audio/x-speex", 2).codes, (std::vector<uint32_t>{4, 4}));
+    ann->bye();
+    auto bob = Peer::signIn(server.port(), kBob);
+    uint64_t request = bob->send(packet("MESG STORED", {{"From-Private", bob->lastOnline}}));
+    EXPECT_EQ(bob->codeFor(request), 4u);
+    bob->sync();
+    EXPECT_TRUE(bob->takeAll("MESG").empty());
 }
