@@ -56,7 +56,8 @@ case "$cmd" in
   asan)
     install_missing
     configure_and_build build-asan -DKESTROVA_SANITIZE=ON -DKESTROVA_BENCH=OFF
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      LSAN_OPTIONS=suppressions="$ROOT/tools/lsan.supp" run_tests build-asan
     ;;
   bench)
     install_missing

@@ -1,24 +1,12 @@
 #include "handshake.h"
 
 #include "kestrova/crypto/salsa20.h"
+#include "kestrova/crypto/sign_in_digests.h"
 
 #include <cstring>
 
 namespace kestrova::server {
 namespace {
-
-template <size_t A, size_t B>
-crypto::Md5Digest md5Of(const std::array<uint8_t, A>& first, const std::array<uint8_t, B>& second) {
-    crypto::Md5Context context;
-    crypto::md5Starts(context);
-    crypto::md5Update(context, first.data(), A);
-    crypto::md5Update(context, second.data(), B);
-    crypto::Md5Digest digest;
-    crypto::md5Finish(context, digest.data());
-    return digest;
-}
-
-std::string_view upToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
 bool constantTimeEqual(const uint8_t* a, const uint8_t* b, size_t length) {
     uint8_t difference = 0;
@@ -31,7 +19,7 @@ bool constantTimeEqual(const uint8_t* a, const uint8_t* b, size_t length) {
 std::optional<ClientRandom> verifyChallengeProof(const crypto::Md5Digest& passwordDigest, const Challenge& challenge,
                                                  const Nonce& nonce, std::string_view body) {
     if (body.size() != challenge.size() + sizeof(ClientRandom)) return std::nullopt;
-    crypto::Md5Digest k1 = md5Of(passwordDigest, nonce);
+    crypto::Md5Digest k1 = crypto::passwordKey(passwordDigest, nonce.data(), nonce.size());
     crypto::Salsa20Context cipher;
     crypto::salsa20KeySetup(cipher, k1.data(), 128);
     crypto::salsa20IvSetup(cipher, nonce.data());
@@ -49,7 +37,7 @@ bool verifyPlainPassword(const crypto::Md5Digest& passwordDigest, std::string_vi
 }
 
 crypto::Md5Digest sessionKey(const crypto::Md5Digest& passwordDigest, const ClientRandom& clientRandom) {
-    return md5Of(passwordDigest, clientRandom);
+    return crypto::passwordKey(passwordDigest, clientRandom.data(), clientRandom.size());
 }
 
 std::string encryptResumeKey(const crypto::Md5Digest& key, const Iv& iv, std::string_view resumeKey) {
@@ -63,15 +51,7 @@ std::string encryptResumeKey(const crypto::Md5Digest& key, const Iv& iv, std::st
 }
 
 crypto::Md5Digest resumeProof(std::string_view resumeKey, std::string_view nonce) {
-    std::string_view key = upToZero(resumeKey);
-    std::string_view salt = upToZero(nonce);
-    crypto::Md5Context context;
-    crypto::md5Starts(context);
-    crypto::md5Update(context, key.data(), key.size());
-    crypto::md5Update(context, salt.data(), salt.size());
-    crypto::Md5Digest digest;
-    crypto::md5Finish(context, digest.data());
-    return digest;
+    return crypto::resumeDigest(resumeKey, nonce);
 }
 
 bool sameDigest(std::string_view received, const crypto::Md5Digest& expected) {

@@ -29,7 +29,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (args[i] == "--help" || args[i] == "-h") line.help = true;
         else if (args[i] == "--version") line.version = true;
         else if (takeValue(args, i, "--screen", value)) {
-            line.screen = platform::parseScreenSpec(value);
+            line.screen = platform::parseScreenGeometry(value);
             if (!line.screen) line.error = "bad --screen value \"" + value + "\" (expected WxH@DPI, e.g. 240x320@131)";
         } else if (takeValue(args, i, "--display", value)) {
             auto kind = platform::parseDisplayKind(value);

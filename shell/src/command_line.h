@@ -19,7 +19,7 @@ struct CommandLine {
     bool appRunAtTime = false; // "AppRunAtTime": a scheduled wake-up; end at once
     bool help = false;
     bool version = false;
-    std::optional<platform::ScreenSpec> screen;
+    std::optional<platform::ScreenGeometry> screen;
     platform::DisplayKind display = platform::DisplayKind::kAuto;
     std::optional<std::string> automationSocket;
     std::optional<std::string> screenshotOnStart;  // a PNG of the start-up screen

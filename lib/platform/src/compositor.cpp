@@ -49,7 +49,7 @@ void drawSoftKey(DeviceContext& dc, const SoftKey& key, const Rect& half, uint32
 }
 
 void drawSoftKeyBar(DeviceContext& dc, HWND fg) {
-    ScreenSpec s = screen();
+    ScreenGeometry s = screen();
     Rect bar{0, s.height - softKeyBarHeight(), s.width, s.height};
     dc.fillGradient(bar, rgb(60, 60, 70), rgb(20, 20, 25), GradientDirection::kVertical);
     auto keys = fg ? menuBarOf(fg) : std::nullopt;
@@ -144,7 +144,7 @@ void stopDisplay() {
 DisplayKind currentDisplay() { return gKind; }
 
 std::unique_ptr<Bitmap> captureScreen() {
-    ScreenSpec s = screen();
+    ScreenGeometry s = screen();
     auto bitmap = std::make_unique<Bitmap>(s.width, s.height);
     composeScreen(*bitmap);
     return bitmap;

@@ -39,7 +39,7 @@ class SdlBackend : public DisplayBackend {
 public:
     bool open() {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
-        ScreenSpec s = screen();
+        ScreenGeometry s = screen();
         scale_ = s.width <= 320 ? 2 : 1;
         window_ = SDL_CreateWindow("Kestrova", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, s.width * scale_,
                                    s.height * scale_, 0);

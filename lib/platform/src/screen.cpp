@@ -7,7 +7,7 @@ namespace kestrova::platform {
 namespace {
 
 std::mutex gMutex;
-ScreenSpec gScreen;
+ScreenGeometry gScreen;
 
 bool parseNumber(std::string_view text, int& out) {
     if (text.empty()) return false;
@@ -17,31 +17,31 @@ bool parseNumber(std::string_view text, int& out) {
 
 }  // namespace
 
-std::optional<ScreenSpec> parseScreenSpec(std::string_view text) {
+std::optional<ScreenGeometry> parseScreenGeometry(std::string_view text) {
     auto x = text.find('x');
     auto at = text.find('@');
     if (x == std::string_view::npos || at == std::string_view::npos || at < x) return std::nullopt;
-    ScreenSpec spec;
-    if (!parseNumber(text.substr(0, x), spec.width) || !parseNumber(text.substr(x + 1, at - x - 1), spec.height) ||
-        !parseNumber(text.substr(at + 1), spec.dpi))
+    ScreenGeometry geometry;
+    if (!parseNumber(text.substr(0, x), geometry.width) || !parseNumber(text.substr(x + 1, at - x - 1), geometry.height) ||
+        !parseNumber(text.substr(at + 1), geometry.dpi))
         return std::nullopt;
-    if (spec.width < 100 || spec.height < 100 || spec.width > 4096 || spec.height > 4096) return std::nullopt;
-    if (spec.dpi < 50 || spec.dpi > 600) return std::nullopt;
-    return spec;
+    if (geometry.width < 100 || geometry.height < 100 || geometry.width > 4096 || geometry.height > 4096) return std::nullopt;
+    if (geometry.dpi < 50 || geometry.dpi > 600) return std::nullopt;
+    return geometry;
 }
 
-std::string formatScreenSpec(const ScreenSpec& s) {
+std::string formatScreenGeometry(const ScreenGeometry& s) {
     return std::to_string(s.width) + "x" + std::to_string(s.height) + "@" + std::to_string(s.dpi);
 }
 
-ScreenSpec screen() {
+ScreenGeometry screen() {
     std::lock_guard lock(gMutex);
     return gScreen;
 }
 
-void setScreen(const ScreenSpec& spec) {
+void setScreen(const ScreenGeometry& geometry) {
     std::lock_guard lock(gMutex);
-    gScreen = spec;
+    gScreen = geometry;
 }
 
 int screenDpi() { return screen().dpi; }
@@ -51,12 +51,12 @@ int navBarHeight() { return (screenDpi() + 2) / 5; }
 int softKeyBarHeight() { return (screenDpi() + 2) / 5; }
 
 Rect screenRect() {
-    ScreenSpec s = screen();
+    ScreenGeometry s = screen();
     return {0, 0, s.width, s.height};
 }
 
 Rect workArea() {
-    ScreenSpec s = screen();
+    ScreenGeometry s = screen();
     return {0, navBarHeight(), s.width, s.height - softKeyBarHeight()};
 }
 

@@ -11,13 +11,13 @@
 using namespace testing_windows;
 
 TEST(Screen, SpecsAreParsedAndAbsurdOnesRefused) {
-    EXPECT_EQ(parseScreenSpec("480x640@192"), (ScreenSpec{480, 640, 192}));
-    EXPECT_EQ(parseScreenSpec("240x320@131"), ScreenSpec{});
-    EXPECT_EQ(parseScreenSpec("240x320"), std::nullopt);
-    EXPECT_EQ(parseScreenSpec("240x@131"), std::nullopt);
-    EXPECT_EQ(parseScreenSpec("99999x320@131"), std::nullopt);
-    EXPECT_EQ(parseScreenSpec("240x320@131x"), std::nullopt);
-    EXPECT_EQ(formatScreenSpec({480, 640, 192}), "480x640@192");
+    EXPECT_EQ(parseScreenGeometry("480x640@192"), (ScreenGeometry{480, 640, 192}));
+    EXPECT_EQ(parseScreenGeometry("240x320@131"), ScreenGeometry{});
+    EXPECT_EQ(parseScreenGeometry("240x320"), std::nullopt);
+    EXPECT_EQ(parseScreenGeometry("240x@131"), std::nullopt);
+    EXPECT_EQ(parseScreenGeometry("99999x320@131"), std::nullopt);
+    EXPECT_EQ(parseScreenGeometry("240x320@131x"), std::nullopt);
+    EXPECT_EQ(formatScreenGeometry({480, 640, 192}), "480x640@192");
 }
 
 TEST(Screen, TheWorkAreaLiesBetweenTheBars) {

@@ -10,20 +10,20 @@
 
 namespace kestrova::platform {
 
-struct ScreenSpec {
+struct ScreenGeometry {
     int width = 240;
     int height = 320;
     int dpi = 131;
-    friend bool operator==(const ScreenSpec&, const ScreenSpec&) = default;
+    friend bool operator==(const ScreenGeometry&, const ScreenGeometry&) = default;
 };
 
 // "240x320@131"; nullopt for anything else or absurd sizes.
-std::optional<ScreenSpec> parseScreenSpec(std::string_view text);
-std::string formatScreenSpec(const ScreenSpec& spec);
+std::optional<ScreenGeometry> parseScreenGeometry(std::string_view text);
+std::string formatScreenGeometry(const ScreenGeometry& geometry);
 
-ScreenSpec screen();
+ScreenGeometry screen();
 // Set before any window is created.
-void setScreen(const ScreenSpec& spec);
+void setScreen(const ScreenGeometry& geometry);
 int screenDpi();
 // Heights of the navigation bar (top) and the soft-key bar (bottom).
 int navBarHeight();
