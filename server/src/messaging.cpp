@@ -14,36 +14,41 @@ Messaging::Messaging(AccountStore& accounts, SessionRegistry& sessions, const Se
       store_(accounts.database()) {
     std::string ignored;  // main reports a database that refuses the tables before it gets here
     MessagingStore::prepare(accounts.database(), ignored);
-}
-
-void Messaging::add(Dispatcher& dispatcher, const char* command, Handler handler) {
-    dispatcher.add(command, Access::SignedIn, [this, handler](ClientConnection& connection, const wire::Packet& packet) {
-        std::shared_ptr<SubscriberSession> session = connection.session();
-        if (!session) return;
-        if (packet.hasHeader("Mesg-Id")) {
-            if (std::optional<uint32_t> earlier = session->answerTo(packet.headerId("Mesg-Id"))) {
-                session->send(responsePacket(packet.headerId("Mesg-Id"), *earlier));
-                return;
-            }
-        }
-        (this->*handler)(*session, packet);
-    });
+    handlers_ = {
+        {"CONTACT ADD", &Messaging::onContactAdd},
+        {"CONTACT ADD RESP", &Messaging::onContactAddResponse},
+        {"CONTACT UPDATE", &Messaging::onContactUpdate},
+        {"CONTACT DETAIL", &Messaging::onContactDetail},
+        {"SUB PROFILE UPDATE", &Messaging::onProfileUpdate},
+        {"PLS SUBMIT", &Messaging::onLocationReport},
+        {"GROUP CREATE", &Messaging::onGroupCreate},
+        {"GROUP SUBSCRIBE", &Messaging::onGroupSubscribe},
+        {"GROUP UNSUB", &Messaging::onGroupUnsubscribe},
+        {"GROUP ADMIN", &Messaging::onGroupAdmin},
+        {"MESG", &Messaging::onMessage},
+        {"MESG STORED", &Messaging::onStoredMessages},
+        {"MESG HIST", &Messaging::onHistory},
+    };
 }
 
 void Messaging::registerCommands(Dispatcher& dispatcher) {
-    add(dispatcher, "CONTACT ADD", &Messaging::onContactAdd);
-    add(dispatcher, "CONTACT ADD RESP", &Messaging::onContactAddResponse);
-    add(dispatcher, "CONTACT UPDATE", &Messaging::onContactUpdate);
-    add(dispatcher, "CONTACT DETAIL", &Messaging::onContactDetail);
-    add(dispatcher, "SUB PROFILE UPDATE", &Messaging::onProfileUpdate);
-    add(dispatcher, "PLS SUBMIT", &Messaging::onLocationReport);
-    add(dispatcher, "GROUP CREATE", &Messaging::onGroupCreate);
-    add(dispatcher, "GROUP SUBSCRIBE", &Messaging::onGroupSubscribe);
-    add(dispatcher, "GROUP UNSUB", &Messaging::onGroupUnsubscribe);
-    add(dispatcher, "GROUP ADMIN", &Messaging::onGroupAdmin);
-    add(dispatcher, "MESG", &Messaging::onMessage);
-    add(dispatcher, "MESG STORED", &Messaging::onStoredMessages);
-    add(dispatcher, "MESG HIST", &Messaging::onHistory);
+    for (const auto& entry : handlers_)
+        dispatcher.add(entry.first, Access::SignedIn, [this](ClientConnection& connection, const wire::Packet& packet) {
+            if (std::shared_ptr<SubscriberSession> session = connection.session()) handle(*session, packet);
+        });
+}
+
+bool Messaging::handle(SubscriberSession& session, const wire::Packet& packet) {
+    auto it = handlers_.find(packet.command());
+    if (it == handlers_.end()) return false;
+    if (packet.hasHeader("Mesg-Id")) {
+        if (std::optional<uint32_t> earlier = session.answerTo(packet.headerId("Mesg-Id"))) {
+            session.send(responsePacket(packet.headerId("Mesg-Id"), *earlier));
+            return true;
+        }
+    }
+    (this->*(it->second))(session, packet);
+    return true;
 }
 
 void Messaging::respond(SubscriberSession& session, const wire::Packet& request, uint32_t code) {

@@ -28,6 +28,9 @@ public:
     Messaging(AccountStore& accounts, SessionRegistry& sessions, const ServerConfig& config);
 
     void registerCommands(Dispatcher& dispatcher);
+    // Carries out one command of a signed-in session; false for a command
+    // that is not messaging's.
+    bool handle(SubscriberSession& session, const wire::Packet& packet);
 
     void fillProfile(const Account& account, wire::DataMapEntries& profile) override;
     bool hasStoredMessages(uint64_t accountId) override;
@@ -64,7 +67,6 @@ private:
     };
     using RelayKey = std::pair<uint64_t, uint64_t>;  // sender, the sender's id of the message
 
-    void add(Dispatcher& dispatcher, const char* command, Handler handler);
     // Answers the request and remembers the answer for a resumed client.
     void respond(SubscriberSession& session, const wire::Packet& request, uint32_t code);
 
@@ -112,6 +114,7 @@ private:
     const ServerConfig& config_;
     const MessagingLimits& limits_;
     MessagingStore store_;
+    std::map<std::string, Handler, std::less<>> handlers_;
     std::map<RelayKey, Relayed> inProgress_;
     uint64_t lastMessageId_ = 0;
 };
