@@ -1,6 +1,6 @@
 #include "account_store.h"
 
-#include <sqlite3.h>
+#include "sqlite_statement.h"
 
 #include <cstring>
 
@@ -18,22 +18,32 @@ CREATE TABLE IF NOT EXISTS accounts (
 );
 )sql";
 
-// Owns one prepared statement for the length of a call.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr); }
-    ~Statement() { sqlite3_finalize(statement_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    sqlite3_stmt* get() const { return statement_; }
-    explicit operator bool() const { return statement_ != nullptr; }
-
-private:
-    sqlite3_stmt* statement_ = nullptr;
+// Columns added after the first release; a database made before them gets
+// them on open (SQLite has no ADD COLUMN IF NOT EXISTS, so the error for a
+// column that exists is ignored).
+constexpr const char* kAddedColumns[] = {
+    "ALTER TABLE accounts ADD COLUMN device_type INTEGER NOT NULL DEFAULT 0",
+    "ALTER TABLE accounts ADD COLUMN echo_robot INTEGER NOT NULL DEFAULT 0",
+    "ALTER TABLE accounts ADD COLUMN user_data BLOB NOT NULL DEFAULT x''",
+    "ALTER TABLE accounts ADD COLUMN user_acl BLOB NOT NULL DEFAULT x''",
 };
+
+constexpr const char* kAccountColumns =
+    "SELECT id, name, password_md5, nickname, status_line, last_online, device_type, echo_robot, user_data, user_acl "
+    "FROM accounts ";
 
 void bindText(sqlite3_stmt* statement, int index, std::string_view text) {
     sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void bindBlob(sqlite3_stmt* statement, int index, std::string_view bytes) {
+    sqlite3_bind_blob(statement, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+}
+
+std::string columnBlob(sqlite3_stmt* statement, int column) {
+    const void* bytes = sqlite3_column_blob(statement, column);
+    return bytes ? std::string(static_cast<const char*>(bytes), static_cast<size_t>(sqlite3_column_bytes(statement, column)))
+                 : std::string();
 }
 
 std::string columnText(sqlite3_stmt* statement, int column) {
@@ -65,6 +75,7 @@ std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::s
         sqlite3_close(db);
         return nullptr;
     }
+    for (const char* sql : kAddedColumns) sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(db, 2000);
     return std::unique_ptr<AccountStore>(new AccountStore(db));
 }
@@ -101,16 +112,20 @@ std::optional<Account> AccountStore::findWhere(const char* sql,
     account.nickname = columnText(select.get(), 3);
     account.statusLine = columnText(select.get(), 4);
     account.lastOnline = columnText(select.get(), 5);
+    account.deviceType = sqlite3_column_int(select.get(), 6);
+    account.echoRobot = sqlite3_column_int(select.get(), 7) != 0;
+    account.userData = columnBlob(select.get(), 8);
+    account.userAcl = columnBlob(select.get(), 9);
     return account;
 }
 
 std::optional<Account> AccountStore::findByName(std::string_view name) const {
-    return findWhere("SELECT id, name, password_md5, nickname, status_line, last_online FROM accounts WHERE name = ?",
+    return findWhere((std::string(kAccountColumns) + "WHERE name = ?").c_str(),
                      [&](sqlite3_stmt* statement) { bindText(statement, 1, name); });
 }
 
 std::optional<Account> AccountStore::findById(uint64_t id) const {
-    return findWhere("SELECT id, name, password_md5, nickname, status_line, last_online FROM accounts WHERE id = ?",
+    return findWhere((std::string(kAccountColumns) + "WHERE id = ?").c_str(),
                      [&](sqlite3_stmt* statement) { sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(id)); });
 }
 
@@ -119,6 +134,33 @@ bool AccountStore::setLastOnline(uint64_t id, const std::string& timestamp) {
     if (!update) return false;
     bindText(update.get(), 1, timestamp);
     sqlite3_bind_int64(update.get(), 2, static_cast<sqlite3_int64>(id));
+    return sqlite3_step(update.get()) == SQLITE_DONE;
+}
+
+bool AccountStore::setIdentity(uint64_t id, std::string_view nickname, std::string_view statusLine) {
+    Statement update(db_, "UPDATE accounts SET nickname = ?, status_line = ? WHERE id = ?");
+    if (!update) return false;
+    bindText(update.get(), 1, nickname);
+    bindText(update.get(), 2, statusLine);
+    sqlite3_bind_int64(update.get(), 3, static_cast<sqlite3_int64>(id));
+    return sqlite3_step(update.get()) == SQLITE_DONE;
+}
+
+bool AccountStore::setProfileMaps(uint64_t id, std::string_view userData, std::string_view userAcl) {
+    Statement update(db_, "UPDATE accounts SET user_data = ?, user_acl = ? WHERE id = ?");
+    if (!update) return false;
+    bindBlob(update.get(), 1, userData);
+    bindBlob(update.get(), 2, userAcl);
+    sqlite3_bind_int64(update.get(), 3, static_cast<sqlite3_int64>(id));
+    return sqlite3_step(update.get()) == SQLITE_DONE;
+}
+
+bool AccountStore::setRobot(uint64_t id, int32_t deviceType, bool echoRobot) {
+    Statement update(db_, "UPDATE accounts SET device_type = ?, echo_robot = ? WHERE id = ?");
+    if (!update) return false;
+    sqlite3_bind_int(update.get(), 1, deviceType);
+    sqlite3_bind_int(update.get(), 2, echoRobot ? 1 : 0);
+    sqlite3_bind_int64(update.get(), 3, static_cast<sqlite3_int64>(id));
     return sqlite3_step(update.get()) == SQLITE_DONE;
 }
 

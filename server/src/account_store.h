@@ -25,6 +25,10 @@ struct Account {
     std::string nickname;
     std::string statusLine;
     std::string lastOnline;  // wire timestamp, empty before the first sign-in
+    int32_t deviceType = 0;  // "Device-Type" as contacts see it
+    bool echoRobot = false;  // answered by the server itself (see echo_robot.h)
+    std::string userData;    // encoded data map: what contacts see ("loc" and the like)
+    std::string userAcl;     // encoded data map: the account's own access-control entries
 };
 
 enum class CreateResult { Created, NameTaken, InvalidName, StorageFailed };
@@ -43,6 +47,12 @@ public:
     std::optional<Account> findByName(std::string_view name) const;
     std::optional<Account> findById(uint64_t id) const;
     bool setLastOnline(uint64_t id, const std::string& timestamp);
+    bool setIdentity(uint64_t id, std::string_view nickname, std::string_view statusLine);
+    bool setProfileMaps(uint64_t id, std::string_view userData, std::string_view userAcl);
+    bool setRobot(uint64_t id, int32_t deviceType, bool echoRobot);
+
+    // The same database, for the stores of contacts, groups and messages.
+    sqlite3* database() const { return db_; }
 
 private:
     explicit AccountStore(sqlite3* db) : db_(db) {}

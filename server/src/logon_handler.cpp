@@ -124,6 +124,7 @@ void LogonHandler::checkResumeProof(ClientConnection& connection, const wire::Pa
     std::vector<std::string> missed = session->takeMissedSince(received);
     session->send(wire::Packet("SUB PROFILE"));
     for (std::string& bytes : missed) session->resend(std::move(bytes));
+    if (events_) events_->resumed(session);
 }
 
 void LogonHandler::accept(ClientConnection& connection, const Account& account, int32_t onlineStatus,
@@ -145,6 +146,7 @@ void LogonHandler::accept(ClientConnection& connection, const Account& account, 
     }
     // The client's keep-alive answers pings: the first one starts the cycle.
     session->send(wire::Packet("P"));
+    if (events_) events_->signedIn(session);
 }
 
 wire::Packet LogonHandler::profilePacket(const Account& account, const std::string& resumeKey,
@@ -154,9 +156,17 @@ wire::Packet LogonHandler::profilePacket(const Account& account, const std::stri
         {"Nickname", account.nickname},
         {"Status", account.statusLine},
     };
+    if (events_) events_->fillProfile(account, profile);
     wire::Packet packet("SUB PROFILE");
     packet.setHeader("Timestamp", nowTimestamp());
-    if (!account.lastOnline.empty()) packet.setHeader("Last-Online", account.lastOnline);
+    if (!account.lastOnline.empty()) {
+        packet.setHeader("Last-Online", account.lastOnline);
+    } else if (events_ && events_->hasStoredMessages(account.id)) {
+        // The client asks for stored messages only when it is told when it
+        // was last online; an account that never was gets the epoch, so
+        // that messages sent before its first sign-in reach it.
+        packet.setHeader("Last-Online", "0.000000");
+    }
     if (sessionKey) {
         Iv iv = randomArray<8>();
         packet.setHeader("IV", uint64_t(iv.size()));

@@ -19,6 +19,7 @@ public:
         : accounts_(accounts), sessions_(sessions), config_(config) {}
 
     void registerCommands(Dispatcher& dispatcher);
+    void setEvents(SessionEvents* events) { events_ = events; }
 
 private:
     void onLogon(ClientConnection& connection, const wire::Packet& packet);
@@ -37,6 +38,7 @@ private:
     AccountStore& accounts_;
     SessionRegistry& sessions_;
     const ServerConfig& config_;
+    SessionEvents* events_ = nullptr;
 };
 
 }  // namespace kestrova::server

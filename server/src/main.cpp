@@ -1,6 +1,8 @@
 // kestrova-server: the reference server the client, the end-to-end tests and
 // the demo talk to.
 #include "account_store.h"
+#include "demo_data.h"
+#include "messaging_store.h"
 #include "options.h"
 #include "server.h"
 
@@ -11,18 +13,6 @@
 using namespace kestrova::server;
 
 namespace {
-
-struct DemoAccount {
-    const char* name;
-    const char* password;
-    const char* nickname;
-};
-
-constexpr DemoAccount kDemoAccounts[] = {
-    {"demo@kestrova.test", "demo", "Demo"},
-    {"ann@kestrova.test", "ann", "Ann"},
-    {"bob@kestrova.test", "bob", "Bob"},
-};
 
 int createAccount(AccountStore& accounts, NewAccount account) {
     if (account.password == "-" && !std::getline(std::cin, account.password)) {
@@ -39,11 +29,6 @@ int createAccount(AccountStore& accounts, NewAccount account) {
     case CreateResult::StorageFailed: std::fprintf(stderr, "kestrova-server: the database refused the account\n"); return 1;
     }
     return 1;
-}
-
-void addDemoAccounts(AccountStore& accounts) {
-    for (const DemoAccount& demo : kDemoAccounts)
-        if (!accounts.findByName(demo.name)) accounts.create(demo.name, demo.password, demo.nickname);
 }
 
 }  // namespace
@@ -65,7 +50,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (options.createAccount) return createAccount(*accounts, *options.createAccount);
-    if (options.demo) addDemoAccounts(*accounts);
+    if (!MessagingStore::prepare(accounts->database(), error)) {
+        std::fprintf(stderr, "kestrova-server: cannot use %s: %s\n", options.database.c_str(), error.c_str());
+        return 1;
+    }
+    std::vector<std::string> demo;
+    if (options.demo) {
+        MessagingStore store(accounts->database());
+        demo = seedDemo(*accounts, store);
+    }
 
     asio::io_context io;
     Server server(io, *accounts, options.config);
@@ -75,6 +68,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("port %u\n", server.port());
+    // The port line comes first: tests and scripts read it.
+    for (const std::string& line : demo) std::printf("demo: %s\n", line.c_str());
     std::fflush(stdout);
 
     asio::signal_set signals(io, SIGINT, SIGTERM);

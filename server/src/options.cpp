@@ -28,7 +28,7 @@ const char* usageText() {
            "  --port N                    TCP port, 0 for any free one (default 38535);\n"
            "                              the port in use is printed as \"port N\"\n"
            "  --db PATH                   SQLite database (default kestrova-server.db)\n"
-           "  --demo                      make sure the demo accounts exist\n"
+           "  --demo                      add the demo accounts, their group and the echo robot\n"
            "  --create-account NAME PASSWORD\n"
            "                              add an account and exit (PASSWORD \"-\" reads stdin)\n"
            "  --nickname TEXT             nickname of the account being created\n"

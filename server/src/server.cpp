@@ -14,10 +14,14 @@ Server::Server(asio::io_context& io, AccountStore& accounts, ServerConfig config
       dispatcher_(config_.maxPacketsBeforeLogon),
       logon_(accounts_, sessions_, config_),
       sessionCommands_(sessions_),
+      messaging_(accounts_, sessions_, config_),
       listener_(io, *this),
       expiryTimer_(io) {
     logon_.registerCommands(dispatcher_);
     sessionCommands_.registerCommands(dispatcher_);
+    messaging_.registerCommands(dispatcher_);
+    sessions_.setEvents(&messaging_);
+    logon_.setEvents(&messaging_);
 }
 
 bool Server::listen(std::string& error) {

@@ -1,7 +1,8 @@
 // The reference server: a listener, the table of commands and the handlers
 // behind it, the sessions of signed-in subscribers, and the account store.
 // Everything runs on one event loop thread; messaging (contacts, groups,
-// relay, history) joins as further handlers registered with the dispatcher.
+// relay, history) registers its handlers with the same dispatcher and follows
+// the sessions through their events.
 #pragma once
 
 #include "account_store.h"
@@ -9,6 +10,7 @@
 #include "dispatcher.h"
 #include "listener.h"
 #include "logon_handler.h"
+#include "messaging.h"
 #include "server_config.h"
 #include "session_commands.h"
 #include "session_registry.h"
@@ -36,6 +38,8 @@ public:
 
     size_t openConnections() const { return connections_.size(); }
     SessionRegistry& sessions() { return sessions_; }
+    Messaging& messaging() { return messaging_; }
+    AccountStore& accounts() { return accounts_; }
 
 private:
     void armExpiry();
@@ -47,6 +51,7 @@ private:
     Dispatcher dispatcher_;
     LogonHandler logon_;
     SessionCommands sessionCommands_;
+    Messaging messaging_;
     Listener listener_;
     asio::steady_timer expiryTimer_;
     std::map<uint64_t, std::weak_ptr<ClientConnection>> connections_;

@@ -10,6 +10,25 @@
 
 namespace kestrova::server {
 
+// Bounds on what one client can make the server keep.
+struct MessagingLimits {
+    size_t maxChunkBytes = 64 * 1024;           // one "MESG" body (the client sends 512)
+    size_t maxMessageBytes = 2 * 1024 * 1024;   // one message, all chunks together
+    size_t maxMessagesInProgress = 16;          // per sender, messages without their last chunk
+    size_t maxStoredMessages = 1000;            // per offline recipient
+    size_t maxStoredBytes = 32 * 1024 * 1024;   // per offline recipient
+    size_t maxHistoryPerConversation = 10'000;  // older messages are forgotten
+    size_t maxHistoryPerRequest = 100;
+    size_t maxContacts = 1000;
+    size_t maxPendingRequests = 200;            // friend requests waiting for one recipient
+    size_t maxRequestText = 1024;
+    size_t maxGroupsPerAccount = 100;
+    size_t maxGroupMembers = 1000;
+    size_t maxGroupName = 64;
+    size_t maxGroupDescription = 256;
+    size_t maxProfileBody = 32 * 1024;          // "SUB PROFILE UPDATE", "PLS SUBMIT"
+};
+
 struct ServerConfig {
     std::string address = "127.0.0.1";
     uint16_t port = 38535;
@@ -37,6 +56,7 @@ struct ServerConfig {
     size_t maxResumeLogBytes = 8 * 1024 * 1024;
     // Packets a connection may send before it has signed in.
     int maxPacketsBeforeLogon = 8;
+    MessagingLimits messaging;
 };
 
 }  // namespace kestrova::server

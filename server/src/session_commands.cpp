@@ -4,22 +4,10 @@
 #include "subscriber_session.h"
 
 namespace kestrova::server {
-namespace {
-
-constexpr uint32_t kResponseDone = 4;
-
-std::string bigEndian32(uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-            static_cast<char>(value)};
-}
-
-}  // namespace
 
 void SessionCommands::registerCommands(Dispatcher& dispatcher) {
     dispatcher.add("P", Access::SignedIn, [this](ClientConnection& c, const wire::Packet& p) { onPing(c, p); });
     dispatcher.add("BYE", Access::SignedIn, [this](ClientConnection& c, const wire::Packet& p) { onBye(c, p); });
-    dispatcher.add("MESG STORED", Access::SignedIn,
-                   [this](ClientConnection& c, const wire::Packet& p) { onStoredMessages(c, p); });
 }
 
 void SessionCommands::onPing(ClientConnection& connection, const wire::Packet& packet) {
@@ -38,17 +26,6 @@ void SessionCommands::onBye(ClientConnection& connection, const wire::Packet& pa
     session->acknowledge(packet.headerInt("PS"));
     sessions_.end(session);
     connection.closeAfterFlush();
-}
-
-void SessionCommands::onStoredMessages(ClientConnection& connection, const wire::Packet& packet) {
-    const auto& session = connection.session();
-    if (!session) return;
-    // FIXME: nothing is stored for offline subscribers yet; once messages are
-    // relayed, the stored ones go out here as "MESG" before this answer.
-    wire::Packet response("RESPONSE");
-    response.setHeader("Mesg-Id", packet.headerId("Mesg-Id"));
-    response.setBody(bigEndian32(kResponseDone));
-    session->send(response);
 }
 
 }  // namespace kestrova::server

@@ -1,6 +1,5 @@
 // The commands of a signed-in session that are not about messages or
-// contacts: the keep-alive "P", sign-off "BYE", and the request for messages
-// stored while the client was offline.
+// contacts: the keep-alive "P" and sign-off "BYE".
 #pragma once
 
 #include "dispatcher.h"
@@ -16,7 +15,6 @@ public:
 private:
     void onPing(ClientConnection& connection, const wire::Packet& packet);
     void onBye(ClientConnection& connection, const wire::Packet& packet);
-    void onStoredMessages(ClientConnection& connection, const wire::Packet& packet);
 
     SessionRegistry& sessions_;
 };

@@ -28,6 +28,7 @@ std::shared_ptr<SubscriberSession> SessionRegistry::open(const std::shared_ptr<C
             olderConnection->closeAfterFlush();
         }
         sessions_.erase(account.id);
+        if (events_) events_->ended(older, SessionEnd::Displaced);
     }
     auto session = std::make_shared<SubscriberSession>(account.id, account.name, std::move(resumeKey), firstSequence,
                                                        logLimits(config_));
@@ -50,7 +51,7 @@ void SessionRegistry::resume(const std::shared_ptr<ClientConnection>& connection
 
 void SessionRegistry::end(const std::shared_ptr<SubscriberSession>& session) {
     if (auto connection = session->connection()) connection->clearSession();
-    forget(session->accountId());
+    forget(session->accountId(), SessionEnd::SignedOff);
 }
 
 void SessionRegistry::connectionClosed(ClientConnection& connection) {
@@ -58,23 +59,36 @@ void SessionRegistry::connectionClosed(ClientConnection& connection) {
     if (!session) return;
     connection.clearSession();
     auto current = session->connection();
-    if (!current || current.get() == &connection) session->detach(Clock::now());
+    if (current && current.get() != &connection) return;
+    session->detach(Clock::now());
+    if (events_ && sessions_.count(session->accountId()) && sessions_[session->accountId()] == session)
+        events_->connectionLost(session);
 }
 
 void SessionRegistry::expire(Clock::time_point now) {
+    // Erased first and told afterwards: a listener may look sessions up.
+    std::vector<std::shared_ptr<SubscriberSession>> expired;
     for (auto it = sessions_.begin(); it != sessions_.end();) {
         const SubscriberSession& session = *it->second;
         if (!session.attached() && now - session.detachedAt() > config_.resumeWindow) {
             accounts_.setLastOnline(session.accountId(), nowTimestamp());
+            expired.push_back(it->second);
             it = sessions_.erase(it);
         } else {
             ++it;
         }
     }
+    if (events_)
+        for (const auto& session : expired) events_->ended(session, SessionEnd::Expired);
 }
 
-void SessionRegistry::forget(uint64_t accountId) {
-    if (sessions_.erase(accountId)) accounts_.setLastOnline(accountId, nowTimestamp());
+void SessionRegistry::forget(uint64_t accountId, SessionEnd why) {
+    auto it = sessions_.find(accountId);
+    if (it == sessions_.end()) return;
+    std::shared_ptr<SubscriberSession> session = it->second;
+    sessions_.erase(it);
+    accounts_.setLastOnline(accountId, nowTimestamp());
+    if (events_) events_->ended(session, why);
 }
 
 }  // namespace kestrova::server

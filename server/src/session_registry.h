@@ -6,6 +6,7 @@
 
 #include "account_store.h"
 #include "server_config.h"
+#include "session_events.h"
 #include "subscriber_session.h"
 
 #include <chrono>
@@ -21,6 +22,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     SessionRegistry(AccountStore& accounts, const ServerConfig& config) : accounts_(accounts), config_(config) {}
+    void setEvents(SessionEvents* events) { events_ = events; }
 
     // The live or resumable session of the account, if any.
     std::shared_ptr<SubscriberSession> find(uint64_t accountId);
@@ -38,10 +40,11 @@ public:
     size_t size() const { return sessions_.size(); }
 
 private:
-    void forget(uint64_t accountId);
+    void forget(uint64_t accountId, SessionEnd why);
 
     AccountStore& accounts_;
     const ServerConfig& config_;
+    SessionEvents* events_ = nullptr;
     std::map<uint64_t, std::shared_ptr<SubscriberSession>> sessions_;
 };
 

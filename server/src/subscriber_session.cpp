@@ -2,6 +2,8 @@
 
 #include "client_connection.h"
 
+#include <algorithm>
+
 namespace kestrova::server {
 
 SubscriberSession::SubscriberSession(uint64_t accountId, std::string accountName, std::string resumeKey,
@@ -32,8 +34,68 @@ void SubscriberSession::trimToLimits() {
     }
 }
 
+void SubscriberSession::sendMessageChunk(uint64_t messageId, std::string bytes, bool first, bool last) {
+    auto it = std::find_if(deliveries_.begin(), deliveries_.end(),
+                           [&](const Delivery& d) { return d.messageId == messageId; });
+    if (first || it == deliveries_.end()) {
+        if (it != deliveries_.end()) {  // a message id the client sends twice starts afresh
+            deliveryBytes_ -= it->bytes;
+            deliveries_.erase(it);
+        }
+        deliveries_.push_back({messageId, {}, false, -1, 0});
+        it = deliveries_.end() - 1;
+    }
+    it->chunks.push_back(bytes);
+    it->bytes += bytes.size();
+    deliveryBytes_ += bytes.size();
+    if (last) {
+        it->complete = true;
+        it->lastSequence = nextSequence_;
+    }
+    log(std::move(bytes));
+    // A client that reads but never acknowledges must not make us keep every
+    // message: beyond the resume log's byte limit the oldest complete
+    // deliveries (written to a live connection) are let go.
+    for (auto d = deliveries_.begin(); d != deliveries_.end() && deliveryBytes_ > limits_.maxBytes;) {
+        if (d->complete) {
+            deliveryBytes_ -= d->bytes;
+            d = deliveries_.erase(d);
+        } else {
+            ++d;
+        }
+    }
+}
+
+bool SubscriberSession::hasDelivery(uint64_t messageId) const {
+    return std::any_of(deliveries_.begin(), deliveries_.end(), [&](const Delivery& d) { return d.messageId == messageId; });
+}
+
+void SubscriberSession::forgetDelivery(uint64_t messageId) {
+    std::erase_if(deliveries_, [&](const Delivery& d) {
+        bool match = d.messageId == messageId;
+        if (match) deliveryBytes_ -= d.bytes;
+        return match;
+    });
+}
+
+std::vector<Delivery> SubscriberSession::takeUndelivered() {
+    std::vector<Delivery> out = std::move(deliveries_);
+    deliveries_.clear();
+    deliveryBytes_ = 0;
+    return out;
+}
+
+void SubscriberSession::forgetAcknowledgedDeliveries(int32_t received) {
+    std::erase_if(deliveries_, [&](const Delivery& d) {
+        bool acknowledged = d.complete && d.lastSequence < received;
+        if (acknowledged) deliveryBytes_ -= d.bytes;
+        return acknowledged;
+    });
+}
+
 void SubscriberSession::acknowledge(int32_t received) {
     if (received > nextSequence_) return;  // claims more than was sent: ignore
+    forgetAcknowledgedDeliveries(received);
     while (!log_.empty() && log_.front().sequence < received) {
         logBytes_ -= log_.front().bytes.size();
         log_.pop_front();
@@ -54,6 +116,18 @@ std::vector<std::string> SubscriberSession::takeMissedSince(int32_t received) {
     nextSequence_ = received;
     logStart_ = received;
     return missed;
+}
+
+void SubscriberSession::rememberAnswer(uint64_t mesgId, uint32_t code) {
+    constexpr size_t kRemembered = 512;
+    answers_.emplace_back(mesgId, code);
+    if (answers_.size() > kRemembered) answers_.pop_front();
+}
+
+std::optional<uint32_t> SubscriberSession::answerTo(uint64_t mesgId) const {
+    for (auto it = answers_.rbegin(); it != answers_.rend(); ++it)
+        if (it->first == mesgId) return it->second;
+    return std::nullopt;
 }
 
 void SubscriberSession::attach(const std::shared_ptr<ClientConnection>& connection) { connection_ = connection; }

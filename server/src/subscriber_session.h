@@ -27,6 +27,15 @@ struct ResumeLogLimits {
     size_t maxBytes = 8 * 1024 * 1024;
 };
 
+// The chunks of one relayed message that went out through a session.
+struct Delivery {
+    uint64_t messageId = 0;
+    std::vector<std::string> chunks;  // serialised "MESG" packets, first chunk first
+    bool complete = false;            // the chunk with "Last" is among them
+    int32_t lastSequence = -1;        // sequence number of that chunk
+    size_t bytes = 0;
+};
+
 class SubscriberSession {
 public:
     SubscriberSession(uint64_t accountId, std::string accountName, std::string resumeKey, int32_t firstSequence,
@@ -53,6 +62,25 @@ public:
     // Sends previously serialised bytes as a new logged packet.
     void resend(std::string bytes);
 
+    // Sends one chunk of a relayed message. The chunks of a message are also
+    // kept together until the client acknowledges the packet that carried the
+    // last one: a session that ends before that hands back the whole message
+    // (takeUndelivered), because the client drops a partly received message
+    // when its session ends.
+    void sendMessageChunk(uint64_t messageId, std::string bytes, bool first, bool last);
+    bool hasDelivery(uint64_t messageId) const;
+    // The message will never be finished: its chunks need not be kept.
+    void forgetDelivery(uint64_t messageId);
+    std::vector<Delivery> takeUndelivered();
+    size_t deliveryBytes() const { return deliveryBytes_; }
+
+    // The recent answers of the session, by request id. A resumed client
+    // sends its unanswered requests again, some of which were carried out
+    // and answered while the line was down: those get the same answer again
+    // and are not carried out twice.
+    void rememberAnswer(uint64_t mesgId, uint32_t code);
+    std::optional<uint32_t> answerTo(uint64_t mesgId) const;
+
     void attach(const std::shared_ptr<ClientConnection>& connection);
     void detach(std::chrono::steady_clock::time_point now);
     std::shared_ptr<ClientConnection> connection() const { return connection_.lock(); }
@@ -70,6 +98,7 @@ private:
 
     void log(std::string bytes);
     void trimToLimits();
+    void forgetAcknowledgedDeliveries(int32_t received);
 
     uint64_t accountId_;
     std::string accountName_;
@@ -80,6 +109,9 @@ private:
     size_t logBytes_ = 0;
     int32_t logStart_;  // lowest sequence number that can still be re-sent
     int32_t nextSequence_;
+    std::deque<std::pair<uint64_t, uint32_t>> answers_;
+    std::vector<Delivery> deliveries_;
+    size_t deliveryBytes_ = 0;
     std::weak_ptr<ClientConnection> connection_;
     std::chrono::steady_clock::time_point detachedAt_{};
 };

@@ -24,7 +24,7 @@ ServerConfig loopbackConfig() {
 RunningServer::RunningServer(ServerConfig config) {
     std::string error;
     accounts_ = AccountStore::open(":memory:", error);
-    for (const TestAccount& account : {kAnn, kBob}) accounts_->create(account.name, account.password, account.nickname);
+    for (const TestAccount& account : {kAnn, kBob, kCat}) accounts_->create(account.name, account.password, account.nickname);
     server_ = std::make_unique<Server>(io_, *accounts_, std::move(config));
     if (server_->listen(error)) port_ = server_->port();
     thread_ = std::thread([this] { io_.run(); });

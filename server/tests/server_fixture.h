@@ -1,4 +1,4 @@
-// An in-process server on an ephemeral loopback port with two accounts, and
+// An in-process server on an ephemeral loopback port with three accounts, and
 // the client half of the sign-in computed here, independently of the
 // server's own code, so that the tests check the server against the
 // protocol rather than against itself.
@@ -25,6 +25,7 @@ struct TestAccount {
 
 inline constexpr TestAccount kAnn{"ann@example.org", "ann's secret", "Ann"};
 inline constexpr TestAccount kBob{"bob@example.org", "bob's secret", "Bob"};
+inline constexpr TestAccount kCat{"cat@example.org", "cat's secret", "Cat"};
 
 ServerConfig loopbackConfig();
 

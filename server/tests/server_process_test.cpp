@@ -1,5 +1,5 @@
 // The kestrova-server program itself, run as tests and the demo run it.
-#include "server_fixture.h"
+#include "peer.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+using namespace kestrova;
 using namespace kestrova::server::testing;
 
 namespace {
@@ -132,14 +133,34 @@ TEST(ServerProgram, ExistingAccountIsNotCreatedTwice) {
     std::filesystem::remove(db);
 }
 
-TEST(ServerProgram, DemoAccountsCanSignIn) {
+TEST(ServerProgram, DemoHasContactsAGroupAndAnEchoRobot) {
     auto db = tempDatabase();
     Child server({"--db", db.string(), "--port", "0", "--demo"});
     uint16_t port = portFrom(server.readLine());
     ASSERT_NE(port, 0);
-    auto session = signIn(port, TestAccount{"demo@kestrova.test", "demo", ""});
-    ASSERT_TRUE(session);
-    EXPECT_EQ(session->profileMap["Nickname"], "Demo");
+    std::string printed;
+    for (int i = 0; i < 5; ++i) printed += server.readLine();
+    for (const char* expected : {"demo: ann@example.org / ann", "demo: bob@example.org / bob", "demo: cat@example.org / cat",
+                                 "demo: echo@example.org", "demo: group \"Demo group\""})
+        EXPECT_NE(printed.find(expected), std::string::npos) << expected << " in\n" << printed;
+
+    auto bob = Peer::signIn(port, TestAccount{"bob@example.org", "bob", ""});
+    ASSERT_TRUE(bob);
+    auto contacts = dataMap(bob->profile["contacts"]);
+    EXPECT_EQ(contacts.size(), 3u) << "ann, cat and the robot";
+    EXPECT_EQ(dataMap(bob->profile["group_sub"]).size(), 1u);
+    uint64_t echoId = 0;
+    for (auto& [id, record] : contacts)
+        if (dataMap(record)["Username"] == "echo@example.org") echoId = wire::readDecimalId(id);
+    ASSERT_NE(echoId, 0u);
+
+    uint64_t request = bob->send(packet("MESG", {{"Mesg-Target", "0"}, {"Target-Id", std::to_string(echoId)},
+                                                 {"Content-Type", "text/plain"}, {"Last", "1"}}, "anyone there?"));
+    EXPECT_EQ(bob->codeFor(request), 4u);
+    auto reply = bob->expect("MESG");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->body(), "anyone there?");
+    EXPECT_EQ(reply->headerId("Source-Id"), echoId);
     std::filesystem::remove(db);
 }
 

@@ -1,0 +1,322 @@
+// The relay of "MESG" chunks between subscribers, the store of messages for
+// offline recipients, history, and the echo robot.
+//
+// Each message gets an id of the server's own (its first chunk's "Mesg-Id"
+// and every later chunk's "Correlation-Id"), unique across senders, so that
+// stored and history copies of a message are one message to every client.
+#include "messaging.h"
+
+#include "profile_data.h"
+#include "response.h"
+#include "subscriber_session.h"
+#include "timestamp.h"
+
+#include <algorithm>
+
+namespace kestrova::server {
+namespace {
+
+constexpr size_t kChunkBytes = 512;  // what the client sends, and so what we send
+constexpr const char* kTextContent = "text/plain";
+
+std::string wireTime(int64_t micros) {
+    return formatTimestamp(std::chrono::system_clock::time_point(std::chrono::microseconds(micros)));
+}
+
+int64_t nowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+struct ChunkHeaders {
+    uint64_t messageId;
+    uint64_t source;
+    std::optional<uint64_t> group;
+    const std::string& contentType;
+    const std::string& senderName;
+    int64_t timeMicros;
+};
+
+wire::Packet chunkPacket(const ChunkHeaders& message, uint64_t chunkId, bool first, std::string body, bool last,
+                         int32_t totalLength) {
+    wire::Packet chunk("MESG");
+    chunk.setHeader("Mesg-Id", first ? message.messageId : chunkId);
+    if (!first) chunk.setHeader("Correlation-Id", message.messageId);
+    chunk.setHeader("Source-Id", message.source);
+    // The client takes a message without "Target-Id" as a private one.
+    if (message.group) chunk.setHeader("Target-Id", *message.group);
+    chunk.setHeader("Content-Type", message.contentType);
+    if (first) chunk.setHeader("name", message.senderName);
+    chunk.setHeader("Timestamp", wireTime(message.timeMicros));
+    if (totalLength > 0) chunk.setHeader("Total-Length", totalLength);
+    if (last) chunk.setHeader("Last", int32_t(1));
+    chunk.setBody(std::move(body));
+    return chunk;
+}
+
+bool stopsTalking(int32_t capabilities) {
+    return capabilities == membership::kBanned || capabilities == membership::kSilenced ||
+           capabilities == membership::kKicked;
+}
+
+}  // namespace
+
+void Messaging::onMessage(SubscriberSession& session, const wire::Packet& packet) {
+    if (packet.headerId("Mesg-Id") == 0) return;  // cannot be answered, so cannot be taken
+    if (packet.body().size() > limits_.maxChunkBytes) return respond(session, packet, code::kLimit);
+    uint64_t sender = session.accountId();
+    uint64_t correlation = packet.headerId("Correlation-Id");
+    bool first = correlation == 0;
+    RelayKey key{sender, first ? packet.headerId("Mesg-Id") : correlation};
+    auto it = inProgress_.find(key);
+    if (first) {
+        if (it != inProgress_.end()) return respond(session, packet, code::kMalformed);  // the same id twice
+        Relayed message;
+        if (uint32_t refusal = startMessage(session, packet, message); refusal != code::kDone)
+            return respond(session, packet, refusal);
+        it = inProgress_.emplace(key, std::move(message)).first;
+    } else if (it == inProgress_.end()) {
+        return respond(session, packet, code::kNoSuchTarget);
+    }
+    Relayed& message = it->second;
+    if (message.body.size() + packet.body().size() > limits_.maxMessageBytes) {
+        abandonMessage(it);
+        return respond(session, packet, code::kLimit);
+    }
+    message.body += packet.body();
+    bool last = packet.hasHeader("Last");
+    forwardChunk(message, packet, first, last);
+    respond(session, packet, code::kDone);
+    if (last) {
+        finishMessage(message);
+        inProgress_.erase(it);
+    }
+}
+
+uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet& packet, Relayed& message) {
+    uint64_t sender = session.accountId();
+    std::string contentType = packet.header("Content-Type");
+    if (contentType.empty() || contentType.size() > 128) return code::kMalformed;
+    if (packet.headerInt("Total-Length") < 0 ||
+        static_cast<size_t>(packet.headerInt("Total-Length")) > limits_.maxMessageBytes)
+        return code::kLimit;
+    size_t unfinished = std::count_if(inProgress_.begin(), inProgress_.end(),
+                                      [&](const auto& entry) { return entry.first.first == sender; });
+    if (unfinished >= limits_.maxMessagesInProgress) return code::kLimit;
+
+    std::optional<Account> me = accounts_.findById(sender);
+    if (!me) return code::kNoSuchTarget;
+    message.source = sender;
+    message.target = packet.headerId("Target-Id");
+    message.contentType = std::move(contentType);
+    message.senderName = me->nickname;
+    if (packet.headerInt("Mesg-Target") == 1) {
+        message.kind = Conversation::Group;
+        if (!store_.groupById(message.target)) return code::kNoSuchTarget;
+        std::optional<int32_t> mine = store_.capabilities(message.target, sender);
+        if (!mine || stopsTalking(*mine)) return code::kDenied;
+        for (const GroupMember& member : store_.members(message.target))
+            if (member.id != sender) message.recipients.emplace_back(member.id);
+    } else {
+        std::optional<Account> recipient = accounts_.findById(message.target);
+        if (!recipient) return code::kNoSuchTarget;
+        if (recipient->echoRobot) {
+            message.toRobot = true;
+        } else {
+            std::shared_ptr<SubscriberSession> live = sessions_.find(recipient->id);
+            bool reachable = live && live->attached();
+            if (!reachable && (store_.storedMessages(recipient->id) >= limits_.maxStoredMessages ||
+                               store_.storedBytes(recipient->id) >= limits_.maxStoredBytes))
+                return code::kLimit;
+            message.recipients.emplace_back(recipient->id);
+        }
+    }
+    message.messageId = nextMessageId();
+    message.timeMicros = nowMicros();
+    return code::kDone;
+}
+
+void Messaging::forwardChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last) {
+    std::optional<uint64_t> group;
+    if (message.kind == Conversation::Group) group = message.target;
+    ChunkHeaders headers{message.messageId, message.source, group, message.contentType, message.senderName,
+                         message.timeMicros};
+    std::string bytes = chunkPacket(headers, first ? 0 : nextMessageId(), first, chunk.body(), last,
+                                    chunk.headerInt("Total-Length"))
+                            .serialise();
+    for (Recipient& recipient : message.recipients) {
+        if (recipient.skipped) continue;
+        std::shared_ptr<SubscriberSession> live = sessions_.find(recipient.id);
+        if (first) {
+            // A new message goes to a connected client; one whose line is
+            // down gets it from the store when it is back.
+            if (live && live->attached()) {
+                recipient.session = live;
+            } else {
+                recipient.stored = true;
+                if (message.kind == Conversation::Group &&
+                    (store_.storedMessages(recipient.id) >= limits_.maxStoredMessages ||
+                     store_.storedBytes(recipient.id) >= limits_.maxStoredBytes)) {
+                    recipient.skipped = true;  // it still finds the message in the history
+                    continue;
+                }
+            }
+        } else if (!recipient.stored && (!live || live != recipient.session.lock())) {
+            // The session that had the first chunks ended and handed them
+            // to the store; the rest follows them there.
+            recipient.stored = true;
+        }
+        if (recipient.stored) {
+            store_.storeChunk(recipient.id, message.messageId, first, last, bytes);
+        } else {
+            live->sendMessageChunk(message.messageId, bytes, first, last);
+        }
+    }
+}
+
+void Messaging::finishMessage(Relayed& message) {
+    HistoryEntry entry;
+    entry.messageId = message.messageId;
+    entry.kind = message.kind;
+    entry.source = message.source;
+    entry.target = message.target;
+    entry.contentType = message.contentType;
+    entry.timeMicros = message.timeMicros;
+    entry.body = message.body;
+    store_.addHistory(entry, limits_.maxHistoryPerConversation);
+    // The robot says back every text it is sent.
+    if (message.toRobot && message.contentType == kTextContent)
+        sendComplete(message.target, message.source, message.contentType, message.body);
+}
+
+void Messaging::abandonMessage(std::map<RelayKey, Relayed>::iterator it) {
+    // Parts of a message that will never be finished would reach their
+    // recipient as a fragment: stored ones go, and sessions let theirs go.
+    for (const Recipient& recipient : it->second.recipients) {
+        if (recipient.stored) store_.removeStoredMessage(recipient.id, it->second.messageId);
+        else if (auto session = recipient.session.lock()) session->forgetDelivery(it->second.messageId);
+    }
+    inProgress_.erase(it);
+}
+
+void Messaging::sendComplete(uint64_t source, uint64_t recipientId, const std::string& contentType,
+                             const std::string& body) {
+    std::optional<Account> sender = accounts_.findById(source);
+    if (!sender) return;
+    Relayed message;
+    message.messageId = nextMessageId();
+    message.source = source;
+    message.target = recipientId;
+    message.contentType = contentType;
+    message.senderName = sender->nickname;
+    message.timeMicros = nowMicros();
+    message.body = body;
+    message.recipients.emplace_back(recipientId);
+    // Cut as the client cuts: 512-byte chunks, "Total-Length" on the first
+    // of several, "Last" on the final one.
+    size_t offset = 0;
+    do {
+        size_t length = std::min(kChunkBytes, body.size() - offset);
+        bool first = offset == 0;
+        bool last = offset + length == body.size();
+        wire::Packet chunk;
+        chunk.setBody(body.substr(offset, length));
+        if (first && !last) chunk.setHeader("Total-Length", static_cast<int32_t>(body.size()));
+        forwardChunk(message, chunk, first, last);
+        offset += length;
+    } while (offset < body.size());
+    finishMessage(message);
+}
+
+void Messaging::deliverStored(const std::shared_ptr<SubscriberSession>& session) {
+    uint64_t self = session->accountId();
+    std::vector<StoredChunk> chunks = store_.storedFor(self);
+    if (chunks.empty()) return;
+    for (StoredChunk& chunk : chunks)
+        session->sendMessageChunk(chunk.messageId, std::move(chunk.packet), chunk.first, chunk.last);
+    store_.removeStored(self, chunks.back().sequence);
+    // Messages still arriving for this recipient now go to it directly.
+    for (auto& [key, message] : inProgress_)
+        for (Recipient& recipient : message.recipients)
+            if (recipient.id == self && recipient.stored && !recipient.skipped) {
+                recipient.stored = false;
+                recipient.session = session;
+            }
+}
+
+void Messaging::keepUndelivered(SubscriberSession& session) {
+    uint64_t self = session.accountId();
+    for (Delivery& delivery : session.takeUndelivered()) {
+        // A message the client had only part of is stored whole when it is
+        // complete or still arriving; the parts of one whose sender gave up
+        // are let go.
+        Recipient* arriving = nullptr;
+        for (auto& [key, message] : inProgress_)
+            if (message.messageId == delivery.messageId)
+                for (Recipient& recipient : message.recipients)
+                    if (recipient.id == self) arriving = &recipient;
+        if (!delivery.complete && !arriving) continue;
+        for (size_t i = 0; i < delivery.chunks.size(); ++i)
+            store_.storeChunk(self, delivery.messageId, i == 0, delivery.complete && i + 1 == delivery.chunks.size(),
+                              delivery.chunks[i]);
+        if (arriving) arriving->stored = true;
+    }
+}
+
+void Messaging::onStoredMessages(SubscriberSession& session, const wire::Packet& packet) {
+    // Every stored message goes out, whatever the times asked for: a stored
+    // message is kept only until it was delivered once.
+    std::shared_ptr<SubscriberSession> self = sessions_.find(session.accountId());
+    if (self.get() == &session) deliverStored(self);
+    respond(session, packet, code::kDone);
+}
+
+void Messaging::onHistory(SubscriberSession& session, const wire::Packet& packet) {
+    bool group = packet.hasHeader("From-Group");
+    std::optional<int64_t> time = parseWireTime(packet.header(group ? "From-Group" : "From-Private"));
+    int32_t count = packet.headerInt("Count");
+    if (!time || count == 0 || count == INT32_MIN) return respond(session, packet, code::kMalformed);
+    uint64_t self = session.accountId();
+    uint64_t other = packet.headerId("Source-Id");
+    if (group) {
+        if (!store_.groupById(other)) return respond(session, packet, code::kNoSuchTarget);
+        if (!store_.capabilities(other, self)) return respond(session, packet, code::kDenied);
+    } else if (!accounts_.findById(other)) {
+        return respond(session, packet, code::kNoSuchTarget);
+    }
+    // A negative count asks for older messages (newest first), a positive
+    // one for newer messages (oldest first).
+    bool newer = count > 0;
+    size_t wanted = std::min(static_cast<size_t>(count > 0 ? count : -count), limits_.maxHistoryPerRequest);
+    std::vector<HistoryEntry> entries = store_.history(group ? Conversation::Group : Conversation::Private, self, other,
+                                                       *time, newer, wanted + 1);
+    bool more = entries.size() > wanted;
+    if (more) entries.resize(wanted);
+    if (!entries.empty()) {
+        // Code 0 first: the client's history view takes messages only
+        // after it was told that they follow.
+        session.send(responsePacket(packet.headerId("Mesg-Id"), code::kOk));
+    }
+    for (HistoryEntry& entry : entries) {
+        std::optional<Account> sender = accounts_.findById(entry.source);
+        std::string name = sender ? sender->nickname : std::string();
+        std::optional<uint64_t> groupId;
+        if (group) groupId = entry.target;
+        ChunkHeaders headers{entry.messageId, entry.source, groupId, entry.contentType, name, entry.timeMicros};
+        size_t offset = 0;
+        do {
+            size_t length = std::min(kChunkBytes, entry.body.size() - offset);
+            bool first = offset == 0;
+            bool last = offset + length == entry.body.size();
+            int32_t total = first && !last ? static_cast<int32_t>(entry.body.size()) : 0;
+            wire::Packet chunk = chunkPacket(headers, first ? 0 : nextMessageId(), first, entry.body.substr(offset, length),
+                                             last, total);
+            chunk.setHeader("Hist", int32_t(1));
+            session.send(chunk);
+            offset += length;
+        } while (offset < entry.body.size());
+    }
+    respond(session, packet, more ? code::kDone : code::kNoOlder);
+}
+
+}  // namespace kestrova::server

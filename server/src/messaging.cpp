@@ -1,0 +1,137 @@
+#include "messaging.h"
+
+#include "client_connection.h"
+#include "response.h"
+#include "subscriber_session.h"
+
+namespace kestrova::server {
+
+Messaging::Messaging(AccountStore& accounts, SessionRegistry& sessions, const ServerConfig& config)
+    : accounts_(accounts),
+      sessions_(sessions),
+      config_(config),
+      limits_(config.messaging),
+      store_(accounts.database()) {
+    std::string ignored;  // main reports a database that refuses the tables before it gets here
+    MessagingStore::prepare(accounts.database(), ignored);
+    handlers_ = {
+        {"CONTACT ADD", &Messaging::onContactAdd},
+        {"CONTACT ADD RESP", &Messaging::onContactAddResponse},
+        {"CONTACT UPDATE", &Messaging::onContactUpdate},
+        {"CONTACT DETAIL", &Messaging::onContactDetail},
+        {"SUB PROFILE UPDATE", &Messaging::onProfileUpdate},
+        {"PLS SUBMIT", &Messaging::onLocationReport},
+        {"GROUP CREATE", &Messaging::onGroupCreate},
+        {"GROUP SUBSCRIBE", &Messaging::onGroupSubscribe},
+        {"GROUP UNSUB", &Messaging::onGroupUnsubscribe},
+        {"GROUP ADMIN", &Messaging::onGroupAdmin},
+        {"MESG", &Messaging::onMessage},
+        {"MESG STORED", &Messaging::onStoredMessages},
+        {"MESG HIST", &Messaging::onHistory},
+    };
+}
+
+void Messaging::registerCommands(Dispatcher& dispatcher) {
+    for (const auto& entry : handlers_)
+        dispatcher.add(entry.first, Access::SignedIn, [this](ClientConnection& connection, const wire::Packet& packet) {
+            if (std::shared_ptr<SubscriberSession> session = connection.session()) handle(*session, packet);
+        });
+}
+
+bool Messaging::handle(SubscriberSession& session, const wire::Packet& packet) {
+    auto it = handlers_.find(packet.command());
+    if (it == handlers_.end()) return false;
+    if (packet.hasHeader("Mesg-Id")) {
+        if (std::optional<uint32_t> earlier = session.answerTo(packet.headerId("Mesg-Id"))) {
+            session.send(responsePacket(packet.headerId("Mesg-Id"), *earlier));
+            return true;
+        }
+    }
+    (this->*(it->second))(session, packet);
+    return true;
+}
+
+void Messaging::respond(SubscriberSession& session, const wire::Packet& request, uint32_t code) {
+    uint64_t mesgId = request.headerId("Mesg-Id");
+    if (mesgId == 0) return;  // nothing to answer to
+    session.rememberAnswer(mesgId, code);
+    session.send(responsePacket(mesgId, code));
+}
+
+void Messaging::fillProfile(const Account& account, wire::DataMapEntries& profile) {
+    wire::DataMapEntries contacts;
+    for (const ContactEntry& entry : store_.contactsOf(account.id)) {
+        std::optional<Account> contact = accounts_.findById(entry.contact);
+        if (!contact) continue;
+        wire::DataMapEntries record = contactRecord(*contact, entry.state == kContactAccepted);
+        record.emplace("contact", "1");
+        record["state"] = std::to_string(entry.state);
+        contacts[std::to_string(entry.contact)] = wire::encodeDataMap(record);
+    }
+    wire::DataMapEntries requests;
+    for (const FriendRequest& request : store_.requestsFor(account.id)) {
+        std::optional<Account> requester = accounts_.findById(request.requester);
+        if (!requester) continue;
+        requests[std::to_string(request.requester)] =
+            wire::encodeDataMap({{"Name", requester->name}, {"MESG", request.text}});
+        // Not on the list, but known by name and nickname.
+        contacts.try_emplace(std::to_string(request.requester), wire::encodeDataMap(contactRecord(*requester, false)));
+    }
+    wire::DataMapEntries groups;
+    for (uint64_t groupId : store_.groupsOf(account.id)) {
+        std::optional<Group> group = store_.groupById(groupId);
+        if (!group) continue;
+        groups[std::to_string(groupId)] = groupEntry(*group);
+        // Fellow members the client would otherwise know by number only.
+        for (const GroupMember& member : store_.members(groupId)) {
+            if (member.id == account.id || contacts.count(std::to_string(member.id))) continue;
+            if (std::optional<Account> other = accounts_.findById(member.id))
+                contacts[std::to_string(member.id)] = wire::encodeDataMap(contactRecord(*other, false));
+        }
+    }
+    if (!contacts.empty()) profile["contacts"] = wire::encodeDataMap(contacts);
+    if (!groups.empty()) profile["group_sub"] = wire::encodeDataMap(groups);
+    if (!requests.empty()) profile["CONTACT_ADD"] = wire::encodeDataMap(requests);
+    if (!account.userData.empty()) profile["user_data"] = account.userData;
+    if (!account.userAcl.empty()) profile["user_acl"] = account.userAcl;
+}
+
+bool Messaging::hasStoredMessages(uint64_t accountId) { return store_.storedMessages(accountId) > 0; }
+
+void Messaging::signedIn(const std::shared_ptr<SubscriberSession>& session) {
+    pushPresence(session->accountId(), session->onlineStatus());
+}
+
+void Messaging::resumed(const std::shared_ptr<SubscriberSession>& session) {
+    pushPresence(session->accountId(), session->onlineStatus());
+    // Messages that arrived while the line was down were stored; a resumed
+    // client does not ask for them, so they follow the packets it missed.
+    deliverStored(session);
+}
+
+void Messaging::connectionLost(const std::shared_ptr<SubscriberSession>& session) {
+    pushPresence(session->accountId(), 0);
+}
+
+void Messaging::ended(const std::shared_ptr<SubscriberSession>& session, SessionEnd why) {
+    keepUndelivered(*session);
+    // The sender's unfinished messages will not be finished: its client
+    // sends them again from the start in its next session.
+    for (auto it = inProgress_.begin(); it != inProgress_.end();) {
+        auto next = std::next(it);
+        if (it->first.first == session->accountId()) abandonMessage(it);
+        it = next;
+    }
+    if (why != SessionEnd::Displaced) pushPresence(session->accountId(), 0);
+}
+
+uint64_t Messaging::nextMessageId() {
+    // Microseconds since 1970: unique in this process (strictly increasing)
+    // and, the clock permitting, across restarts, without a table to count.
+    auto now = std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::system_clock::now().time_since_epoch()).count();
+    lastMessageId_ = std::max(lastMessageId_ + 1, static_cast<uint64_t>(now));
+    return lastMessageId_;
+}
+
+}  // namespace kestrova::server

@@ -1,0 +1,211 @@
+// Contact lists, friend requests, presence and the account's own profile
+// data.
+#include "messaging.h"
+
+#include "profile_data.h"
+#include "response.h"
+#include "subscriber_session.h"
+
+#include <chrono>
+
+namespace kestrova::server {
+namespace {
+
+constexpr size_t kMaxIdentityText = 256;
+
+bool validStatus(int32_t status) { return status == 1 || status == 2 || status == 3 || status == 5; }
+
+void loadProfile(const Account& account, ProfileData& data) {
+    parseWholeDataMap(account.userData, data.userData);
+    parseWholeDataMap(account.userAcl, data.userAcl);
+    data.nickname = account.nickname;
+    data.statusLine = account.statusLine;
+}
+
+}  // namespace
+
+int32_t Messaging::visibleStatus(const Account& account) {
+    if (account.echoRobot) return 1;
+    std::shared_ptr<SubscriberSession> session = sessions_.find(account.id);
+    if (!session || !session->attached()) return 0;
+    // Invisible looks offline to everyone else.
+    return session->onlineStatus() == 3 ? 0 : session->onlineStatus();
+}
+
+wire::DataMapEntries Messaging::contactRecord(const Account& account, bool visible) {
+    wire::DataMapEntries record{
+        {"Username", account.name},
+        {"Nickname", account.nickname},
+        {"Status", account.statusLine},
+        {"Device-Type", std::to_string(account.deviceType)},
+        {"Online-Status", std::to_string(visible ? visibleStatus(account) : 0)},
+    };
+    if (visible && !account.userData.empty()) record["user_data"] = account.userData;
+    return record;
+}
+
+void Messaging::pushProfile(uint64_t accountId, const wire::DataMapEntries& profile) {
+    std::shared_ptr<SubscriberSession> session = sessions_.find(accountId);
+    if (!session) return;
+    wire::Packet packet("SUB PROFILE");
+    packet.setBody(wire::encodeDataMap(profile));
+    session->send(packet);
+}
+
+void Messaging::pushContact(uint64_t to, uint64_t contactId, const wire::DataMapEntries& record) {
+    wire::DataMapEntries contacts{{std::to_string(contactId), record.empty() ? std::string() : wire::encodeDataMap(record)}};
+    pushProfile(to, {{"contacts", wire::encodeDataMap(contacts)}});
+}
+
+void Messaging::pushToWatchers(uint64_t accountId, const wire::DataMapEntries& record) {
+    for (uint64_t watcher : store_.watchersOf(accountId)) pushContact(watcher, accountId, record);
+}
+
+void Messaging::pushPresence(uint64_t accountId, int32_t status) {
+    pushToWatchers(accountId, {{"Online-Status", std::to_string(status == 3 ? 0 : status)}});
+}
+
+void Messaging::onContactAdd(SubscriberSession& session, const wire::Packet& packet) {
+    std::optional<Account> target = packet.hasHeader("Target-Id") ? accounts_.findById(packet.headerId("Target-Id"))
+                                                                  : accounts_.findByName(packet.header("Name"));
+    if (!target) return respond(session, packet, code::kNoSuchTarget);
+    uint64_t self = session.accountId();
+    if (target->id == self) return respond(session, packet, code::kDenied);
+    if (packet.body().size() > limits_.maxRequestText) return respond(session, packet, code::kLimit);
+    std::optional<int32_t> state = store_.contactState(self, target->id);
+    if (state == kContactAccepted) return respond(session, packet, code::kContactExists);
+    if (!state && store_.contactCount(self) >= limits_.maxContacts) return respond(session, packet, code::kLimit);
+    if (!store_.hasRequest(self, target->id) && store_.requestCount(target->id) >= limits_.maxPendingRequests)
+        return respond(session, packet, code::kLimit);
+    if (target->echoRobot) {
+        // The robot accepts everyone at once.
+        store_.setContact(self, target->id, kContactAccepted);
+        wire::DataMapEntries record = contactRecord(*target, true);
+        record.emplace("contact", "1");
+        record["state"] = std::to_string(kContactAccepted);
+        pushContact(self, target->id, record);
+        return respond(session, packet, code::kOk);
+    }
+    store_.setContact(self, target->id, kContactWaiting);
+    store_.setRequest(self, target->id, packet.body());
+
+    wire::DataMapEntries waiting = contactRecord(*target, false);
+    waiting.emplace("contact", "1");
+    waiting["state"] = std::to_string(kContactWaiting);
+    pushContact(self, target->id, waiting);
+
+    std::optional<Account> me = accounts_.findById(self);
+    if (me) {
+        wire::DataMapEntries requester{{"Username", me->name}, {"Nickname", me->nickname}};
+        wire::DataMapEntries request{{std::to_string(self), wire::encodeDataMap({{"Name", me->name}, {"MESG", packet.body()}})}};
+        pushProfile(target->id, {{"contacts", wire::encodeDataMap({{std::to_string(self), wire::encodeDataMap(requester)}})},
+                                 {"CONTACT_ADD", wire::encodeDataMap(request)}});
+    }
+    respond(session, packet, code::kOk);
+}
+
+void Messaging::onContactAddResponse(SubscriberSession& session, const wire::Packet& packet) {
+    uint64_t self = session.accountId();
+    uint64_t requester = packet.headerId("Source-Id");
+    if (!store_.hasRequest(requester, self)) return respond(session, packet, code::kNoSuchTarget);
+    store_.removeRequest(requester, self);
+    bool stillAsking = store_.contactState(requester, self).has_value();
+    if (packet.hasHeader("Accepted") && packet.headerInt("Accepted") != 0) {
+        if (stillAsking) {
+            store_.setContact(requester, self, kContactAccepted);
+            if (std::optional<Account> me = accounts_.findById(self)) {
+                wire::DataMapEntries record = contactRecord(*me, true);
+                record.emplace("contact", "1");
+                record["state"] = std::to_string(kContactAccepted);
+                pushContact(requester, self, record);
+            }
+        }
+    } else if (stillAsking) {
+        store_.removeContact(requester, self);
+        pushContact(requester, self, {});
+    }
+    respond(session, packet, code::kOk);
+}
+
+void Messaging::onContactUpdate(SubscriberSession& session, const wire::Packet& packet) {
+    // Removal is the one change a client can ask for.
+    if (packet.headerInt("Remove") != 1) return respond(session, packet, code::kMalformed);
+    uint64_t self = session.accountId();
+    uint64_t contact = packet.headerId("Contact-Id");
+    if (!store_.contactState(self, contact)) return respond(session, packet, code::kNoSuchTarget);
+    store_.removeContact(self, contact);
+    store_.removeRequest(self, contact);
+    // Removal works both ways: the other side no longer sees this account
+    // either, and is told so.
+    if (store_.contactState(contact, self)) {
+        store_.removeContact(contact, self);
+        pushContact(contact, self, {});
+    }
+    respond(session, packet, code::kOk);
+}
+
+void Messaging::onContactDetail(SubscriberSession& session, const wire::Packet& packet) {
+    uint64_t self = session.accountId();
+    if (packet.hasHeader("Online-Status")) {
+        int32_t status = packet.headerInt("Online-Status");
+        if (!validStatus(status)) return respond(session, packet, code::kMalformed);
+        session.setOnlineStatus(status);
+        pushPresence(self, status);
+    }
+    if (packet.hasHeader("Nickname") || packet.hasHeader("Status")) {
+        std::optional<Account> me = accounts_.findById(self);
+        if (!me) return respond(session, packet, code::kNoSuchTarget);
+        std::string nickname = packet.hasHeader("Nickname") ? packet.header("Nickname") : me->nickname;
+        std::string status = packet.hasHeader("Status") ? packet.header("Status") : me->statusLine;
+        if (nickname.size() > kMaxIdentityText || status.size() > kMaxIdentityText)
+            return respond(session, packet, code::kLimit);
+        accounts_.setIdentity(self, nickname, status);
+        wire::DataMapEntries change{{"Nickname", nickname}, {"Status", status}};
+        pushToWatchers(self, change);
+        pushContact(self, self, change);
+    }
+    respond(session, packet, code::kOk);
+}
+
+void Messaging::onProfileUpdate(SubscriberSession& session, const wire::Packet& packet) {
+    if (packet.body().size() > limits_.maxProfileBody) return respond(session, packet, code::kLimit);
+    std::optional<Account> me = accounts_.findById(session.accountId());
+    if (!me) return respond(session, packet, code::kNoSuchTarget);
+    ProfileData data;
+    loadProfile(*me, data);
+    ProfileChange change;
+    switch (applyProfileUpdate(packet.body(), data, change)) {
+    case UpdateResult::Malformed: return respond(session, packet, code::kMalformed);
+    case UpdateResult::TooLarge: return respond(session, packet, code::kLimit);
+    case UpdateResult::Applied: break;
+    }
+    accounts_.setProfileMaps(me->id, wire::encodeDataMap(data.userData), wire::encodeDataMap(data.userAcl));
+    if (change.identityChanged) accounts_.setIdentity(me->id, data.nickname, data.statusLine);
+    // The echo brings the change into the client's own maps.
+    if (!change.own.empty()) pushProfile(me->id, change.own);
+    if (!change.visible.empty()) {
+        pushToWatchers(me->id, change.visible);
+        if (change.identityChanged)
+            pushContact(me->id, me->id, {{"Nickname", data.nickname}, {"Status", data.statusLine}});
+    }
+    respond(session, packet, code::kOk);
+}
+
+void Messaging::onLocationReport(SubscriberSession& session, const wire::Packet& packet) {
+    if (packet.body().size() > limits_.maxProfileBody) return respond(session, packet, code::kLimit);
+    auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
+    std::optional<std::string> location = locationFromReport(packet.body(), now.count());
+    if (!location) return respond(session, packet, code::kMalformed);
+    std::optional<Account> me = accounts_.findById(session.accountId());
+    if (!me) return respond(session, packet, code::kNoSuchTarget);
+    ProfileData data;
+    loadProfile(*me, data);
+    data.userData["loc"] = *location;
+    accounts_.setProfileMaps(me->id, wire::encodeDataMap(data.userData), wire::encodeDataMap(data.userAcl));
+    wire::DataMapEntries change{{"user_data.loc", *location}};
+    pushProfile(me->id, change);
+    pushToWatchers(me->id, change);
+    respond(session, packet, code::kOk);
+}
+
+}  // namespace kestrova::server
