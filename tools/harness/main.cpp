@@ -16,6 +16,7 @@
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/modal.h"
 #include "kestrova/platform/paths.h"
+#include "overview_standin.h"
 #include "plugin_loader.h"
 #include "session_driver.h"
 
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
     storeAccount(options);
     int exitCode = 0;
     {
+        harness::OverviewStandIn overview;
         harness::SessionDriver driver;
         harness::CommandReader reader([&driver](const std::string& line) { driver.handle(line); });
         shell::PluginLoader plugins;

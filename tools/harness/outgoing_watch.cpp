@@ -24,6 +24,11 @@ void OutgoingWatch::watch(HMESSAGE message) {
     check(*watched);
 }
 
+HMESSAGE OutgoingWatch::message(uint32_t ref) const {
+    auto found = watched_.find(ref);
+    return found == watched_.end() ? nullptr : found->second->message;
+}
+
 intptr_t OutgoingWatch::onChange(void* user, void*, void*, HSUBSCRIPTION) {
     auto* watched = static_cast<Watched*>(user);
     watched->owner->check(*watched);

@@ -21,6 +21,8 @@ public:
     // Takes over the caller's reference to the message; prints "sent ref=N ...".
     void watch(HMESSAGE message);
     size_t watching() const { return watched_.size(); }
+    // The message of a reference still being followed, or null.
+    HMESSAGE message(uint32_t ref) const;
 
 private:
     struct Watched {

@@ -123,6 +123,10 @@ void SessionDriver::handle(const std::string& line) {
         printGroups();
     } else if (command == "send" || command == "send-group" || command == "send-size" || command == "send-group-size") {
         send(words, command.starts_with("send-group"), command.ends_with("-size"));
+    } else if (command == "send-part") {
+        send(words, false, true, false);
+    } else if (command == "finish") {
+        finish(words);
     } else if (command == "history" || command == "history-group") {
         requestHistory(words, command == "history-group");
     } else if (runServiceCommand(words)) {
@@ -146,7 +150,7 @@ HCONTACT SessionDriver::findContact(uint64_t contactId) {
     return found;
 }
 
-void SessionDriver::send(const std::vector<std::string>& words, bool toGroup, bool sized) {
+void SessionDriver::send(const std::vector<std::string>& words, bool toGroup, bool sized, bool complete) {
     uint64_t id = 0;
     if (words.size() < 3 || !parseId(words[1], id)) {
         emit("error usage: " + words[0] + (sized ? " ID BYTES" : " ID TEXT"));
@@ -169,7 +173,7 @@ void SessionDriver::send(const std::vector<std::string>& words, bool toGroup, bo
         return;
     }
     HMESSAGE message = nullptr;
-    RY_SendMessage(target, toGroup, kTextPlain, body.data(), static_cast<int32_t>(body.size()), 1, &message);
+    RY_SendMessage(target, toGroup, kTextPlain, body.data(), static_cast<int32_t>(body.size()), complete, &message);
     if (toGroup) RY_ReleaseGroup(static_cast<HGROUP>(target));
     else RY_ReleaseContact(static_cast<HCONTACT>(target));
     if (message) outgoing_.watch(message);
@@ -205,6 +209,27 @@ void SessionDriver::requestHistory(const std::vector<std::string>& words, bool o
 
 void SessionDriver::onHistoryAnswer(void*, const int32_t* status) {
     emit("history code=" + std::to_string(status[0]));
+}
+
+// "finish REF BYTES": a message begun with send-part grows by BYTES more of
+// its pattern and is complete, as a recording is when it stops.
+void SessionDriver::finish(const std::vector<std::string>& words) {
+    uint64_t ref = 0, more = 0;
+    HMESSAGE message = words.size() == 3 && parseId(words[1], ref) && parseId(words[2], more) && more <= (64u << 20)
+                           ? outgoing_.message(static_cast<uint32_t>(ref))
+                           : nullptr;
+    if (!message) {
+        emit("error usage: finish REF BYTES (REF of a message not yet delivered)");
+        return;
+    }
+    RY_MessageData data{};
+    data.size = sizeof data;
+    RY_GetMessageData(message, &data);
+    size_t had = static_cast<size_t>(data.dataLength);
+    std::string whole = patternBody(had + more);
+    emit("finished ref=" + words[1] + " length=" + std::to_string(whole.size()) +
+         " md5=" + digestHex(whole.data(), whole.size()));
+    RY_ContinueMessage(message, whole.data() + had, static_cast<int32_t>(more), 1);
 }
 
 void SessionDriver::printContacts() {

@@ -27,7 +27,8 @@ private:
     void printState();
     void printContacts();
     void printGroups();
-    void send(const std::vector<std::string>& words, bool toGroup, bool sized);
+    void send(const std::vector<std::string>& words, bool toGroup, bool sized, bool complete = true);
+    void finish(const std::vector<std::string>& words);
     void requestHistory(const std::vector<std::string>& words, bool ofGroup);
     static void onHistoryAnswer(void* context, const int32_t* status);
     // A duplicated handle of the contact of that id, or null.
