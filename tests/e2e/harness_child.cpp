@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -47,16 +49,16 @@ HarnessChild::HarnessChild(const std::string& home, uint16_t port, const Harness
     ::close(in[0]);
     ::close(out[1]);
     stdin_ = in[1];
-    stdout_ = out[0];
+    reader_ = std::thread([this, fd = out[0]] { readOutput(fd); });
 }
 
 HarnessChild::~HarnessChild() {
     if (stdin_ >= 0) ::close(stdin_);
-    if (stdout_ >= 0) ::close(stdout_);
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
     }
+    if (reader_.joinable()) reader_.join();
 }
 
 void HarnessChild::command(const std::string& line) {
@@ -69,38 +71,47 @@ void HarnessChild::command(const std::string& line) {
     }
 }
 
-bool HarnessChild::readSome(std::chrono::milliseconds timeout) {
-    if (stdout_ < 0) return false;
-    pollfd fd{stdout_, POLLIN, 0};
-    int ready = ::poll(&fd, 1, static_cast<int>(timeout.count()));
-    if (ready <= 0) return ready == 0;
+void HarnessChild::readOutput(int fd) {
+    std::string partial;
     char buffer[8192];
-    ssize_t n = ::read(stdout_, buffer, sizeof buffer);
-    if (n <= 0) {
-        ::close(stdout_);
-        stdout_ = -1;
-        return false;
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        partial.append(buffer, static_cast<size_t>(n));
+        std::lock_guard lock(mutex_);
+        for (size_t end; (end = partial.find('\n')) != std::string::npos; partial.erase(0, end + 1)) {
+            transcript_.push_back(partial.substr(0, end));
+            untaken_.push_back(transcript_.back());
+        }
+        arrived_.notify_all();
     }
-    partial_.append(buffer, static_cast<size_t>(n));
-    for (size_t end; (end = partial_.find('\n')) != std::string::npos; partial_.erase(0, end + 1)) {
-        transcript_.push_back(partial_.substr(0, end));
-        untaken_.push_back(transcript_.back());
-    }
-    return true;
+    ::close(fd);
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+    arrived_.notify_all();
+}
+
+std::vector<std::string> HarnessChild::transcript() const {
+    std::lock_guard lock(mutex_);
+    return transcript_;
 }
 
 std::optional<std::string> HarnessChild::waitFor(std::string_view prefix, std::chrono::milliseconds timeout) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        for (auto it = untaken_.begin(); it != untaken_.end(); ++it) {
-            if (std::string_view(*it).starts_with(prefix)) {
-                std::string line = *it;
-                untaken_.erase(it);
-                return line;
-            }
+    std::unique_lock lock(mutex_);
+    for (bool last = false;; ) {
+        auto match = std::find_if(untaken_.begin(), untaken_.end(),
+                                  [prefix](const std::string& line) { return line.starts_with(prefix); });
+        if (match != untaken_.end()) {
+            std::string line = std::move(*match);
+            untaken_.erase(match);
+            return line;
         }
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !readSome(left)) return std::nullopt;
+        if (last) return std::nullopt;
+        // After the end of the output or the deadline, one more look.
+        last = ended_ || arrived_.wait_until(lock, deadline) == std::cv_status::timeout;
     }
 }
 
@@ -108,13 +119,14 @@ int HarnessChild::quit() {
     command("quit");
     if (stdin_ >= 0) ::close(stdin_);
     stdin_ = -1;
-    // Drain the output until it ends so the child never blocks on a full pipe.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (stdout_ >= 0 && std::chrono::steady_clock::now() < deadline) readSome(std::chrono::milliseconds(200));
-    if (stdout_ >= 0) ::kill(pid_, SIGKILL);
+    {
+        std::unique_lock lock(mutex_);
+        if (!arrived_.wait_for(lock, std::chrono::seconds(20), [this] { return ended_; })) ::kill(pid_, SIGKILL);
+    }
     int status = 0;
     if (pid_ <= 0 || ::waitpid(pid_, &status, 0) != pid_) return -1;
     pid_ = -1;
+    if (reader_.joinable()) reader_.join();
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -5,11 +5,14 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace kestrova::e2e {
@@ -35,18 +38,21 @@ public:
     std::optional<std::string> waitFor(std::string_view prefix,
                                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
     // Every line received so far, taken or not.
-    const std::vector<std::string>& transcript() const { return transcript_; }
+    std::vector<std::string> transcript() const;
     // Sends "quit" and waits for the exit; the exit status, or -1.
     int quit();
 
 private:
-    // Reads what is there, waiting at most `timeout`; false at end of output.
-    bool readSome(std::chrono::milliseconds timeout);
+    // Collects the output as it comes, so the client never waits on a full
+    // pipe while the test is busy elsewhere.
+    void readOutput(int fd);
 
     pid_t pid_ = -1;
     int stdin_ = -1;
-    int stdout_ = -1;
-    std::string partial_;
+    std::thread reader_;
+    mutable std::mutex mutex_;
+    std::condition_variable arrived_;
+    bool ended_ = false;
     std::deque<std::string> untaken_;
     std::vector<std::string> transcript_;
 };
