@@ -68,6 +68,11 @@ std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::s
         sqlite3_close(db);
         return nullptr;
     }
+    // Every relayed message is written to the history: with a write-ahead log
+    // and a sync at checkpoints a commit costs no disk flush of its own, and
+    // the database still stays whole if the machine stops (at worst the last
+    // commits are missing).
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
     char* message = nullptr;
     if (sqlite3_exec(db, kSchema, nullptr, nullptr, &message) != SQLITE_OK) {
         error = message ? message : "cannot create the schema";
