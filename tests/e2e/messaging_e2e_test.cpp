@@ -80,17 +80,26 @@ protected:
         EXPECT_TRUE(from.waitFor("delivered ref=" + field(*sent, "ref") + " ")) << command;
         return *sent;
     }
-    // Polls the contact list until the contact's line contains `expected`.
-    static bool contactShows(HarnessChild& client, const std::string& id, const std::string& expected) {
+    // The line of `id` in the client's "contacts" or "groups" listing, or "".
+    static std::string listed(HarnessChild& client, const std::string& listing, const std::string& id) {
+        client.command(listing);
+        std::string found;
+        for (auto line = client.waitFor(listing.substr(0, listing.size() - 1));
+             line && *line != listing + " end"; line = client.waitFor(listing.substr(0, listing.size() - 1)))
+            if (field(*line, "id") == id) found = *line;
+        return found;
+    }
+    // Polls for up to ten seconds until `condition` holds.
+    template <typename Condition>
+    static bool eventually(Condition condition) {
         for (int attempt = 0; attempt < 100; ++attempt) {
-            client.command("contacts");
-            bool found = false;
-            for (auto line = client.waitFor("contact"); line && *line != "contacts end"; line = client.waitFor("contact"))
-                found = found || (field(*line, "id") == id && line->find(expected) != std::string::npos);
-            if (found) return true;
+            if (condition()) return true;
             std::this_thread::sleep_for(100ms);
         }
         return false;
+    }
+    static bool contactShows(HarnessChild& client, const std::string& id, const std::string& expected) {
+        return eventually([&] { return listed(client, "contacts", id).find(expected) != std::string::npos; });
     }
 
     std::filesystem::path root_;
@@ -237,14 +246,44 @@ TEST_F(ClientsAgainstServer, AKickTellsTheGroupAndTheKickedMemberLosesIt) {
         EXPECT_EQ(field(*notice, "action"), "16");
         EXPECT_EQ(field(*notice, "target"), "3");
     }
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        cat.command("groups");
-        auto line = cat.waitFor("group");
-        if (line && *line == "groups end") return;
-        while (line && *line != "groups end") line = cat.waitFor("group");
-        std::this_thread::sleep_for(100ms);
-    }
-    ADD_FAILURE() << "the kicked member still has the group";
+    EXPECT_TRUE(eventually([&] { return listed(cat, "groups", "1").empty(); })) << "the kicked member still has it";
+}
+
+TEST_F(ClientsAgainstServer, AGroupIsCreatedJoinedUsedAndLeftAndPresenceAndContactsFollow) {
+    startServer();
+    HarnessChild& bob = signIn(kBob);
+    HarnessChild& cat = signIn(kCat);
+    bob.command("create-group Bookclub");
+    EXPECT_TRUE(bob.waitFor("answer op=create-group code=0"));
+    bob.command("create-group bookclub");
+    EXPECT_TRUE(bob.waitFor("answer op=create-group code=11")) << "the name is taken";
+    cat.command("join Bookclub");
+    EXPECT_TRUE(cat.waitFor("answer op=join code=0"));
+    cat.command("join No such club");
+    EXPECT_TRUE(cat.waitFor("answer op=join code=2"));
+
+    cat.command("groups");
+    std::string clubId;
+    for (auto line = cat.waitFor("group"); line && *line != "groups end"; line = cat.waitFor("group"))
+        if (field(*line, "name") == "Bookclub") clubId = field(*line, "id");
+    ASSERT_FALSE(clubId.empty()) << "the joined group is listed";
+    EXPECT_TRUE(eventually([&] { return listed(bob, "groups", clubId).find("members=2") != std::string::npos; }))
+        << "Bob sees Cat join";
+    sendAndConfirm(bob, "send-group " + clubId + " welcome");
+    auto welcome = cat.waitFor("message ");
+    ASSERT_TRUE(welcome);
+    EXPECT_EQ(field(*welcome, "group"), clubId);
+    cat.command("leave " + clubId);
+    EXPECT_TRUE(eventually([&] { return listed(cat, "groups", clubId).empty(); })) << "Cat still has the group";
+    EXPECT_TRUE(eventually([&] { return listed(bob, "groups", clubId).find("members=1") != std::string::npos; }))
+        << "Bob sees Cat leave";
+
+    cat.command("presence 2");
+    EXPECT_TRUE(cat.waitFor("presence result=1"));
+    EXPECT_TRUE(contactShows(bob, idOf(cat), "presence=2")) << "Bob sees Cat away";
+    std::string catId = idOf(cat);
+    bob.command("delete-contact " + catId);
+    EXPECT_TRUE(eventually([&] { return listed(bob, "contacts", catId).empty(); })) << "Cat is off Bob's list";
 }
 
 // A message still growing (as a recording does) is half sent when the server

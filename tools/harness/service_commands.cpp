@@ -59,8 +59,10 @@ void deleteContact(const Words& w) {
     RY_ReleaseContact(contact);
 }
 
+// The name is the rest of the line and may hold blanks.
 void createGroup(const Words& w) {
-    RY_CreateGroupArgs args{sizeof args, w[1].c_str(), &printAnswer, const_cast<char*>("create-group")};
+    std::string name = w.size() > 2 ? w[1] + " " + w[2] : w[1];
+    RY_CreateGroupArgs args{sizeof args, name.c_str(), &printAnswer, const_cast<char*>("create-group")};
     callService(names::kServiceCreateGroup, &args);
 }
 
