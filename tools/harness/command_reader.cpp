@@ -62,8 +62,11 @@ void CommandReader::readLoop() {
         if (got <= 0) break;
         pending.append(buffer, static_cast<size_t>(got));
         size_t start = 0;
-        for (size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1)
-            if (!handOver(pending.substr(start, end - start))) return;
+        for (size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1) {
+            std::string line = pending.substr(start, end - start);
+            // Nothing after "quit" is read: the program is ending.
+            if (!handOver(line) || line == "quit") return;
+        }
         pending.erase(0, start);
         if (pending.size() > kMaxLine) pending.resize(kMaxLine);
     }

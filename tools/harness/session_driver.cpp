@@ -107,7 +107,11 @@ void SessionDriver::printState() {
 void SessionDriver::handle(const std::string& line) {
     std::vector<std::string> words = splitWords(line, 3);
     const std::string& command = words.empty() ? line : words[0];
+    // A command that comes while the program ends (a sent line is served
+    // while the plug-in stops) is not carried out.
+    if (quitting_) return;
     if (command == "quit") {
+        quitting_ = true;
         emit("bye");
         platform::postQuitMessage(0);
     } else if (command == "state") {

@@ -35,6 +35,7 @@ private:
     HCONTACT findContact(uint64_t contactId);
 
     int32_t lastState_ = -1;
+    bool quitting_ = false;
     HSUBSCRIPTION stateWatch_ = nullptr;
     HSUBSCRIPTION messageWatch_ = nullptr;
     OutgoingWatch outgoing_;
