@@ -282,11 +282,20 @@ bool MessagingStore::addHistory(const HistoryEntry& entry, size_t keep) {
     insert.id(1, entry.messageId).number(2, static_cast<int>(entry.kind)).id(3, a).id(4, b);
     insert.id(5, entry.source).id(6, entry.target).text(7, entry.contentType).number(8, entry.timeMicros);
     if (!insert.blob(9, entry.body).run()) return false;
-    Statement trim(db_, "DELETE FROM history WHERE kind = ? AND a = ? AND b = ? AND id NOT IN "
-                        "(SELECT id FROM history WHERE kind = ? AND a = ? AND b = ? ORDER BY time_us DESC, id DESC LIMIT ?)");
+    // Trimming walks the conversation's entries. Doing it every keep/100
+    // additions keeps the cost per message constant and the history within
+    // 1% above its bound.
+    auto key = std::make_tuple(static_cast<int>(entry.kind), a, b);
+    if (addedSinceTrim_.size() > kMaxTrimCounters) addedSinceTrim_.clear();  // only delays some trims
+    size_t& added = addedSinceTrim_[key];
+    if (++added < std::max<size_t>(1, keep / 100)) return true;
+    added = 0;
+    Statement trim(db_, "DELETE FROM history WHERE kind = ? AND a = ? AND b = ? AND (time_us, id) < "
+                        "(SELECT time_us, id FROM history WHERE kind = ? AND a = ? AND b = ? "
+                        "ORDER BY time_us DESC, id DESC LIMIT 1 OFFSET ?)");
     trim.number(1, static_cast<int>(entry.kind)).id(2, a).id(3, b);
-    trim.number(4, static_cast<int>(entry.kind)).id(5, a).id(6, b).number(7, static_cast<int64_t>(keep));
-    return trim.run();
+    trim.number(4, static_cast<int>(entry.kind)).id(5, a).id(6, b);
+    return trim.number(7, static_cast<int64_t>(keep == 0 ? 0 : keep - 1)).run();
 }
 
 std::vector<HistoryEntry> MessagingStore::history(Conversation kind, uint64_t a, uint64_t b, int64_t timeMicros,

@@ -17,9 +17,11 @@
 #include "kestrova/crypto/md5.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 struct sqlite3;
@@ -134,7 +136,11 @@ public:
     bool commit();
 
 private:
+    static constexpr size_t kMaxTrimCounters = 100'000;
+
     sqlite3* db_;
+    // History additions per conversation since its last trim.
+    std::map<std::tuple<int, uint64_t, uint64_t>, size_t> addedSinceTrim_;
 };
 
 }  // namespace kestrova::server

@@ -220,6 +220,28 @@ TEST(History, OlderMessagesComeNewestFirstThenAFinalCode) {
     EXPECT_EQ(history("soon", -5, firsts, bodies), std::vector<uint32_t>{15});
 }
 
+TEST(History, AConversationKeepsOnlyItsNewestMessages) {
+    ServerConfig config = loopbackConfig();
+    config.messaging.maxHistoryPerConversation = 3;
+    RunningServer server(config);
+    uint64_t annId = server.idOf(kAnn), bobId = server.idOf(kBob);
+    auto ann = Peer::signIn(server.port(), kAnn);
+    auto bob = Peer::signIn(server.port(), kBob);
+    for (const char* text : {"1", "2", "3", "4", "5"}) sendMessage(*ann, bobId, text);
+    bob->sync();
+    bob->takeAll("MESG");
+    uint64_t id = bob->send(packet("MESG HIST", {{"From-Private", "9999999999.0"}, {"Source-Id", std::to_string(annId)},
+                                                 {"Count", "-10"}}));
+    bob->sync();
+    std::string bodies;
+    for (wire::Packet& chunk : bob->takeAll("MESG")) bodies += chunk.body();
+    EXPECT_EQ(bodies, "543");
+    std::vector<uint32_t> codes;
+    for (wire::Packet& response : bob->takeAll("RESPONSE"))
+        if (response.headerId("Mesg-Id") == id) codes.push_back(responseCode(response));
+    EXPECT_EQ(codes, (std::vector<uint32_t>{0, 8}));
+}
+
 TEST(Relay, RefusalsCarryTheirCodes) {
     RunningServer server(smallStore());
     uint64_t bobId = server.idOf(kBob);
