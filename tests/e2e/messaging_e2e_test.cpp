@@ -3,10 +3,14 @@
 // history, friend requests, group administration and a server crash.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <thread>
@@ -284,6 +288,37 @@ TEST_F(ClientsAgainstServer, AGroupIsCreatedJoinedUsedAndLeftAndPresenceAndConta
     std::string catId = idOf(cat);
     bob.command("delete-contact " + catId);
     EXPECT_TRUE(eventually([&] { return listed(bob, "contacts", catId).empty(); })) << "Cat is off Bob's list";
+}
+
+// The program itself, headless, signs in with the settings a user left in
+// its settings store, and is seen online by a contact until it ends.
+TEST_F(ClientsAgainstServer, TheProgramSignsInHeadlessWithStoredSettings) {
+    startServer();
+    std::filesystem::path home = root_ / "program";
+    std::filesystem::create_directories(home);
+    {
+        std::ofstream settings(home / "user.reg");
+        settings << "kestrova-registry 1\n";
+        for (auto [name, value] : {std::pair<std::string, std::string>{"connection.user", kAnn.user},
+                                   {"connection.pass", kAnn.password},
+                                   {"Connection/Servers/List", "127.0.0.1:" + std::to_string(server_->port())}})
+            settings << "SOFTWARE\\\\Kestorva\\\\Settings\t" << name << "\t" << value << "\n";
+    }
+    std::string program = std::string(std::getenv("KESTROVA_BIN")) + "/kestrova";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setenv("KESTROVA_HOME", home.c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+        ::execl(program.c_str(), program.c_str(), "--display", "headless", "/hidden", "/newinstance", nullptr);
+        ::_exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    HarnessChild& bob = signIn(kBob);
+    EXPECT_TRUE(contactShows(bob, "1", "presence=1")) << "Ann's program is online";
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(contactShows(bob, "1", "presence=0")) << "and gone when it ends";
 }
 
 // A message still growing (as a recording does) is half sent when the server
