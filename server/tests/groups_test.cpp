@@ -56,7 +56,9 @@ TEST(Groups, CreateAndSubscribeWithAndWithoutAPassword) {
     EXPECT_EQ(ann->request(create("Sailing")), 0u);
     auto created = pushedGroup(*ann, "Sailing");
     ASSERT_TRUE(created);
-    auto [groupId, entry] = *created;
+    // A copy, not a structured binding: lambdas below capture it.
+    uint64_t groupId = created->first;
+    auto entry = created->second;
     EXPECT_EQ(entry["desc"], "Chat group");
     EXPECT_EQ(capabilitiesOf(entry, annId), "1") << "the creator administers the group";
     EXPECT_EQ(ann->request(create("SAILING")), 11u) << "names are compared without case";
