@@ -72,13 +72,16 @@ case "$cmd" in
     install_missing
     seconds=${1:-30}
     CC=clang CXX=clang++ configure_and_build build-fuzz -DKESTROVA_FUZZ=ON -DKESTROVA_BENCH=OFF
+    # Crash and leak inputs go beside the build, never into the source tree.
+    mkdir -p build-fuzz/artifacts
     for f in build-fuzz/fuzz/*; do
       [ -f "$f" ] && [ -x "$f" ] || continue
       name=$(basename "$f")
       corpus=$(mktemp -d)
       cp -r "fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true
       echo "== fuzzing $name for ${seconds}s"
-      "$f" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 "$corpus"
+      "$f" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
+        -artifact_prefix="build-fuzz/artifacts/$name-" "$corpus"
     done
     ;;
   run)

@@ -13,6 +13,7 @@ void Variant::setText(std::string text) {
 // NOTE: a pointer is kept as its full pointer-sized decimal value, so that it
 // survives the round trip through text on 64-bit machines.
 void Variant::setPointer(const void* value) {
+    pointer_ = value;
     setText(decimalText(static_cast<int64_t>(reinterpret_cast<intptr_t>(value))));
 }
 

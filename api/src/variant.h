@@ -29,6 +29,9 @@ public:
 
 private:
     std::string text_;
+    // NOTE: the pointer is also kept as a pointer, only so that leak checkers
+    // scanning memory still see the object a pointer variant refers to.
+    const void* pointer_ = nullptr;
     SubscriberSet subscribers_;
 };
 
