@@ -304,7 +304,8 @@ TEST_F(ClientsAgainstServer, TheProgramSignsInHeadlessWithStoredSettings) {
                                    {"Connection/Servers/List", "127.0.0.1:" + std::to_string(server_->port())}})
             settings << "SOFTWARE\\\\Kestorva\\\\Settings\t" << name << "\t" << value << "\n";
     }
-    std::string program = std::string(std::getenv("KESTROVA_BIN")) + "/kestrova";
+    const char* bin = std::getenv("KESTROVA_BIN");
+    std::string program = std::string(bin ? bin : ".") + "/kestrova";
     pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv("KESTROVA_HOME", home.c_str(), 1);
