@@ -36,8 +36,10 @@ ReadResult PacketReader::read(std::string_view input) {
         if (!lineFeed) return {ReadStatus::Partial, pos};
         std::string_view line = input.substr(pos, end - pos);
         pos = end + 1;
-        if (size_t carriageReturn = line.rfind('\r'); carriageReturn != std::string_view::npos)
-            line = line.substr(0, carriageReturn);
+        // A line ends at its last carriage return; memrchr finds it a vector
+        // at a time.
+        if (const void* carriageReturn = ::memrchr(line.data(), '\r', line.size()))
+            line = line.substr(0, static_cast<size_t>(static_cast<const char*>(carriageReturn) - line.data()));
         acceptLine(line);
     }
     if (state_ == State::Failed) return {ReadStatus::Error, pos, error_};
