@@ -13,9 +13,14 @@ public:
     virtual void showError(const std::string& caption, const std::string& text) = 0;
 };
 
-// Keeps what would have been shown.
-// FIXME: the plug-in shows these through the platform's message boxes once
-// the window system is on main; until then they are only recorded.
+// The plug-in's alerts: an error box owned by the main window
+// ("core.window.hwnd"), or by no window before there is one.
+class WindowAlerts final : public Alerts {
+public:
+    void showError(const std::string& caption, const std::string& text) override;
+};
+
+// Keeps what would have been shown (tests and fuzzing).
 class RecordedAlerts final : public Alerts {
 public:
     struct Shown {

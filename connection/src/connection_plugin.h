@@ -31,12 +31,11 @@ public:
     const char* GetInfo() override { return ""; }
 
     Connection* connection() { return connection_.get(); }
-    RecordedAlerts& alerts() { return alerts_; }
     RecordedPower& power() { return power_; }
     SessionSync& objects() { return objects_; }
 
 private:
-    RecordedAlerts alerts_;
+    WindowAlerts alerts_;
     RecordedPower power_;
     // Outlives the connection, whose destructor ends the session through it.
     SessionSync objects_;

@@ -9,6 +9,7 @@
 #include "kestrova/platform/display.h"
 #include "kestrova/platform/instance.h"
 #include "kestrova/platform/message_loop.h"
+#include "kestrova/platform/modal.h"
 #include "kestrova/platform/module.h"
 #include "kestrova/platform/paths.h"
 #include "main_window.h"
@@ -51,6 +52,16 @@ std::unique_ptr<AutomationServer> startAutomation(const CommandLine& line) {
     return AutomationServer::start(path);
 }
 
+// Without a screen nobody can answer a message box or a menu. The program
+// goes on as if it was dismissed and says so, instead of stopping (the
+// platform's default, made for tests).
+void dismissUnansweredModals() {
+    setUnansweredModalHandler([](const ModalRequest& request) {
+        std::fprintf(stderr, "kestrova: nobody to answer \"%s\": %s (taken as dismissed)\n", request.caption.c_str(),
+                     request.text.c_str());
+    });
+}
+
 int reportUsageError(const CommandLine& line) {
     std::fprintf(stderr, "kestrova: %s\n\n%s", line.error.c_str(), usageText().c_str());
     return 2;
@@ -78,6 +89,7 @@ int runShell(const std::vector<std::string>& arguments) {
         return 0;
     }
     startDisplay(line.display);
+    dismissUnansweredModals();
     listenForLaterStarts(instance);
     auto automation = startAutomation(line);
 

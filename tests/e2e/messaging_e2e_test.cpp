@@ -290,36 +290,67 @@ TEST_F(ClientsAgainstServer, AGroupIsCreatedJoinedUsedAndLeftAndPresenceAndConta
     EXPECT_TRUE(eventually([&] { return listed(bob, "contacts", catId).empty(); })) << "Cat is off Bob's list";
 }
 
-// The program itself, headless, signs in with the settings a user left in
-// its settings store, and is seen online by a contact until it ends.
-TEST_F(ClientsAgainstServer, TheProgramSignsInHeadlessWithStoredSettings) {
-    startServer();
-    std::filesystem::path home = root_ / "program";
+// The program itself, headless, with the settings a user left in its
+// settings store; what it says on its error output goes to "stderr.txt".
+pid_t startProgram(const std::filesystem::path& home, uint16_t port, const HarnessAccount& account) {
     std::filesystem::create_directories(home);
     {
         std::ofstream settings(home / "user.reg");
         settings << "kestrova-registry 1\n";
-        for (auto [name, value] : {std::pair<std::string, std::string>{"connection.user", kAnn.user},
-                                   {"connection.pass", kAnn.password},
-                                   {"Connection/Servers/List", "127.0.0.1:" + std::to_string(server_->port())}})
+        for (auto [name, value] : {std::pair<std::string, std::string>{"connection.user", account.user},
+                                   {"connection.pass", account.password},
+                                   {"Connection/Servers/List", "127.0.0.1:" + std::to_string(port)}})
             settings << "SOFTWARE\\\\Kestorva\\\\Settings\t" << name << "\t" << value << "\n";
     }
     const char* bin = std::getenv("KESTROVA_BIN");
     std::string program = std::string(bin ? bin : ".") + "/kestrova";
+    std::string errors = (home / "stderr.txt").string();
     pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv("KESTROVA_HOME", home.c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+        if (std::FILE* file = std::freopen(errors.c_str(), "w", stderr); !file) ::_exit(126);
         ::execl(program.c_str(), program.c_str(), "--display", "headless", "/hidden", "/newinstance", nullptr);
         ::_exit(127);
     }
-    ASSERT_GT(pid, 0);
-    HarnessChild& bob = signIn(kBob);
-    EXPECT_TRUE(contactShows(bob, "1", "presence=1")) << "Ann's program is online";
+    return pid;
+}
+
+int stopProgram(pid_t pid) {
     ::kill(pid, SIGTERM);
     int status = 0;
     ::waitpid(pid, &status, 0);
+    return status;
+}
+
+// Signed in, the program is seen online by a contact until it ends.
+TEST_F(ClientsAgainstServer, TheProgramSignsInHeadlessWithStoredSettings) {
+    startServer();
+    pid_t pid = startProgram(root_ / "program", server_->port(), kAnn);
+    ASSERT_GT(pid, 0);
+    HarnessChild& bob = signIn(kBob);
+    EXPECT_TRUE(contactShows(bob, "1", "presence=1")) << "Ann's program is online";
+    stopProgram(pid);
     EXPECT_TRUE(contactShows(bob, "1", "presence=0")) << "and gone when it ends";
+}
+
+// A refused sign-in shows its error box; with no screen to show it on, the
+// program says so and goes on running.
+TEST_F(ClientsAgainstServer, TheProgramWithAWrongPasswordSaysSoAndKeepsRunning) {
+    startServer();
+    std::filesystem::path home = root_ / "program";
+    pid_t pid = startProgram(home, server_->port(), {kAnn.user, "not ann's password"});
+    ASSERT_GT(pid, 0);
+    std::string errors;
+    for (int attempt = 0; attempt < 100 && errors.find("Login Failed") == std::string::npos; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+        std::ifstream file(home / "stderr.txt");
+        errors.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    EXPECT_NE(errors.find("nobody to answer \"Login Failed\""), std::string::npos) << errors;
+    EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), 0) << "the program is still running";
+    int status = stopProgram(pid);
+    EXPECT_TRUE(WIFEXITED(status) || WTERMSIG(status) == SIGTERM) << "it did not crash";
 }
 
 // A message still growing (as a recording does) is half sent when the server
