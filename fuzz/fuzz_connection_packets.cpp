@@ -3,6 +3,7 @@
 // online), the rest is a byte stream cut into packets and handed to the
 // connection's dispatch as the socket would. Nothing may crash, and the
 // published state must stay one of the known values.
+#include "fuzz_core_state.h"
 #include "connection.h"
 #include "session_sync.h"
 
@@ -17,6 +18,7 @@
 
 using namespace kestrova;
 using namespace kestrova::connection;
+using kestrova::fuzz::useOwnSettingsFolder;
 
 namespace {
 
@@ -27,18 +29,6 @@ bool knownState(int32_t state) {
     for (int32_t known : {0, 10, 30, 35, 40, 50, 60, 70, 100, 130, 140})
         if (state == known) return true;
     return false;
-}
-
-void useOwnSettingsFolder() {
-    static bool done = [] {
-        char pattern[] = "/tmp/kestrova-fuzz-XXXXXX";
-        ::setenv("KESTROVA_HOME", ::mkdtemp(pattern), 1);
-        // The core state holds what the inputs left (profile maps, groups);
-        // it goes at exit, as the shell lets it go last.
-        std::atexit(RY_API_Cleanup);
-        return true;
-    }();
-    (void)done;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // dispatched by the connection as the socket would. Nothing may crash,
 // unfinished messages stay within their bound, and stopping the connection
 // leaves no contact behind.
+#include "fuzz_core_state.h"
 #include "connection.h"
 #include "message_sender.h"
 #include "session_sync.h"
@@ -21,22 +22,11 @@
 
 using namespace kestrova;
 using namespace kestrova::connection;
+using kestrova::fuzz::useOwnSettingsFolder;
 
 namespace {
 
 constexpr int32_t kStates[] = {kStateLogonSent, kStateLoadingContacts, kStateStoredMessages, kStateOnline};
-
-void useOwnSettingsFolder() {
-    static bool done = [] {
-        char pattern[] = "/tmp/kestrova-fuzz-XXXXXX";
-        ::setenv("KESTROVA_HOME", ::mkdtemp(pattern), 1);
-        // The core state holds what the inputs left (profile maps, groups);
-        // it goes at exit, as the shell lets it go last.
-        std::atexit(RY_API_Cleanup);
-        return true;
-    }();
-    (void)done;
-}
 
 // Each input starts from an empty group table and empty unread lists
 // (cleaning up the whole core state would write the settings every time).
