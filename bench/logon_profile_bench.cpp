@@ -14,12 +14,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include "time_ratio_reporter.h"
+
 #include <stdlib.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -115,26 +116,6 @@ void LogonToOnline(benchmark::State& state) {
 BENCHMARK(ParseProfileMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(LogonToOnline)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto parse = times_.find("ParseProfileMap");
-        auto logon = times_.find("LogonToOnline/real_time");
-        if (parse == times_.end() || logon == times_.end() || parse->second <= 0) return;
-        std::printf("profile of %zu bytes; ratio LogonToOnline / ParseProfileMap = %.1f\n", gProfile.size(),
-                    logon->second / parse->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,13 +124,14 @@ int main(int argc, char** argv) {
     std::filesystem::path home = ::mkdtemp(pattern);
     ::setenv("KESTROVA_HOME", home.c_str(), 1);
     gProfile = buildProfile();
+    std::printf("profile of %zu bytes\n", gProfile.size());
     {
         testing::LoopbackPeer peer;
         gPeer = &peer;
         RY_SetSettingString("Connection/Servers/List", ("127.0.0.1:" + std::to_string(peer.port())).c_str());
         RY_SetSettingString("connection.user", "bench@example.org");
         RY_SetSettingString("connection.pass", "bench password");
-        RatioReporter reporter;
+        kestrova::bench::TimeRatioReporter reporter("ParseProfileMap");
         benchmark::RunSpecifiedBenchmarks(&reporter);
         benchmark::Shutdown();
         gPeer = nullptr;

@@ -12,6 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "time_ratio_reporter.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -21,7 +23,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
 
 using namespace kestrova;
@@ -88,28 +89,6 @@ void SignInToOnline(benchmark::State& state) {
 BENCHMARK(RawTcpRoundTrip)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(SignInToOnline)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-// Prints every run as usual and, at the end, each run's time as a ratio to
-// the raw round trip's.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto baseline = times_.find("RawTcpRoundTrip/real_time");
-        if (baseline == times_.end() || baseline->second <= 0) return;
-        for (const auto& [name, time] : times_)
-            if (name != baseline->first)
-                std::printf("ratio %s / RawTcpRoundTrip = %.1f\n", name.c_str(), time / baseline->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 bool startServer(BenchServer& bench) {
     char pattern[] = "/tmp/kestrova-bench-XXXXXX";
     bench.home = ::mkdtemp(pattern);
@@ -135,7 +114,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sign-in benchmark: kestrova-server did not start\n");
         return 1;
     }
-    RatioReporter reporter;
+    kestrova::bench::TimeRatioReporter reporter("RawTcpRoundTrip/real_time");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     bench.server.reset();
