@@ -1,8 +1,8 @@
-#include "popup_menu_window.h"
+#include "controls/popup_menu_window.h"
 
 #include <algorithm>
 
-#include "display_internal.h"
+#include "devices/display_internal.h"
 #include "kestrova/platform/dc.h"
 #include "kestrova/platform/menu.h"
 #include "kestrova/platform/menu_bar.h"

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "kestrova/platform/dc.h"
-#include "window_system.h"
+#include "window_system/window_system.h"
 
 namespace kestrova::platform::detail {
 

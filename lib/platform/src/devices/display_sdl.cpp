@@ -2,7 +2,7 @@
 #include <SDL.h>
 #include <cairo.h>
 
-#include "display_backend.h"
+#include "devices/display_backend.h"
 #include "kestrova/platform/input.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/screen.h"

@@ -7,7 +7,7 @@
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/screen.h"
 #include "kestrova/platform/window.h"
-#include "window_system.h"
+#include "window_system/window_system.h"
 
 namespace kestrova::platform {
 namespace {

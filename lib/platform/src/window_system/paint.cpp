@@ -1,6 +1,6 @@
 #include "kestrova/platform/dc.h"
 #include "kestrova/platform/window.h"
-#include "window_system.h"
+#include "window_system/window_system.h"
 
 namespace kestrova::platform {
 namespace detail {

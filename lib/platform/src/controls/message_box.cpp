@@ -1,6 +1,6 @@
 #include "kestrova/platform/message_box.h"
 
-#include "display_internal.h"
+#include "devices/display_internal.h"
 #include "kestrova/platform/dc.h"
 #include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/modal.h"

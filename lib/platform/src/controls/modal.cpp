@@ -6,7 +6,7 @@
 
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/window.h"
-#include "display_internal.h"
+#include "devices/display_internal.h"
 
 namespace kestrova::platform {
 namespace {

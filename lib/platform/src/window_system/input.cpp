@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "display_internal.h"
+#include "devices/display_internal.h"
 #include "kestrova/platform/clock.h"
 #include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/message_loop.h"

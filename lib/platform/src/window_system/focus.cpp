@@ -1,5 +1,5 @@
 #include "kestrova/platform/window.h"
-#include "window_system.h"
+#include "window_system/window_system.h"
 
 namespace kestrova::platform {
 namespace detail {

@@ -1,6 +1,6 @@
 #include "kestrova/platform/automation.h"
 
-#include "display_internal.h"
+#include "devices/display_internal.h"
 #include "kestrova/platform/menu.h"
 #include "kestrova/platform/message_box.h"
 #include "kestrova/platform/window.h"

@@ -8,7 +8,7 @@
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/modal.h"
 #include "kestrova/platform/window.h"
-#include "popup_menu_window.h"
+#include "controls/popup_menu_window.h"
 
 namespace kestrova::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "display_backend.h"
+#include "devices/display_backend.h"
 
 namespace kestrova::platform::detail {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "window_system.h"
+#include "window_system/window_system.h"
 
 namespace kestrova::platform {
 namespace detail {

@@ -2,7 +2,7 @@
 #include <chrono>
 
 #include "kestrova/platform/clock.h"
-#include "window_system.h"
+#include "window_system/window_system.h"
 
 namespace kestrova::platform {
 namespace detail {

@@ -1,13 +1,13 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "display_backend.h"
-#include "display_internal.h"
+#include "devices/display_backend.h"
+#include "devices/display_internal.h"
 #include "kestrova/platform/display.h"
 #include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/screen.h"
 #include "kestrova/platform/window.h"
-#include "window_system.h"
+#include "window_system/window_system.h"
 
 namespace kestrova::platform {
 namespace detail {
