@@ -11,9 +11,11 @@ namespace {
 
 constexpr size_t kWindow = 16;
 constexpr size_t kIndexStep = 4;
-// A copy costs 9 bytes, and one in the middle of literal bytes 5 more for
-// the literal that resumes after it.
-constexpr size_t kMinCopy = 16;
+// A copy costs 9 bytes; one that splits literal bytes costs 5 more for the
+// literal that resumes after it. So a copy pays from 10 bytes right after
+// another copy, and from 15 inside a literal run.
+constexpr size_t kMinCopyAfterCopy = 10;
+constexpr size_t kMinCopy = 15;
 constexpr size_t kMaxSources = 255;
 
 uint64_t windowHash(const char* at) {
@@ -106,11 +108,12 @@ std::vector<Op> matchTarget(const SourceIndex& index, std::string_view target) {
             best = stretch(index, target, at, literalFrom, guess);
         }
         Copy found;
-        if (best.copy.length < kMinCopy && index.find(target.data() + at, found)) {
+        if (best.copy.length < kWindow && index.find(target.data() + at, found)) {
             Match hit = stretch(index, target, at, literalFrom, found);
             if (hit.copy.length > best.copy.length) best = hit;
         }
-        if (best.copy.length < kMinCopy) {
+        size_t worthIt = best.start == literalFrom && haveLast ? kMinCopyAfterCopy : kMinCopy;
+        if (best.copy.length < worthIt) {
             ++at;
             continue;
         }
