@@ -43,7 +43,8 @@ const Pair& pair() {
         for (auto& file : p.newFiles)
             if (file.name == "connection.so") file.bytes = readFile(BENCH_VARIANT_MODULE);
         p.encoded = mkupdate::encodeUpdate(p.oldFiles, p.newFiles);
-        for (const auto& file : p.newFiles) p.newBytes += file.bytes.size();
+        for (const auto& file : p.newFiles)
+            p.newBytes += file.bytes.size();
         return p;
     }();
     return p;
@@ -54,8 +55,9 @@ size_t xdeltaSize(const std::string& options) {
     fs::path dir = fs::temp_directory_path() / "kestrova-bench-xdelta";
     fs::create_directories(dir);
     std::string out = (dir / "delta").string();
-    std::string command = "xdelta3 -e -f " + options + " -s " + (fs::path(KESTROVA_BIN_DIR) / "connection.so").string() +
-                          " " + BENCH_VARIANT_MODULE + " " + out + " 2>/dev/null";
+    std::string command = "xdelta3 -e -f " + options + " -s " +
+                          (fs::path(KESTROVA_BIN_DIR) / "connection.so").string() + " " +
+                          BENCH_VARIANT_MODULE + " " + out + " 2>/dev/null";
     if (std::system(command.c_str()) != 0) return 0;
     size_t size = fs::file_size(out);
     fs::remove_all(dir);
@@ -110,10 +112,11 @@ void BM_CopySameBytes(benchmark::State& state) {
 
 void BM_EncodeUpdate(benchmark::State& state) {
     const Pair& p = pair();
-    for (auto _ : state) benchmark::DoNotOptimize(mkupdate::encodeUpdate(p.oldFiles, p.newFiles).body.size());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(mkupdate::encodeUpdate(p.oldFiles, p.newFiles).body.size());
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_CopySameBytes);
 BENCHMARK(BM_DecodeUpdate);

@@ -39,13 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     produced += piece.size();
                     return true;
                 }))
-                std::abort();  // checked copies must decode
+                std::abort(); // checked copies must decode
         }
         UpdateInstructionCursor cursor(target.stream);
         UpdateInstruction instruction;
         while (cursor.next(instruction)) {
-            if (instruction.source == 0) writer.literal(instruction.literal);
-            else writer.copy(instruction.source, instruction.offset, instruction.length);
+            if (instruction.source == 0)
+                writer.literal(instruction.literal);
+            else
+                writer.copy(instruction.source, instruction.offset, instruction.length);
         }
     }
     std::string again = writer.finish();

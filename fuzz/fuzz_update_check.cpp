@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto check = parseUpdateCheckBody(body);
     if (!check) return 0;
     bool writtenAlike = check->platform.size() <= kMaxPlatformNameBytes;
-    for (const auto& module : check->modules) writtenAlike = writtenAlike && module.build != 0;
+    for (const auto& module : check->modules)
+        writtenAlike = writtenAlike && module.build != 0;
     if (!writtenAlike) return 0;
     std::string again = updateCheckBody(*check);
     auto reread = parseUpdateCheckBody(again);

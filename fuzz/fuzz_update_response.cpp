@@ -31,7 +31,7 @@ Outcome readResponse(std::string_view stream, size_t piece) {
     return outcome;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1 || size > 32 * 1024) return 0;
@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Outcome whole = readResponse(stream, stream.size() + 1);
     Outcome split = readResponse(stream, 1 + data[0] % 32);
     if (whole.status != split.status) std::abort();
-    if (whole.status == ReadStatus::Complete &&
-        (whole.response.command() != split.response.command() || whole.response.body() != split.response.body()))
+    if (whole.status == ReadStatus::Complete && (whole.response.command() != split.response.command() ||
+                                                 whole.response.body() != split.response.body()))
         std::abort();
     return 0;
 }

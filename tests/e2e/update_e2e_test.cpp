@@ -3,10 +3,10 @@
 // run fetches it over the socket layer, installs it, and the next start
 // finishes the job; a second check then finds the program up to date.
 #include "install.h"
+#include "recording_host.h"
 #include "startup_tasks.h"
 #include "update_folder.h"
 #include "update_run.h"
-#include "recording_host.h"
 
 #include "kestrova/net/mailbox_window.h"
 #include "kestrova/platform/build_stamp.h"
@@ -29,7 +29,7 @@ namespace {
 // Runs a program; with `firstLine` it is left running and its first line of
 // output is read (the server's "listening on" line).
 class Child {
-public:
+  public:
     Child(const std::vector<std::string>& args, std::string* firstLine = nullptr) {
         int out[2];
         EXPECT_EQ(::pipe(out), 0);
@@ -39,7 +39,8 @@ public:
             ::dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
             std::vector<char*> argv;
-            for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+            for (const auto& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
             argv.push_back(nullptr);
             ::execv(argv[0], argv.data());
             ::_exit(127);
@@ -67,7 +68,7 @@ public:
         return exitCode_;
     }
 
-private:
+  private:
     pid_t pid_ = -1;
     int exitCode_ = -1;
     FILE* output_ = nullptr;
@@ -78,7 +79,7 @@ void copyStamped(const fs::path& from, const fs::path& to, uint32_t stamp) {
     ASSERT_TRUE(kestrova::platform::writeBuildStamp(to, stamp));
 }
 
-}  // namespace
+} // namespace
 
 TEST(UpdateEndToEnd, AReleaseBuiltByMkupdateIsServedFetchedInstalledAndThenUpToDate) {
     fs::path bin = std::getenv("KESTROVA_BIN");
@@ -101,7 +102,8 @@ TEST(UpdateEndToEnd, AReleaseBuiltByMkupdateIsServedFetchedInstalledAndThenUpToD
                     (published.path() / "changelog.txt").string(), oldRelease.path().string(),
                     newRelease.path().string(), (published.path() / "release.kup").string()});
     ASSERT_EQ(mkupdate.wait(), 0);
-    EXPECT_LT(fs::file_size(published.path() / "release.kup"), 1000u) << "two rebuilt modules and a change log";
+    EXPECT_LT(fs::file_size(published.path() / "release.kup"), 1000u)
+        << "two rebuilt modules and a change log";
 
     std::string listening;
     Child server({KESTROVA_UPDATE_SERVER, "--updates", published.path().string(), "--port", "0"}, &listening);
@@ -121,10 +123,12 @@ TEST(UpdateEndToEnd, AReleaseBuiltByMkupdateIsServedFetchedInstalledAndThenUpToD
         setup.releaseKey = testPublicKey();
         UpdateRun run(window, view, setup);
         run.start();
-        EXPECT_TRUE(kestrova::testing::pumpUntil([&] { window.pumpWaiting(20ms); }, [&] {
-            return run.state() != RunState::Checking && run.state() != RunState::Downloading &&
-                   run.state() != RunState::Processing;
-        }));
+        EXPECT_TRUE(kestrova::testing::pumpUntil([&] { window.pumpWaiting(20ms); },
+                                                 [&] {
+                                                     return run.state() != RunState::Checking &&
+                                                            run.state() != RunState::Downloading &&
+                                                            run.state() != RunState::Processing;
+                                                 }));
         return run.state();
     };
 

@@ -27,7 +27,7 @@ uint64_t windowHash(const char* at) {
 }
 
 struct Copy {
-    uint32_t source = 0;  // index into the old files
+    uint32_t source = 0; // index into the old files
     uint64_t offset = 0;
     uint64_t length = 0;
 };
@@ -35,17 +35,19 @@ struct Copy {
 struct Op {
     bool isCopy;
     Copy copy;
-    size_t literalFrom = 0, literalTo = 0;  // into the new file
+    size_t literalFrom = 0, literalTo = 0; // into the new file
 };
 
 // The hash table over the old files: one slot per hash, later positions
 // winning; an entry is (file + 1) << 40 | offset.
 class SourceIndex {
-public:
+  public:
     explicit SourceIndex(const std::vector<const ReleaseFile*>& files) : files_(files) {
         size_t entries = 0;
-        for (const ReleaseFile* file : files) entries += file->bytes.size() / kIndexStep;
-        while ((size_t(1) << bits_) < entries * 2 && bits_ < 26) ++bits_;
+        for (const ReleaseFile* file : files)
+            entries += file->bytes.size() / kIndexStep;
+        while ((size_t(1) << bits_) < entries * 2 && bits_ < 26)
+            ++bits_;
         slots_.assign(size_t(1) << bits_, 0);
         for (uint32_t f = 0; f < files.size(); ++f) {
             const std::string& bytes = files[f]->bytes;
@@ -62,7 +64,7 @@ public:
     }
     const std::string& bytes(uint32_t file) const { return files_[file]->bytes; }
 
-private:
+  private:
     size_t slot(uint64_t hash) const { return static_cast<size_t>(hash >> (64 - bits_)); }
 
     const std::vector<const ReleaseFile*>& files_;
@@ -72,19 +74,22 @@ private:
 
 size_t forwardMatch(std::string_view a, size_t ai, std::string_view b, size_t bi) {
     size_t n = 0, limit = std::min(a.size() - ai, b.size() - bi);
-    while (n + 8 <= limit && std::memcmp(a.data() + ai + n, b.data() + bi + n, 8) == 0) n += 8;
-    while (n < limit && a[ai + n] == b[bi + n]) ++n;
+    while (n + 8 <= limit && std::memcmp(a.data() + ai + n, b.data() + bi + n, 8) == 0)
+        n += 8;
+    while (n < limit && a[ai + n] == b[bi + n])
+        ++n;
     return n;
 }
 
 struct Match {
     Copy copy;
-    size_t start = 0;  // where in the new file the copy begins
+    size_t start = 0; // where in the new file the copy begins
 };
 
 // The copy that covers `at` of the new file from this candidate, stretched
 // back into the pending literal bytes as far as they match.
-Match stretch(const SourceIndex& index, std::string_view target, size_t at, size_t literalFrom, Copy candidate) {
+Match stretch(const SourceIndex& index, std::string_view target, size_t at, size_t literalFrom,
+              Copy candidate) {
     std::string_view source = index.bytes(candidate.source);
     if (candidate.offset >= source.size()) return {};
     size_t forward = forwardMatch(target, at, source, candidate.offset);
@@ -128,11 +133,13 @@ std::vector<Op> matchTarget(const SourceIndex& index, std::string_view target) {
     return ops;
 }
 
-}  // namespace
+} // namespace
 
-EncodedUpdate encodeUpdate(const std::vector<ReleaseFile>& oldFiles, const std::vector<ReleaseFile>& newFiles) {
+EncodedUpdate encodeUpdate(const std::vector<ReleaseFile>& oldFiles,
+                           const std::vector<ReleaseFile>& newFiles) {
     std::map<std::string_view, const ReleaseFile*> oldByName;
-    for (const ReleaseFile& file : oldFiles) oldByName[file.name] = &file;
+    for (const ReleaseFile& file : oldFiles)
+        oldByName[file.name] = &file;
     std::vector<const ReleaseFile*> sources;
     for (const ReleaseFile& file : oldFiles) {
         if (sources.size() == kMaxSources) break;
@@ -162,8 +169,11 @@ EncodedUpdate encodeUpdate(const std::vector<ReleaseFile>& oldFiles, const std::
     for (const auto& [file, ops] : targets) {
         writer.beginTarget(file->name);
         for (const Op& op : ops) {
-            if (op.isCopy) writer.copy(number[op.copy.source], op.copy.offset, op.copy.length);
-            else writer.literal(std::string_view(file->bytes).substr(op.literalFrom, op.literalTo - op.literalFrom));
+            if (op.isCopy)
+                writer.copy(number[op.copy.source], op.copy.offset, op.copy.length);
+            else
+                writer.literal(
+                    std::string_view(file->bytes).substr(op.literalFrom, op.literalTo - op.literalFrom));
         }
         writer.endTarget();
         encoded.targets.push_back(file->name);
@@ -172,4 +182,4 @@ EncodedUpdate encodeUpdate(const std::vector<ReleaseFile>& oldFiles, const std::
     return encoded;
 }
 
-}  // namespace kestrova::mkupdate
+} // namespace kestrova::mkupdate

@@ -25,13 +25,14 @@ namespace kestrova::mkupdate {
 
 struct EncodedUpdate {
     std::string body;
-    std::vector<std::string> sources;  // the old files the body copies from, in list order
-    std::vector<std::string> targets;  // the files it writes
+    std::vector<std::string> sources; // the old files the body copies from, in list order
+    std::vector<std::string> targets; // the files it writes
 };
 
 // Targets are the new files whose bytes differ from the old file of the same
 // name (or that are new); unchanged files are left out. At most 255 old files
 // are used as sources.
-EncodedUpdate encodeUpdate(const std::vector<ReleaseFile>& oldFiles, const std::vector<ReleaseFile>& newFiles);
+EncodedUpdate encodeUpdate(const std::vector<ReleaseFile>& oldFiles,
+                           const std::vector<ReleaseFile>& newFiles);
 
-}  // namespace kestrova::mkupdate
+} // namespace kestrova::mkupdate

@@ -23,8 +23,9 @@ using namespace kestrova;
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: kestrova-mkupdate --keygen PREFIX\n"
-                         "       kestrova-mkupdate --key SECRET [--program NAME] [--changelog FILE] OLD NEW OUT\n");
+    std::fprintf(stderr,
+                 "usage: kestrova-mkupdate --keygen PREFIX\n"
+                 "       kestrova-mkupdate --key SECRET [--program NAME] [--changelog FILE] OLD NEW OUT\n");
     return 2;
 }
 
@@ -49,7 +50,8 @@ int keygen(const std::string& prefix) {
     updates::KeyPair pair = updates::makeKeyPair();
     if (!writeFile(prefix + ".key", updates::toHex(pair.secretKey) + "\n", 0600) ||
         !writeFile(prefix + ".pub", updates::toHex(pair.publicKey) + "\n")) {
-        std::fprintf(stderr, "kestrova-mkupdate: cannot write %s.key / %s.pub\n", prefix.c_str(), prefix.c_str());
+        std::fprintf(stderr, "kestrova-mkupdate: cannot write %s.key / %s.pub\n", prefix.c_str(),
+                     prefix.c_str());
         return 1;
     }
     std::printf("public key %s\n", updates::toHex(pair.publicKey).c_str());
@@ -62,9 +64,11 @@ bool reproduces(const mkupdate::EncodedUpdate& encoded, const std::map<std::stri
     wire::UpdateBodyParse parsed = wire::parseUpdateBody(encoded.body);
     if (!parsed.ok()) return false;
     std::vector<std::string_view> sources;
-    for (std::string_view name : parsed.body.sources) sources.push_back(oldByName.at(std::string(name)));
+    for (std::string_view name : parsed.body.sources)
+        sources.push_back(oldByName.at(std::string(name)));
     std::map<std::string, std::string> wanted;
-    for (const auto& file : newFiles) wanted[file.name] = file.bytes;
+    for (const auto& file : newFiles)
+        wanted[file.name] = file.bytes;
     for (const wire::UpdateTarget& target : parsed.body.targets) {
         std::string out;
         if (!wire::decodeUpdateTarget(target, sources, [&](std::string_view piece) {
@@ -102,13 +106,16 @@ int build(const std::string& keyPath, const std::string& program, const std::str
     }
     mkupdate::EncodedUpdate encoded = mkupdate::encodeUpdate(*oldFiles, *newFiles);
     std::map<std::string, std::string> oldByName;
-    for (const auto& file : *oldFiles) oldByName[file.name] = file.bytes;
+    for (const auto& file : *oldFiles)
+        oldByName[file.name] = file.bytes;
     if (!reproduces(encoded, oldByName, *newFiles)) {
-        std::fprintf(stderr, "kestrova-mkupdate: internal error: the body does not reproduce the new files\n");
+        std::fprintf(stderr,
+                     "kestrova-mkupdate: internal error: the body does not reproduce the new files\n");
         return 1;
     }
     std::vector<std::string_view> sources;
-    for (const std::string& name : encoded.sources) sources.push_back(oldByName[name]);
+    for (const std::string& name : encoded.sources)
+        sources.push_back(oldByName[name]);
     updates::Signature signature = updates::signUpdate(*key, sources, encoded.body);
     mkupdate::UpdateManifest manifest{mkupdate::releaseBuilds(oldFolder, program),
                                       mkupdate::releaseBuilds(newFolder, program)};
@@ -122,7 +129,7 @@ int build(const std::string& keyPath, const std::string& program, const std::str
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -131,11 +138,16 @@ int main(int argc, char** argv) {
     std::vector<std::string> folders;
     for (size_t i = 0; i < args.size(); ++i) {
         bool hasValue = i + 1 < args.size();
-        if (args[i] == "--key" && hasValue) key = args[++i];
-        else if (args[i] == "--program" && hasValue) program = args[++i];
-        else if (args[i] == "--changelog" && hasValue) changelog = args[++i];
-        else if (args[i].starts_with("--")) return usage();
-        else folders.push_back(args[i]);
+        if (args[i] == "--key" && hasValue)
+            key = args[++i];
+        else if (args[i] == "--program" && hasValue)
+            program = args[++i];
+        else if (args[i] == "--changelog" && hasValue)
+            changelog = args[++i];
+        else if (args[i].starts_with("--"))
+            return usage();
+        else
+            folders.push_back(args[i]);
     }
     if (key.empty() || folders.size() != 3) return usage();
     return build(key, program, changelog, folders[0], folders[1], folders[2]);

@@ -26,7 +26,8 @@ std::optional<std::vector<ReleaseFile>> readRelease(const std::filesystem::path&
     return files;
 }
 
-std::vector<wire::ModuleBuild> releaseBuilds(const std::filesystem::path& folder, const std::string& programName) {
+std::vector<wire::ModuleBuild> releaseBuilds(const std::filesystem::path& folder,
+                                             const std::string& programName) {
     std::vector<wire::ModuleBuild> builds;
     auto files = readRelease(folder);
     if (!files) return builds;
@@ -41,8 +42,10 @@ std::vector<wire::ModuleBuild> releaseBuilds(const std::filesystem::path& folder
 
 std::string writeManifest(const UpdateManifest& manifest) {
     std::string out;
-    for (const auto& build : manifest.from) out += "from " + build.name + " " + std::to_string(build.build) + "\n";
-    for (const auto& build : manifest.to) out += "to " + build.name + " " + std::to_string(build.build) + "\n";
+    for (const auto& build : manifest.from)
+        out += "from " + build.name + " " + std::to_string(build.build) + "\n";
+    for (const auto& build : manifest.to)
+        out += "to " + build.name + " " + std::to_string(build.build) + "\n";
     return out;
 }
 
@@ -60,11 +63,14 @@ std::optional<UpdateManifest> readManifest(std::string_view text) {
         int32_t build = 0;
         auto [ptr, error] = std::from_chars(number.data(), number.data() + number.size(), build);
         if (error != std::errc() || ptr != number.data() + number.size()) return std::nullopt;
-        if (kind == "from") manifest.from.push_back({std::string(name), build});
-        else if (kind == "to") manifest.to.push_back({std::string(name), build});
-        else return std::nullopt;
+        if (kind == "from")
+            manifest.from.push_back({std::string(name), build});
+        else if (kind == "to")
+            manifest.to.push_back({std::string(name), build});
+        else
+            return std::nullopt;
     }
     return manifest;
 }
 
-}  // namespace kestrova::mkupdate
+} // namespace kestrova::mkupdate

@@ -21,7 +21,8 @@ struct ReleaseFile {
 std::optional<std::vector<ReleaseFile>> readRelease(const std::filesystem::path& folder);
 
 // The modules' builds, as a client of this release would report them.
-std::vector<wire::ModuleBuild> releaseBuilds(const std::filesystem::path& folder, const std::string& programName);
+std::vector<wire::ModuleBuild> releaseBuilds(const std::filesystem::path& folder,
+                                             const std::string& programName);
 
 // The manifest that tells the update server which clients a body is for:
 // "from <name> <build>" for the old release, "to <name> <build>" for the new.
@@ -32,4 +33,4 @@ struct UpdateManifest {
 std::string writeManifest(const UpdateManifest& manifest);
 std::optional<UpdateManifest> readManifest(std::string_view text);
 
-}  // namespace kestrova::mkupdate
+} // namespace kestrova::mkupdate

@@ -33,8 +33,8 @@ struct Upload {
 
 MHD_Result respond(MHD_Connection* connection, unsigned status, std::string_view body,
                    const updateserver::UpdatePackage* package = nullptr) {
-    MHD_Response* response = MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()),
-                                                             MHD_RESPMEM_MUST_COPY);
+    MHD_Response* response =
+        MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
     if (package) {
         MHD_add_response_header(response, "Content-Type", "application/octet-stream");
         MHD_add_response_header(response, "Kestrova-Signature", package->signatureHex.c_str());
@@ -44,8 +44,8 @@ MHD_Result respond(MHD_Connection* connection, unsigned status, std::string_view
     return result;
 }
 
-MHD_Result onRequest(void* context, MHD_Connection* connection, const char* url, const char* method, const char*,
-                     const char* data, size_t* size, void** state) {
+MHD_Result onRequest(void* context, MHD_Connection* connection, const char* url, const char* method,
+                     const char*, const char* data, size_t* size, void** state) {
     auto* catalog = static_cast<const updateserver::UpdateCatalog*>(context);
     if (std::strcmp(method, "POST") != 0 || std::strcmp(url, "/u.php") != 0)
         return respond(connection, MHD_HTTP_NOT_FOUND, "");
@@ -55,8 +55,10 @@ MHD_Result onRequest(void* context, MHD_Connection* connection, const char* url,
     }
     auto* upload = static_cast<Upload*>(*state);
     if (*size != 0) {
-        if (upload->body.size() + *size > kMaxRequestBody) upload->tooLarge = true;
-        else upload->body.append(data, *size);
+        if (upload->body.size() + *size > kMaxRequestBody)
+            upload->tooLarge = true;
+        else
+            upload->body.append(data, *size);
         *size = 0;
         return MHD_YES;
     }
@@ -78,7 +80,7 @@ int usage() {
     return 2;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     std::string folder, address = "127.0.0.1";
@@ -86,10 +88,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         bool hasValue = i + 1 < argc;
-        if (arg == "--updates" && hasValue) folder = argv[++i];
-        else if (arg == "--port" && hasValue) port = std::atoi(argv[++i]);
-        else if (arg == "--address" && hasValue) address = argv[++i];
-        else return usage();
+        if (arg == "--updates" && hasValue)
+            folder = argv[++i];
+        else if (arg == "--port" && hasValue)
+            port = std::atoi(argv[++i]);
+        else if (arg == "--address" && hasValue)
+            address = argv[++i];
+        else
+            return usage();
     }
     if (folder.empty() || port < 0 || port > 65535) return usage();
     std::string error;

@@ -24,7 +24,7 @@ bool carriesAll(const std::map<std::string, int32_t>& posted, const std::vector<
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<UpdateCatalog> UpdateCatalog::load(const std::filesystem::path& folder, std::string* error) {
     UpdateCatalog catalog;
@@ -40,7 +40,8 @@ std::optional<UpdateCatalog> UpdateCatalog::load(const std::filesystem::path& fo
             if (error) *error = "incomplete update package " + path;
             return std::nullopt;
         }
-        catalog.packages_.push_back({entry.path().filename().string(), *body, signature->substr(0, 128), *manifest});
+        catalog.packages_.push_back(
+            {entry.path().filename().string(), *body, signature->substr(0, 128), *manifest});
     }
     if (ec) {
         if (error) *error = "cannot read " + folder.string();
@@ -51,7 +52,8 @@ std::optional<UpdateCatalog> UpdateCatalog::load(const std::filesystem::path& fo
 
 CatalogAnswer UpdateCatalog::answer(const std::vector<wire::ModuleBuild>& posted) const {
     std::map<std::string, int32_t> builds;
-    for (const auto& module : posted) builds[module.name] = module.build;
+    for (const auto& module : posted)
+        builds[module.name] = module.build;
     for (const UpdatePackage& package : packages_)
         if (carriesAll(builds, package.manifest.to)) return {};
     for (const UpdatePackage& package : packages_)
@@ -59,4 +61,4 @@ CatalogAnswer UpdateCatalog::answer(const std::vector<wire::ModuleBuild>& posted
     return {};
 }
 
-}  // namespace kestrova::updateserver
+} // namespace kestrova::updateserver

@@ -22,11 +22,11 @@ struct UpdatePackage {
 };
 
 struct CatalogAnswer {
-    const UpdatePackage* update = nullptr;  // null: nothing to send (up to date, or no update known)
+    const UpdatePackage* update = nullptr; // null: nothing to send (up to date, or no update known)
 };
 
 class UpdateCatalog {
-public:
+  public:
     // nullopt when a package in the folder is incomplete or unreadable.
     static std::optional<UpdateCatalog> load(const std::filesystem::path& folder, std::string* error);
 
@@ -35,8 +35,8 @@ public:
     CatalogAnswer answer(const std::vector<wire::ModuleBuild>& posted) const;
     size_t size() const { return packages_.size(); }
 
-private:
+  private:
     std::vector<UpdatePackage> packages_;
 };
 
-}  // namespace kestrova::updateserver
+} // namespace kestrova::updateserver

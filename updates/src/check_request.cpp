@@ -7,7 +7,8 @@
 
 namespace kestrova::updates {
 
-std::vector<wire::ModuleBuild> listModuleBuilds(const std::filesystem::path& folder, std::string_view programName) {
+std::vector<wire::ModuleBuild> listModuleBuilds(const std::filesystem::path& folder,
+                                                std::string_view programName) {
     std::vector<wire::ModuleBuild> modules;
     auto add = [&](const std::filesystem::path& path) {
         std::string name = path.filename().string();
@@ -18,7 +19,8 @@ std::vector<wire::ModuleBuild> listModuleBuilds(const std::filesystem::path& fol
     for (const auto& path : platform::findFiles(folder, "*")) {
         std::string name = path.filename().string();
         std::string extension = path.extension().string();
-        for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (name == programName || extension == ".so") add(path);
     }
     return modules;
@@ -34,4 +36,4 @@ std::optional<std::string> checkRequest(std::string_view host, const wire::Updat
     return request.serialise();
 }
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

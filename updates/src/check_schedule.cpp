@@ -11,4 +11,4 @@ TickDecision decideTick(int64_t nowSeconds, int64_t lastCheckSeconds, bool haveR
     return decision;
 }
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

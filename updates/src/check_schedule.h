@@ -12,15 +12,15 @@ inline constexpr int64_t kCheckIntervalSeconds = 3600;
 
 // The run of the last check, as the tick sees it.
 enum class RunActivity {
-    None,      // no run, or one that has ended
-    Busy,      // downloading, or installed and waiting for a restart: keep it
+    None, // no run, or one that has ended
+    Busy, // downloading, or installed and waiting for a restart: keep it
 };
 
 struct TickDecision {
-    bool dropRun = false;     // the ended run goes
-    bool startCheck = false;  // set "Updates/LastCheck" to now and start a run
+    bool dropRun = false;    // the ended run goes
+    bool startCheck = false; // set "Updates/LastCheck" to now and start a run
 };
 
 TickDecision decideTick(int64_t nowSeconds, int64_t lastCheckSeconds, bool haveRun, RunActivity activity);
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

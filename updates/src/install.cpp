@@ -29,9 +29,12 @@ bool syncFolder(const std::filesystem::path& folder) {
     return ok;
 }
 
-bool fileExists(const std::filesystem::path& path) { return ::access(path.c_str(), F_OK) == 0; }
+bool fileExists(const std::filesystem::path& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
 
-std::filesystem::path withSuffix(const std::filesystem::path& folder, std::string_view name, std::string_view suffix) {
+std::filesystem::path withSuffix(const std::filesystem::path& folder, std::string_view name,
+                                 std::string_view suffix) {
     return folder / (std::string(name) + std::string(suffix));
 }
 
@@ -41,7 +44,8 @@ bool writeJournal(const std::filesystem::path& folder, const std::vector<std::st
     if (fd < 0) return false;
     std::string text(kJournalHeader);
     text.push_back('\n');
-    for (const std::string& name : targets) text.append(name).push_back('\n');
+    for (const std::string& name : targets)
+        text.append(name).push_back('\n');
     text.append(kJournalEnd).push_back('\n');
     bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
     ::close(fd);
@@ -70,7 +74,7 @@ bool replaceOne(const std::filesystem::path& folder, const std::string& name, co
     std::filesystem::path current = folder / name;
     std::filesystem::path old = withSuffix(folder, name, ".old");
     std::filesystem::path fresh = withSuffix(folder, name, ".new");
-    if (!fileExists(fresh)) return fileExists(current);  // moved already
+    if (!fileExists(fresh)) return fileExists(current); // moved already
     if (fileExists(current)) {
         step(hook, "keep-old");
         ::unlink(old.c_str());
@@ -92,10 +96,11 @@ bool completeInstall(const std::filesystem::path& folder, const std::vector<std:
 }
 
 void removeMatching(const std::filesystem::path& folder, std::string_view pattern) {
-    for (const auto& path : platform::findFiles(folder, pattern)) ::unlink(path.c_str());
+    for (const auto& path : platform::findFiles(folder, pattern))
+        ::unlink(path.c_str());
 }
 
-}  // namespace
+} // namespace
 
 bool installNewFiles(const std::filesystem::path& folder, const std::vector<std::string>& targets,
                      const InstallStepHook& hook) {
@@ -121,4 +126,4 @@ void recoverInstall(const std::filesystem::path& folder, const InstallStepHook& 
     removeMatching(folder, "*.new");
 }
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

@@ -32,4 +32,4 @@ bool installNewFiles(const std::filesystem::path& folder, const std::vector<std:
 // At start, before anything else touches the folder.
 void recoverInstall(const std::filesystem::path& folder, const InstallStepHook& hook = {});
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

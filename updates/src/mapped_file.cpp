@@ -25,7 +25,9 @@ std::optional<MappedFile> MappedFile::open(const std::filesystem::path& path) {
     return MappedFile(data, size);
 }
 
-MappedFile::~MappedFile() { unmap(); }
+MappedFile::~MappedFile() {
+    unmap();
+}
 
 MappedFile::MappedFile(MappedFile&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
@@ -45,4 +47,4 @@ void MappedFile::unmap() {
     size_ = 0;
 }
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

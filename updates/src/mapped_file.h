@@ -9,7 +9,7 @@
 namespace kestrova::updates {
 
 class MappedFile {
-public:
+  public:
     // nullopt when the file cannot be opened or mapped.
     static std::optional<MappedFile> open(const std::filesystem::path& path);
     ~MappedFile();
@@ -20,7 +20,7 @@ public:
 
     std::string_view bytes() const { return {static_cast<const char*>(data_), size_}; }
 
-private:
+  private:
     MappedFile(void* data, size_t size) : data_(data), size_(size) {}
     void unmap();
 
@@ -28,4 +28,4 @@ private:
     size_t size_ = 0;
 };
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

@@ -16,7 +16,7 @@ constexpr size_t kWriteBlock = 1 << 20;
 // An output file written through a buffer, since copies and literals come in
 // pieces of any size.
 class NewFileWriter {
-public:
+  public:
     NewFileWriter(int fd) : fd_(fd) { buffer_.reserve(kWriteBlock); }
     ~NewFileWriter() { ::close(fd_); }
 
@@ -28,7 +28,7 @@ public:
     }
     bool finish() { return drain() && ::fsync(fd_) == 0; }
 
-private:
+  private:
     bool drain() {
         bool ok = writeAll(buffer_);
         buffer_.clear();
@@ -63,14 +63,16 @@ DecodeFailure writeTarget(const std::filesystem::path& folder, const wire::Updat
                     modeFor(folder / std::string(target.name)));
     if (fd < 0) return DecodeFailure::OpenFailed;
     NewFileWriter writer(fd);
-    bool written = wire::decodeUpdateTarget(target, sources, [&](std::string_view piece) { return writer.append(piece); });
+    bool written = wire::decodeUpdateTarget(target, sources,
+                                            [&](std::string_view piece) { return writer.append(piece); });
     return written && writer.finish() ? DecodeFailure::None : DecodeFailure::WriteFailed;
 }
 
-}  // namespace
+} // namespace
 
 void removeNewFiles(const std::filesystem::path& folder, const std::vector<std::string>& targets) {
-    for (const std::string& name : targets) ::unlink((folder / (name + ".new")).c_str());
+    for (const std::string& name : targets)
+        ::unlink((folder / (name + ".new")).c_str());
 }
 
 DecodeResult writeNewFiles(const std::filesystem::path& folder, std::string_view body,
@@ -107,4 +109,4 @@ DecodeResult writeNewFiles(const std::filesystem::path& folder, std::string_view
     return result;
 }
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

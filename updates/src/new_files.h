@@ -21,16 +21,16 @@ namespace kestrova::updates {
 
 enum class DecodeFailure {
     None,
-    BadBody,       // malformed, or a copy outside its source
-    BadSignature,  // missing, or not made by the release key for these files
-    MapFailed,     // a source file could not be opened or mapped
-    OpenFailed,    // a ".new" file could not be created
-    WriteFailed,   // a ".new" file could not be written completely
+    BadBody,      // malformed, or a copy outside its source
+    BadSignature, // missing, or not made by the release key for these files
+    MapFailed,    // a source file could not be opened or mapped
+    OpenFailed,   // a ".new" file could not be created
+    WriteFailed,  // a ".new" file could not be written completely
 };
 
 struct DecodeResult {
     DecodeFailure failure = DecodeFailure::None;
-    std::vector<std::string> targets;  // names written as "<name>.new"
+    std::vector<std::string> targets; // names written as "<name>.new"
 };
 
 DecodeResult writeNewFiles(const std::filesystem::path& folder, std::string_view body,
@@ -40,4 +40,4 @@ DecodeResult writeNewFiles(const std::filesystem::path& folder, std::string_view
 // Removes "<name>.new" of each name.
 void removeNewFiles(const std::filesystem::path& folder, const std::vector<std::string>& targets);
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

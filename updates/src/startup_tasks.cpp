@@ -33,4 +33,4 @@ std::optional<std::string> takeChangeLog(const std::filesystem::path& folder) {
     return log;
 }
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

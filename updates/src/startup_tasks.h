@@ -25,4 +25,4 @@ void migrateSettings(UpdateHost& host, const std::filesystem::path& program);
 // longer log is cut at kMaxChangeLogBytes.
 std::optional<std::string> takeChangeLog(const std::filesystem::path& folder);
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

@@ -16,25 +16,25 @@ inline constexpr int32_t kDefaultServerPort = 80;
 // "updates.versionid", "advanced.powersave") and the values the check
 // request carries.
 class UpdateHost {
-public:
+  public:
     virtual ~UpdateHost() = default;
 
-    virtual std::string serverHost() = 0;  // at most 127 bytes; kDefaultServerHost when unset
-    virtual int32_t serverPort() = 0;      // kDefaultServerPort when unset
-    virtual int64_t lastCheck() = 0;       // Unix seconds, 0 when never
+    virtual std::string serverHost() = 0; // at most 127 bytes; kDefaultServerHost when unset
+    virtual int32_t serverPort() = 0;     // kDefaultServerPort when unset
+    virtual int64_t lastCheck() = 0;      // Unix seconds, 0 when never
     virtual void setLastCheck(int64_t unixSeconds) = 0;
-    virtual int32_t migrationLevel() = 0;  // "updates.versionid", 0 when unset
+    virtual int32_t migrationLevel() = 0; // "updates.versionid", 0 when unset
     virtual void setMigrationLevel(int32_t level) = 0;
     virtual void setPowerSave(int32_t value) = 0;
 
-    virtual std::string platformName() = 0;  // RY_GetPlatformName
-    virtual int32_t languageId() = 0;        // the user's interface language, e.g. 2057
-    virtual int64_t subscriberId() = 0;      // variant "Kestrova/Connection/Sub-Id"
+    virtual std::string platformName() = 0; // RY_GetPlatformName
+    virtual int32_t languageId() = 0;       // the user's interface language, e.g. 2057
+    virtual int64_t subscriberId() = 0;     // variant "Kestrova/Connection/Sub-Id"
 };
 
 // The one item of the overview section "UPDATES" ("Automatic Updates").
 class UpdateView {
-public:
+  public:
     virtual ~UpdateView() = default;
     // Creates the section and the item on first use, else updates the item.
     virtual void show(std::string_view title, std::string_view text) = 0;
@@ -42,4 +42,4 @@ public:
     virtual void hide() = 0;
 };
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

@@ -18,7 +18,7 @@ wire::ReaderLimits responseLimits(const wire::UpdateBodyLimits& limits) {
     return reader;
 }
 
-}  // namespace
+} // namespace
 
 UpdateRun::UpdateRun(net::HiddenWindow& window, UpdateView& view, UpdateRunSetup setup)
     : PacketSocket(window, responseLimits(setup.limits)), view_(view), setup_(std::move(setup)) {
@@ -125,28 +125,36 @@ void UpdateRun::processResponse() {
 
 void UpdateRun::installBody() {
     auto signature = fromHex<64>(response_.header(kSignatureHeader));
-    DecodeResult decoded = writeNewFiles(setup_.folder, response_.body(), signature, setup_.releaseKey, setup_.limits);
+    DecodeResult decoded =
+        writeNewFiles(setup_.folder, response_.body(), signature, setup_.releaseKey, setup_.limits);
     switch (decoded.failure) {
-    case DecodeFailure::None: break;
-    case DecodeFailure::MapFailed: return fail(texts::kCouldNotMap);
-    case DecodeFailure::OpenFailed: return fail(texts::kCouldNotOpen);
-    case DecodeFailure::WriteFailed: return fail(texts::kCouldNotWrite);
+    case DecodeFailure::None:
+        break;
+    case DecodeFailure::MapFailed:
+        return fail(texts::kCouldNotMap);
+    case DecodeFailure::OpenFailed:
+        return fail(texts::kCouldNotOpen);
+    case DecodeFailure::WriteFailed:
+        return fail(texts::kCouldNotWrite);
     case DecodeFailure::BadBody:
     case DecodeFailure::BadSignature:
         // Refused like any other bad response; nothing was written.
         view_.hide();
         return setState(RunState::Failed);
     }
-    if (!installNewFiles(setup_.folder, decoded.targets, setup_.installHook)) return fail(texts::kCouldNotInstall);
+    if (!installNewFiles(setup_.folder, decoded.targets, setup_.installHook))
+        return fail(texts::kCouldNotInstall);
     view_.show(texts::kInstalledTitle, texts::kRestart);
     setState(RunState::Installed);
 }
 
-void UpdateRun::setState(RunState state) { state_ = state; }
+void UpdateRun::setState(RunState state) {
+    state_ = state;
+}
 
 void UpdateRun::fail(std::string_view text) {
     view_.show(texts::kFailedTitle, text);
     setState(RunState::Failed);
 }
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

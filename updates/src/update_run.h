@@ -23,27 +23,27 @@ namespace kestrova::updates {
 
 // The run's state, with the numbers the system gives them.
 enum class RunState : int32_t {
-    Checking = 0,     // connecting or checking
-    Downloading = 1,  // body bytes of known length are arriving
-    Processing = 2,   // a complete response is being processed
+    Checking = 0,    // connecting or checking
+    Downloading = 1, // body bytes of known length are arriving
+    Processing = 2,  // a complete response is being processed
     Failed = 3,
     UpToDate = 4,
-    Installed = 5,    // new files in place, restart pending
+    Installed = 5, // new files in place, restart pending
 };
 
 struct UpdateRunSetup {
     std::string host;
     int32_t port = kDefaultServerPort;
-    std::filesystem::path folder;  // the program folder
-    std::string programName;       // the program's file name in it
-    wire::UpdateCheck check;       // platform, language, subscriber; the modules are read when sending
+    std::filesystem::path folder; // the program folder
+    std::string programName;      // the program's file name in it
+    wire::UpdateCheck check;      // platform, language, subscriber; the modules are read when sending
     PublicKey releaseKey = releasePublicKey();
     wire::UpdateBodyLimits limits;
-    InstallStepHook installHook;   // tests stop the install part-way
+    InstallStepHook installHook; // tests stop the install part-way
 };
 
 class UpdateRun final : public net::PacketSocket {
-public:
+  public:
     // A download that has received nothing for this long no longer counts
     // as busy, so the next tick replaces it.
     static constexpr uint32_t kStalledAfterMs = 10 * 60 * 1000;
@@ -58,7 +58,7 @@ public:
     // Downloading (and not stalled), or installed: the timer keeps it.
     bool busy() const;
 
-private:
+  private:
     void onConnected() override;
     void onDataReceived() override;
     void onDisconnected() override;
@@ -76,4 +76,4 @@ private:
     uint32_t lastBytesTick_ = 0;
 };
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

@@ -30,7 +30,7 @@ void hashMessage(crypto_sign_state& state, std::span<const std::string_view> sou
     ::crypto_sign_update(&state, reinterpret_cast<const unsigned char*>(body.data()), body.size());
 }
 
-}  // namespace
+} // namespace
 
 PublicKey releasePublicKey() {
     static const PublicKey key = [] {
@@ -52,8 +52,7 @@ std::string toHex(std::span<const unsigned char> bytes) {
     return out;
 }
 
-template <size_t N>
-std::optional<std::array<unsigned char, N>> fromHex(std::string_view hex) {
+template <size_t N> std::optional<std::array<unsigned char, N>> fromHex(std::string_view hex) {
     if (hex.size() != 2 * N) return std::nullopt;
     auto digit = [](char c) -> int {
         if (c >= '0' && c <= '9') return c - '0';
@@ -94,4 +93,4 @@ bool verifyUpdate(const PublicKey& key, const Signature& signature, std::span<co
     return ::crypto_sign_final_verify(&state, const_cast<unsigned char*>(signature.data()), key.data()) == 0;
 }
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

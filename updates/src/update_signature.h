@@ -27,8 +27,7 @@ using Signature = std::array<unsigned char, 64>;
 PublicKey releasePublicKey();
 
 std::string toHex(std::span<const unsigned char> bytes);
-template <size_t N>
-std::optional<std::array<unsigned char, N>> fromHex(std::string_view hex);
+template <size_t N> std::optional<std::array<unsigned char, N>> fromHex(std::string_view hex);
 extern template std::optional<PublicKey> fromHex<32>(std::string_view);
 extern template std::optional<SecretKey> fromHex<64>(std::string_view);
 
@@ -43,4 +42,4 @@ Signature signUpdate(const SecretKey& key, std::span<const std::string_view> sou
 bool verifyUpdate(const PublicKey& key, const Signature& signature, std::span<const std::string_view> sources,
                   std::string_view body);
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

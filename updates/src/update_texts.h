@@ -19,4 +19,4 @@ inline constexpr char kInstalledTitle[] = "New Updates Installed";
 inline constexpr char kRestart[] = "Restart Kestrova when Convenient";
 inline constexpr char kChangeLogCaption[] = "Kestrova Updated!";
 
-}  // namespace kestrova::updates::texts
+} // namespace kestrova::updates::texts

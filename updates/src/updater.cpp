@@ -9,14 +9,11 @@ namespace {
 
 constexpr size_t kMaxHostBytes = 127;
 
-}  // namespace
+} // namespace
 
-Updater::Updater(net::HiddenWindow& timerWindow, WindowFactory makeRunWindow, UpdateHost& host, UpdateView& view,
-                 UpdaterSetup setup)
-    : timerWindow_(timerWindow),
-      makeRunWindow_(std::move(makeRunWindow)),
-      host_(host),
-      view_(view),
+Updater::Updater(net::HiddenWindow& timerWindow, WindowFactory makeRunWindow, UpdateHost& host,
+                 UpdateView& view, UpdaterSetup setup)
+    : timerWindow_(timerWindow), makeRunWindow_(std::move(makeRunWindow)), host_(host), view_(view),
       setup_(std::move(setup)) {
     timerWindow_.setHandler([this](uint32_t message, uintptr_t, intptr_t) -> intptr_t {
         if (message != net::kMsgTimer) return 0;
@@ -43,7 +40,9 @@ void Updater::tick() {
     startRun();
 }
 
-void Updater::stopRun() { active_.reset(); }
+void Updater::stopRun() {
+    active_.reset();
+}
 
 void Updater::startRun() {
     UpdateRunSetup setup;
@@ -65,4 +64,4 @@ void Updater::startRun() {
     active_->run->start();
 }
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

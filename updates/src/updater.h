@@ -18,15 +18,15 @@
 namespace kestrova::updates {
 
 struct UpdaterSetup {
-    std::filesystem::path folder;  // the program folder
-    std::string programName;       // the program's file name
+    std::filesystem::path folder; // the program folder
+    std::string programName;      // the program's file name
     PublicKey releaseKey = releasePublicKey();
     wire::UpdateBodyLimits limits;
     InstallStepHook installHook;
 };
 
 class Updater {
-public:
+  public:
     // Each run gets a hidden window of its own (the socket layer closes its
     // window when the run goes); production passes PlatformHiddenWindow.
     using WindowFactory = std::function<std::unique_ptr<net::HiddenWindow>()>;
@@ -44,10 +44,10 @@ public:
     void stopRun();
     const UpdateRun* run() const { return active_ ? active_->run.get() : nullptr; }
 
-private:
+  private:
     struct ActiveRun {
         std::unique_ptr<net::HiddenWindow> window;
-        std::unique_ptr<UpdateRun> run;  // goes before its window
+        std::unique_ptr<UpdateRun> run; // goes before its window
     };
 
     void startRun();
@@ -60,4 +60,4 @@ private:
     std::unique_ptr<ActiveRun> active_;
 };
 
-}  // namespace kestrova::updates
+} // namespace kestrova::updates

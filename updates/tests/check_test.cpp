@@ -23,9 +23,10 @@ using kestrova::net::MailboxWindow;
 
 TEST(CheckRequest, GoesOutAsTheServerExpectsItByteForByte) {
     kestrova::wire::UpdateCheck check{{{"kestrova", 1700000000}}, "SmartPhone", 2057, 77};
-    std::string body = "<?xml version='1.0'?>\n<root><file><name>kestrova</name><build>1700000000</build></file>"
-                       "<platform><name>SmartPhone</name><language>2057</language></platform>"
-                       "<user><subid>77</subid></user></root>";
+    std::string body =
+        "<?xml version='1.0'?>\n<root><file><name>kestrova</name><build>1700000000</build></file>"
+        "<platform><name>SmartPhone</name><language>2057</language></platform>"
+        "<user><subid>77</subid></user></root>";
     EXPECT_EQ(checkRequest("updates.example.org", check),
               "POST /u.php HTTP/1.0\ncontent-length: " + std::to_string(body.size()) +
                   "\ncontent-type: text/xml\nhost: updates.example.org\n\n" + body);
@@ -42,11 +43,11 @@ TEST(CheckRequest, ListsTheProgramAndItsLibrariesWithTheirBuildStamps) {
         std::filesystem::copy_file(std::filesystem::path(bin) / "libapi.so", folder.path() / name);
         ASSERT_TRUE(kestrova::platform::writeBuildStamp(folder.path() / name, stamp));
     };
-    stamped("kestrova", 3000000000u);  // above 2^31: sent as a negative number
+    stamped("kestrova", 3000000000u); // above 2^31: sent as a negative number
     stamped("libapi.so", 111);
     stamped("Upper.SO", 333);
-    stamped("connection.so", 0);       // no build: left out
-    stamped("kestrova-server", 444);   // neither the program nor a library
+    stamped("connection.so", 0);     // no build: left out
+    stamped("kestrova-server", 444); // neither the program nor a library
     folder.write("plain.so", "not a module");
     folder.write("notes.txt", "text");
     auto modules = listModuleBuilds(folder.path(), "kestrova");
@@ -59,7 +60,8 @@ TEST(CheckSchedule, ChecksWhenTheLastCheckIsMoreThanAnHourAwayInEitherDirection)
     EXPECT_FALSE(decideTick(now, now - 3600, false, RunActivity::None).startCheck);
     EXPECT_TRUE(decideTick(now, now - 3601, false, RunActivity::None).startCheck);
     EXPECT_TRUE(decideTick(now, 0, false, RunActivity::None).startCheck);
-    EXPECT_TRUE(decideTick(now, now + 7200, false, RunActivity::None).startCheck) << "clock moved back two hours";
+    EXPECT_TRUE(decideTick(now, now + 7200, false, RunActivity::None).startCheck)
+        << "clock moved back two hours";
     // A busy run (downloading, or installed) is kept and nothing starts.
     TickDecision busy = decideTick(now, 0, true, RunActivity::Busy);
     EXPECT_FALSE(busy.dropRun || busy.startCheck);
@@ -82,22 +84,24 @@ uint16_t closedPort() {
     return ntohs(address.sin_port);
 }
 
-}  // namespace
+} // namespace
 
 TEST(Updater, TheFiveMinuteTimerOnThePlatformClockStartsAtMostOneCheckAnHour) {
     kestrova::platform::VirtualClock clock;
     UpdateFolder folder;
     RecordingHost host;
     host.port = closedPort();
-    host.last = kestrova::platform::unixNow().seconds - 600;  // checked ten minutes ago
+    host.last = kestrova::platform::unixNow().seconds - 600; // checked ten minutes ago
     RecordingView view;
     MailboxWindow timer;
     MailboxWindow* runWindow = nullptr;
-    Updater updater(timer, [&] {
-        auto window = std::make_unique<MailboxWindow>();
-        runWindow = window.get();
-        return window;
-    }, host, view, {folder.path(), "kestrova"});
+    Updater updater(timer,
+                    [&] {
+                        auto window = std::make_unique<MailboxWindow>();
+                        runWindow = window.get();
+                        return window;
+                    },
+                    host, view, {folder.path(), "kestrova"});
     EXPECT_EQ(timer.timerPeriod(), kCheckTimerPeriodMs);
 
     clock.advance(std::chrono::milliseconds(kCheckTimerPeriodMs - 1));
@@ -106,7 +110,7 @@ TEST(Updater, TheFiveMinuteTimerOnThePlatformClockStartsAtMostOneCheckAnHour) {
     EXPECT_EQ(timer.pump(), 1);
     EXPECT_EQ(updater.run(), nullptr) << "the last check is only 15 minutes old";
 
-    for (int tick = 0; tick < 10; ++tick) {  // 50 minutes later it is more than an hour
+    for (int tick = 0; tick < 10; ++tick) { // 50 minutes later it is more than an hour
         clock.advance(std::chrono::milliseconds(kCheckTimerPeriodMs));
         timer.pump();
     }
@@ -115,7 +119,8 @@ TEST(Updater, TheFiveMinuteTimerOnThePlatformClockStartsAtMostOneCheckAnHour) {
     EXPECT_EQ(view.lines.front(), "Automatic Updates / Connecting to server...");
 
     // The server cannot be reached: the item goes and the run stays at 0.
-    ASSERT_TRUE(kestrova::testing::pumpUntil([&] { runWindow->pumpWaiting(20ms); }, [&] { return !view.shown; }));
+    ASSERT_TRUE(
+        kestrova::testing::pumpUntil([&] { runWindow->pumpWaiting(20ms); }, [&] { return !view.shown; }));
     EXPECT_EQ(updater.run()->state(), RunState::Checking);
 
     // The next tick drops that run; a clock set back two hours starts a check.

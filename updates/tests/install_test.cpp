@@ -40,7 +40,7 @@ bool installDyingAt(const UpdateFolder& folder, int stopAt) {
     return WEXITSTATUS(status) == 0;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Install, ACrashAtAnyStepLeavesAStartableProgramAndTheNextStartFinishesOrUndoesIt) {
     int steps = 0;
@@ -49,7 +49,7 @@ TEST(Install, ACrashAtAnyStepLeavesAStartableProgramAndTheNextStartFinishesOrUnd
         prepare(folder);
         ASSERT_TRUE(installNewFiles(folder.path(), kTargets, [&](std::string_view) { ++steps; }));
         EXPECT_EQ(folder.read("kestrova"), "new program");
-        EXPECT_EQ(folder.read("kestrova.old"), "old program");  // removed at the next start
+        EXPECT_EQ(folder.read("kestrova.old"), "old program"); // removed at the next start
         EXPECT_FALSE(folder.has(kJournalName));
     }
     ASSERT_GE(steps, 8);
@@ -65,13 +65,14 @@ TEST(Install, ACrashAtAnyStepLeavesAStartableProgramAndTheNextStartFinishesOrUnd
 
         recoverInstall(folder.path());
         auto files = folder.files();
-        bool committed = stopAt > 0;  // the journal is the first step
+        bool committed = stopAt > 0; // the journal is the first step
         if (committed) {
-            EXPECT_EQ(files, (std::map<std::string, std::string>{
-                                 {"kestrova", "new program"}, {"libapi.so", "new api"}, {"changelog.txt", "log"}}));
+            EXPECT_EQ(files,
+                      (std::map<std::string, std::string>{
+                          {"kestrova", "new program"}, {"libapi.so", "new api"}, {"changelog.txt", "log"}}));
         } else {
             EXPECT_EQ(files, (std::map<std::string, std::string>{{"kestrova", "old program"},
-                                                                  {"libapi.so", "old api"}}));
+                                                                 {"libapi.so", "old api"}}));
         }
     }
 }
@@ -79,7 +80,7 @@ TEST(Install, ACrashAtAnyStepLeavesAStartableProgramAndTheNextStartFinishesOrUnd
 TEST(Install, RecoveryThatIsItselfInterruptedIsSimplyRunAgain) {
     UpdateFolder folder;
     prepare(folder);
-    installDyingAt(folder, 3);  // committed, one file replaced part-way
+    installDyingAt(folder, 3); // committed, one file replaced part-way
     for (int stopAt = 0; stopAt < 4; ++stopAt) {
         pid_t child = ::fork();
         if (child == 0) {
@@ -93,8 +94,9 @@ TEST(Install, RecoveryThatIsItselfInterruptedIsSimplyRunAgain) {
         EXPECT_TRUE(folder.read("kestrova") == "old program" || folder.read("kestrova") == "new program");
     }
     recoverInstall(folder.path());
-    EXPECT_EQ(folder.files(), (std::map<std::string, std::string>{
-                                  {"kestrova", "new program"}, {"libapi.so", "new api"}, {"changelog.txt", "log"}}));
+    EXPECT_EQ(folder.files(),
+              (std::map<std::string, std::string>{
+                  {"kestrova", "new program"}, {"libapi.so", "new api"}, {"changelog.txt", "log"}}));
 }
 
 TEST(Install, StartUpRemovesLeftoversButOnlyAfterFinishingAnInstall) {

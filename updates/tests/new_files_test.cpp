@@ -41,7 +41,7 @@ struct Scene {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(NewFiles, ASignedBodyBuildsEveryTargetBesideTheOldFiles) {
     Scene scene;
@@ -60,7 +60,8 @@ TEST(NewFiles, ASignedBodyBuildsEveryTargetBesideTheOldFiles) {
 TEST(NewFiles, NothingIsWrittenUnlessBodyAndSignatureAreSound) {
     Scene scene;
     auto before = scene.folder.files();
-    auto refused = [&](const std::string& body, const std::optional<Signature>& signature, DecodeFailure why) {
+    auto refused = [&](const std::string& body, const std::optional<Signature>& signature,
+                       DecodeFailure why) {
         EXPECT_EQ(writeNewFiles(scene.folder.path(), body, signature, testPublicKey()).failure, why);
         EXPECT_EQ(scene.folder.files(), before);
     };
@@ -69,14 +70,16 @@ TEST(NewFiles, NothingIsWrittenUnlessBodyAndSignatureAreSound) {
     SecretKey stranger = makeKeyPair().secretKey;
     refused(scene.body, fromHex<64>(signBody(scene.body, {"AAAAold-mainBBBB", "api-1"}, stranger)),
             DecodeFailure::BadSignature);
-    refused(scene.body, fromHex<64>(signBody(scene.body, {"AAAAold-mainBBBB", "api-0"})), DecodeFailure::BadSignature);
+    refused(scene.body, fromHex<64>(signBody(scene.body, {"AAAAold-mainBBBB", "api-0"})),
+            DecodeFailure::BadSignature);
     std::string altered = scene.body;
     altered[altered.find("new-main")] = 'N';
     refused(altered, scene.signature(scene.body), DecodeFailure::BadSignature);
     // Truncated anywhere, a traversal name, a copy past a source's end: each
     // signed as it is, and refused all the same.
     for (size_t cut : {size_t(3), scene.body.size() / 2, scene.body.size() - 1})
-        refused(scene.body.substr(0, cut), scene.signature(scene.body.substr(0, cut)), DecodeFailure::BadBody);
+        refused(scene.body.substr(0, cut), scene.signature(scene.body.substr(0, cut)),
+                DecodeFailure::BadBody);
     for (std::string name : {"../escape", "/tmp/abs", "sub/file", "..", "kestrova.old"}) {
         UpdateBodyWriter writer({});
         writer.beginTarget(name);

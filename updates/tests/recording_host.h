@@ -10,7 +10,7 @@
 namespace kestrova::updates::testing {
 
 class RecordingHost : public UpdateHost {
-public:
+  public:
     std::string host = "127.0.0.1";
     int32_t port = 80;
     int64_t last = 0;
@@ -33,7 +33,7 @@ public:
 };
 
 class RecordingView : public UpdateView {
-public:
+  public:
     std::vector<std::string> lines;
     bool shown = false;
 
@@ -48,4 +48,4 @@ public:
     std::string last() const { return lines.empty() ? "" : lines.back(); }
 };
 
-}  // namespace kestrova::updates::testing
+} // namespace kestrova::updates::testing

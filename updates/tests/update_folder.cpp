@@ -16,7 +16,7 @@ std::string readText(const std::filesystem::path& path) {
     return text.str();
 }
 
-}  // namespace
+} // namespace
 
 UpdateFolder::UpdateFolder() {
     char pattern[] = "/tmp/kestrova-updates-XXXXXX";
@@ -32,9 +32,13 @@ void UpdateFolder::write(const std::string& name, const std::string& bytes) cons
     std::ofstream(path_ / name, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-std::string UpdateFolder::read(const std::string& name) const { return readText(path_ / name); }
+std::string UpdateFolder::read(const std::string& name) const {
+    return readText(path_ / name);
+}
 
-bool UpdateFolder::has(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+bool UpdateFolder::has(const std::string& name) const {
+    return std::filesystem::exists(path_ / name);
+}
 
 std::map<std::string, std::string> UpdateFolder::files() const {
     std::map<std::string, std::string> out;
@@ -45,7 +49,8 @@ std::map<std::string, std::string> UpdateFolder::files() const {
 
 SecretKey testSecretKey() {
     std::string hex = readText(KESTROVA_TEST_RELEASE_SECRET);
-    while (!hex.empty() && (hex.back() == '\n' || hex.back() == '\r')) hex.pop_back();
+    while (!hex.empty() && (hex.back() == '\n' || hex.back() == '\r'))
+        hex.pop_back();
     auto key = fromHex<64>(hex);
     EXPECT_TRUE(key);
     return key.value_or(SecretKey{});
@@ -59,9 +64,10 @@ PublicKey testPublicKey() {
     return key;
 }
 
-std::string signBody(const std::string& body, const std::vector<std::string>& sourceContents, const SecretKey& key) {
+std::string signBody(const std::string& body, const std::vector<std::string>& sourceContents,
+                     const SecretKey& key) {
     std::vector<std::string_view> views(sourceContents.begin(), sourceContents.end());
     return toHex(signUpdate(key, views, body));
 }
 
-}  // namespace kestrova::updates::testing
+} // namespace kestrova::updates::testing

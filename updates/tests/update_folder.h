@@ -11,7 +11,7 @@
 namespace kestrova::updates::testing {
 
 class UpdateFolder {
-public:
+  public:
     UpdateFolder();
     ~UpdateFolder();
     UpdateFolder(const UpdateFolder&) = delete;
@@ -24,7 +24,7 @@ public:
     // Every file's name and contents.
     std::map<std::string, std::string> files() const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -36,4 +36,4 @@ PublicKey testPublicKey();
 std::string signBody(const std::string& body, const std::vector<std::string>& sourceContents,
                      const SecretKey& key = testSecretKey());
 
-}  // namespace kestrova::updates::testing
+} // namespace kestrova::updates::testing

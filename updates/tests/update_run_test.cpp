@@ -19,7 +19,7 @@ namespace {
 // An update run against a scripted update server on loopback, over a program
 // folder holding "kestrova" and "libapi.so".
 class RunScene {
-public:
+  public:
     UpdateFolder folder;
     RecordingView view;
     kestrova::net::MailboxWindow window;
@@ -72,7 +72,7 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(UpdateRun, UpToDateMeansNothingTouchedAndTheItemRemoved) {
     RunScene scene;
@@ -81,8 +81,9 @@ TEST(UpdateRun, UpToDateMeansNothingTouchedAndTheItemRemoved) {
     EXPECT_EQ(request, *checkRequest("127.0.0.1", {{}, "SmartPhone", 2057, 42}));
     scene.server.send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
     ASSERT_TRUE(scene.endsIn(RunState::UpToDate));
-    EXPECT_EQ(scene.view.lines, (std::vector<std::string>{"Automatic Updates / Connecting to server...",
-                                                           "Automatic Updates / Checking for updates...", "hidden"}));
+    EXPECT_EQ(scene.view.lines,
+              (std::vector<std::string>{"Automatic Updates / Connecting to server...",
+                                        "Automatic Updates / Checking for updates...", "hidden"}));
     EXPECT_EQ(scene.folder.files(), before);
     EXPECT_FALSE(scene.run->busy());
 }
@@ -107,7 +108,8 @@ TEST(UpdateRun, ProgressIsShownWhileABodyOfKnownLengthArrives) {
     size_t half = response.size() - body.size() / 2;
     scene.answer(response.substr(0, half), false);
     // 2009 of 4017 bytes.
-    ASSERT_TRUE(scene.pumpUntil([&] { return scene.view.last() == "Downloading Updates / Downloading 1/3 KB (50 %)"; }));
+    ASSERT_TRUE(scene.pumpUntil(
+        [&] { return scene.view.last() == "Downloading Updates / Downloading 1/3 KB (50 %)"; }));
     EXPECT_EQ(scene.run->state(), RunState::Downloading);
     EXPECT_TRUE(scene.run->busy());
     scene.server.send(response.substr(half));
@@ -167,7 +169,8 @@ TEST(UpdateRun, AConnectionLostMidDownloadKeepsItsTextButLetsTheNextTickCheckAga
     std::string response = RunScene::signedResponse(RunScene::programUpdate(), {"old program"});
     scene.answer(response.substr(0, response.size() - 3), true);
     ASSERT_TRUE(scene.endsIn(RunState::Failed));
-    EXPECT_EQ(scene.view.last().rfind("Downloading Updates / Downloading 0/0 KB (", 0), 0u) << scene.view.last();
+    EXPECT_EQ(scene.view.last().rfind("Downloading Updates / Downloading 0/0 KB (", 0), 0u)
+        << scene.view.last();
     EXPECT_FALSE(scene.run->busy());
     EXPECT_EQ(scene.folder.read("kestrova"), "old program");
 }

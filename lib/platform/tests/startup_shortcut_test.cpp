@@ -21,13 +21,14 @@ bool desktopFileValidates(const std::filesystem::path& path) {
     FILE* pipe = ::popen(command.c_str(), "r");
     std::string output;
     char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
     int status = pipe ? ::pclose(pipe) : -1;
     EXPECT_EQ(output, "") << path;
     return status == 0;
 }
 
-}  // namespace
+} // namespace
 
 TEST(StartupShortcut, IsAValidAutostartEntryThatStartsTheProgramHidden) {
     char pattern[] = "/tmp/kestrova-autostart-XXXXXX";
@@ -41,7 +42,8 @@ TEST(StartupShortcut, IsAValidAutostartEntryThatStartsTheProgramHidden) {
     EXPECT_TRUE(desktopFileValidates(entry));
 
     // A folder name with every character that needs escaping.
-    ASSERT_TRUE(kestrova::platform::writeStartupShortcut("/home/a b/\"q\" $x `y` 100% \\z/kestrova", "/hidden"));
+    ASSERT_TRUE(
+        kestrova::platform::writeStartupShortcut("/home/a b/\"q\" $x `y` 100% \\z/kestrova", "/hidden"));
     EXPECT_NE(readFile(entry).find(R"(Exec="/home/a b/\\"q\\" \\$x \\`y\\` 100%% \\\\z/kestrova" /hidden)"),
               std::string::npos);
     EXPECT_TRUE(desktopFileValidates(entry));

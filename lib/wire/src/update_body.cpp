@@ -45,22 +45,34 @@ bool isValidUtf8Name(std::string_view text) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 const char* describe(UpdateBodyError error) {
     switch (error) {
-    case UpdateBodyError::None: return "no error";
-    case UpdateBodyError::UnterminatedSourceList: return "source list not terminated";
-    case UpdateBodyError::BadSourceName: return "bad source name";
-    case UpdateBodyError::TooManySources: return "too many sources";
-    case UpdateBodyError::UnterminatedTargetName: return "target name not terminated";
-    case UpdateBodyError::BadTargetName: return "bad target name";
-    case UpdateBodyError::TooManyTargets: return "too many targets";
-    case UpdateBodyError::StreamBeyondBody: return "instruction stream beyond the body";
-    case UpdateBodyError::TruncatedInstruction: return "truncated instruction";
-    case UpdateBodyError::NoSuchSource: return "copy from a source beyond the list";
-    case UpdateBodyError::CopyBeyondSource: return "copy beyond the end of its source";
-    case UpdateBodyError::TargetTooLarge: return "target too large";
+    case UpdateBodyError::None:
+        return "no error";
+    case UpdateBodyError::UnterminatedSourceList:
+        return "source list not terminated";
+    case UpdateBodyError::BadSourceName:
+        return "bad source name";
+    case UpdateBodyError::TooManySources:
+        return "too many sources";
+    case UpdateBodyError::UnterminatedTargetName:
+        return "target name not terminated";
+    case UpdateBodyError::BadTargetName:
+        return "bad target name";
+    case UpdateBodyError::TooManyTargets:
+        return "too many targets";
+    case UpdateBodyError::StreamBeyondBody:
+        return "instruction stream beyond the body";
+    case UpdateBodyError::TruncatedInstruction:
+        return "truncated instruction";
+    case UpdateBodyError::NoSuchSource:
+        return "copy from a source beyond the list";
+    case UpdateBodyError::CopyBeyondSource:
+        return "copy beyond the end of its source";
+    case UpdateBodyError::TargetTooLarge:
+        return "target too large";
     }
     return "unknown error";
 }
@@ -126,7 +138,7 @@ UpdateBodyError checkStream(std::string_view stream, size_t sourceCount) {
     return cursor.failed() ? UpdateBodyError::TruncatedInstruction : UpdateBodyError::None;
 }
 
-}  // namespace
+} // namespace
 
 UpdateBodyParse parseUpdateBody(std::string_view bytes, const UpdateBodyLimits& limits) {
     UpdateBodyParse result;
@@ -138,14 +150,16 @@ UpdateBodyParse parseUpdateBody(std::string_view bytes, const UpdateBodyLimits& 
     if (bytes.size() > limits.maxBody) return fail(UpdateBodyError::TargetTooLarge);
     size_t end = bytes.find('\0');
     if (end == std::string_view::npos) return fail(UpdateBodyError::UnterminatedSourceList);
-    if (auto error = parseSources(bytes.substr(0, end), limits, result.body.sources); error != UpdateBodyError::None)
+    if (auto error = parseSources(bytes.substr(0, end), limits, result.body.sources);
+        error != UpdateBodyError::None)
         return fail(error);
     std::set<std::string_view> names;
     for (size_t pos = end + 1; pos < bytes.size();) {
         size_t nameEnd = bytes.find('\0', pos);
         if (nameEnd == std::string_view::npos) return fail(UpdateBodyError::UnterminatedTargetName);
         std::string_view name = bytes.substr(pos, nameEnd - pos);
-        if (!isSafeUpdateFileName(name) || !names.insert(name).second) return fail(UpdateBodyError::BadTargetName);
+        if (!isSafeUpdateFileName(name) || !names.insert(name).second)
+            return fail(UpdateBodyError::BadTargetName);
         if (result.body.targets.size() == limits.maxTargets) return fail(UpdateBodyError::TooManyTargets);
         pos = nameEnd + 1;
         if (bytes.size() - pos < 4 || readBigEndian32(bytes, pos) > bytes.size() - pos - 4)
@@ -174,7 +188,8 @@ UpdateBodyError checkCopies(const UpdateBody& body, std::span<const uint64_t> so
                 return UpdateBodyError::CopyBeyondSource;
             size += instruction.length;
             total += instruction.length;
-            if (size > limits.maxTargetBytes || total > limits.maxTotalBytes) return UpdateBodyError::TargetTooLarge;
+            if (size > limits.maxTargetBytes || total > limits.maxTotalBytes)
+                return UpdateBodyError::TargetTooLarge;
         }
         if (cursor.failed()) return UpdateBodyError::TruncatedInstruction;
     }
@@ -271,4 +286,4 @@ std::string UpdateBodyWriter::finish() {
     return std::move(out_);
 }
 
-}  // namespace kestrova::wire
+} // namespace kestrova::wire

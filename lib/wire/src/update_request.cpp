@@ -7,8 +7,7 @@ namespace {
 
 constexpr std::string_view kDeclaration = "<?xml version='1.0'?>\n";
 
-template <typename Number>
-void appendDecimal(std::string& out, Number value) {
+template <typename Number> void appendDecimal(std::string& out, Number value) {
     char digits[24];
     out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
@@ -26,7 +25,7 @@ std::string plainText(std::string_view text) {
 
 // Reads the exact grammar front to back.
 class Scanner {
-public:
+  public:
     explicit Scanner(std::string_view text) : text_(text) {}
 
     bool literal(std::string_view expected) {
@@ -46,8 +45,7 @@ public:
         if (!isPlainXmlText(inside) || !literal(close)) return std::nullopt;
         return inside;
     }
-    template <typename Number>
-    std::optional<Number> number(std::string_view tag) {
+    template <typename Number> std::optional<Number> number(std::string_view tag) {
         auto text = element(tag);
         Number value{};
         if (!text || text->empty()) return std::nullopt;
@@ -57,11 +55,11 @@ public:
     }
     bool atEnd() const { return text_.empty(); }
 
-private:
+  private:
     std::string_view text_;
 };
 
-}  // namespace
+} // namespace
 
 bool isPlainXmlText(std::string_view text) {
     for (char c : text) {
@@ -119,4 +117,4 @@ std::optional<UpdateCheck> parseUpdateCheckBody(std::string_view body, const Upd
     return check;
 }
 
-}  // namespace kestrova::wire
+} // namespace kestrova::wire

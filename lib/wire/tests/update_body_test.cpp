@@ -13,7 +13,9 @@ namespace {
 std::string be32(uint32_t v) {
     return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
 }
-std::string literalOp(const std::string& bytes) { return "\0"s + be32(uint32_t(bytes.size())) + bytes; }
+std::string literalOp(const std::string& bytes) {
+    return "\0"s + be32(uint32_t(bytes.size())) + bytes;
+}
 std::string copyOp(uint8_t source, uint32_t offset, uint32_t length) {
     return std::string(1, char(source)) + be32(offset) + be32(length);
 }
@@ -45,7 +47,7 @@ std::vector<std::pair<std::string, std::string>> decodeAll(const std::string& by
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(UpdateBody, HandWrittenBodiesDecodeAsTheFormatSays) {
     // No sources, one literal: a file made from scratch.
@@ -56,8 +58,9 @@ TEST(UpdateBody, HandWrittenBodiesDecodeAsTheFormatSays) {
 
     // Source 1 whole reproduces it; pieces of two sources and literals mix.
     std::string old1 = "0123456789", old2 = "abcdef";
-    std::string body = "kestrova,libapi.so\0"s + target("kestrova", copyOp(1, 0, 10)) +
-                       target("libapi.so", copyOp(2, 4, 2) + literalOp("XY") + copyOp(1, 3, 2) + copyOp(2, 0, 1));
+    std::string body =
+        "kestrova,libapi.so\0"s + target("kestrova", copyOp(1, 0, 10)) +
+        target("libapi.so", copyOp(2, 4, 2) + literalOp("XY") + copyOp(1, 3, 2) + copyOp(2, 0, 1));
     auto mixed = decodeAll(body, {old1, old2});
     ASSERT_EQ(mixed.size(), 2u);
     EXPECT_EQ(mixed[0].second, old1);
@@ -68,10 +71,10 @@ TEST(UpdateBody, WriterMergesPiecesAndRoundTrips) {
     UpdateBodyWriter writer({"a.so", "b.so"});
     writer.beginTarget("a.so");
     writer.copy(1, 0, 3);
-    writer.copy(1, 3, 4);  // contiguous: one instruction
+    writer.copy(1, 3, 4); // contiguous: one instruction
     writer.literal("he");
-    writer.literal("llo");  // adjacent: one literal
-    writer.copy(2, 1, 0);   // empty: nothing
+    writer.literal("llo"); // adjacent: one literal
+    writer.copy(2, 1, 0);  // empty: nothing
     writer.copy(2, 1, 2);
     writer.beginTarget("empty");
     writer.endTarget();
@@ -84,8 +87,9 @@ TEST(UpdateBody, WriterMergesPiecesAndRoundTrips) {
 }
 
 TEST(UpdateBody, UnsafeNamesAreRefused) {
-    for (std::string name : {"/etc/passwd", "..", "../kestrova", "a/b", "a\\b", "x..y", "", ".", "libapi.so.new",
-                             "kestrova.old", "kestrova-update.journal", "bad\nname", "\xff\xfe", "\xc0\xaf"}) {
+    for (std::string name :
+         {"/etc/passwd", "..", "../kestrova", "a/b", "a\\b", "x..y", "", ".", "libapi.so.new", "kestrova.old",
+          "kestrova-update.journal", "bad\nname", "\xff\xfe", "\xc0\xaf"}) {
         EXPECT_FALSE(isSafeUpdateFileName(name)) << name;
         EXPECT_EQ(parseUpdateBody("\0"s + target(name, "")).error, UpdateBodyError::BadTargetName) << name;
         if (!name.empty()) {
@@ -112,11 +116,14 @@ TEST(UpdateBody, MalformedBodiesAreRefusedWithTheirReason) {
         {"stream longer than body", "\0x\0"s + be32(10) + literalOp("ab"), UpdateBodyError::StreamBeyondBody},
         {"literal longer than stream", "\0"s + target("x", "\0"s + be32(5) + "ab"),
          UpdateBodyError::TruncatedInstruction},
-        {"copy cut short", "a\0"s + target("x", copyOp(1, 0, 1).substr(0, 6)), UpdateBodyError::TruncatedInstruction},
-        {"copy from a source beyond the list", "a\0"s + target("x", copyOp(2, 0, 1)), UpdateBodyError::NoSuchSource},
+        {"copy cut short", "a\0"s + target("x", copyOp(1, 0, 1).substr(0, 6)),
+         UpdateBodyError::TruncatedInstruction},
+        {"copy from a source beyond the list", "a\0"s + target("x", copyOp(2, 0, 1)),
+         UpdateBodyError::NoSuchSource},
         {"copy with no sources at all", "\0"s + target("x", copyOp(1, 0, 0)), UpdateBodyError::NoSuchSource},
     };
-    for (const Case& c : cases) EXPECT_EQ(parseUpdateBody(c.body).error, c.error) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(parseUpdateBody(c.body).error, c.error) << c.what;
 }
 
 TEST(UpdateBody, CopiesAreCheckedAgainstTheSourcesBeforeDecoding) {

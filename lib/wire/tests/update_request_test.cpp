@@ -19,7 +19,7 @@ TEST(UpdateCheckBody, IsWrittenExactlyAndReadBack) {
                     "<user><subid>123456789012</subid></user></root>");
     auto parsed = parseUpdateCheckBody(body);
     ASSERT_TRUE(parsed);
-    check.modules.pop_back();  // build 0 is not sent
+    check.modules.pop_back(); // build 0 is not sent
     EXPECT_EQ(*parsed, check);
 }
 
@@ -35,7 +35,8 @@ TEST(UpdateCheckBody, PlatformIsCutAndMarkupNeverGetsIn) {
 TEST(UpdateCheckBody, AnythingButTheExactFormIsRefused) {
     std::string good = updateCheckBody({{{"kestrova", 7}}, "SmartPhone", 1033, 1});
     ASSERT_TRUE(parseUpdateCheckBody(good));
-    for (size_t cut = 0; cut < good.size(); ++cut) EXPECT_FALSE(parseUpdateCheckBody(good.substr(0, cut))) << cut;
+    for (size_t cut = 0; cut < good.size(); ++cut)
+        EXPECT_FALSE(parseUpdateCheckBody(good.substr(0, cut))) << cut;
     EXPECT_FALSE(parseUpdateCheckBody(good + " "));
     std::string badBuild = good;
     badBuild.replace(badBuild.find(">7<"), 3, ">7x<");

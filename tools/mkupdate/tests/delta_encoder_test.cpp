@@ -15,17 +15,21 @@ namespace {
 std::string randomBytes(size_t size, unsigned seed) {
     std::mt19937 random(seed);
     std::string out(size, '\0');
-    for (char& c : out) c = static_cast<char>(random());
+    for (char& c : out)
+        c = static_cast<char>(random());
     return out;
 }
 
-std::map<std::string, std::string> decode(const EncodedUpdate& encoded, const std::vector<ReleaseFile>& oldFiles) {
+std::map<std::string, std::string> decode(const EncodedUpdate& encoded,
+                                          const std::vector<ReleaseFile>& oldFiles) {
     std::map<std::string, std::string> byName, out;
-    for (const auto& file : oldFiles) byName[file.name] = file.bytes;
+    for (const auto& file : oldFiles)
+        byName[file.name] = file.bytes;
     wire::UpdateBodyParse parsed = wire::parseUpdateBody(encoded.body);
     EXPECT_TRUE(parsed.ok());
     std::vector<std::string_view> sources;
-    for (auto name : parsed.body.sources) sources.push_back(byName[std::string(name)]);
+    for (auto name : parsed.body.sources)
+        sources.push_back(byName[std::string(name)]);
     for (const auto& target : parsed.body.targets)
         EXPECT_TRUE(wire::decodeUpdateTarget(target, sources, [&](std::string_view piece) {
             out[std::string(target.name)].append(piece);
@@ -34,19 +38,23 @@ std::map<std::string, std::string> decode(const EncodedUpdate& encoded, const st
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(DeltaEncoder, ASmallChangeToALargeFileGivesASmallBody) {
     std::string program = randomBytes(400000, 1);
     std::string changed = program;
-    for (size_t at = 1000; at < changed.size(); at += 50000) changed[at] ^= 0x5A;  // scattered bytes
-    changed.insert(200000, "a few inserted bytes");                               // and a shift
+    for (size_t at = 1000; at < changed.size(); at += 50000)
+        changed[at] ^= 0x5A;                        // scattered bytes
+    changed.insert(200000, "a few inserted bytes"); // and a shift
     std::string plugin = randomBytes(50000, 2);
-    std::vector<ReleaseFile> oldFiles = {{"kestrova", program}, {"messaging.so", plugin}, {"unused.so", "zzz"}};
-    std::vector<ReleaseFile> newFiles = {{"kestrova", changed}, {"messaging.so", plugin}, {"fresh.so", "brand new"}};
+    std::vector<ReleaseFile> oldFiles = {
+        {"kestrova", program}, {"messaging.so", plugin}, {"unused.so", "zzz"}};
+    std::vector<ReleaseFile> newFiles = {
+        {"kestrova", changed}, {"messaging.so", plugin}, {"fresh.so", "brand new"}};
 
     EncodedUpdate encoded = encodeUpdate(oldFiles, newFiles);
-    EXPECT_EQ(encoded.targets, (std::vector<std::string>{"kestrova", "fresh.so"})) << "unchanged files stay out";
+    EXPECT_EQ(encoded.targets, (std::vector<std::string>{"kestrova", "fresh.so"}))
+        << "unchanged files stay out";
     EXPECT_EQ(encoded.sources, std::vector<std::string>{"kestrova"}) << "only sources that are copied from";
     EXPECT_LT(encoded.body.size(), 400u) << "9 changes of a 400 kB file";
     auto decoded = decode(encoded, oldFiles);

@@ -34,11 +34,14 @@ std::optional<std::string> quotedExecArgument(const std::string& path) {
     return value;
 }
 
-}  // namespace
+} // namespace
 
-std::filesystem::path startupShortcutPath() { return configHome() / "autostart" / "kestrova.desktop"; }
+std::filesystem::path startupShortcutPath() {
+    return configHome() / "autostart" / "kestrova.desktop";
+}
 
-std::optional<std::string> startupShortcutEntry(const std::filesystem::path& program, std::string_view arguments) {
+std::optional<std::string> startupShortcutEntry(const std::filesystem::path& program,
+                                                std::string_view arguments) {
     auto exec = quotedExecArgument(program.string());
     if (!exec) return std::nullopt;
     std::string entry = "[Desktop Entry]\nType=Application\nVersion=1.0\nName=Kestrova\n"
@@ -72,4 +75,4 @@ bool removeStartupShortcut() {
     return !ec;
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

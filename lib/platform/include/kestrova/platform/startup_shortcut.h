@@ -15,10 +15,11 @@ std::filesystem::path startupShortcutPath();
 // The desktop entry's text; nullopt for a program path with control bytes
 // (it could not be written as one Exec line). `arguments` are written as
 // they are and must need no quoting.
-std::optional<std::string> startupShortcutEntry(const std::filesystem::path& program, std::string_view arguments);
+std::optional<std::string> startupShortcutEntry(const std::filesystem::path& program,
+                                                std::string_view arguments);
 
 // Writes the entry whole (aside, then renamed into place).
 bool writeStartupShortcut(const std::filesystem::path& program, std::string_view arguments);
 bool removeStartupShortcut();
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

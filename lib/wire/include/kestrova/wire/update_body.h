@@ -27,17 +27,17 @@ namespace kestrova::wire {
 
 enum class UpdateBodyError {
     None,
-    UnterminatedSourceList,  // no zero byte ends the source list
-    BadSourceName,           // empty, unsafe or repeated source name
-    TooManySources,          // more than 255 sources (or the limit)
-    UnterminatedTargetName,  // a target name without its zero byte
-    BadTargetName,           // empty, unsafe or repeated target name
+    UnterminatedSourceList, // no zero byte ends the source list
+    BadSourceName,          // empty, unsafe or repeated source name
+    TooManySources,         // more than 255 sources (or the limit)
+    UnterminatedTargetName, // a target name without its zero byte
+    BadTargetName,          // empty, unsafe or repeated target name
     TooManyTargets,
-    StreamBeyondBody,        // L runs past the end of the body
-    TruncatedInstruction,    // an instruction runs past the end of its stream
-    NoSuchSource,            // a copy names a source beyond the list
-    CopyBeyondSource,        // offset + length runs past the end of the source
-    TargetTooLarge,          // a target or all targets beyond the output limits
+    StreamBeyondBody,     // L runs past the end of the body
+    TruncatedInstruction, // an instruction runs past the end of its stream
+    NoSuchSource,         // a copy names a source beyond the list
+    CopyBeyondSource,     // offset + length runs past the end of the source
+    TargetTooLarge,       // a target or all targets beyond the output limits
 };
 
 const char* describe(UpdateBodyError error);
@@ -58,7 +58,7 @@ bool isSafeUpdateFileName(std::string_view name);
 
 struct UpdateTarget {
     std::string_view name;
-    std::string_view stream;  // the instruction stream, L bytes
+    std::string_view stream; // the instruction stream, L bytes
 };
 
 // A parsed body: views into the bytes it was parsed from.
@@ -89,13 +89,13 @@ struct UpdateInstruction {
 
 // Walks one instruction stream.
 class UpdateInstructionCursor {
-public:
+  public:
     explicit UpdateInstructionCursor(std::string_view stream) : stream_(stream) {}
     // False at the end of the stream or at a truncated instruction (failed()).
     bool next(UpdateInstruction& out);
     bool failed() const { return failed_; }
 
-private:
+  private:
     std::string_view stream_;
     size_t pos_ = 0;
     bool failed_ = false;
@@ -112,7 +112,7 @@ bool decodeUpdateTarget(const UpdateTarget& target, std::span<const std::string_
 // Builds a body: the source list, then targets made of literals and copies.
 // Adjacent literals and contiguous copies of one source are merged.
 class UpdateBodyWriter {
-public:
+  public:
     explicit UpdateBodyWriter(const std::vector<std::string>& sources);
 
     void beginTarget(std::string_view name);
@@ -123,7 +123,7 @@ public:
     // The body; the writer is spent.
     std::string finish();
 
-private:
+  private:
     void flushLiteral();
     void flushCopy();
 
@@ -136,4 +136,4 @@ private:
     uint64_t copyLength_ = 0;
 };
 
-}  // namespace kestrova::wire
+} // namespace kestrova::wire

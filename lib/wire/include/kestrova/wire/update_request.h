@@ -50,4 +50,4 @@ struct UpdateCheckLimits {
 // accepted); nullopt for anything else.
 std::optional<UpdateCheck> parseUpdateCheckBody(std::string_view body, const UpdateCheckLimits& limits = {});
 
-}  // namespace kestrova::wire
+} // namespace kestrova::wire
