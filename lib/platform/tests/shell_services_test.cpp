@@ -60,6 +60,14 @@ TEST_F(ShellServices, VibrationFromAnotherThreadIsRecordedAndFramesTheScreen) {
     EXPECT_EQ(shaking->pixel(120, 160), rgb(255, 255, 255));
     stopVibration();
     EXPECT_NE(captureScreen()->pixel(0, 160), rgb(255, 140, 0));
+
+    // A Pocket PC vibrates through its notification LED number 1.
+    EXPECT_TRUE(setNotificationLed(kVibratorLed, true));
+    EXPECT_TRUE(isVibrating());
+    EXPECT_FALSE(setNotificationLed(2, false));
+    EXPECT_TRUE(isVibrating());
+    EXPECT_TRUE(setNotificationLed(kVibratorLed, false));
+    EXPECT_EQ(vibrationRecord().starts, 3);
 }
 
 TEST_F(ShellServices, TheClipboardKeepsValidTextOnly) {

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <memory>
+#include <thread>
 
 #include "kestrova/platform/audio_settings.h"
 #include "kestrova/platform/wave.h"
@@ -272,3 +273,38 @@ TEST(AudioSettings, AutoMeansFilesWhenNamedElseNothingWithoutADesktop) {
     EXPECT_EQ(effectiveAudioBackend({AudioBackend::kAuto, {}, {}}), AudioBackend::kNull); // headless
     EXPECT_EQ(effectiveAudioBackend({AudioBackend::kSdl, {}, "out.wav"}), AudioBackend::kSdl);
 }
+
+#ifdef KESTROVA_HAVE_SDL
+// SDL's sound without a sound card: its dummy driver takes sound at the pace
+// of the real clock, so this waits (generously) for what it plays.
+TEST_F(Wave, TheDesktopsSoundDevicePlaysAndRecordsThroughSdl) {
+    clock.reset(); // SDL's devices keep real time
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    useFiles({}, {}, AudioBackend::kSdl);
+    std::vector<WaveBuffer> buffers(3);
+    WaveBuffer recorded; // buffers before the devices that hold them
+    std::unique_ptr<WaveOut> out;
+    ASSERT_EQ(WaveOut::open(kVoiceFormat, window, out), WaveResult::kOk);
+    for (auto& buffer : buffers) {
+        buffer.data.assign(kBufferBytes, 0x10);
+        out->prepare(buffer);
+        out->write(buffer);
+    }
+    std::unique_ptr<WaveIn> in;
+    ASSERT_EQ(WaveIn::open(kVoiceFormat, window, in), WaveResult::kOk);
+    recorded.data.resize(kBufferBytes);
+    in->prepare(recorded);
+    in->addBuffer(recorded);
+    in->start();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while ((notifications(MM_WOM_DONE).size() < 3 || notifications(MM_WIM_DATA).empty()) &&
+           std::chrono::steady_clock::now() < deadline) {
+        pumpPendingMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(notifications(MM_WOM_DONE).size(), 3u);
+    ASSERT_EQ(notifications(MM_WIM_DATA).size(), 1u);
+    EXPECT_EQ(recorded.bytesRecorded, kBufferBytes);
+    unsetenv("SDL_AUDIODRIVER");
+}
+#endif

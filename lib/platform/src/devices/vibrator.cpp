@@ -45,6 +45,12 @@ void stopVibration() {
     change(false);
 }
 
+bool setNotificationLed(int led, bool on) {
+    if (led != kVibratorLed) return false;
+    change(on);
+    return true;
+}
+
 bool isVibrating() {
     std::lock_guard lock(gMutex);
     return gRecord.on;

@@ -13,6 +13,10 @@ namespace kestrova::platform {
 void startVibration();
 void stopVibration();
 bool isVibrating();
+// The notification LEDs as a Pocket PC numbers them, where LED 1 is the
+// vibrator. False for an LED this device does not have.
+bool setNotificationLed(int led, bool on);
+inline constexpr int kVibratorLed = 1;
 
 struct VibrationEvent {
     bool on = false;
