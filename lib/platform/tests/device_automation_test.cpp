@@ -16,7 +16,7 @@ using DeviceAutomation = WindowTest;
 
 TEST_F(DeviceAutomation, ScriptsReadWhatTheUserFeltAndWasShownAndSetUpTheDevices) {
     TempFolder folder;
-    setenv("KESTROVA_HOME", folder.path().c_str(), 1);
+    ScopedEnv home("KESTROVA_HOME", folder.path().string());
     ModalAnswers answers(true);
     auto run = [&](const std::string& line) { return runAutomationCommand(line, answers); };
 
@@ -64,5 +64,4 @@ TEST_F(DeviceAutomation, ScriptsReadWhatTheUserFeltAndWasShownAndSetUpTheDevices
 
     setAudioSettings({});
     setCameraAnswer({});
-    unsetenv("KESTROVA_HOME");
 }

@@ -171,15 +171,14 @@ struct Camera : ShellServices {
         writeFile(pictures() / "notes.txt", {'x'});
         fs::last_write_time(pictures() / "older.jpg",
                             fs::last_write_time(pictures() / "newer.JPEG") - std::chrono::hours(1));
-        setenv("XDG_PICTURES_DIR", pictures().c_str(), 1);
         fs::create_directories(saved());
     }
     void TearDown() override {
         setCameraAnswer({});
-        unsetenv("XDG_PICTURES_DIR");
         ShellServices::TearDown();
     }
     fs::path pictures() const { return folder / "Pictures"; }
+    ScopedEnv picturesEnv{"XDG_PICTURES_DIR", (folder / "Pictures").string()};
     fs::path saved() const { return folder / "tmp"; }
     CameraResult capture() { return capturePicture({nullptr, saved(), "capimage.jpg", 320, 240}); }
 };

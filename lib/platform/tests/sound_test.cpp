@@ -19,19 +19,18 @@ namespace {
 struct Sound : WindowTest {
     void SetUp() override {
         WindowTest::SetUp();
-        setenv("KESTROVA_RESOURCES", (folder / "resources").c_str(), 1);
         setAudioSettings({AudioBackend::kWav, {}, out()});
         clearSoundRecord();
     }
     void TearDown() override {
         stopSound();
         setAudioSettings({});
-        unsetenv("KESTROVA_RESOURCES");
         WindowTest::TearDown();
     }
     fs::path out() const { return folder / "out.wav"; }
 
     TempFolder folder;
+    ScopedEnv resources{"KESTROVA_RESOURCES", (folder / "resources").string()};
     VirtualClock clock;
 };
 
@@ -74,7 +73,7 @@ TEST_F(Sound, ANewSoundCutsOffTheOneStillPlaying) {
 
 TEST(SoundProfile, IsReadFromTheUsersRegistryWithAbsentValuesAsNone) {
     TempFolder home;
-    setenv("KESTROVA_HOME", home.path().c_str(), 1);
+    ScopedEnv homeEnv("KESTROVA_HOME", home.path().string());
     EXPECT_EQ(activeSoundProfile(), std::nullopt);
     EXPECT_EQ(notificationOverrideMode(), kNoOverride);
 
@@ -94,5 +93,4 @@ TEST(SoundProfile, IsReadFromTheUsersRegistryWithAbsentValuesAsNone) {
     }
     ASSERT_TRUE(setActiveSoundProfile(""));
     EXPECT_EQ(activeSoundProfile(), std::nullopt);
-    unsetenv("KESTROVA_HOME");
 }

@@ -279,7 +279,7 @@ TEST(AudioSettings, AutoMeansFilesWhenNamedElseNothingWithoutADesktop) {
 // of the real clock, so this waits (generously) for what it plays.
 TEST_F(Wave, TheDesktopsSoundDevicePlaysAndRecordsThroughSdl) {
     clock.reset(); // SDL's devices keep real time
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     useFiles({}, {}, AudioBackend::kSdl);
     std::vector<WaveBuffer> buffers(3);
     WaveBuffer recorded; // buffers before the devices that hold them
@@ -305,6 +305,5 @@ TEST_F(Wave, TheDesktopsSoundDevicePlaysAndRecordsThroughSdl) {
     EXPECT_EQ(notifications(MM_WOM_DONE).size(), 3u);
     ASSERT_EQ(notifications(MM_WIM_DATA).size(), 1u);
     EXPECT_EQ(recorded.bytesRecorded, kBufferBytes);
-    unsetenv("SDL_AUDIODRIVER");
 }
 #endif

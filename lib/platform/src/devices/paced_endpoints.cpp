@@ -50,6 +50,8 @@ class PacedOutput final : public OutputEndpoint {
         pending_ -= played;
         finished_ += played;
         if (!file_.empty() && played > 0) {
+            // NOTE: sound the file does not take is lost, as on a broken
+            // speaker; the device goes on at its pace all the same.
             appendToVoiceWavFile(file_, std::span(unplayed_).first(played));
             unplayed_.erase(unplayed_.begin(), unplayed_.begin() + static_cast<long>(played));
         }

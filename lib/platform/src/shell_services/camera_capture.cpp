@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "kestrova/platform/camera.h"
+#include "kestrova/platform/jpeg_image.h"
 #include "kestrova/platform/menu.h"
 #include "kestrova/platform/paths.h"
 #include "kestrova/platform/screen.h"
@@ -21,11 +22,8 @@ std::optional<CameraAnswer> gAnswer;
 
 bool isJpegFile(const fs::directory_entry& entry) {
     std::error_code ec;
-    if (!entry.is_regular_file(ec)) return false;
-    std::string extension = entry.path().extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return (extension == ".jpg" || extension == ".jpeg") && isValidUtf8(entry.path().filename().string());
+    return entry.is_regular_file(ec) && hasJpegExtension(entry.path()) &&
+           isValidUtf8(entry.path().filename().string());
 }
 
 std::vector<fs::path> newestPictures(const fs::path& folder) {

@@ -2,7 +2,9 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <bit>
+#include <cctype>
 #include <memory>
 
 #include "system/bounded_file.h"
@@ -40,6 +42,13 @@ const char* jpegErrorText(JpegError error) {
     default:
         return "damaged";
     }
+}
+
+bool hasJpegExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".jpg" || extension == ".jpeg" || extension == ".jpe";
 }
 
 std::variant<DecodedImage, JpegError> decodeJpeg(std::span<const uint8_t> bytes, const JpegLimits& limits) {

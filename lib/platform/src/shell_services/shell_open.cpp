@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "kestrova/platform/display.h"
+#include "kestrova/platform/jpeg_image.h"
 #include "kestrova/platform/text.h"
 #include "shell_services/image_viewer.h"
 
@@ -65,13 +66,6 @@ std::optional<std::string> asLink(std::string_view target) {
 bool hasOtherScheme(std::string_view target) {
     size_t colon = target.find(':');
     return colon != std::string_view::npos && colon < target.find('/');
-}
-
-bool isJpegName(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".jpg" || extension == ".jpeg" || extension == ".jpe";
 }
 
 bool openerRuns() {
@@ -127,7 +121,7 @@ ShellOpenResult openWithShell(std::string_view target, HWND owner) {
     std::error_code error;
     std::filesystem::path file = std::filesystem::absolute(target, error);
     if (error || !std::filesystem::is_regular_file(file, error)) return refuse(target);
-    if (!isJpegName(file)) return startOpener(file.string());
+    if (!hasJpegExtension(file)) return startOpener(file.string());
     record("viewer", file.string());
     return detail::showImageViewer(file, owner) ? ShellOpenResult::kViewer : ShellOpenResult::kNotShown;
 }

@@ -33,6 +33,9 @@ enum class JpegError {
 };
 const char* jpegErrorText(JpegError error);
 
+// A JPEG file by its name: ".jpg", ".jpeg" or ".jpe" in any case.
+bool hasJpegExtension(const std::filesystem::path& path);
+
 std::variant<DecodedImage, JpegError> decodeJpeg(std::span<const uint8_t> bytes,
                                                  const JpegLimits& limits = {});
 std::variant<DecodedImage, JpegError> loadJpegFile(const std::filesystem::path& path,
