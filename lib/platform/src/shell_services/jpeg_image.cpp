@@ -72,11 +72,11 @@ std::variant<DecodedImage, JpegError> decodeJpeg(std::span<const uint8_t> bytes,
     image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
     // In memory a 0xAARRGGBB word is B, G, R, A on a little-endian machine.
     const int format = std::endian::native == std::endian::little ? TJPF_BGRA : TJPF_ARGB;
+    // TJFLAG_LIMITSCANS refuses progressive files with absurdly many scans,
+    // which would take ages to decode.
     int failed = tjDecompress2(decompressor.get(), bytes.data(), static_cast<unsigned long>(bytes.size()),
                                reinterpret_cast<unsigned char*>(image.pixels.data()), image.width, 0,
                                image.height, format, TJFLAG_LIMITSCANS);
-    // TJFLAG_LIMITSCANS refuses progressive files with absurdly many scans,
-    // which would take ages to decode.
     // NOTE: a warning (a file cut short, stray bytes) still leaves a picture
     // to show, with grey where data was missing; only a fatal error refuses it.
     if (failed && tjGetErrorCode(decompressor.get()) == TJERR_FATAL) return JpegError::kDamaged;
