@@ -10,9 +10,13 @@
 #include "kestrova/platform/message_box.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/window.h"
+#include "automation/protocol_text.h"
 
 namespace kestrova::platform {
 namespace {
+
+using detail::parseInt;
+using detail::quote;
 
 std::vector<std::string> tokenize(const std::string& line) {
     std::vector<std::string> out;
@@ -35,19 +39,6 @@ std::vector<std::string> tokenize(const std::string& line) {
     return out;
 }
 
-std::string quote(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') {
-            out += "\\n";
-            continue;
-        }
-        out += c;
-    }
-    return out + "\"";
-}
-
 std::string handleText(HWND hwnd) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "0x%zx", reinterpret_cast<size_t>(hwnd));
@@ -65,13 +56,6 @@ std::optional<HWND> parseHandle(const std::string& text) {
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
     if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
     return reinterpret_cast<HWND>(value);
-}
-
-std::optional<int> parseInt(const std::string& text) {
-    int value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
 }
 
 std::optional<uint32_t> keyOf(const std::string& name) {
@@ -225,6 +209,7 @@ std::string runAutomationCommand(const std::string& line, ModalAnswers& answers)
         if (!h || !isWindow(*h)) return "ERR no such window";
         return saveWindowPng(*h, a[2]) ? "OK" : "ERR cannot write";
     }
+    if (std::string r = detail::deviceCommand(a); !r.empty()) return r;
     return "ERR unknown command";
 }
 

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -127,5 +128,8 @@ void forgetFocusInside(HWND hwnd);
 // The DC of a window's surface (created on demand at the client size).
 Bitmap& surfaceOf(Window& window);
 void forgetMenuBar(HWND owner);
+// Takes back posted messages to the window that match, before they are
+// delivered (a device that closes recalls the notifications naming its buffers).
+void removePostedMessages(HWND hwnd, const std::function<bool(const Msg&)>& match);
 
 }  // namespace kestrova::platform::detail
