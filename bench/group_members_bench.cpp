@@ -31,13 +31,12 @@ constexpr int kSmallGroup = 10;
 
 struct World {
     World() {
-        directory =
-            std::filesystem::temp_directory_path() / ("kestrova-group-bench-" + std::to_string(::getpid()));
+        directory = std::filesystem::temp_directory_path() / ("kestrova-group-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(directory);
         std::string error;
         accounts = AccountStore::open((directory / "server.db").string(), error);
         ServerConfig config;
-        config.maxQueuedBytes = SIZE_MAX; // nothing is ever written
+        config.maxQueuedBytes = SIZE_MAX;  // nothing is ever written
         config.maxResumeLogPackets = 64;
         config.maxResumeLogBytes = 64 * 1024;
         config.messaging.maxGroupMembers = kLargeGroup + 1;
@@ -48,8 +47,7 @@ struct World {
         std::vector<uint64_t> ids;
         for (int i = 0; i < kLargeGroup + kSmallGroup + 2; ++i) {
             uint64_t id = 0;
-            accounts->create("member" + std::to_string(i) + "@example.org", "pw",
-                             "Member " + std::to_string(i), &id);
+            accounts->create("member" + std::to_string(i) + "@example.org", "pw", "Member " + std::to_string(i), &id);
             ids.push_back(id);
         }
         large = *store.createGroup("Large", "Chat group", "");
@@ -63,8 +61,7 @@ struct World {
         smallMember = ids[kLargeGroup + 1];
         joiner = ids[kLargeGroup + kSmallGroup];
 
-        for (uint64_t id : ids)
-            signIn(id);
+        for (uint64_t id : ids) signIn(id);
     }
     ~World() {
         sessions.clear();
@@ -85,8 +82,7 @@ struct World {
         packet.setHeader("Mesg-Id", ++mesgId);
         server->onPacket(*sessions[from]->connection(), packet);
         // What the sessions logged is acknowledged, as live clients would.
-        for (auto& [id, session] : sessions)
-            session->acknowledge(session->nextSequence());
+        for (auto& [id, session] : sessions) session->acknowledge(session->nextSequence());
     }
 
     asio::io_context io;
@@ -142,7 +138,7 @@ BENCHMARK(SignInProfile)->Arg(kSmallGroup)->Arg(kLargeGroup)->Unit(benchmark::kM
 
 // Prints each large run's time as a ratio to the small run of the same name.
 class SizeRatioReporter : public benchmark::ConsoleReporter {
-  public:
+public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
@@ -154,16 +150,15 @@ class SizeRatioReporter : public benchmark::ConsoleReporter {
             double small = times_[std::string(name) + "/" + std::to_string(kSmallGroup)];
             double large = times_[std::string(name) + "/" + std::to_string(kLargeGroup)];
             if (small > 0)
-                std::printf("ratio %s/%d / %s/%d = %.1f\n", name, kLargeGroup, name, kSmallGroup,
-                            large / small);
+                std::printf("ratio %s/%d / %s/%d = %.1f\n", name, kLargeGroup, name, kSmallGroup, large / small);
         }
     }
 
-  private:
+private:
     std::map<std::string, double> times_;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
