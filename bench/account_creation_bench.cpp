@@ -86,7 +86,7 @@ BENCHMARK(BulkAdd)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    kestrova::bench::TimeRatioReporter reporter("BulkAdd");
+    kestrova::bench::TimeRatioReporter reporter("BulkAdd/iterations:3/real_time");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -177,6 +177,7 @@ Account AccountStore::readAccount(sqlite3_stmt* row) {
 
 std::vector<Account> AccountStore::findByIds(const std::vector<uint64_t>& ids, bool withProfileMaps) const {
     std::vector<Account> found;
+    ReadSnapshot snapshot(db_);
     Statement select(db_, (std::string(withProfileMaps ? kAccountColumns : kIdentityColumns) + "WHERE id = ?").c_str());
     if (!select) return found;
     found.reserve(ids.size());

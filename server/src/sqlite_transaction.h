@@ -53,4 +53,23 @@ private:
     bool open_ = false;
 };
 
+// Many reads in one view of the database: a plain (deferred) transaction that
+// takes the database's locks once rather than once per statement, or nothing
+// when a transaction is open already.
+class ReadSnapshot {
+public:
+    explicit ReadSnapshot(sqlite3* db)
+        : db_(sqlite3_get_autocommit(db) && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK
+                  ? db
+                  : nullptr) {}
+    ~ReadSnapshot() {
+        if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    sqlite3* db_;
+};
+
 }  // namespace kestrova::server
