@@ -13,8 +13,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include <array>
+
 #include "kestrova/platform/dc.h"
+#include "kestrova/platform/icon.h"
 #include "kestrova/platform/message_loop.h"
+#include "kestrova/platform/scroll.h"
 #include "kestrova/platform/window.h"
 
 namespace kestrova::platform::detail {
@@ -73,9 +77,17 @@ std::shared_ptr<ThreadQueue> currentQueue();
 // Every queue that still lives (for the clock listener).
 std::vector<std::shared_ptr<ThreadQueue>> allQueues();
 
+// The private state of a standard control, kept with its window (what
+// window extra bytes are elsewhere), so the window's user data stays the
+// application's.
+struct ControlState {
+    virtual ~ControlState() = default;
+};
+
 struct Window {
     HWND handle = nullptr;
     std::shared_ptr<const WindowClass> cls;
+    WindowProc proc = nullptr;  // set when subclassed
     std::string title;
     uint32_t style = 0;
     HWND parent = nullptr;
@@ -95,6 +107,10 @@ struct Window {
     // Double-tap detection.
     uint32_t lastTapTick = 0;
     Point lastTapPoint{-100, -100};
+    std::array<ScrollInfo, 3> scroll{};  // SB_HORZ, SB_VERT, SB_CTL
+    std::shared_ptr<const Icon> smallIcon;
+    std::shared_ptr<const Icon> largeIcon;
+    std::unique_ptr<ControlState> control;
 };
 
 struct WindowSystem {
@@ -126,6 +142,19 @@ void activateNextTopLevel(HWND excluding);
 void forgetFocusInside(HWND hwnd);
 // The DC of a window's surface (created on demand at the client size).
 Bitmap& surfaceOf(Window& window);
+// The client area's size: the window less the scroll bars its style shows.
+Size clientSizeOf(const Window& window);
+// Registers the standard control classes the first time a class is looked up.
+void registerStandardControls();
+// The state of a standard control of kind T, or null.
+template <typename T>
+T* controlStateOf(HWND hwnd) {
+    Window* w = find(hwnd);
+    return w ? dynamic_cast<T*>(w->control.get()) : nullptr;
+}
+void setControlState(HWND hwnd, std::unique_ptr<ControlState> state);
+// Keeps the key state (keyIsDown) as key messages are taken from the queue.
+void noteKeyMessage(const Msg& msg);
 void forgetMenuBar(HWND owner);
 
 }  // namespace kestrova::platform::detail
