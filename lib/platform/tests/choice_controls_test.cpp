@@ -2,9 +2,9 @@
 // and what their parent hears.
 #include <gtest/gtest.h>
 
+#include "control_test_support.h"
 #include "kestrova/platform/clock.h"
 #include "kestrova/platform/icon.h"
-#include "control_test_support.h"
 
 using namespace testing_windows;
 
@@ -14,18 +14,19 @@ namespace {
 
 HWND listOf(HWND dialog, uintptr_t id, int count, uint32_t style = LBS_NOTIFY | WS_VSCROLL) {
     HWND list = makeControl(dialog, kListBoxClass, id, style, Rect::ofSize(10, 40, 150, 100));
-    for (int i = 0; i < count; ++i) addItem(list, "Item " + std::to_string(i));
+    for (int i = 0; i < count; ++i)
+        addItem(list, "Item " + std::to_string(i));
     return list;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(ChoiceControls, ListKeysMoveTheSelectionIntoViewAndOnlyTheUsersChangesAreReported) {
     HWND dialog = makeTopLevel();
     HWND above = makeControl(dialog, kEditClass, 9, 0, Rect::ofSize(10, 10, 150, 24));
     HWND list = listOf(dialog, 10, 30);
     int rows = static_cast<int>(100 / sendMessage(list, LB_GETITEMHEIGHT));
-    sendMessage(list, LB_SETCURSEL, 0);  // the program's choice: no notification
+    sendMessage(list, LB_SETCURSEL, 0); // the program's choice: no notification
     setFocus(list);
     press(VK_DOWN);
     press(VK_DOWN);
@@ -38,7 +39,7 @@ TEST_F(ChoiceControls, ListKeysMoveTheSelectionIntoViewAndOnlyTheUsersChangesAre
     ASSERT_TRUE(getScrollInfo(list, SB_VERT, info));
     EXPECT_EQ(info.pos, 30 - rows);
     EXPECT_EQ(static_cast<int>(info.page), rows);
-    press(VK_DOWN);  // the last row: Down is the dialog's, which moves on (round to the top)
+    press(VK_DOWN); // the last row: Down is the dialog's, which moves on (round to the top)
     EXPECT_EQ(selectedItem(list), 29);
     EXPECT_EQ(focusWindow(), above);
     setFocus(list);
@@ -46,10 +47,10 @@ TEST_F(ChoiceControls, ListKeysMoveTheSelectionIntoViewAndOnlyTheUsersChangesAre
     EXPECT_EQ(selectedItem(list), 29 - (rows - 1));
     press(VK_HOME);
     EXPECT_EQ(sendMessage(list, LB_GETTOPINDEX), 0);
-    type("i");  // type-ahead finds the next item starting with the letter
+    type("i"); // type-ahead finds the next item starting with the letter
     EXPECT_EQ(selectedItem(list), 1);
     press(VK_HOME);
-    press(VK_UP);  // on the first row Up moves the focus to the control above
+    press(VK_UP); // on the first row Up moves the focus to the control above
     EXPECT_EQ(focusWindow(), above);
     EXPECT_EQ(countNotifications(dialog, 10, LBN_SETFOCUS), 2u);
     EXPECT_EQ(countNotifications(dialog, 10, LBN_KILLFOCUS), 2u);
@@ -58,7 +59,8 @@ TEST_F(ChoiceControls, ListKeysMoveTheSelectionIntoViewAndOnlyTheUsersChangesAre
 TEST_F(ChoiceControls, ListItemsKeepTheirDataAndTheSelectionFollowsInsertsAndDeletes) {
     HWND dialog = makeTopLevel();
     HWND list = listOf(dialog, 10, 0, LBS_NOTIFY | LBS_SORT);
-    for (const char* name : {"delta", "Alpha", "charlie", "bravo"}) addItem(list, name);
+    for (const char* name : {"delta", "Alpha", "charlie", "bravo"})
+        addItem(list, name);
     EXPECT_EQ(itemTexts(list), (std::vector<std::string>{"Alpha", "bravo", "charlie", "delta"}));
     sendMessage(list, LB_SETITEMDATA, 2, 4711);
     sendMessage(list, LB_SETCURSEL, 2);
@@ -66,7 +68,8 @@ TEST_F(ChoiceControls, ListItemsKeepTheirDataAndTheSelectionFollowsInsertsAndDel
     EXPECT_EQ(selectedItem(list), 1);
     EXPECT_EQ(sendMessage(list, LB_GETITEMDATA, 1), 4711);
     EXPECT_EQ(sendMessage(list, LB_FINDSTRING, static_cast<WParam>(-1), reinterpret_cast<LParam>("DEL")), 2);
-    EXPECT_EQ(sendMessage(list, LB_FINDSTRINGEXACT, static_cast<WParam>(-1), reinterpret_cast<LParam>("del")), LB_ERR);
+    EXPECT_EQ(sendMessage(list, LB_FINDSTRINGEXACT, static_cast<WParam>(-1), reinterpret_cast<LParam>("del")),
+              LB_ERR);
     EXPECT_EQ(sendMessage(list, LB_SETCURSEL, 7), LB_ERR);
     EXPECT_EQ(selectedItem(list), -1);
     EXPECT_EQ(sendMessage(list, LB_GETTEXTLEN, 9), LB_ERR);
@@ -92,7 +95,7 @@ TEST_F(ChoiceControls, TapsSelectRowsDoubleTapsActivateAndTheWheelOnlyScrolls) {
     EXPECT_EQ(selectedItem(list), 2);
     mouseWheel(10 * WHEEL_DELTA);
     pumpPendingMessages();
-    EXPECT_EQ(sendMessage(list, LB_GETTOPINDEX), 0);  // clamped at the top
+    EXPECT_EQ(sendMessage(list, LB_GETTOPINDEX), 0); // clamped at the top
     // A tap on the bar below the thumb pages on.
     tap({r.right - 2, r.bottom - 3});
     pumpPendingMessages();
@@ -103,20 +106,21 @@ TEST_F(ChoiceControls, TapsSelectRowsDoubleTapsActivateAndTheWheelOnlyScrolls) {
 TEST_F(ChoiceControls, ADropDownListCyclesWithLeftAndRightAndChoosesFromItsOpenList) {
     HWND dialog = makeTopLevel("Add a Contact");
     HWND combo = makeControl(dialog, kComboBoxClass, 20, CBS_DROPDOWNLIST, Rect::ofSize(10, 10, 200, 26));
-    for (const char* name : {"Kestrova - ann", "XMPP - bob", "ICQ - 1234"}) addItem(combo, name);
+    for (const char* name : {"Kestrova - ann", "XMPP - bob", "ICQ - 1234"})
+        addItem(combo, name);
     sendMessage(combo, CB_SETCURSEL, 0);
     setFocus(combo);
     press(VK_RIGHT);
     press(VK_RIGHT);
     EXPECT_EQ(selectedItem(combo), 2);
-    press(VK_RIGHT);  // round to the first again
+    press(VK_RIGHT); // round to the first again
     EXPECT_EQ(selectedItem(combo), 0);
     press(VK_LEFT);
     EXPECT_EQ(selectedItem(combo), 2);
     EXPECT_EQ(countNotifications(dialog, 20, CBN_SELCHANGE), 4u);
-    EXPECT_EQ(focusWindow(), combo);  // Left and Right did not move the focus
+    EXPECT_EQ(focusWindow(), combo); // Left and Right did not move the focus
 
-    press(VK_RETURN);  // the action key opens the list over the screen
+    press(VK_RETURN); // the action key opens the list over the screen
     HWND open = droppedList(combo);
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(foregroundWindow(), open);
@@ -129,11 +133,11 @@ TEST_F(ChoiceControls, ADropDownListCyclesWithLeftAndRightAndChoosesFromItsOpenL
     EXPECT_EQ(focusWindow(), combo);
     EXPECT_EQ(countNotifications(dialog, 20, CBN_SELENDOK), 1u);
     EXPECT_EQ(countNotifications(dialog, 20, CBN_SELCHANGE), 5u);
-    EXPECT_TRUE(dialogCommandsTo(dialog).empty());  // Enter stayed with the list
+    EXPECT_TRUE(dialogCommandsTo(dialog).empty()); // Enter stayed with the list
 
     press(VK_RETURN);
     press(VK_DOWN);
-    press(VK_ESCAPE);  // Back closes the list and changes nothing
+    press(VK_ESCAPE); // Back closes the list and changes nothing
     EXPECT_EQ(droppedList(combo), nullptr);
     EXPECT_EQ(selectedItem(combo), 1);
     EXPECT_EQ(countNotifications(dialog, 20, CBN_SELENDCANCEL), 1u);
@@ -144,9 +148,10 @@ TEST_F(ChoiceControls, ADropDownListCyclesWithLeftAndRightAndChoosesFromItsOpenL
 TEST_F(ChoiceControls, ATapOnTheOpenListChooses) {
     HWND dialog = makeTopLevel("T", Rect::ofSize(0, 26, 240, 268));
     HWND combo = makeControl(dialog, kComboBoxClass, 20, CBS_DROPDOWNLIST, Rect::ofSize(10, 10, 200, 26));
-    for (const char* name : {"one", "two", "three"}) addItem(combo, name);
+    for (const char* name : {"one", "two", "three"})
+        addItem(combo, name);
     Rect r = windowRect(combo);
-    tap({(r.left + r.right) / 2, r.top + 5});  // the middle opens, the arrows cycle
+    tap({(r.left + r.right) / 2, r.top + 5}); // the middle opens, the arrows cycle
     pumpPendingMessages();
     HWND open = droppedList(combo);
     ASSERT_NE(open, nullptr);
@@ -164,13 +169,14 @@ TEST_F(ChoiceControls, ATapOnTheOpenListChooses) {
 
 TEST_F(ChoiceControls, CheckBoxesToggleWithSpaceEnterAndTapsAndTellTheirParent) {
     HWND dialog = makeTopLevel("T", Rect::ofSize(0, 26, 240, 268));
-    HWND remember = makeControl(dialog, kButtonClass, 30, BS_AUTOCHECKBOX, Rect::ofSize(10, 10, 200, 24), "Remember me.");
+    HWND remember =
+        makeControl(dialog, kButtonClass, 30, BS_AUTOCHECKBOX, Rect::ofSize(10, 10, 200, 24), "Remember me.");
     HWND manual = makeControl(dialog, kButtonClass, 31, BS_CHECKBOX, Rect::ofSize(10, 40, 200, 24), "Manual");
     ASSERT_TRUE(isCheckBox(remember));
     setFocus(remember);
     type(" ");
     EXPECT_EQ(sendMessage(remember, BM_GETCHECK), BST_CHECKED);
-    press(VK_RETURN);  // the action key toggles; the dialog does not see it as OK
+    press(VK_RETURN); // the action key toggles; the dialog does not see it as OK
     EXPECT_EQ(sendMessage(remember, BM_GETCHECK), BST_UNCHECKED);
     EXPECT_TRUE(dialogCommandsTo(dialog).empty());
     Rect r = windowRect(remember);
@@ -179,10 +185,10 @@ TEST_F(ChoiceControls, CheckBoxesToggleWithSpaceEnterAndTapsAndTellTheirParent) 
     EXPECT_EQ(sendMessage(remember, BM_GETCHECK), BST_CHECKED);
     EXPECT_EQ(countNotifications(dialog, 30, BN_CLICKED), 3u);
 
-    press(VK_DOWN);  // Up and Down move on from a check box
+    press(VK_DOWN); // Up and Down move on from a check box
     EXPECT_EQ(focusWindow(), manual);
     press(VK_RETURN);
-    EXPECT_EQ(sendMessage(manual, BM_GETCHECK), BST_UNCHECKED);  // its owner decides
+    EXPECT_EQ(sendMessage(manual, BM_GETCHECK), BST_UNCHECKED); // its owner decides
     EXPECT_EQ(countNotifications(dialog, 31, BN_CLICKED), 1u);
     sendMessage(manual, BM_SETCHECK, BST_CHECKED);
     EXPECT_EQ(sendMessage(manual, BM_GETCHECK), BST_CHECKED);

@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
+#include "control_test_support.h"
 #include "kestrova/platform/automation.h"
 #include "kestrova/platform/clock.h"
-#include "control_test_support.h"
 
 using namespace testing_windows;
 using namespace std::chrono_literals;
@@ -26,24 +26,29 @@ LResult tabsProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     return defWindowProc(hwnd, message, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(ControlAutomation, ScriptsReadAndSetWhatTheControlsHold) {
     HWND dialog = makeTopLevel("Sign In");
     HWND user = makeControl(dialog, kEditClass, 1, 0, Rect::ofSize(10, 10, 200, 24));
     HWND pass = makeControl(dialog, kEditClass, 2, ES_PASSWORD, Rect::ofSize(10, 40, 200, 24));
-    HWND remember = makeControl(dialog, kButtonClass, 3, BS_AUTOCHECKBOX, Rect::ofSize(10, 70, 200, 24), "Remember me.");
+    HWND remember =
+        makeControl(dialog, kButtonClass, 3, BS_AUTOCHECKBOX, Rect::ofSize(10, 70, 200, 24), "Remember me.");
     HWND services = makeControl(dialog, kComboBoxClass, 4, CBS_DROPDOWNLIST, Rect::ofSize(10, 100, 200, 24));
-    HWND types = makeControl(dialog, kListBoxClass, 5, LBS_NOTIFY | WS_VSCROLL, Rect::ofSize(10, 130, 200, 40));
-    for (const char* s : {"Kestrova - ann", "XMPP - \"bob\""}) addItem(services, s);
-    for (const char* s : {"XMPP", "ICQ", "GTalk", "AIM", "Yahoo"}) addItem(types, s);
+    HWND types =
+        makeControl(dialog, kListBoxClass, 5, LBS_NOTIFY | WS_VSCROLL, Rect::ofSize(10, 130, 200, 40));
+    for (const char* s : {"Kestrova - ann", "XMPP - \"bob\""})
+        addItem(services, s);
+    for (const char* s : {"XMPP", "ICQ", "GTalk", "AIM", "Yahoo"})
+        addItem(types, s);
     sendMessage(user, EM_LIMITTEXT, 50);
     ModalAnswers answers(true);
     auto run = [&](const std::string& line) { return runAutomationCommand(line, answers); };
 
     EXPECT_EQ(run("settext " + handle(user) + " \"ann@example.com\""), "OK");
     EXPECT_EQ(run("text " + handle(user)), "OK \"ann@example.com\"");
-    EXPECT_EQ(run("edit " + handle(user)), "OK sel=15,15 limit=50 mode=3 password=0 readonly=0 lines=1 first=0");
+    EXPECT_EQ(run("edit " + handle(user)),
+              "OK sel=15,15 limit=50 mode=3 password=0 readonly=0 lines=1 first=0");
     EXPECT_EQ(run("select " + handle(user) + " 0 3"), "OK");
     EXPECT_EQ(run("selection " + handle(user)), "OK 0 3");
 
@@ -68,20 +73,23 @@ TEST_F(ControlAutomation, ScriptsReadAndSetWhatTheControlsHold) {
     EXPECT_EQ(run("items " + handle(services)), "OK \"Kestrova - ann\" \"XMPP - \\\"bob\\\"\"");
     EXPECT_EQ(run("select " + handle(services) + " 1"), "OK");
     EXPECT_EQ(run("selection " + handle(services)), "OK 1");
-    EXPECT_EQ(countNotifications(dialog, 4, CBN_SELCHANGE), 1u);  // chosen as a user would
+    EXPECT_EQ(countNotifications(dialog, 4, CBN_SELCHANGE), 1u); // chosen as a user would
     EXPECT_EQ(run("select " + handle(services) + " 7"), "ERR no such item");
 
     EXPECT_EQ(run("select " + handle(types) + " 4"), "OK");
     EXPECT_EQ(countNotifications(dialog, 5, LBN_SELCHANGE), 1u);
     int rows = static_cast<int>(40 / sendMessage(types, LB_GETITEMHEIGHT));
-    auto scrolled = [&](int pos) { return "OK pos=" + std::to_string(pos) + " min=0 max=4 page=" + std::to_string(rows); };
-    EXPECT_EQ(run("scroll " + handle(types)), scrolled(5 - rows));  // the chosen item came into view
+    auto scrolled = [&](int pos) {
+        return "OK pos=" + std::to_string(pos) + " min=0 max=4 page=" + std::to_string(rows);
+    };
+    EXPECT_EQ(run("scroll " + handle(types)), scrolled(5 - rows)); // the chosen item came into view
     setFocus(types);
-    EXPECT_EQ(run("wheel 1"), "OK");  // one notch away from the user: three rows back
+    EXPECT_EQ(run("wheel 1"), "OK"); // one notch away from the user: three rows back
     EXPECT_EQ(run("scroll " + handle(types)), scrolled(std::max(0, 5 - rows - 3)));
 
     registerClass({"Tabs", tabsProc, 0, std::nullopt});
-    HWND tabs = createWindow({"Tabs", "", WS_CHILD | WS_VISIBLE, Rect::ofSize(0, 0, 50, 20), dialog, nullptr, 6, nullptr});
+    HWND tabs = createWindow(
+        {"Tabs", "", WS_CHILD | WS_VISIBLE, Rect::ofSize(0, 0, 50, 20), dialog, nullptr, 6, nullptr});
     EXPECT_EQ(currentTab(tabs), 2);
     EXPECT_EQ(run("selection " + handle(tabs)), "OK 2");
     EXPECT_EQ(run("items " + handle(tabs)), "ERR not a list");
@@ -121,7 +129,8 @@ TEST_F(ControlAutomation, TheBusyIndicatorTurnsOnlyWhileItIsShown) {
     auto after = captureWindow(busy);
     bool moved = false;
     for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) moved = moved || before->pixel(x, y) != after->pixel(x, y);
+        for (int x = 0; x < 32; ++x)
+            moved = moved || before->pixel(x, y) != after->pixel(x, y);
     EXPECT_TRUE(moved);
     showWindow(busy, SW_HIDE);
     clock.advance(1s);

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "kestrova/platform/menu_bar.h"
 #include "control_test_support.h"
+#include "kestrova/platform/menu_bar.h"
 
 using namespace testing_windows;
 
@@ -13,13 +13,16 @@ namespace {
 
 std::filesystem::path screenshotFolder() {
     const char* bin = std::getenv("KESTROVA_BIN");
-    auto dir = (bin ? std::filesystem::path(bin).parent_path() : std::filesystem::temp_directory_path()) / "screenshots";
+    auto dir = (bin ? std::filesystem::path(bin).parent_path() : std::filesystem::temp_directory_path()) /
+               "screenshots";
     std::filesystem::create_directories(dir);
     return dir;
 }
 
 // Sizes in the proportions of the 131 dpi screen.
-int px(int at131) { return at131 * screenDpi() / 131; }
+int px(int at131) {
+    return at131 * screenDpi() / 131;
+}
 
 struct Column {
     HWND dialog;
@@ -27,7 +30,9 @@ struct Column {
     uintptr_t id = 100;
 
     HWND add(const char* cls, const char* text, uint32_t style, int height, int indent = 0) {
-        HWND made = makeControl(dialog, cls, id++, style, Rect::ofSize(px(8) + indent, y, screen().width - px(16) - indent, height), text);
+        HWND made =
+            makeControl(dialog, cls, id++, style,
+                        Rect::ofSize(px(8) + indent, y, screen().width - px(16) - indent, height), text);
         y += height + px(4);
         return made;
     }
@@ -35,7 +40,9 @@ struct Column {
     static int chromeLineHeight() { return Font("Tahoma", -(8 * screenDpi()) / 72).lineHeight(); }
 };
 
-int fieldHeight() { return px(22); }
+int fieldHeight() {
+    return px(22);
+}
 
 HWND formScreen(HWND& focused) {
     HWND dialog = makeTopLevel("Sign In", workArea());
@@ -50,9 +57,11 @@ HWND formScreen(HWND& focused) {
     c.add(kButtonClass, "Sign in automatically.", BS_AUTOCHECKBOX, fieldHeight());
     c.label("Contact Service:");
     HWND services = c.add(kComboBoxClass, "", CBS_DROPDOWNLIST, fieldHeight());
-    for (const char* s : {"Kestrova - ann", "XMPP - ann@jabber.example"}) addItem(services, s);
+    for (const char* s : {"Kestrova - ann", "XMPP - ann@jabber.example"})
+        addItem(services, s);
     sendMessage(services, CB_SETCURSEL, 0);
-    HWND busy = createControl(kBusyIndicatorClass, "", WS_VISIBLE, Rect::ofSize(px(8), c.y, px(20), px(20)), dialog, 90);
+    HWND busy = createControl(kBusyIndicatorClass, "", WS_VISIBLE, Rect::ofSize(px(8), c.y, px(20), px(20)),
+                              dialog, 90);
     (void)busy;
     createControl(kStaticClass, "Please Wait...", WS_VISIBLE | SS_CENTERIMAGE,
                   Rect::ofSize(px(34), c.y, px(150), px(20)), dialog, 91);
@@ -67,13 +76,15 @@ HWND listScreen(HWND& focused) {
     int twoLines = 2 * Column::chromeLineHeight() + px(8);
     HWND types = c.add(kListBoxClass, "", LBS_NOTIFY | WS_VSCROLL | WS_BORDER, 3 * twoLines);
     sendMessage(types, LB_SETITEMHEIGHT, 0, twoLines);
-    for (const char* s : {"XMPP\nXMPP / Jabber", "GTalk\nGoogle Talk", "ICQ\nICQ", "AIM\nAOL Instant Messenger",
-                          "Yahoo\nYahoo! Messenger"})
+    for (const char* s : {"XMPP\nXMPP / Jabber", "GTalk\nGoogle Talk", "ICQ\nICQ",
+                          "AIM\nAOL Instant Messenger", "Yahoo\nYahoo! Messenger"})
         addItem(types, s);
     Icon icon(smallIconSize(), smallIconSize());
     for (int y = 0; y < icon.height(); ++y)
-        for (int x = 0; x < icon.width(); ++x) icon.setPixel(x, y, (x + y) % 5 ? rgb(60, 140, 60) : rgb(250, 250, 250));
-    for (int i = 0; i < 5; ++i) sendMessage(types, LB_SETITEMICON, static_cast<WParam>(i), reinterpret_cast<LParam>(&icon));
+        for (int x = 0; x < icon.width(); ++x)
+            icon.setPixel(x, y, (x + y) % 5 ? rgb(60, 140, 60) : rgb(250, 250, 250));
+    for (int i = 0; i < 5; ++i)
+        sendMessage(types, LB_SETITEMICON, static_cast<WParam>(i), reinterpret_cast<LParam>(&icon));
     sendMessage(types, LB_SETCURSEL, 1);
     focused = types;
     HWND notes = c.add(kEditClass, "", ES_MULTILINE | WS_VSCROLL, px(48));
@@ -98,7 +109,7 @@ void checkFocusRing(HWND focused) {
     EXPECT_EQ(shot->pixel(0, shot->height() / 2), Colour(colours::kHighlight)) << className(focused);
 }
 
-}  // namespace
+} // namespace
 
 using ControlGallery = WindowTest;
 

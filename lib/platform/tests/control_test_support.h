@@ -26,7 +26,8 @@ inline std::vector<std::pair<int, int>> notificationsTo(HWND parent) {
 
 inline size_t countNotifications(HWND parent, int id, int code) {
     size_t n = 0;
-    for (auto& [i, c] : notificationsTo(parent)) n += i == id && c == code;
+    for (auto& [i, c] : notificationsTo(parent))
+        n += i == id && c == code;
     return n;
 }
 
@@ -46,9 +47,11 @@ inline void type(std::string_view text) {
 }
 
 inline void press(uint32_t key, std::initializer_list<uint32_t> held = {}) {
-    for (uint32_t h : held) keyDown(h);
+    for (uint32_t h : held)
+        keyDown(h);
     pressKey(key);
-    for (uint32_t h : held) keyUp(h);
+    for (uint32_t h : held)
+        keyUp(h);
     pumpPendingMessages();
 }
 
@@ -63,4 +66,4 @@ struct ScreenScope {
     ~ScreenScope() { setScreen({}); }
 };
 
-}  // namespace testing_windows
+} // namespace testing_windows

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "control_test_support.h"
 #include "kestrova/platform/automation.h"
 #include "kestrova/platform/menu_bar.h"
-#include "control_test_support.h"
 
 using namespace testing_windows;
 
@@ -14,9 +14,11 @@ HWND field(HWND dialog, uintptr_t id, uint32_t style = 0, Rect rect = Rect::ofSi
     return makeControl(dialog, kEditClass, id, style, rect);
 }
 
-void setText(HWND edit, const char* text) { sendMessage(edit, WM_SETTEXT, 0, reinterpret_cast<LParam>(text)); }
+void setText(HWND edit, const char* text) {
+    sendMessage(edit, WM_SETTEXT, 0, reinterpret_cast<LParam>(text));
+}
 
-}  // namespace
+} // namespace
 
 TEST_F(Edit, TypingStopsAtTheLimitCountingCharactersNotBytes) {
     HWND dialog = makeTopLevel();
@@ -29,7 +31,7 @@ TEST_F(Edit, TypingStopsAtTheLimitCountingCharactersNotBytes) {
     EXPECT_EQ(countNotifications(dialog, 10, EN_MAXTEXT), 2u);
     // A selection makes room for what replaces it.
     setEditSelection(edit, 1, 3);
-    type("\xC3\xA9");  // e acute: two bytes, one character
+    type("\xC3\xA9"); // e acute: two bytes, one character
     EXPECT_EQ(windowText(edit), "a\xC3\xA9"
                                 "de");
     type("xy");
@@ -39,7 +41,7 @@ TEST_F(Edit, TypingStopsAtTheLimitCountingCharactersNotBytes) {
     // The program may set a longer text; only typing is limited.
     setText(edit, "a longer text");
     EXPECT_EQ(windowText(edit), "a longer text");
-    EXPECT_EQ(editSelection(edit), std::make_pair(13, 13));  // the caret at the end
+    EXPECT_EQ(editSelection(edit), std::make_pair(13, 13)); // the caret at the end
 }
 
 TEST_F(Edit, ShiftSelectsBackDeletesAndAnEmptyFieldLetsBackLeave) {
@@ -47,22 +49,23 @@ TEST_F(Edit, ShiftSelectsBackDeletesAndAnEmptyFieldLetsBackLeave) {
     HWND edit = field(dialog, 10);
     setText(edit, "hello world");
     setFocus(edit);
-    for (int i = 0; i < 5; ++i) press(VK_LEFT, {VK_SHIFT});
+    for (int i = 0; i < 5; ++i)
+        press(VK_LEFT, {VK_SHIFT});
     EXPECT_EQ(editSelection(edit), std::make_pair(6, 11));
-    press(VK_ESCAPE);  // the phone's Back key
+    press(VK_ESCAPE); // the phone's Back key
     EXPECT_EQ(windowText(edit), "hello ");
     press(VK_ESCAPE);
     EXPECT_EQ(windowText(edit), "hello");
     press(VK_HOME);
     press(VK_RIGHT, {VK_SHIFT, VK_CONTROL});
     EXPECT_EQ(editSelection(edit), std::make_pair(0, 5));
-    press(VK_RIGHT);  // without Shift the selection collapses to its end
+    press(VK_RIGHT); // without Shift the selection collapses to its end
     EXPECT_EQ(editSelection(edit), std::make_pair(5, 5));
     press(VK_A, {VK_CONTROL});
     press(VK_BACK);
     EXPECT_EQ(windowText(edit), "");
     EXPECT_TRUE(dialogCommandsTo(dialog).empty());
-    press(VK_ESCAPE);  // nothing left to delete: Back is the dialog's again
+    press(VK_ESCAPE); // nothing left to delete: Back is the dialog's again
     EXPECT_EQ(dialogCommandsTo(dialog), std::vector<int>{IDCANCEL});
 }
 
@@ -101,10 +104,10 @@ TEST_F(Edit, APasswordIsMaskedOnScreenAndToAutomationButNotToTheProgram) {
     EXPECT_TRUE(masksAlike);
     EXPECT_TRUE(plainDiffers);
 
-    EXPECT_EQ(windowText(narrow), "iii");  // WM_GETTEXT: the program signs in with it
+    EXPECT_EQ(windowText(narrow), "iii"); // WM_GETTEXT: the program signs in with it
     EXPECT_EQ(visibleText(narrow), "\u2022\u2022\u2022");
     EXPECT_EQ(windowState(narrow).text, "\u2022\u2022\u2022");
-    EXPECT_EQ(findWindow({std::nullopt, std::nullopt, "iii"}), plain);  // no guessing a password by search
+    EXPECT_EQ(findWindow({std::nullopt, std::nullopt, "iii"}), plain); // no guessing a password by search
     sendMessage(narrow, EM_SETPASSWORDCHAR, '*');
     EXPECT_EQ(visibleText(narrow), "***");
 }
@@ -118,31 +121,31 @@ TEST_F(Edit, MultiLineTextWrapsScrollsToTheCaretAndLetsFocusOutAtItsEdges) {
     int lines = static_cast<int>(sendMessage(notes, EM_GETLINECOUNT));
     int first = static_cast<int>(sendMessage(notes, EM_GETFIRSTVISIBLELINE));
     EXPECT_GE(lines, 4);
-    EXPECT_GT(first, 0);  // the end of the text, where the caret is, is in view
+    EXPECT_GT(first, 0); // the end of the text, where the caret is, is in view
     ScrollInfo info;
     ASSERT_TRUE(getScrollInfo(notes, SB_VERT, info));
     EXPECT_EQ(info.max, lines - 1);
     EXPECT_EQ(info.pos, first);
     EXPECT_EQ(static_cast<int>(info.page), lines - first);
 
-    press(VK_RETURN);  // ES_WANTRETURN: a line break, not the dialog's OK
+    press(VK_RETURN); // ES_WANTRETURN: a line break, not the dialog's OK
     EXPECT_EQ(windowText(notes).substr(windowText(notes).size() - 2), "\r\n");
     EXPECT_EQ(sendMessage(notes, EM_GETLINECOUNT), lines + 1);
     EXPECT_TRUE(dialogCommandsTo(dialog).empty());
 
     press(VK_HOME, {VK_CONTROL});
     EXPECT_EQ(sendMessage(notes, EM_GETFIRSTVISIBLELINE), 0);
-    mouseWheel(-WHEEL_DELTA);  // one notch towards the user: three lines on
+    mouseWheel(-WHEEL_DELTA); // one notch towards the user: three lines on
     pumpPendingMessages();
     EXPECT_EQ(sendMessage(notes, EM_GETFIRSTVISIBLELINE), 3);
-    EXPECT_EQ(editSelection(notes), std::make_pair(0, 0));  // the wheel leaves the caret
+    EXPECT_EQ(editSelection(notes), std::make_pair(0, 0)); // the wheel leaves the caret
 
     press(VK_DOWN);
-    EXPECT_EQ(focusWindow(), notes);  // a line below: the field keeps Down
+    EXPECT_EQ(focusWindow(), notes); // a line below: the field keeps Down
     press(VK_UP);
-    press(VK_UP);  // on the first line Up moves to the field above
+    press(VK_UP); // on the first line Up moves to the field above
     EXPECT_EQ(focusWindow(), above);
-    press(VK_DOWN);  // a single-line field never keeps Up and Down
+    press(VK_DOWN); // a single-line field never keeps Up and Down
     EXPECT_EQ(focusWindow(), notes);
 }
 
@@ -164,7 +167,7 @@ TEST_F(Edit, EnterInsertsALineBreakOnlyWhereTheStyleOrAModifierSaysSo) {
     EXPECT_EQ(windowText(multi), "b\r\n\r\nc");
     EXPECT_EQ(dialogCommandsTo(dialog), (std::vector<int>{IDOK, IDOK}));
     press(VK_ESCAPE);
-    press(VK_ESCAPE);  // a line break goes as one character
+    press(VK_ESCAPE); // a line break goes as one character
     EXPECT_EQ(windowText(multi), "b\r\n");
 }
 

@@ -1,9 +1,9 @@
 // Scrolling, the wheel, Shift and Ctrl, window icons and tab stops in text.
 #include <gtest/gtest.h>
 
+#include "control_test_support.h"
 #include "kestrova/platform/clock.h"
 #include "kestrova/platform/icon.h"
-#include "control_test_support.h"
 
 using namespace testing_windows;
 
@@ -21,7 +21,7 @@ TEST_F(Scrolling, ThePositionStaysWhereAWholePageStillFits) {
     ASSERT_TRUE(getScrollInfo(main, SB_VERT, got));
     EXPECT_EQ(got.pos, 70);
     EXPECT_EQ(got.page, 30u);
-    EXPECT_EQ(getScrollPos(main, SB_VERT), 70);  // also for a window that shows no bar
+    EXPECT_EQ(getScrollPos(main, SB_VERT), 70); // also for a window that shows no bar
 
     ScrollInfo bigPage;
     bigPage.mask = SIF_PAGE;
@@ -33,9 +33,14 @@ TEST_F(Scrolling, ThePositionStaysWhereAWholePageStillFits) {
 
     EXPECT_EQ(setScrollPos(main, SB_HORZ, -5), 0);
     EXPECT_EQ(getScrollPos(main, SB_HORZ), 0);
-    setScrollRange(main, SB_HORZ, 10, 5);  // an upside-down range collapses to its start
+    setScrollRange(main, SB_HORZ, 10, 5); // an upside-down range collapses to its start
     EXPECT_EQ(getScrollPos(main, SB_HORZ), 10);
     EXPECT_FALSE(getScrollInfo(reinterpret_cast<HWND>(0x4), SB_VERT, got));
+
+    // Scrolling a window moves its children with its content.
+    HWND pane = makeChild(main, 1, Rect::ofSize(0, 40, 50, 20));
+    scrollWindow(main, 0, -30);
+    EXPECT_EQ(windowRect(pane).top, windowRect(main).top + 10);
 }
 
 TEST_F(Scrolling, ABarTakesItsRoomFromTheClientAreaAndATapOnItPages) {
@@ -58,7 +63,7 @@ TEST_F(Scrolling, ABarTakesItsRoomFromTheClientAreaAndATapOnItPages) {
     info.page = 20;
     setScrollInfo(pane, SB_VERT, info);
     Rect r = windowRect(pane);
-    tap({r.right - 2, r.bottom - 2});  // below the thumb
+    tap({r.right - 2, r.bottom - 2}); // below the thumb
     pumpPendingMessages();
     std::vector<int> codes;
     for (auto& m : journal())
@@ -66,7 +71,8 @@ TEST_F(Scrolling, ABarTakesItsRoomFromTheClientAreaAndATapOnItPages) {
     EXPECT_EQ(codes, (std::vector<int>{SB_PAGEDOWN, SB_ENDSCROLL}));
     EXPECT_EQ(countOf(pane, WM_LBUTTONDOWN), 0u);
     auto shot = captureWindow(pane);
-    EXPECT_NE(shot->pixel(r.width() - bar / 2 - 1, 2), shot->pixel(r.width() - bar / 2 - 1, r.height() - 2));  // thumb at the top
+    EXPECT_NE(shot->pixel(r.width() - bar / 2 - 1, 2),
+              shot->pixel(r.width() - bar / 2 - 1, r.height() - 2)); // thumb at the top
 }
 
 TEST_F(Scrolling, TheWheelReachesTheFocusAndScrollsTheFirstWindowThatCan) {
@@ -74,7 +80,7 @@ TEST_F(Scrolling, TheWheelReachesTheFocusAndScrollsTheFirstWindowThatCan) {
     HWND pane = makeChild(main, 1, Rect::ofSize(0, 0, 100, 80), WS_VISIBLE | WS_VSCROLL);
     HWND inner = makeChild(pane, 2, Rect::ofSize(0, 0, 50, 20));
     setFocus(inner);
-    mouseWheel(-WHEEL_DELTA, {5, 6});  // nothing to scroll yet: up to the top
+    mouseWheel(-WHEEL_DELTA, {5, 6}); // nothing to scroll yet: up to the top
     pumpPendingMessages();
     EXPECT_EQ(countOf(inner, WM_MOUSEWHEEL), 1u);
     EXPECT_EQ(countOf(main, WM_MOUSEWHEEL), 1u);
@@ -102,9 +108,10 @@ TEST_F(Scrolling, TheWheelReachesTheFocusAndScrollsTheFirstWindowThatCan) {
 
 TEST_F(Scrolling, ShiftAndCtrlReadAsTheyWereWhenEachKeyWasPressed) {
     HWND main = makeTopLevel();
-    std::vector<std::pair<uint32_t, uint32_t>> seen;  // key, modifiers when it came
+    std::vector<std::pair<uint32_t, uint32_t>> seen; // key, modifiers when it came
     hooks()[main] = [&](HWND, uint32_t m, WParam w, LParam) -> std::optional<LResult> {
-        if (m == WM_KEYDOWN && w != VK_SHIFT && w != VK_CONTROL) seen.emplace_back(static_cast<uint32_t>(w), modifierFlags());
+        if (m == WM_KEYDOWN && w != VK_SHIFT && w != VK_CONTROL)
+            seen.emplace_back(static_cast<uint32_t>(w), modifierFlags());
         return std::nullopt;
     };
     keyDown(VK_SHIFT);
@@ -118,7 +125,7 @@ TEST_F(Scrolling, ShiftAndCtrlReadAsTheyWereWhenEachKeyWasPressed) {
     pumpPendingMessages();
     EXPECT_EQ(seen, (std::vector<std::pair<uint32_t, uint32_t>>{
                         {VK_END, MK_SHIFT}, {VK_DELETE, MK_CONTROL}, {VK_HOME, 0}}));
-    setModifierKeys(true, true);  // a desktop display that saw them pressed elsewhere
+    setModifierKeys(true, true); // a desktop display that saw them pressed elsewhere
     EXPECT_TRUE(keyIsDown(VK_SHIFT));
     EXPECT_EQ(modifierFlags(), MK_SHIFT | MK_CONTROL);
     setModifierKeys(false, false);
@@ -135,13 +142,13 @@ TEST_F(WindowIcons, AWindowKeepsItsOwnCopiesOfItsSmallAndLargeIcon) {
     Icon large(largeIconSize(), largeIconSize());
     EXPECT_EQ(sendMessage(main, WM_SETICON, ICON_SMALL, reinterpret_cast<LParam>(small.get())), 0);
     EXPECT_EQ(sendMessage(main, WM_SETICON, ICON_BIG, reinterpret_cast<LParam>(&large)), 0);
-    small.reset();  // the caller may destroy its icon at once
+    small.reset(); // the caller may destroy its icon at once
     auto* kept = reinterpret_cast<const Icon*>(sendMessage(main, WM_GETICON, ICON_SMALL));
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept->width(), 16);
     EXPECT_EQ(kept->pixel(3, 3), rgb(200, 0, 0));
     EXPECT_EQ(reinterpret_cast<const Icon*>(sendMessage(main, WM_GETICON, ICON_BIG))->width(), 32);
-    EXPECT_EQ(sendMessage(main, WM_SETICON, ICON_SMALL, 0), 1);  // it had one
+    EXPECT_EQ(sendMessage(main, WM_SETICON, ICON_SMALL, 0), 1); // it had one
     EXPECT_EQ(sendMessage(main, WM_GETICON, ICON_SMALL), 0);
 
     ScreenScope vga({480, 640, 192});
@@ -169,7 +176,7 @@ int inkAfterDrawing(const Font& font, std::string_view text, uint32_t flags) {
     return firstInk(b);
 }
 
-}  // namespace
+} // namespace
 
 TEST(TextTabs, TabsStopEveryEightAverageCharactersOrAsTheFlagsSay) {
     Font font("Tahoma", -14);

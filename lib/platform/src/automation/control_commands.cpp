@@ -24,7 +24,8 @@ bool isEdit(HWND hwnd) {
 std::string items(HWND hwnd) {
     if (!isItemControl(hwnd)) return "ERR not a list";
     std::string out = "OK";
-    for (auto& text : itemTexts(hwnd)) out += " " + quote(text);
+    for (auto& text : itemTexts(hwnd))
+        out += " " + quote(text);
     return out;
 }
 
@@ -54,10 +55,11 @@ std::string describeEdit(HWND hwnd) {
     if (!isEdit(hwnd)) return "ERR not an edit";
     auto [start, end] = editSelection(hwnd);
     char out[160];
-    std::snprintf(out, sizeof out, "OK sel=%d,%d limit=%d mode=%d password=%d readonly=%d lines=%d first=%d", start,
-                  end, static_cast<int>(sendMessage(hwnd, EM_GETLIMITTEXT)),
+    std::snprintf(out, sizeof out, "OK sel=%d,%d limit=%d mode=%d password=%d readonly=%d lines=%d first=%d",
+                  start, end, static_cast<int>(sendMessage(hwnd, EM_GETLIMITTEXT)),
                   static_cast<int>(sendMessage(hwnd, EM_GETINPUTMODE)), isPasswordEdit(hwnd) ? 1 : 0,
-                  (windowStyle(hwnd) & ES_READONLY) ? 1 : 0, static_cast<int>(sendMessage(hwnd, EM_GETLINECOUNT)),
+                  (windowStyle(hwnd) & ES_READONLY) ? 1 : 0,
+                  static_cast<int>(sendMessage(hwnd, EM_GETLINECOUNT)),
                   static_cast<int>(sendMessage(hwnd, EM_GETFIRSTVISIBLELINE)));
     return out;
 }
@@ -67,7 +69,8 @@ std::string scrollState(HWND hwnd, const Args& a) {
     ScrollInfo info;
     getScrollInfo(hwnd, bar, info);
     char out[96];
-    std::snprintf(out, sizeof out, "OK pos=%d min=%d max=%d page=%u", info.pos, info.min, info.max, info.page);
+    std::snprintf(out, sizeof out, "OK pos=%d min=%d max=%d page=%u", info.pos, info.min, info.max,
+                  info.page);
     return out;
 }
 
@@ -80,7 +83,7 @@ std::string checkCommand(HWND hwnd, const Args& a) {
     return "OK";
 }
 
-}  // namespace
+} // namespace
 
 std::string controlCommand(const Args& a) {
     static const std::vector<std::string> names = {"settext",   "check",  "setcheck", "click", "items",
@@ -108,4 +111,4 @@ std::string controlCommand(const Args& a) {
     return "ERR bad arguments";
 }
 
-}  // namespace kestrova::platform::automation
+} // namespace kestrova::platform::automation

@@ -11,17 +11,20 @@ Args tokenize(const std::string& line) {
     std::vector<std::string> out;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && line[i] == ' ') ++i;
+        while (i < line.size() && line[i] == ' ')
+            ++i;
         if (i >= line.size()) break;
         std::string token;
         bool quoted = false;
         while (i < line.size() && (quoted || line[i] != ' ')) {
             char c = line[i++];
-            if (c == '"') quoted = !quoted;
+            if (c == '"')
+                quoted = !quoted;
             else if (c == '\\' && i < line.size()) {
                 char n = line[i++];
                 token += n == 'n' ? '\n' : n;
-            } else token += c;
+            } else
+                token += c;
         }
         out.push_back(std::move(token));
     }
@@ -73,4 +76,4 @@ std::optional<HWND> windowArg(const std::string& text) {
     return h;
 }
 
-}  // namespace kestrova::platform::automation
+} // namespace kestrova::platform::automation

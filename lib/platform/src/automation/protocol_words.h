@@ -25,4 +25,4 @@ std::optional<HWND> windowArg(const std::string& text);
 // reply when the line is none of them.
 std::string controlCommand(const Args& args);
 
-}  // namespace kestrova::platform::automation
+} // namespace kestrova::platform::automation

@@ -23,8 +23,10 @@ void follow(HWND hwnd, BusyState& s) {
     bool shown = windowStyle(hwnd) & WS_VISIBLE;
     if (shown == s.turning) return;
     s.turning = shown;
-    if (shown) setTimer(hwnd, kTimer, kBusyStepMs);
-    else killTimer(hwnd, kTimer);
+    if (shown)
+        setTimer(hwnd, kTimer, kBusyStepMs);
+    else
+        killTimer(hwnd, kTimer);
 }
 
 // Twelve dots round a ring; the one of the current step is darkest and the
@@ -44,18 +46,19 @@ void paint(HWND hwnd, const BusyState& s) {
         int y = static_cast<int>(std::lround(cy + radius * std::sin(angle) - dot));
         int shade = 60 + age * 180 / kBusyFrames;
         int d = static_cast<int>(std::lround(2 * dot));
-        dc.fillEllipse(Rect::ofSize(x, y, d, d), rgb(uint8_t(shade * 2 / 3), uint8_t(shade * 5 / 6), uint8_t(std::min(255, shade + 40))));
+        dc.fillEllipse(Rect::ofSize(x, y, d, d), rgb(uint8_t(shade * 2 / 3), uint8_t(shade * 5 / 6),
+                                                     uint8_t(std::min(255, shade + 40))));
     }
 }
 
-}  // namespace
+} // namespace
 
 LResult busyIndicatorProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     if (message == WM_CREATE) {
         setControlState(hwnd, std::make_unique<BusyState>());
         return 0;
     }
-    auto* s = controlStateOf<BusyState>(hwnd);
+    auto s = controlStateOf<BusyState>(hwnd);
     if (!s) return defWindowProc(hwnd, message, wParam, lParam);
     switch (message) {
     case WM_SHOWWINDOW:
@@ -67,12 +70,18 @@ LResult busyIndicatorProc(HWND hwnd, uint32_t message, WParam wParam, LParam lPa
             invalidateRect(hwnd, nullptr, false);
         }
         return 0;
-    case BIM_GETFRAME: return s->frame;
-    case WM_PAINT: paint(hwnd, *s); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_GETDLGCODE: return DLGC_STATIC;
-    default: return defWindowProc(hwnd, message, wParam, lParam);
+    case BIM_GETFRAME:
+        return s->frame;
+    case WM_PAINT:
+        paint(hwnd, *s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
+    default:
+        return defWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

@@ -15,9 +15,15 @@ struct ButtonState : ControlBase {
     bool pushed = false;
 };
 
-uint32_t typeOf(HWND hwnd) { return windowStyle(hwnd) & BS_TYPEMASK; }
-bool isAutomatic(HWND hwnd) { return typeOf(hwnd) == BS_AUTOCHECKBOX || typeOf(hwnd) == BS_AUTO3STATE; }
-bool isBox(HWND hwnd) { return typeOf(hwnd) >= BS_CHECKBOX && typeOf(hwnd) <= BS_AUTO3STATE; }
+uint32_t typeOf(HWND hwnd) {
+    return windowStyle(hwnd) & BS_TYPEMASK;
+}
+bool isAutomatic(HWND hwnd) {
+    return typeOf(hwnd) == BS_AUTOCHECKBOX || typeOf(hwnd) == BS_AUTO3STATE;
+}
+bool isBox(HWND hwnd) {
+    return typeOf(hwnd) >= BS_CHECKBOX && typeOf(hwnd) <= BS_AUTO3STATE;
+}
 
 void setCheck(HWND hwnd, ButtonState& s, int check) {
     if (s.check == check) return;
@@ -38,7 +44,8 @@ void click(HWND hwnd, ButtonState& s) {
 void drawBox(DeviceContext& dc, const Rect& box, int check, bool enabled) {
     dc.fillRect(box, enabled ? colours::kWindow : look::kDisabledField);
     int line = controlLine();
-    for (int i = 0; i < line; ++i) dc.frameRect(box.inset(i, i), look::kFieldBorder);
+    for (int i = 0; i < line; ++i)
+        dc.frameRect(box.inset(i, i), look::kFieldBorder);
     Colour mark = enabled ? look::kMark : colours::kGrayText;
     if (check == BST_INDETERMINATE) {
         dc.fillRect(box.inset(box.width() / 4, box.height() / 4), mark);
@@ -76,7 +83,8 @@ void paintPushButton(HWND hwnd, ButtonState& s, DeviceContext& dc) {
                     s.pushed ? rgb(225, 232, 242) : rgb(222, 226, 234), GradientDirection::kVertical);
     int line = controlLine();
     Colour border = focused ? look::kFocusBorder : look::kFieldBorder;
-    for (int i = 0; i < (focused ? 2 * line : line); ++i) dc.frameRect(client.inset(i, i), border);
+    for (int i = 0; i < (focused ? 2 * line : line); ++i)
+        dc.frameRect(client.inset(i, i), border);
     dc.selectFont(fontOf(s));
     dc.setTextColour(enabled ? colours::kWindowText : colours::kGrayText);
     dc.drawText(windowText(hwnd), client, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
@@ -109,44 +117,60 @@ void onPointer(HWND hwnd, ButtonState& s, uint32_t message) {
     click(hwnd, s);
 }
 
-}  // namespace
+} // namespace
 
 LResult buttonProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     if (message == WM_CREATE) {
         setControlState(hwnd, std::make_unique<ButtonState>());
         return 0;
     }
-    auto* s = controlStateOf<ButtonState>(hwnd);
+    auto s = controlStateOf<ButtonState>(hwnd);
     if (!s) return defWindowProc(hwnd, message, wParam, lParam);
     if (auto r = handleFontMessage(hwnd, *s, message, wParam, lParam)) return *r;
     switch (message) {
     case WM_PAINT: {
         PaintScope scope(hwnd);
-        if (isBox(hwnd)) paintCheckBox(hwnd, *s, scope.dc());
-        else paintPushButton(hwnd, *s, scope.dc());
+        if (isBox(hwnd))
+            paintCheckBox(hwnd, *s, scope.dc());
+        else
+            paintPushButton(hwnd, *s, scope.dc());
         return 0;
     }
-    case WM_ERASEBKGND: return 1;
-    case BM_GETCHECK: return isBox(hwnd) ? s->check : BST_UNCHECKED;
+    case WM_ERASEBKGND:
+        return 1;
+    case BM_GETCHECK:
+        return isBox(hwnd) ? s->check : BST_UNCHECKED;
     case BM_SETCHECK:
-        if (isBox(hwnd)) setCheck(hwnd, *s, static_cast<int>(wParam) == BST_INDETERMINATE ? BST_INDETERMINATE
-                                                : wParam ? BST_CHECKED : BST_UNCHECKED);
+        if (isBox(hwnd))
+            setCheck(hwnd, *s,
+                     static_cast<int>(wParam) == BST_INDETERMINATE ? BST_INDETERMINATE
+                     : wParam                                      ? BST_CHECKED
+                                                                   : BST_UNCHECKED);
         return 0;
-    case BM_GETSTATE: return (isBox(hwnd) ? s->check : 0) | (s->pushed ? 0x4 : 0) | (focusWindow() == hwnd ? 0x8 : 0);
+    case BM_GETSTATE:
+        return (isBox(hwnd) ? s->check : 0) | (s->pushed ? 0x4 : 0) | (focusWindow() == hwnd ? 0x8 : 0);
     case BM_SETSTATE:
         s->pushed = wParam != 0;
         invalidateRect(hwnd, nullptr, false);
         return 0;
-    case BM_CLICK: click(hwnd, *s); return 0;
-    case WM_GETDLGCODE: return dialogCode(hwnd, reinterpret_cast<const Msg*>(lParam));
+    case BM_CLICK:
+        click(hwnd, *s);
+        return 0;
+    case WM_GETDLGCODE:
+        return dialogCode(hwnd, reinterpret_cast<const Msg*>(lParam));
     case WM_KEYDOWN:
-    case WM_CHAR: onKey(hwnd, *s, message, wParam); return 0;
+    case WM_CHAR:
+        onKey(hwnd, *s, message, wParam);
+        return 0;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP: onPointer(hwnd, *s, message); return 0;
+    case WM_LBUTTONUP:
+        onPointer(hwnd, *s, message);
+        return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         invalidateRect(hwnd, nullptr, false);
-        if (windowStyle(hwnd) & BS_NOTIFY) notifyParent(hwnd, message == WM_SETFOCUS ? BN_SETFOCUS : BN_KILLFOCUS);
+        if (windowStyle(hwnd) & BS_NOTIFY)
+            notifyParent(hwnd, message == WM_SETFOCUS ? BN_SETFOCUS : BN_KILLFOCUS);
         return 0;
     case WM_SETTEXT:
     case WM_ENABLE: {
@@ -154,11 +178,12 @@ LResult buttonProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         invalidateRect(hwnd, nullptr, false);
         return r;
     }
-    default: return defWindowProc(hwnd, message, wParam, lParam);
+    default:
+        return defWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
-}  // namespace detail
+} // namespace detail
 
 bool isCheckBox(HWND button) {
     if (className(button) != kButtonClass) return false;
@@ -166,4 +191,4 @@ bool isCheckBox(HWND button) {
     return type >= BS_CHECKBOX && type <= BS_AUTO3STATE;
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

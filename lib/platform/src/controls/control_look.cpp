@@ -7,8 +7,12 @@
 
 namespace kestrova::platform::detail {
 
-int controlPadding() { return screenDpi() / 40; }
-int controlLine() { return screenDpi() > 180 ? 2 : 1; }
+int controlPadding() {
+    return screenDpi() / 40;
+}
+int controlLine() {
+    return screenDpi() > 180 ? 2 : 1;
+}
 
 std::optional<LResult> handleFontMessage(HWND hwnd, ControlBase& state, uint32_t message, WParam wParam,
                                          LParam lParam) {
@@ -20,17 +24,21 @@ std::optional<LResult> handleFontMessage(HWND hwnd, ControlBase& state, uint32_t
     return 0;
 }
 
-const Font& fontOf(const ControlBase& state) { return state.font.valid() ? state.font : chromeFont(); }
+const Font& fontOf(const ControlBase& state) {
+    return state.font.valid() ? state.font : chromeFont();
+}
 
 void drawField(DeviceContext& dc, const Rect& rect, bool focused, bool enabled, bool readOnly) {
     int line = controlLine();
     Colour fill = !enabled ? look::kDisabledField : readOnly ? look::kReadOnlyField : colours::kWindow;
     dc.fillRect(rect, fill);
     Colour border = focused ? look::kFocusBorder : look::kFieldBorder;
-    for (int i = 0; i < line; ++i) dc.frameRect(rect.inset(i, i), border);
+    for (int i = 0; i < line; ++i)
+        dc.frameRect(rect.inset(i, i), border);
     // A focused field gets a second ring, so the focus is seen at a glance.
     if (focused)
-        for (int i = line; i < 2 * line; ++i) dc.frameRect(rect.inset(i, i), look::kFocusBand);
+        for (int i = line; i < 2 * line; ++i)
+            dc.frameRect(rect.inset(i, i), look::kFocusBand);
 }
 
 Colour backgroundFor(HWND control, DeviceContext& dc) {
@@ -51,4 +59,4 @@ void notifyParent(HWND control, int code) {
                 reinterpret_cast<LParam>(control));
 }
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

@@ -20,7 +20,7 @@ inline constexpr Colour kInactiveSelection = rgb(200, 200, 200);
 // The band behind a focused row or check box: the system's selection blue.
 inline constexpr Colour kFocusBand = rgb(187, 206, 225);
 inline constexpr Colour kMark = rgb(30, 60, 120);
-}  // namespace look
+} // namespace look
 
 // Inner spacing of fields and rows: 3 pixels at 131 dpi, 4 at 192.
 int controlPadding();
@@ -49,4 +49,4 @@ Colour backgroundFor(HWND control, DeviceContext& dc);
 // WM_COMMAND (id, code) with the control's handle, sent to its parent.
 void notifyParent(HWND control, int code);
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

@@ -21,4 +21,4 @@ void setListBoxChoosesOnTap(HWND listBox);
 // The class of the window that shows a drop-down list's open list.
 inline constexpr char kDropListClass[] = "KestrovaDropList";
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

@@ -30,29 +30,39 @@ struct EditState : ControlBase {
     bool capEdit = false;
     bool upcaseFirst = false;
     bool upcaseNext = false;
-    int scrollX = 0;      // single-line: pixels hidden on the left
-    int firstLine = 0;    // multi-line: the top visible line
-    int preferredX = -1;  // the column Up and Down keep
+    int scrollX = 0;     // single-line: pixels hidden on the left
+    int firstLine = 0;   // multi-line: the top visible line
+    int preferredX = -1; // the column Up and Down keep
 };
 
 struct View {
-    std::string shown;            // UTF-8 as drawn (masked for passwords)
-    std::vector<size_t> offsets;  // byte offset of each character, and the end
-    Rect area;                    // where text goes, in client pixels
+    std::string shown;           // UTF-8 as drawn (masked for passwords)
+    std::vector<size_t> offsets; // byte offset of each character, and the end
+    Rect area;                   // where text goes, in client pixels
     std::unique_ptr<TextLayout> layout;
 };
 
-bool isMultiLine(HWND hwnd) { return windowStyle(hwnd) & ES_MULTILINE; }
+bool isMultiLine(HWND hwnd) {
+    return windowStyle(hwnd) & ES_MULTILINE;
+}
 
 // NOTE: a single-line field never holds a line break, so what it gives can
 // go into a one-line header or setting as it is.
 void fitToStyle(HWND hwnd, std::u32string& text) {
     if (!isMultiLine(hwnd)) std::erase_if(text, [](char32_t c) { return c == U'\r' || c == U'\n'; });
 }
-bool isReadOnly(HWND hwnd) { return windowStyle(hwnd) & ES_READONLY; }
-int selStart(const EditState& s) { return std::min(s.anchor, s.caret); }
-int selEnd(const EditState& s) { return std::max(s.anchor, s.caret); }
-int length(const EditState& s) { return static_cast<int>(s.text.size()); }
+bool isReadOnly(HWND hwnd) {
+    return windowStyle(hwnd) & ES_READONLY;
+}
+int selStart(const EditState& s) {
+    return std::min(s.anchor, s.caret);
+}
+int selEnd(const EditState& s) {
+    return std::max(s.anchor, s.caret);
+}
+int length(const EditState& s) {
+    return static_cast<int>(s.text.size());
+}
 
 // Inside the frame and its focus ring; a single line keeps the field's
 // whole height, so a tall font is never cut.
@@ -79,7 +89,9 @@ int charAtByte(const View& v, size_t byte) {
     return static_cast<int>(it - v.offsets.begin()) - 1;
 }
 
-size_t byteOf(const View& v, int index) { return v.offsets[static_cast<size_t>(index)]; }
+size_t byteOf(const View& v, int index) {
+    return v.offsets[static_cast<size_t>(index)];
+}
 
 int visibleLines(HWND hwnd, const EditState& s) {
     return std::max(1, textArea(hwnd).height() / std::max(1, fontOf(s).lineHeight()));
@@ -92,8 +104,10 @@ Point layoutOrigin(HWND hwnd, const EditState& s, const View& v) {
     int x = v.area.left - s.scrollX;
     uint32_t align = windowStyle(hwnd) & (ES_CENTER | ES_RIGHT);
     int spare = v.area.width() - v.layout->size().width;
-    if (spare > 0 && align == ES_RIGHT) x = v.area.right - v.layout->size().width - 1;
-    else if (spare > 0 && align == ES_CENTER) x = v.area.left + spare / 2;
+    if (spare > 0 && align == ES_RIGHT)
+        x = v.area.right - v.layout->size().width - 1;
+    else if (spare > 0 && align == ES_CENTER)
+        x = v.area.left + spare / 2;
     return {x, v.area.top + (v.area.height() - lineHeight) / 2};
 }
 
@@ -126,23 +140,27 @@ void showCaret(HWND hwnd, EditState& s) {
         int line = v.layout->lineOf(byteOf(v, s.caret));
         int visible = visibleLines(hwnd, s);
         int first = s.firstLine;
-        if (line < first) first = line;
-        else if (line >= first + visible) first = line - visible + 1;
+        if (line < first)
+            first = line;
+        else if (line >= first + visible)
+            first = line - visible + 1;
         setFirstLine(hwnd, s, v, first);
     } else {
         int width = std::max(1, v.area.width() - 1);
         int textWidth = v.layout->size().width;
         int before = s.scrollX;
-        if (caret.left - s.scrollX < 0) s.scrollX = caret.left;
-        else if (caret.left - s.scrollX > width) s.scrollX = caret.left - width;
+        if (caret.left - s.scrollX < 0)
+            s.scrollX = caret.left;
+        else if (caret.left - s.scrollX > width)
+            s.scrollX = caret.left - width;
         s.scrollX = std::clamp(s.scrollX, 0, std::max(0, textWidth - width));
         if (s.scrollX != before) notifyParent(hwnd, EN_HSCROLL);
     }
     invalidateRect(hwnd, nullptr, false);
 }
 
-void changed(HWND hwnd, EditState& s) {
-    s.modified = true;
+void changed(HWND hwnd, EditState& s, bool byUser = true) {
+    s.modified = byUser;
     setWindowText(hwnd, toUtf8(s.text));
     showCaret(hwnd, s);
     notifyParent(hwnd, EN_CHANGE);
@@ -170,20 +188,30 @@ bool isLineBreakAt(const EditState& s, int i) {
 }
 
 // One step left or right, never into the middle of "\r\n".
-int stepLeft(const EditState& s, int i) { return std::max(0, isLineBreakAt(s, i - 2) ? i - 2 : i - 1); }
-int stepRight(const EditState& s, int i) { return std::min(length(s), isLineBreakAt(s, i) ? i + 2 : i + 1); }
+int stepLeft(const EditState& s, int i) {
+    return std::max(0, isLineBreakAt(s, i - 2) ? i - 2 : i - 1);
+}
+int stepRight(const EditState& s, int i) {
+    return std::min(length(s), isLineBreakAt(s, i) ? i + 2 : i + 1);
+}
 
-bool isBlank(char32_t c) { return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n'; }
+bool isBlank(char32_t c) {
+    return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n';
+}
 
 int wordLeft(const EditState& s, int i) {
-    while (i > 0 && isBlank(s.text[static_cast<size_t>(i) - 1])) --i;
-    while (i > 0 && !isBlank(s.text[static_cast<size_t>(i) - 1])) --i;
+    while (i > 0 && isBlank(s.text[static_cast<size_t>(i) - 1]))
+        --i;
+    while (i > 0 && !isBlank(s.text[static_cast<size_t>(i) - 1]))
+        --i;
     return i;
 }
 
 int wordRight(const EditState& s, int i) {
-    while (i < length(s) && !isBlank(s.text[static_cast<size_t>(i)])) ++i;
-    while (i < length(s) && isBlank(s.text[static_cast<size_t>(i)])) ++i;
+    while (i < length(s) && !isBlank(s.text[static_cast<size_t>(i)]))
+        ++i;
+    while (i < length(s) && isBlank(s.text[static_cast<size_t>(i)]))
+        ++i;
     return i;
 }
 
@@ -211,7 +239,8 @@ int lineEdge(HWND hwnd, const EditState& s, bool end) {
     int line = v.layout->lineOf(byteOf(v, s.caret));
     int edge = charAtByte(v, end ? v.layout->lineEnd(line) : v.layout->lineStart(line));
     // A wrapped line ends in the blank it broke at; the caret stays before it.
-    if (end && line + 1 < v.layout->lineCount() && edge > 0 && edge == charAtByte(v, v.layout->lineStart(line + 1)) &&
+    if (end && line + 1 < v.layout->lineCount() && edge > 0 &&
+        edge == charAtByte(v, v.layout->lineStart(line + 1)) &&
         isBlank(s.text[static_cast<size_t>(edge) - 1]))
         --edge;
     return edge;
@@ -255,8 +284,12 @@ void onKeyDown(HWND hwnd, EditState& s, uint32_t key) {
             moveCaret(hwnd, s, lineMove(hwnd, s, key == VK_PRIOR ? -page : page), shift, true);
         }
         break;
-    case VK_HOME: moveCaret(hwnd, s, ctrl || !multi ? 0 : lineEdge(hwnd, s, false), shift); break;
-    case VK_END: moveCaret(hwnd, s, ctrl || !multi ? length(s) : lineEdge(hwnd, s, true), shift); break;
+    case VK_HOME:
+        moveCaret(hwnd, s, ctrl || !multi ? 0 : lineEdge(hwnd, s, false), shift);
+        break;
+    case VK_END:
+        moveCaret(hwnd, s, ctrl || !multi ? length(s) : lineEdge(hwnd, s, true), shift);
+        break;
     case VK_DELETE:
         if (!isReadOnly(hwnd)) deleteForward(hwnd, s);
         break;
@@ -270,7 +303,8 @@ void onKeyDown(HWND hwnd, EditState& s, uint32_t key) {
             moveCaret(hwnd, s, length(s), true);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -312,7 +346,8 @@ LResult dialogCode(HWND hwnd, const EditState& s, const Msg* msg) {
     bool multi = isMultiLine(hwnd);
     switch (msg->wParam) {
     case VK_LEFT:
-    case VK_RIGHT: return code | DLGC_WANTARROWS;
+    case VK_RIGHT:
+        return code | DLGC_WANTARROWS;
     case VK_UP:
     case VK_DOWN: {
         if (!multi) return code;
@@ -321,9 +356,12 @@ LResult dialogCode(HWND hwnd, const EditState& s, const Msg* msg) {
         bool atEdge = msg->wParam == VK_UP ? line == 0 : line == v.layout->lineCount() - 1;
         return atEdge ? code : code | DLGC_WANTARROWS;
     }
-    case VK_ESCAPE: return !s.text.empty() && !isReadOnly(hwnd) ? code | DLGC_WANTMESSAGE : code;
-    case VK_RETURN: return enterInserts(hwnd) ? code | DLGC_WANTMESSAGE : code;
-    default: return code;
+    case VK_ESCAPE:
+        return !s.text.empty() && !isReadOnly(hwnd) ? code | DLGC_WANTMESSAGE : code;
+    case VK_RETURN:
+        return enterInserts(hwnd) ? code | DLGC_WANTMESSAGE : code;
+    default:
+        return code;
     }
 }
 
@@ -357,8 +395,7 @@ void setText(HWND hwnd, EditState& s, const char* utf8) {
     s.anchor = s.caret = length(s);
     s.scrollX = 0;
     s.firstLine = 0;
-    changed(hwnd, s);
-    s.modified = false;
+    changed(hwnd, s, false);
 }
 
 void onPointer(HWND hwnd, EditState& s, uint32_t message, LParam lParam) {
@@ -373,7 +410,8 @@ void onPointer(HWND hwnd, EditState& s, uint32_t message, LParam lParam) {
     int at = charAtByte(v, v.layout->byteAt({xOf(lParam) - origin.x, yOf(lParam) - origin.y}));
     if (message == WM_LBUTTONDBLCLK) {
         s.anchor = wordLeft(s, std::min(at + 1, length(s)));
-        while (s.anchor < at && isBlank(s.text[static_cast<size_t>(s.anchor)])) ++s.anchor;
+        while (s.anchor < at && isBlank(s.text[static_cast<size_t>(s.anchor)]))
+            ++s.anchor;
         moveCaret(hwnd, s, wordRight(s, at), true);
         return;
     }
@@ -387,21 +425,37 @@ void scrollLines(HWND hwnd, EditState& s, int code, int thumb) {
     int page = visibleLines(hwnd, s);
     int line = s.firstLine;
     switch (code) {
-    case SB_LINEUP: --line; break;
-    case SB_LINEDOWN: ++line; break;
-    case SB_PAGEUP: line -= page; break;
-    case SB_PAGEDOWN: line += page; break;
+    case SB_LINEUP:
+        --line;
+        break;
+    case SB_LINEDOWN:
+        ++line;
+        break;
+    case SB_PAGEUP:
+        line -= page;
+        break;
+    case SB_PAGEDOWN:
+        line += page;
+        break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: line = thumb; break;
-    case SB_TOP: line = 0; break;
-    case SB_BOTTOM: line = v.layout->lineCount(); break;
-    default: return;
+    case SB_THUMBTRACK:
+        line = thumb;
+        break;
+    case SB_TOP:
+        line = 0;
+        break;
+    case SB_BOTTOM:
+        line = v.layout->lineCount();
+        break;
+    default:
+        return;
     }
     setFirstLine(hwnd, s, v, line);
     invalidateRect(hwnd, nullptr, false);
 }
 
-std::optional<LResult> onEditMessage(HWND hwnd, EditState& s, uint32_t message, WParam wParam, LParam lParam) {
+std::optional<LResult> onEditMessage(HWND hwnd, EditState& s, uint32_t message, WParam wParam,
+                                     LParam lParam) {
     switch (message) {
     case EM_GETSEL:
         if (wParam) *reinterpret_cast<int*>(wParam) = selStart(s);
@@ -424,26 +478,42 @@ std::optional<LResult> onEditMessage(HWND hwnd, EditState& s, uint32_t message, 
     case EM_LIMITTEXT:
         s.limit = wParam == 0 ? kDefaultEditLimit : static_cast<int>(std::min<WParam>(wParam, 0x7FFFFFFF));
         return 0;
-    case EM_GETLIMITTEXT: return s.limit;
-    case EM_GETMODIFY: return s.modified ? 1 : 0;
-    case EM_SETMODIFY: s.modified = wParam != 0; return 0;
+    case EM_GETLIMITTEXT:
+        return s.limit;
+    case EM_GETMODIFY:
+        return s.modified ? 1 : 0;
+    case EM_SETMODIFY:
+        s.modified = wParam != 0;
+        return 0;
     case EM_SETPASSWORDCHAR:
         s.mask = static_cast<char32_t>(wParam);
         setWindowStyle(hwnd, s.mask ? windowStyle(hwnd) | ES_PASSWORD : windowStyle(hwnd) & ~ES_PASSWORD);
         invalidateRect(hwnd, nullptr, false);
         return 0;
-    case EM_GETPASSWORDCHAR: return static_cast<LResult>(s.mask);
+    case EM_GETPASSWORDCHAR:
+        return static_cast<LResult>(s.mask);
     case EM_SETREADONLY:
         setWindowStyle(hwnd, wParam ? windowStyle(hwnd) | ES_READONLY : windowStyle(hwnd) & ~ES_READONLY);
         invalidateRect(hwnd, nullptr, false);
         return 1;
-    case EM_SETINPUTMODE: s.inputMode = static_cast<int>(lParam); return 0;
-    case EM_GETINPUTMODE: return s.inputMode;
-    case EM_GETFIRSTVISIBLELINE: return isMultiLine(hwnd) ? s.firstLine : 0;
-    case EM_SCROLLCARET: showCaret(hwnd, s); return 1;
-    case EM_SCROLL: scrollLines(hwnd, s, static_cast<int>(wParam), 0); return 1;
-    case EM_LINESCROLL: scrollLines(hwnd, s, SB_THUMBPOSITION, s.firstLine + static_cast<int>(lParam)); return 1;
-    default: break;
+    case EM_SETINPUTMODE:
+        s.inputMode = static_cast<int>(lParam);
+        return 0;
+    case EM_GETINPUTMODE:
+        return s.inputMode;
+    case EM_GETFIRSTVISIBLELINE:
+        return isMultiLine(hwnd) ? s.firstLine : 0;
+    case EM_SCROLLCARET:
+        showCaret(hwnd, s);
+        return 1;
+    case EM_SCROLL:
+        scrollLines(hwnd, s, static_cast<int>(wParam), 0);
+        return 1;
+    case EM_LINESCROLL:
+        scrollLines(hwnd, s, SB_THUMBPOSITION, s.firstLine + static_cast<int>(lParam));
+        return 1;
+    default:
+        break;
     }
     View v = makeView(hwnd, s);
     auto lineOfChar = [&](WParam w) {
@@ -451,8 +521,10 @@ std::optional<LResult> onEditMessage(HWND hwnd, EditState& s, uint32_t message, 
         return v.layout->lineOf(byteOf(v, index));
     };
     switch (message) {
-    case EM_GETLINECOUNT: return v.layout->lineCount();
-    case EM_LINEFROMCHAR: return lineOfChar(wParam);
+    case EM_GETLINECOUNT:
+        return v.layout->lineCount();
+    case EM_LINEFROMCHAR:
+        return lineOfChar(wParam);
     case EM_LINEINDEX: {
         int line = static_cast<intptr_t>(wParam) < 0 ? lineOfChar(wParam) : static_cast<int>(wParam);
         if (line >= v.layout->lineCount()) return -1;
@@ -462,20 +534,24 @@ std::optional<LResult> onEditMessage(HWND hwnd, EditState& s, uint32_t message, 
         int line = lineOfChar(wParam);
         return charAtByte(v, v.layout->lineEnd(line)) - charAtByte(v, v.layout->lineStart(line));
     }
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
 std::optional<LResult> onCapEditMessage(EditState& s, uint32_t message, WParam wParam) {
     if (!s.capEdit) return std::nullopt;
-    if (message == CEM_UPCASENEXTWORD) s.upcaseNext = wParam != 0;
-    else if (message == CEM_ENABLEUPCASE) s.upcaseFirst = wParam != 0;
-    else return std::nullopt;
+    if (message == CEM_UPCASENEXTWORD)
+        s.upcaseNext = wParam != 0;
+    else if (message == CEM_ENABLEUPCASE)
+        s.upcaseFirst = wParam != 0;
+    else
+        return std::nullopt;
     return 0;
 }
 
 LResult onCreate(HWND hwnd, const CreateParams& params) {
-    auto state = std::make_unique<EditState>();
+    auto state = std::make_shared<EditState>();
     state->capEdit = params.className == kCapEditClass;
     if (params.style & ES_PASSWORD) state->mask = kDefaultMask;
     if (params.style & ES_NUMBER) state->inputMode = kInputNumbers;
@@ -488,22 +564,32 @@ LResult onCreate(HWND hwnd, const CreateParams& params) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 LResult editProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     if (message == WM_CREATE) return onCreate(hwnd, *reinterpret_cast<const CreateParams*>(lParam));
-    auto* s = controlStateOf<EditState>(hwnd);
+    auto s = controlStateOf<EditState>(hwnd);
     if (!s) return defWindowProc(hwnd, message, wParam, lParam);
     if (auto r = handleFontMessage(hwnd, *s, message, wParam, lParam)) return *r;
     if (auto r = onEditMessage(hwnd, *s, message, wParam, lParam)) return *r;
     if (auto r = onCapEditMessage(*s, message, wParam)) return *r;
     switch (message) {
-    case WM_PAINT: paint(hwnd, *s); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_SETTEXT: setText(hwnd, *s, reinterpret_cast<const char*>(lParam)); return 1;
-    case WM_GETDLGCODE: return dialogCode(hwnd, *s, reinterpret_cast<const Msg*>(lParam));
-    case WM_KEYDOWN: onKeyDown(hwnd, *s, static_cast<uint32_t>(wParam)); return 0;
-    case WM_CHAR: onChar(hwnd, *s, static_cast<char32_t>(wParam)); return 0;
+    case WM_PAINT:
+        paint(hwnd, *s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SETTEXT:
+        setText(hwnd, *s, reinterpret_cast<const char*>(lParam));
+        return 1;
+    case WM_GETDLGCODE:
+        return dialogCode(hwnd, *s, reinterpret_cast<const Msg*>(lParam));
+    case WM_KEYDOWN:
+        onKeyDown(hwnd, *s, static_cast<uint32_t>(wParam));
+        return 0;
+    case WM_CHAR:
+        onChar(hwnd, *s, static_cast<char32_t>(wParam));
+        return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         invalidateRect(hwnd, nullptr, false);
@@ -512,7 +598,9 @@ LResult editProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP:
-    case WM_MOUSEMOVE: onPointer(hwnd, *s, message, lParam); return 0;
+    case WM_MOUSEMOVE:
+        onPointer(hwnd, *s, message, lParam);
+        return 0;
     case WM_VSCROLL:
         if (isMultiLine(hwnd)) scrollLines(hwnd, *s, loWord(wParam), static_cast<int16_t>(hiWord(wParam)));
         return 0;
@@ -521,13 +609,18 @@ LResult editProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         // Three lines a notch; the caret stays where it is.
         scrollLines(hwnd, *s, SB_THUMBPOSITION, s->firstLine - 3 * wheelDeltaOf(wParam) / WHEEL_DELTA);
         return 0;
-    case WM_SIZE: showCaret(hwnd, *s); return 0;
-    case WM_ENABLE: invalidateRect(hwnd, nullptr, false); return 0;
-    default: return defWindowProc(hwnd, message, wParam, lParam);
+    case WM_SIZE:
+        showCaret(hwnd, *s);
+        return 0;
+    case WM_ENABLE:
+        invalidateRect(hwnd, nullptr, false);
+        return 0;
+    default:
+        return defWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
-}  // namespace detail
+} // namespace detail
 
 std::pair<int, int> editSelection(HWND edit) {
     int start = 0, end = 0;
@@ -540,14 +633,14 @@ void setEditSelection(HWND edit, int anchor, int caret) {
 }
 
 bool isPasswordEdit(HWND edit) {
-    auto* s = detail::controlStateOf<detail::EditState>(edit);
+    auto s = detail::controlStateOf<detail::EditState>(edit);
     return s && s->mask != 0;
 }
 
 std::string editDisplayText(HWND edit) {
-    auto* s = detail::controlStateOf<detail::EditState>(edit);
+    auto s = detail::controlStateOf<detail::EditState>(edit);
     if (!s) return windowText(edit);
     return s->mask ? toUtf8(std::u32string(s->text.size(), s->mask)) : toUtf8(s->text);
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

@@ -6,11 +6,14 @@
 namespace kestrova::platform::detail {
 namespace {
 
-char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char fold(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool startsWithFolded(std::string_view text, std::string_view prefix, bool exact) {
     if (text.size() < prefix.size() || (exact && text.size() != prefix.size())) return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) { return fold(a) == fold(b); });
+    return std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [](char a, char b) { return fold(a) == fold(b); });
 }
 
 bool lessFolded(std::string_view a, std::string_view b) {
@@ -18,9 +21,11 @@ bool lessFolded(std::string_view a, std::string_view b) {
                                         [](char x, char y) { return fold(x) < fold(y); });
 }
 
-const char* textArg(LParam lParam) { return lParam ? reinterpret_cast<const char*>(lParam) : ""; }
+const char* textArg(LParam lParam) {
+    return lParam ? reinterpret_cast<const char*>(lParam) : "";
+}
 
-}  // namespace
+} // namespace
 
 bool ItemList::select(int index) {
     if (index != -1 && !valid(index)) return false;
@@ -30,8 +35,9 @@ bool ItemList::select(int index) {
 
 int ItemList::add(std::string text, bool sorted) {
     if (!sorted) return insert(-1, std::move(text));
-    auto at = std::upper_bound(items_.begin(), items_.end(), text,
-                               [](const std::string& t, const ListItem& item) { return lessFolded(t, item.text); });
+    auto at =
+        std::upper_bound(items_.begin(), items_.end(), text,
+                         [](const std::string& t, const ListItem& item) { return lessFolded(t, item.text); });
     return insert(static_cast<int>(at - items_.begin()), std::move(text));
 }
 
@@ -45,8 +51,10 @@ int ItemList::insert(int index, std::string text) {
 bool ItemList::erase(int index) {
     if (!valid(index)) return false;
     items_.erase(items_.begin() + index);
-    if (selected_ == index) selected_ = -1;
-    else if (selected_ > index) --selected_;
+    if (selected_ == index)
+        selected_ = -1;
+    else if (selected_ > index)
+        --selected_;
     return true;
 }
 
@@ -66,19 +74,27 @@ int ItemList::find(int start, std::string_view text, bool exact) const {
 
 std::vector<std::string> ItemList::texts() const {
     std::vector<std::string> out;
-    for (auto& item : items_) out.push_back(item.text);
+    for (auto& item : items_)
+        out.push_back(item.text);
     return out;
 }
 
 LResult handleItemMessage(ItemList& list, ItemOp op, WParam wParam, LParam lParam, bool sorted) {
     int index = static_cast<int>(static_cast<intptr_t>(wParam));
     switch (op) {
-    case ItemOp::kAdd: return list.add(textArg(lParam), sorted);
-    case ItemOp::kInsert: return list.insert(index, textArg(lParam));
-    case ItemOp::kDelete: return list.erase(index) ? list.count() : -1;
-    case ItemOp::kReset: list.clear(); return 0;
-    case ItemOp::kCount: return list.count();
-    case ItemOp::kGetTextLength: return list.valid(index) ? static_cast<LResult>(list.at(index).text.size()) : -1;
+    case ItemOp::kAdd:
+        return list.add(textArg(lParam), sorted);
+    case ItemOp::kInsert:
+        return list.insert(index, textArg(lParam));
+    case ItemOp::kDelete:
+        return list.erase(index) ? list.count() : -1;
+    case ItemOp::kReset:
+        list.clear();
+        return 0;
+    case ItemOp::kCount:
+        return list.count();
+    case ItemOp::kGetTextLength:
+        return list.valid(index) ? static_cast<LResult>(list.at(index).text.size()) : -1;
     case ItemOp::kGetText: {
         if (!list.valid(index) || !lParam) return -1;
         const std::string& text = list.at(index).text;
@@ -86,8 +102,10 @@ LResult handleItemMessage(ItemList& list, ItemOp op, WParam wParam, LParam lPara
         return static_cast<LResult>(text.size());
     }
     case ItemOp::kFind:
-    case ItemOp::kFindExact: return list.find(index, textArg(lParam), op == ItemOp::kFindExact);
-    case ItemOp::kGetData: return list.valid(index) ? list.at(index).data : -1;
+    case ItemOp::kFindExact:
+        return list.find(index, textArg(lParam), op == ItemOp::kFindExact);
+    case ItemOp::kGetData:
+        return list.valid(index) ? list.at(index).data : -1;
     case ItemOp::kSetData:
         if (!list.valid(index)) return -1;
         list.at(index).data = lParam;
@@ -96,4 +114,4 @@ LResult handleItemMessage(ItemList& list, ItemOp op, WParam wParam, LParam lPara
     return -1;
 }
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

@@ -19,10 +19,22 @@ struct ListItem {
     std::shared_ptr<const Icon> icon;
 };
 
-enum class ItemOp { kAdd, kInsert, kDelete, kReset, kGetText, kGetTextLength, kCount, kFind, kFindExact, kGetData, kSetData };
+enum class ItemOp {
+    kAdd,
+    kInsert,
+    kDelete,
+    kReset,
+    kGetText,
+    kGetTextLength,
+    kCount,
+    kFind,
+    kFindExact,
+    kGetData,
+    kSetData
+};
 
 class ItemList {
-public:
+  public:
     int count() const { return static_cast<int>(items_.size()); }
     bool valid(int index) const { return index >= 0 && index < count(); }
     const ListItem& at(int index) const { return items_[static_cast<size_t>(index)]; }
@@ -40,7 +52,7 @@ public:
     int find(int start, std::string_view text, bool exact) const;
     std::vector<std::string> texts() const;
 
-private:
+  private:
     std::vector<ListItem> items_;
     int selected_ = -1;
 };
@@ -48,4 +60,4 @@ private:
 // Answers one of the shared messages; LB_ERR (-1) for a bad index.
 LResult handleItemMessage(ItemList& list, ItemOp op, WParam wParam, LParam lParam, bool sorted);
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

@@ -17,24 +17,36 @@ namespace {
 struct ListBoxState : ControlBase {
     ItemList items;
     int top = 0;
-    int itemHeight = 0;  // 0: one line of the font with padding
+    int itemHeight = 0; // 0: one line of the font with padding
     bool chooseOnTap = false;
 };
 
 std::optional<ItemOp> itemOpOf(uint32_t message) {
     switch (message) {
-    case LB_ADDSTRING: return ItemOp::kAdd;
-    case LB_INSERTSTRING: return ItemOp::kInsert;
-    case LB_DELETESTRING: return ItemOp::kDelete;
-    case LB_RESETCONTENT: return ItemOp::kReset;
-    case LB_GETTEXT: return ItemOp::kGetText;
-    case LB_GETTEXTLEN: return ItemOp::kGetTextLength;
-    case LB_GETCOUNT: return ItemOp::kCount;
-    case LB_FINDSTRING: return ItemOp::kFind;
-    case LB_FINDSTRINGEXACT: return ItemOp::kFindExact;
-    case LB_GETITEMDATA: return ItemOp::kGetData;
-    case LB_SETITEMDATA: return ItemOp::kSetData;
-    default: return std::nullopt;
+    case LB_ADDSTRING:
+        return ItemOp::kAdd;
+    case LB_INSERTSTRING:
+        return ItemOp::kInsert;
+    case LB_DELETESTRING:
+        return ItemOp::kDelete;
+    case LB_RESETCONTENT:
+        return ItemOp::kReset;
+    case LB_GETTEXT:
+        return ItemOp::kGetText;
+    case LB_GETTEXTLEN:
+        return ItemOp::kGetTextLength;
+    case LB_GETCOUNT:
+        return ItemOp::kCount;
+    case LB_FINDSTRING:
+        return ItemOp::kFind;
+    case LB_FINDSTRINGEXACT:
+        return ItemOp::kFindExact;
+    case LB_GETITEMDATA:
+        return ItemOp::kGetData;
+    case LB_SETITEMDATA:
+        return ItemOp::kSetData;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -42,7 +54,9 @@ int rowHeight(const ListBoxState& s) {
     return s.itemHeight > 0 ? s.itemHeight : fontOf(s).lineHeight() + 2 * controlPadding();
 }
 
-int visibleRows(HWND hwnd, const ListBoxState& s) { return std::max(1, clientRect(hwnd).height() / rowHeight(s)); }
+int visibleRows(HWND hwnd, const ListBoxState& s) {
+    return std::max(1, clientRect(hwnd).height() / rowHeight(s));
+}
 
 void setTop(HWND hwnd, ListBoxState& s, int top) {
     int last = std::max(0, s.items.count() - visibleRows(hwnd, s));
@@ -61,8 +75,10 @@ void setTop(HWND hwnd, ListBoxState& s, int top) {
 void showSelection(HWND hwnd, ListBoxState& s) {
     int sel = s.items.selected();
     int top = s.top, rows = visibleRows(hwnd, s);
-    if (sel >= 0 && sel < top) top = sel;
-    else if (sel >= top + rows) top = sel - rows + 1;
+    if (sel >= 0 && sel < top)
+        top = sel;
+    else if (sel >= top + rows)
+        top = sel - rows + 1;
     setTop(hwnd, s, top);
 }
 
@@ -82,13 +98,26 @@ void userSelect(HWND hwnd, ListBoxState& s, int index) {
 void onKeyDown(HWND hwnd, ListBoxState& s, uint32_t key) {
     int sel = s.items.selected(), page = std::max(1, visibleRows(hwnd, s) - 1);
     switch (key) {
-    case VK_UP: userSelect(hwnd, s, sel < 0 ? 0 : sel - 1); break;
-    case VK_DOWN: userSelect(hwnd, s, sel + 1); break;
-    case VK_PRIOR: userSelect(hwnd, s, sel - page); break;
-    case VK_NEXT: userSelect(hwnd, s, sel + page); break;
-    case VK_HOME: userSelect(hwnd, s, 0); break;
-    case VK_END: userSelect(hwnd, s, s.items.count() - 1); break;
-    default: break;
+    case VK_UP:
+        userSelect(hwnd, s, sel < 0 ? 0 : sel - 1);
+        break;
+    case VK_DOWN:
+        userSelect(hwnd, s, sel + 1);
+        break;
+    case VK_PRIOR:
+        userSelect(hwnd, s, sel - page);
+        break;
+    case VK_NEXT:
+        userSelect(hwnd, s, sel + page);
+        break;
+    case VK_HOME:
+        userSelect(hwnd, s, 0);
+        break;
+    case VK_END:
+        userSelect(hwnd, s, s.items.count() - 1);
+        break;
+    default:
+        break;
     }
 }
 
@@ -120,15 +149,30 @@ void onTap(HWND hwnd, ListBoxState& s, uint32_t message, LParam lParam) {
 void scrollRows(HWND hwnd, ListBoxState& s, int code, int thumb) {
     int page = visibleRows(hwnd, s);
     switch (code) {
-    case SB_LINEUP: setTop(hwnd, s, s.top - 1); break;
-    case SB_LINEDOWN: setTop(hwnd, s, s.top + 1); break;
-    case SB_PAGEUP: setTop(hwnd, s, s.top - page); break;
-    case SB_PAGEDOWN: setTop(hwnd, s, s.top + page); break;
+    case SB_LINEUP:
+        setTop(hwnd, s, s.top - 1);
+        break;
+    case SB_LINEDOWN:
+        setTop(hwnd, s, s.top + 1);
+        break;
+    case SB_PAGEUP:
+        setTop(hwnd, s, s.top - page);
+        break;
+    case SB_PAGEDOWN:
+        setTop(hwnd, s, s.top + page);
+        break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: setTop(hwnd, s, thumb); break;
-    case SB_TOP: setTop(hwnd, s, 0); break;
-    case SB_BOTTOM: setTop(hwnd, s, s.items.count()); break;
-    default: break;
+    case SB_THUMBTRACK:
+        setTop(hwnd, s, thumb);
+        break;
+    case SB_TOP:
+        setTop(hwnd, s, 0);
+        break;
+    case SB_BOTTOM:
+        setTop(hwnd, s, s.items.count());
+        break;
+    default:
+        break;
     }
 }
 
@@ -142,12 +186,15 @@ void paintRow(DeviceContext& dc, const ListBoxState& s, const ListItem& item, co
         dc.drawIcon(*item.icon, {x, y}, !enabled);
         x += item.icon->width() + 2 * pad;
     }
-    Colour text = !enabled ? colours::kGrayText : selected && focused ? colours::kHighlightText : colours::kWindowText;
+    Colour text = !enabled              ? colours::kGrayText
+                  : selected && focused ? colours::kHighlightText
+                                        : colours::kWindowText;
     Rect area{x, row.top, row.right - pad, row.bottom};
     auto lineBreak = item.text.find('\n');
     if (lineBreak == std::string::npos || row.height() < 2 * fontOf(s).lineHeight()) {
         dc.setTextColour(text);
-        dc.drawText(item.text.substr(0, lineBreak), area, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        dc.drawText(item.text.substr(0, lineBreak), area,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
         return;
     }
     int line = fontOf(s).lineHeight(), top = row.top + (row.height() - 2 * line) / 2;
@@ -173,10 +220,12 @@ void paint(HWND hwnd, ListBoxState& s) {
         paintRow(dc, s, s.items.at(i), row, i == s.items.selected(), focused, enabled);
     }
     if (windowStyle(hwnd) & WS_BORDER)
-        for (int i = 0; i < controlLine(); ++i) dc.frameRect(client.inset(i, i), focused ? look::kFocusBorder : look::kFieldBorder);
+        for (int i = 0; i < controlLine(); ++i)
+            dc.frameRect(client.inset(i, i), focused ? look::kFocusBorder : look::kFieldBorder);
 }
 
-std::optional<LResult> onListMessage(HWND hwnd, ListBoxState& s, uint32_t message, WParam wParam, LParam lParam) {
+std::optional<LResult> onListMessage(HWND hwnd, ListBoxState& s, uint32_t message, WParam wParam,
+                                     LParam lParam) {
     int index = static_cast<int>(static_cast<intptr_t>(wParam));
     if (auto op = itemOpOf(message)) {
         LResult r = handleItemMessage(s.items, *op, wParam, lParam, windowStyle(hwnd) & LBS_SORT);
@@ -193,14 +242,18 @@ std::optional<LResult> onListMessage(HWND hwnd, ListBoxState& s, uint32_t messag
         }
         select(hwnd, s, index);
         return index;
-    case LB_GETCURSEL: return s.items.selected();
+    case LB_GETCURSEL:
+        return s.items.selected();
     case LB_SELECTSTRING: {
         int found = s.items.find(index, lParam ? reinterpret_cast<const char*>(lParam) : "", false);
         if (found >= 0) select(hwnd, s, found);
         return found;
     }
-    case LB_GETTOPINDEX: return s.top;
-    case LB_SETTOPINDEX: setTop(hwnd, s, index); return 0;
+    case LB_GETTOPINDEX:
+        return s.top;
+    case LB_SETTOPINDEX:
+        setTop(hwnd, s, index);
+        return 0;
     case LB_GETITEMRECT:
         if (!s.items.valid(index) || !lParam) return LB_ERR;
         *reinterpret_cast<Rect*>(lParam) =
@@ -210,20 +263,23 @@ std::optional<LResult> onListMessage(HWND hwnd, ListBoxState& s, uint32_t messag
         s.itemHeight = std::max(1, static_cast<int>(lParam));
         setTop(hwnd, s, s.top);
         return 0;
-    case LB_GETITEMHEIGHT: return rowHeight(s);
+    case LB_GETITEMHEIGHT:
+        return rowHeight(s);
     case LB_SETITEMICON:
         if (!s.items.valid(index)) return LB_ERR;
-        s.items.at(index).icon = lParam ? std::make_shared<Icon>(*reinterpret_cast<const Icon*>(lParam)) : nullptr;
+        s.items.at(index).icon =
+            lParam ? std::make_shared<Icon>(*reinterpret_cast<const Icon*>(lParam)) : nullptr;
         invalidateRect(hwnd, nullptr, false);
         return 0;
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
-}  // namespace
+} // namespace
 
 void setListBoxChoosesOnTap(HWND listBox) {
-    if (auto* s = controlStateOf<ListBoxState>(listBox)) s->chooseOnTap = true;
+    if (auto s = controlStateOf<ListBoxState>(listBox)) s->chooseOnTap = true;
 }
 
 LResult listBoxProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
@@ -231,32 +287,51 @@ LResult listBoxProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         setControlState(hwnd, std::make_unique<ListBoxState>());
         return 0;
     }
-    auto* s = controlStateOf<ListBoxState>(hwnd);
+    auto s = controlStateOf<ListBoxState>(hwnd);
     if (!s) return defWindowProc(hwnd, message, wParam, lParam);
     if (auto r = handleFontMessage(hwnd, *s, message, wParam, lParam)) return *r;
     if (auto r = onListMessage(hwnd, *s, message, wParam, lParam)) return *r;
     switch (message) {
-    case WM_PAINT: paint(hwnd, *s); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_GETDLGCODE: return dialogCode(*s, reinterpret_cast<const Msg*>(lParam));
-    case WM_KEYDOWN: onKeyDown(hwnd, *s, static_cast<uint32_t>(wParam)); return 0;
-    case WM_CHAR: onChar(hwnd, *s, static_cast<char32_t>(wParam)); return 0;
+    case WM_PAINT:
+        paint(hwnd, *s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_GETDLGCODE:
+        return dialogCode(*s, reinterpret_cast<const Msg*>(lParam));
+    case WM_KEYDOWN:
+        onKeyDown(hwnd, *s, static_cast<uint32_t>(wParam));
+        return 0;
+    case WM_CHAR:
+        onChar(hwnd, *s, static_cast<char32_t>(wParam));
+        return 0;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: onTap(hwnd, *s, message, lParam); return 0;
-    case WM_VSCROLL: scrollRows(hwnd, *s, loWord(wParam), static_cast<int16_t>(hiWord(wParam))); return 0;
-    case WM_MOUSEWHEEL: setTop(hwnd, *s, s->top - 3 * wheelDeltaOf(wParam) / WHEEL_DELTA); return 0;
-    case WM_SIZE: showSelection(hwnd, *s); return 0;
+    case WM_LBUTTONDBLCLK:
+        onTap(hwnd, *s, message, lParam);
+        return 0;
+    case WM_VSCROLL:
+        scrollRows(hwnd, *s, loWord(wParam), static_cast<int16_t>(hiWord(wParam)));
+        return 0;
+    case WM_MOUSEWHEEL:
+        setTop(hwnd, *s, s->top - 3 * wheelDeltaOf(wParam) / WHEEL_DELTA);
+        return 0;
+    case WM_SIZE:
+        showSelection(hwnd, *s);
+        return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         invalidateRect(hwnd, nullptr, false);
         notifyParent(hwnd, message == WM_SETFOCUS ? LBN_SETFOCUS : LBN_KILLFOCUS);
         return 0;
-    case WM_ENABLE: invalidateRect(hwnd, nullptr, false); return 0;
-    default: return defWindowProc(hwnd, message, wParam, lParam);
+    case WM_ENABLE:
+        invalidateRect(hwnd, nullptr, false);
+        return 0;
+    default:
+        return defWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
-}  // namespace detail
+} // namespace detail
 
 namespace {
 
@@ -269,9 +344,10 @@ struct ItemMessages {
 
 ItemMessages messagesOf(HWND control) {
     if (className(control) == kComboBoxClass)
-        return {CB_ADDSTRING, CB_GETCOUNT, CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_GETCURSEL, CB_SETCURSEL, CBN_SELCHANGE, true};
-    return {LB_ADDSTRING,  LB_GETCOUNT,  LB_GETTEXT,   LB_GETTEXTLEN,
-            LB_GETCURSEL,  LB_SETCURSEL, LBN_SELCHANGE, (windowStyle(control) & LBS_NOTIFY) != 0};
+        return {CB_ADDSTRING, CB_GETCOUNT,  CB_GETLBTEXT,  CB_GETLBTEXTLEN,
+                CB_GETCURSEL, CB_SETCURSEL, CBN_SELCHANGE, true};
+    return {LB_ADDSTRING, LB_GETCOUNT,  LB_GETTEXT,    LB_GETTEXTLEN,
+            LB_GETCURSEL, LB_SETCURSEL, LBN_SELCHANGE, (windowStyle(control) & LBS_NOTIFY) != 0};
 }
 
 std::string itemText(HWND control, const ItemMessages& m, int index) {
@@ -283,22 +359,26 @@ std::string itemText(HWND control, const ItemMessages& m, int index) {
     return text;
 }
 
-}  // namespace
+} // namespace
 
 int addItem(HWND control, std::string_view text) {
     std::string copy(text);
-    return static_cast<int>(sendMessage(control, messagesOf(control).add, 0, reinterpret_cast<LParam>(copy.c_str())));
+    return static_cast<int>(
+        sendMessage(control, messagesOf(control).add, 0, reinterpret_cast<LParam>(copy.c_str())));
 }
 
 std::vector<std::string> itemTexts(HWND control) {
     ItemMessages m = messagesOf(control);
     std::vector<std::string> out;
     auto count = sendMessage(control, m.count);
-    for (int i = 0; i < count; ++i) out.push_back(itemText(control, m, i));
+    for (int i = 0; i < count; ++i)
+        out.push_back(itemText(control, m, i));
     return out;
 }
 
-int selectedItem(HWND control) { return static_cast<int>(sendMessage(control, messagesOf(control).getSelection)); }
+int selectedItem(HWND control) {
+    return static_cast<int>(sendMessage(control, messagesOf(control).getSelection));
+}
 
 bool chooseItem(HWND control, int index) {
     ItemMessages m = messagesOf(control);
@@ -309,4 +389,4 @@ bool chooseItem(HWND control, int index) {
     return true;
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

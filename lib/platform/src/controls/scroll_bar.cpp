@@ -20,7 +20,8 @@ Rect thumbOf(const Rect& track, const ScrollInfo& info, bool vertical) {
     int length = vertical ? track.height() : track.width();
     int thickness = vertical ? track.width() : track.height();
     long range = static_cast<long>(info.max) - info.min + 1;
-    int thumb = static_cast<int>(std::max<long>(2L * thickness, length * static_cast<long>(info.page) / range));
+    int thumb =
+        static_cast<int>(std::max<long>(2L * thickness, length * static_cast<long>(info.page) / range));
     thumb = std::min(thumb, length);
     long travel = std::max<long>(1, range - std::max(1u, info.page));
     int offset = static_cast<int>((length - thumb) * static_cast<long>(info.pos - info.min) / travel);
@@ -36,9 +37,10 @@ void sendScroll(HWND control, int code, int pos) {
     sendMessage(parent, message, SB_ENDSCROLL, reinterpret_cast<LParam>(control));
 }
 
-}  // namespace
+} // namespace
 
-void drawScrollBar(DeviceContext& dc, const Rect& track, const ScrollInfo& info, bool vertical, bool enabled) {
+void drawScrollBar(DeviceContext& dc, const Rect& track, const ScrollInfo& info, bool vertical,
+                   bool enabled) {
     dc.fillRect(track, kTrack);
     if (!canScroll(info) || !enabled) return;
     int inset = std::max(1, (vertical ? track.width() : track.height()) / 5);
@@ -81,7 +83,8 @@ void drawWindowScrollBars(DeviceContext& dc, HWND hwnd, Point origin) {
         drawScrollBar(dc, track.offset(origin.x, origin.y), info, bar == SB_VERT, isEnabled(hwnd));
     }
     Rect v = windowScrollBarRect(hwnd, SB_VERT), h = windowScrollBarRect(hwnd, SB_HORZ);
-    if (!v.empty() && !h.empty()) dc.fillRect(Rect{v.left, h.top, v.right, h.bottom}.offset(origin.x, origin.y), kTrack);
+    if (!v.empty() && !h.empty())
+        dc.fillRect(Rect{v.left, h.top, v.right, h.bottom}.offset(origin.x, origin.y), kTrack);
 }
 
 LResult scrollBarProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
@@ -93,16 +96,19 @@ LResult scrollBarProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam)
         drawScrollBar(scope.dc(), clientRect(hwnd), info, windowStyle(hwnd) & SBS_VERT, isEnabled(hwnd));
         return 0;
     }
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_LBUTTONDOWN: {
         ScrollInfo info;
         getScrollInfo(hwnd, SB_CTL, info);
-        auto hit = scrollBarHit(clientRect(hwnd), info, windowStyle(hwnd) & SBS_VERT, {xOf(lParam), yOf(lParam)});
+        auto hit =
+            scrollBarHit(clientRect(hwnd), info, windowStyle(hwnd) & SBS_VERT, {xOf(lParam), yOf(lParam)});
         if (hit) sendScroll(hwnd, hit->code, hit->pos);
         return 0;
     }
-    default: return defWindowProc(hwnd, message, wParam, lParam);
+    default:
+        return defWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

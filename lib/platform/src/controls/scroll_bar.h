@@ -26,4 +26,4 @@ std::optional<ScrollHit> windowScrollBarHit(HWND hwnd, Point client);
 // Draws the window's bars, with the window's top-left at origin.
 void drawWindowScrollBars(DeviceContext& dc, HWND hwnd, Point origin);
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

@@ -25,7 +25,7 @@ void registerStandardControls() {
     });
 }
 
-}  // namespace detail
+} // namespace detail
 
 HWND createControl(std::string_view className, std::string_view text, uint32_t style, const Rect& rect,
                    HWND parent, uintptr_t controlId) {
@@ -33,7 +33,9 @@ HWND createControl(std::string_view className, std::string_view text, uint32_t s
                          controlId, nullptr});
 }
 
-int currentTab(HWND hwnd) { return static_cast<int>(sendMessage(hwnd, TCM_GETCURSEL)); }
+int currentTab(HWND hwnd) {
+    return static_cast<int>(sendMessage(hwnd, TCM_GETCURSEL));
+}
 
 LResult notifyTabParent(HWND tabControl, uint32_t code) {
     HWND parent = parentOf(tabControl);
@@ -42,4 +44,4 @@ LResult notifyTabParent(HWND tabControl, uint32_t code) {
     return sendMessage(parent, WM_NOTIFY, controlIdOf(tabControl), reinterpret_cast<LParam>(&header));
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

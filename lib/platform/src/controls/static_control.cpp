@@ -13,8 +13,10 @@ struct StaticState : ControlBase {};
 uint32_t textFlags(uint32_t style) {
     uint32_t type = style & SS_TYPEMASK;
     uint32_t flags = DT_EXPANDTABS;
-    if (type == SS_LEFTNOWORDWRAP) flags |= DT_SINGLELINE | DT_END_ELLIPSIS;
-    else flags |= DT_WORDBREAK;
+    if (type == SS_LEFTNOWORDWRAP)
+        flags |= DT_SINGLELINE | DT_END_ELLIPSIS;
+    else
+        flags |= DT_WORDBREAK;
     if (type == SS_CENTER) flags |= DT_CENTER;
     if (type == SS_RIGHT) flags |= DT_RIGHT;
     if (style & SS_NOPREFIX) flags |= DT_NOPREFIX;
@@ -33,25 +35,30 @@ void paint(HWND hwnd, StaticState& state) {
     dc.drawText(windowText(hwnd), client, textFlags(windowStyle(hwnd)));
 }
 
-}  // namespace
+} // namespace
 
 LResult staticProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     if (message == WM_CREATE) {
         setControlState(hwnd, std::make_unique<StaticState>());
         return 0;
     }
-    auto* state = controlStateOf<StaticState>(hwnd);
+    auto state = controlStateOf<StaticState>(hwnd);
     if (!state) return defWindowProc(hwnd, message, wParam, lParam);
     if (auto r = handleFontMessage(hwnd, *state, message, wParam, lParam)) return *r;
     switch (message) {
-    case WM_PAINT: paint(hwnd, *state); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_GETDLGCODE: return DLGC_STATIC;
+    case WM_PAINT:
+        paint(hwnd, *state);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
     case WM_LBUTTONDOWN:
         if (windowStyle(hwnd) & SS_NOTIFY) notifyParent(hwnd, STN_CLICKED);
         return 0;
-    default: return defWindowProc(hwnd, message, wParam, lParam);
+    default:
+        return defWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

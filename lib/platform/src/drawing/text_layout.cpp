@@ -14,7 +14,7 @@ void setColour(cairo_t* cr, Colour c) {
     cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0);
 }
 
-}  // namespace
+} // namespace
 
 cairo_t* measuringContext() {
     static cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
@@ -53,7 +53,9 @@ TextLayout::TextLayout(const Font& font, std::string_view utf8, int wrapWidth)
     pango_layout_iter_free(iter);
 }
 
-TextLayout::~TextLayout() { g_object_unref(layout_); }
+TextLayout::~TextLayout() {
+    g_object_unref(layout_);
+}
 
 Size TextLayout::size() const {
     int w = 0, h = 0;
@@ -85,8 +87,10 @@ size_t TextLayout::byteAt(Point p) const {
 void TextLayout::highlight(size_t from, size_t to, Colour background, Colour foreground) {
     if (from >= to) return;
     PangoAttrList* list = pango_attr_list_new();
-    PangoAttribute* bg = pango_attr_background_new(background.r * 257, background.g * 257, background.b * 257);
-    PangoAttribute* fg = pango_attr_foreground_new(foreground.r * 257, foreground.g * 257, foreground.b * 257);
+    PangoAttribute* bg =
+        pango_attr_background_new(background.r * 257, background.g * 257, background.b * 257);
+    PangoAttribute* fg =
+        pango_attr_foreground_new(foreground.r * 257, foreground.g * 257, foreground.b * 257);
     for (PangoAttribute* a : {bg, fg}) {
         a->start_index = static_cast<guint>(from);
         a->end_index = static_cast<guint>(to);
@@ -104,7 +108,7 @@ void TextLayout::draw(DeviceContext& dc, Point at, Colour colour) const {
     pango_cairo_show_layout(cr, layout_);
 }
 
-}  // namespace detail
+} // namespace detail
 
 int averageCharWidth(const Font& font) {
     static const Font fallback("Tahoma", -12);
@@ -123,4 +127,4 @@ int averageCharWidth(const Font& font) {
     return width;
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

@@ -19,7 +19,7 @@ cairo_t* measuringContext();
 void applyTabStops(PangoLayout* layout, const Font& font, int tabChars);
 
 class TextLayout {
-public:
+  public:
     // wrapWidth < 0: one line per paragraph, no wrapping.
     TextLayout(const Font& font, std::string_view utf8, int wrapWidth = -1);
     ~TextLayout();
@@ -43,7 +43,7 @@ public:
     void highlight(size_t from, size_t to, Colour background, Colour foreground);
     void draw(DeviceContext& dc, Point at, Colour colour) const;
 
-private:
+  private:
     struct Line {
         size_t start;
         size_t end;
@@ -55,4 +55,4 @@ private:
     std::vector<Line> lines_;
 };
 
-}  // namespace kestrova::platform::detail
+} // namespace kestrova::platform::detail

@@ -25,11 +25,13 @@ void clamp(ScrollInfo& s) {
 }
 
 void redrawBar(HWND hwnd, int bar) {
-    if (bar == SB_CTL) invalidateRect(hwnd, nullptr, true);
-    else detail::markScreenChanged();  // window bars are drawn with the screen
+    if (bar == SB_CTL)
+        invalidateRect(hwnd, nullptr, true);
+    else
+        detail::markScreenChanged(); // window bars are drawn with the screen
 }
 
-}  // namespace
+} // namespace
 
 bool canScroll(const ScrollInfo& info) {
     long range = static_cast<long>(info.max) - info.min + 1;
@@ -98,4 +100,4 @@ void scrollWindow(HWND hwnd, int dx, int dy) {
     invalidateRect(hwnd, nullptr, true);
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

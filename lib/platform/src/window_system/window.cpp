@@ -43,7 +43,7 @@ Size clientSizeOf(const Window& w) {
     return {std::max(0, width), std::max(0, height)};
 }
 
-void setControlState(HWND hwnd, std::unique_ptr<ControlState> state) {
+void setControlState(HWND hwnd, std::shared_ptr<ControlState> state) {
     if (Window* w = find(hwnd)) w->control = std::move(state);
 }
 

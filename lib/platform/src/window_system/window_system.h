@@ -110,7 +110,7 @@ struct Window {
     std::array<ScrollInfo, 3> scroll{};  // SB_HORZ, SB_VERT, SB_CTL
     std::shared_ptr<const Icon> smallIcon;
     std::shared_ptr<const Icon> largeIcon;
-    std::unique_ptr<ControlState> control;
+    std::shared_ptr<ControlState> control;
 };
 
 struct WindowSystem {
@@ -146,13 +146,15 @@ Bitmap& surfaceOf(Window& window);
 Size clientSizeOf(const Window& window);
 // Registers the standard control classes the first time a class is looked up.
 void registerStandardControls();
-// The state of a standard control of kind T, or null.
+// The state of a standard control of kind T, or null. A control's procedure
+// holds it while it runs: a parent may destroy the control from a
+// notification, and the state must outlive the call that sent it.
 template <typename T>
-T* controlStateOf(HWND hwnd) {
+std::shared_ptr<T> controlStateOf(HWND hwnd) {
     Window* w = find(hwnd);
-    return w ? dynamic_cast<T*>(w->control.get()) : nullptr;
+    return w ? std::dynamic_pointer_cast<T>(w->control) : nullptr;
 }
-void setControlState(HWND hwnd, std::unique_ptr<ControlState> state);
+void setControlState(HWND hwnd, std::shared_ptr<ControlState> state);
 // Keeps the key state (keyIsDown) as key messages are taken from the queue.
 void noteKeyMessage(const Msg& msg);
 void forgetMenuBar(HWND owner);

@@ -14,6 +14,6 @@ inline constexpr char kBusyIndicatorClass[] = "BUSYINDICATOR";
 inline constexpr uint32_t kBusyStepMs = 100;
 inline constexpr int kBusyFrames = 12;
 
-inline constexpr uint32_t BIM_GETFRAME = WM_USER + 1;  // the step shown now, 0 to kBusyFrames - 1
+inline constexpr uint32_t BIM_GETFRAME = WM_USER + 1; // the step shown now, 0 to kBusyFrames - 1
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

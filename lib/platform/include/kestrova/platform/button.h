@@ -20,13 +20,13 @@ inline constexpr uint32_t BS_AUTOCHECKBOX = 0x3;
 inline constexpr uint32_t BS_3STATE = 0x5;
 inline constexpr uint32_t BS_AUTO3STATE = 0x6;
 inline constexpr uint32_t BS_TYPEMASK = 0xF;
-inline constexpr uint32_t BS_NOTIFY = 0x4000;  // the parent also hears BN_SETFOCUS and BN_KILLFOCUS
+inline constexpr uint32_t BS_NOTIFY = 0x4000; // the parent also hears BN_SETFOCUS and BN_KILLFOCUS
 
 inline constexpr uint32_t BM_GETCHECK = 0x00F0;
-inline constexpr uint32_t BM_SETCHECK = 0x00F1;  // wParam: BST_*
+inline constexpr uint32_t BM_SETCHECK = 0x00F1; // wParam: BST_*
 inline constexpr uint32_t BM_GETSTATE = 0x00F2;
 inline constexpr uint32_t BM_SETSTATE = 0x00F3;
-inline constexpr uint32_t BM_CLICK = 0x00F5;  // as a tap: toggles an automatic box, then BN_CLICKED
+inline constexpr uint32_t BM_CLICK = 0x00F5; // as a tap: toggles an automatic box, then BN_CLICKED
 
 inline constexpr int BST_UNCHECKED = 0;
 inline constexpr int BST_CHECKED = 1;
@@ -38,4 +38,4 @@ inline constexpr int BN_KILLFOCUS = 7;
 
 bool isCheckBox(HWND button);
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

@@ -31,7 +31,7 @@ inline constexpr uint32_t CB_RESETCONTENT = 0x014B;
 inline constexpr uint32_t CB_FINDSTRING = 0x014C;
 inline constexpr uint32_t CB_SELECTSTRING = 0x014D;
 inline constexpr uint32_t CB_SETCURSEL = 0x014E;
-inline constexpr uint32_t CB_SHOWDROPDOWN = 0x014F;  // wParam: 1 opens the list, 0 closes it (no choice)
+inline constexpr uint32_t CB_SHOWDROPDOWN = 0x014F; // wParam: 1 opens the list, 0 closes it (no choice)
 inline constexpr uint32_t CB_GETITEMDATA = 0x0150;
 inline constexpr uint32_t CB_SETITEMDATA = 0x0151;
 inline constexpr uint32_t CB_GETDROPPEDSTATE = 0x0157;
@@ -51,4 +51,4 @@ inline constexpr int CBN_SELENDCANCEL = 10;
 // The window showing the open list of a drop-down list, or null.
 HWND droppedList(HWND comboBox);
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

@@ -33,10 +33,12 @@ HWND createControl(std::string_view className, std::string_view text, uint32_t s
 // lParam: the control): a parent that wants another background returns
 // controlColour(rgb(...)) and may set the DC's text colour; 0 keeps the
 // default.
-constexpr LResult controlColour(uint32_t rgbValue) { return static_cast<LResult>(0x1000000u | (rgbValue & 0xFFFFFFu)); }
+constexpr LResult controlColour(uint32_t rgbValue) {
+    return static_cast<LResult>(0x1000000u | (rgbValue & 0xFFFFFFu));
+}
 constexpr std::optional<uint32_t> controlColourOf(LResult answer) {
     if ((static_cast<uint64_t>(answer) & ~0xFFFFFFull) != 0x1000000u) return std::nullopt;
     return static_cast<uint32_t>(answer & 0xFFFFFF);
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

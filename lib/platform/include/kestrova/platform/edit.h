@@ -43,30 +43,33 @@ inline constexpr uint32_t ES_READONLY = 0x0800;
 inline constexpr uint32_t ES_WANTRETURN = 0x1000;
 inline constexpr uint32_t ES_NUMBER = 0x2000;
 
-inline constexpr uint32_t EM_GETSEL = 0x00B0;  // wParam/lParam: int* start, int* end (may be null); returns makeLParam(start, end)
-inline constexpr uint32_t EM_SETSEL = 0x00B1;  // wParam anchor, lParam caret; -1 / -1 = the end; anchor -1 clears
-inline constexpr uint32_t EM_SCROLL = 0x00B5;  // wParam: SB_LINEUP ... SB_PAGEDOWN
-inline constexpr uint32_t EM_LINESCROLL = 0x00B6;  // lParam: lines to scroll
+inline constexpr uint32_t EM_GETSEL =
+    0x00B0; // wParam/lParam: int* start, int* end (may be null); returns makeLParam(start, end)
+inline constexpr uint32_t EM_SETSEL =
+    0x00B1; // wParam anchor, lParam caret; -1 / -1 = the end; anchor -1 clears
+inline constexpr uint32_t EM_SCROLL = 0x00B5;     // wParam: SB_LINEUP ... SB_PAGEDOWN
+inline constexpr uint32_t EM_LINESCROLL = 0x00B6; // lParam: lines to scroll
 inline constexpr uint32_t EM_SCROLLCARET = 0x00B7;
 inline constexpr uint32_t EM_GETMODIFY = 0x00B8;
 inline constexpr uint32_t EM_SETMODIFY = 0x00B9;
 inline constexpr uint32_t EM_GETLINECOUNT = 0x00BA;
-inline constexpr uint32_t EM_LINEINDEX = 0x00BB;  // wParam line (-1: the caret's); returns its first character
+inline constexpr uint32_t EM_LINEINDEX = 0x00BB; // wParam line (-1: the caret's); returns its first character
 inline constexpr uint32_t EM_LINELENGTH = 0x00C1;
-inline constexpr uint32_t EM_REPLACESEL = 0x00C2;  // lParam: const char* UTF-8, cut at the limit
+inline constexpr uint32_t EM_REPLACESEL = 0x00C2; // lParam: const char* UTF-8, cut at the limit
 inline constexpr uint32_t EM_LIMITTEXT = 0x00C5;  // wParam: characters, 0 for the default
 inline constexpr uint32_t EM_SETLIMITTEXT = EM_LIMITTEXT;
-inline constexpr uint32_t EM_LINEFROMCHAR = 0x00C9;  // wParam character (-1: the caret)
-inline constexpr uint32_t EM_SETPASSWORDCHAR = 0x00CC;  // wParam: code point, 0 shows the text
+inline constexpr uint32_t EM_LINEFROMCHAR = 0x00C9;    // wParam character (-1: the caret)
+inline constexpr uint32_t EM_SETPASSWORDCHAR = 0x00CC; // wParam: code point, 0 shows the text
 inline constexpr uint32_t EM_GETFIRSTVISIBLELINE = 0x00CE;
 inline constexpr uint32_t EM_SETREADONLY = 0x00CF;
 inline constexpr uint32_t EM_GETPASSWORDCHAR = 0x00D2;
 inline constexpr uint32_t EM_GETLIMITTEXT = 0x00D5;
 inline constexpr uint32_t EM_GETINPUTMODE = 0x00DD;
-inline constexpr uint32_t EM_SETINPUTMODE = 0x00DE;  // lParam: an InputMode
+inline constexpr uint32_t EM_SETINPUTMODE = 0x00DE; // lParam: an InputMode
 // "CAPEDIT" only.
-inline constexpr uint32_t CEM_UPCASENEXTWORD = WM_USER + 1;  // wParam 1: the next word starts with a capital; 0: it does not
-inline constexpr uint32_t CEM_ENABLEUPCASE = WM_USER + 2;  // wParam 1: the text's first letter is a capital
+inline constexpr uint32_t CEM_UPCASENEXTWORD =
+    WM_USER + 1; // wParam 1: the next word starts with a capital; 0: it does not
+inline constexpr uint32_t CEM_ENABLEUPCASE = WM_USER + 2; // wParam 1: the text's first letter is a capital
 
 inline constexpr int EN_SETFOCUS = 0x0100;
 inline constexpr int EN_KILLFOCUS = 0x0200;
@@ -90,4 +93,4 @@ void setEditSelection(HWND edit, int anchor, int caret);
 std::string editDisplayText(HWND edit);
 bool isPasswordEdit(HWND edit);
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

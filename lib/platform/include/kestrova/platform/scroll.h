@@ -76,4 +76,4 @@ bool setScrollRange(HWND hwnd, int bar, int min, int max, bool redraw = true);
 // drawn anew at its new place by the window's own painting).
 void scrollWindow(HWND hwnd, int dx, int dy);
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

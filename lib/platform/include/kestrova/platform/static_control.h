@@ -17,8 +17,8 @@ inline constexpr uint32_t SS_LEFTNOWORDWRAP = 0x0C;
 inline constexpr uint32_t SS_TYPEMASK = 0x1F;
 inline constexpr uint32_t SS_NOPREFIX = 0x80;
 inline constexpr uint32_t SS_NOTIFY = 0x100;
-inline constexpr uint32_t SS_CENTERIMAGE = 0x200;  // the text centred vertically
+inline constexpr uint32_t SS_CENTERIMAGE = 0x200; // the text centred vertically
 
 inline constexpr int STN_CLICKED = 0;
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

@@ -12,8 +12,8 @@
 namespace kestrova::platform {
 
 inline constexpr uint32_t TCM_FIRST = 0x1300;
-inline constexpr uint32_t TCM_GETCURSEL = 0x130B;  // returns the selected index, -1 for none
-inline constexpr uint32_t TCM_SETCURSEL = 0x130C;  // wParam: the index; returns the previous one
+inline constexpr uint32_t TCM_GETCURSEL = 0x130B; // returns the selected index, -1 for none
+inline constexpr uint32_t TCM_SETCURSEL = 0x130C; // wParam: the index; returns the previous one
 
 // Notification codes (negative numbers, as unsigned).
 inline constexpr uint32_t TCN_FIRST = 0u - 550u;
@@ -34,4 +34,4 @@ int currentTab(HWND hwnd);
 // Sends the parent WM_NOTIFY with the header filled from the control.
 LResult notifyTabParent(HWND tabControl, uint32_t code);
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform
