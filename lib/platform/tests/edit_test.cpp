@@ -194,6 +194,15 @@ TEST_F(Edit, InputModesCapitalisationAndSingleLinesKeepTheirPromises) {
     EXPECT_EQ(windowText(name), "twolines");
     sendMessage(name, EM_REPLACESEL, 0, reinterpret_cast<LParam>("\n!"));
     EXPECT_EQ(windowText(name), "twolines!");
+
+    // A narrow field follows the caret sideways.
+    HWND narrow = field(dialog, 13, 0, Rect::ofSize(10, 120, 40, 24));
+    setFocus(narrow);
+    type("far more text than fits");
+    size_t moves = countNotifications(dialog, 13, EN_HSCROLL);
+    EXPECT_GT(moves, 0u);
+    press(VK_HOME);
+    EXPECT_EQ(countNotifications(dialog, 13, EN_HSCROLL), moves + 1);
 }
 
 TEST_F(Edit, ATapPutsTheCaretAndADragSelects) {

@@ -54,12 +54,8 @@ void paint(HWND hwnd, const BusyState& s) {
 } // namespace
 
 LResult busyIndicatorProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
-    if (message == WM_CREATE) {
-        setControlState(hwnd, std::make_unique<BusyState>());
-        return 0;
-    }
-    auto s = controlStateOf<BusyState>(hwnd);
-    if (!s) return defWindowProc(hwnd, message, wParam, lParam);
+    auto s = stateFor<BusyState>(hwnd, message);
+    if (!s || message == WM_CREATE) return defWindowProc(hwnd, message, wParam, lParam);
     switch (message) {
     case WM_SHOWWINDOW:
         follow(hwnd, *s);

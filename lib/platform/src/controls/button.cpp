@@ -120,13 +120,11 @@ void onPointer(HWND hwnd, ButtonState& s, uint32_t message) {
 } // namespace
 
 LResult buttonProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
-    if (message == WM_CREATE) {
-        setControlState(hwnd, std::make_unique<ButtonState>());
-        return 0;
-    }
-    auto s = controlStateOf<ButtonState>(hwnd);
-    if (!s) return defWindowProc(hwnd, message, wParam, lParam);
-    if (auto r = handleFontMessage(hwnd, *s, message, wParam, lParam)) return *r;
+    auto s = stateFor<ButtonState>(hwnd, message);
+    if (!s || message == WM_CREATE) return defWindowProc(hwnd, message, wParam, lParam);
+    if (auto r = handleCommonMessage(hwnd, *s, message, wParam, lParam,
+                                     {BN_SETFOCUS, BN_KILLFOCUS, (windowStyle(hwnd) & BS_NOTIFY) != 0}))
+        return *r;
     switch (message) {
     case WM_PAINT: {
         PaintScope scope(hwnd);
@@ -136,8 +134,6 @@ LResult buttonProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
             paintPushButton(hwnd, *s, scope.dc());
         return 0;
     }
-    case WM_ERASEBKGND:
-        return 1;
     case BM_GETCHECK:
         return isBox(hwnd) ? s->check : BST_UNCHECKED;
     case BM_SETCHECK:
@@ -166,18 +162,6 @@ LResult buttonProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     case WM_LBUTTONUP:
         onPointer(hwnd, *s, message);
         return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        invalidateRect(hwnd, nullptr, false);
-        if (windowStyle(hwnd) & BS_NOTIFY)
-            notifyParent(hwnd, message == WM_SETFOCUS ? BN_SETFOCUS : BN_KILLFOCUS);
-        return 0;
-    case WM_SETTEXT:
-    case WM_ENABLE: {
-        LResult r = defWindowProc(hwnd, message, wParam, lParam);
-        invalidateRect(hwnd, nullptr, false);
-        return r;
-    }
     default:
         return defWindowProc(hwnd, message, wParam, lParam);
     }

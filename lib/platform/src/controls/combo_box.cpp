@@ -217,20 +217,16 @@ std::optional<LResult> onComboMessage(HWND hwnd, ComboState& s, uint32_t message
 } // namespace
 
 LResult comboBoxProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
-    if (message == WM_CREATE) {
-        setControlState(hwnd, std::make_unique<ComboState>());
-        return 0;
-    }
-    auto s = controlStateOf<ComboState>(hwnd);
-    if (!s) return defWindowProc(hwnd, message, wParam, lParam);
-    if (auto r = handleFontMessage(hwnd, *s, message, wParam, lParam)) return *r;
+    auto s = stateFor<ComboState>(hwnd, message);
+    if (!s || message == WM_CREATE) return defWindowProc(hwnd, message, wParam, lParam);
+    if (auto r = handleCommonMessage(hwnd, *s, message, wParam, lParam,
+                                     {CBN_SETFOCUS, CBN_KILLFOCUS, !isDropped(*s)}))
+        return *r;
     if (auto r = onComboMessage(hwnd, *s, message, wParam, lParam)) return *r;
     switch (message) {
     case WM_PAINT:
         paint(hwnd, *s);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_GETDLGCODE:
         return dialogCode(reinterpret_cast<const Msg*>(lParam));
     case WM_KEYDOWN:
@@ -239,16 +235,8 @@ LResult comboBoxProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) 
     case WM_LBUTTONDOWN:
         onTap(hwnd, *s, lParam);
         return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        invalidateRect(hwnd, nullptr, false);
-        if (!isDropped(*s)) notifyParent(hwnd, message == WM_SETFOCUS ? CBN_SETFOCUS : CBN_KILLFOCUS);
-        return 0;
     case WM_DESTROY:
         if (isDropped(*s)) destroyWindow(std::exchange(s->dropped, nullptr));
-        return 0;
-    case WM_ENABLE:
-        invalidateRect(hwnd, nullptr, false);
         return 0;
     default:
         return defWindowProc(hwnd, message, wParam, lParam);

@@ -14,14 +14,30 @@ int controlLine() {
     return screenDpi() > 180 ? 2 : 1;
 }
 
-std::optional<LResult> handleFontMessage(HWND hwnd, ControlBase& state, uint32_t message, WParam wParam,
-                                         LParam lParam) {
-    if (message == WM_GETFONT) return reinterpret_cast<LResult>(&fontOf(state));
-    if (message != WM_SETFONT) return std::nullopt;
-    const Font* font = reinterpret_cast<const Font*>(wParam);
-    state.font = font ? *font : Font();
-    if (lParam) invalidateRect(hwnd, nullptr, true);
-    return 0;
+std::optional<LResult> handleCommonMessage(HWND hwnd, ControlBase& state, uint32_t message, WParam wParam,
+                                           LParam lParam, FocusNotes focus) {
+    switch (message) {
+    case WM_GETFONT:
+        return reinterpret_cast<LResult>(&fontOf(state));
+    case WM_SETFONT: {
+        const Font* font = reinterpret_cast<const Font*>(wParam);
+        state.font = font ? *font : Font();
+        if (lParam) invalidateRect(hwnd, nullptr, true);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_ENABLE:
+        invalidateRect(hwnd, nullptr, false);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        invalidateRect(hwnd, nullptr, false);
+        if (focus.send) notifyParent(hwnd, message == WM_SETFOCUS ? focus.gained : focus.lost);
+        return 0;
+    default:
+        return std::nullopt;
+    }
 }
 
 const Font& fontOf(const ControlBase& state) {

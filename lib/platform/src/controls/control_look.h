@@ -32,10 +32,26 @@ struct ControlBase : ControlState {
     Font font;
 };
 
-// WM_SETFONT (wParam: const Font*, null for the default) and WM_GETFONT;
-// nullopt for any other message.
-std::optional<LResult> handleFontMessage(HWND hwnd, ControlBase& state, uint32_t message, WParam wParam,
-                                         LParam lParam);
+// The start of every control's procedure: its state, made at WM_CREATE;
+// null for a window that has none.
+template <typename T> std::shared_ptr<T> stateFor(HWND hwnd, uint32_t message) {
+    if (message == WM_CREATE) setControlState(hwnd, std::make_shared<T>());
+    return controlStateOf<T>(hwnd);
+}
+
+// The notifications a control sends when it gains and loses the focus.
+struct FocusNotes {
+    int gained = 0;
+    int lost = 0;
+    bool send = true;
+};
+
+// What every control answers alike: WM_SETFONT (wParam: const Font*, null
+// for the default) and WM_GETFONT; no separate erase, since it paints its
+// whole client area; a redraw when enabled or disabled; a redraw and its
+// notification when it gains or loses the focus. nullopt for anything else.
+std::optional<LResult> handleCommonMessage(HWND hwnd, ControlBase& state, uint32_t message, WParam wParam,
+                                           LParam lParam, FocusNotes focus);
 // The control's font: its own, else the system's control font for the dpi.
 const Font& fontOf(const ControlBase& state);
 

@@ -550,35 +550,33 @@ std::optional<LResult> onCapEditMessage(EditState& s, uint32_t message, WParam w
     return 0;
 }
 
-LResult onCreate(HWND hwnd, const CreateParams& params) {
-    auto state = std::make_shared<EditState>();
-    state->capEdit = params.className == kCapEditClass;
-    if (params.style & ES_PASSWORD) state->mask = kDefaultMask;
-    if (params.style & ES_NUMBER) state->inputMode = kInputNumbers;
-    EditState& s = *state;
-    setControlState(hwnd, std::move(state));
+void onCreate(HWND hwnd, EditState& s, const CreateParams& params) {
+    s.capEdit = params.className == kCapEditClass;
+    if (params.style & ES_PASSWORD) s.mask = kDefaultMask;
+    if (params.style & ES_NUMBER) s.inputMode = kInputNumbers;
     s.text = toCodePoints(params.title);
     fitToStyle(hwnd, s.text);
     s.anchor = s.caret = length(s);
     setWindowText(hwnd, toUtf8(s.text));
-    return 0;
 }
 
 } // namespace
 
 LResult editProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
-    if (message == WM_CREATE) return onCreate(hwnd, *reinterpret_cast<const CreateParams*>(lParam));
-    auto s = controlStateOf<EditState>(hwnd);
+    auto s = stateFor<EditState>(hwnd, message);
     if (!s) return defWindowProc(hwnd, message, wParam, lParam);
-    if (auto r = handleFontMessage(hwnd, *s, message, wParam, lParam)) return *r;
+    if (message == WM_CREATE) {
+        onCreate(hwnd, *s, *reinterpret_cast<const CreateParams*>(lParam));
+        return 0;
+    }
+    if (auto r = handleCommonMessage(hwnd, *s, message, wParam, lParam, {EN_SETFOCUS, EN_KILLFOCUS}))
+        return *r;
     if (auto r = onEditMessage(hwnd, *s, message, wParam, lParam)) return *r;
     if (auto r = onCapEditMessage(*s, message, wParam)) return *r;
     switch (message) {
     case WM_PAINT:
         paint(hwnd, *s);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_SETTEXT:
         setText(hwnd, *s, reinterpret_cast<const char*>(lParam));
         return 1;
@@ -589,11 +587,6 @@ LResult editProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         return 0;
     case WM_CHAR:
         onChar(hwnd, *s, static_cast<char32_t>(wParam));
-        return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        invalidateRect(hwnd, nullptr, false);
-        notifyParent(hwnd, message == WM_SETFOCUS ? EN_SETFOCUS : EN_KILLFOCUS);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -611,9 +604,6 @@ LResult editProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         return 0;
     case WM_SIZE:
         showCaret(hwnd, *s);
-        return 0;
-    case WM_ENABLE:
-        invalidateRect(hwnd, nullptr, false);
         return 0;
     default:
         return defWindowProc(hwnd, message, wParam, lParam);

@@ -283,20 +283,15 @@ void setListBoxChoosesOnTap(HWND listBox) {
 }
 
 LResult listBoxProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
-    if (message == WM_CREATE) {
-        setControlState(hwnd, std::make_unique<ListBoxState>());
-        return 0;
-    }
-    auto s = controlStateOf<ListBoxState>(hwnd);
-    if (!s) return defWindowProc(hwnd, message, wParam, lParam);
-    if (auto r = handleFontMessage(hwnd, *s, message, wParam, lParam)) return *r;
+    auto s = stateFor<ListBoxState>(hwnd, message);
+    if (!s || message == WM_CREATE) return defWindowProc(hwnd, message, wParam, lParam);
+    if (auto r = handleCommonMessage(hwnd, *s, message, wParam, lParam, {LBN_SETFOCUS, LBN_KILLFOCUS}))
+        return *r;
     if (auto r = onListMessage(hwnd, *s, message, wParam, lParam)) return *r;
     switch (message) {
     case WM_PAINT:
         paint(hwnd, *s);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_GETDLGCODE:
         return dialogCode(*s, reinterpret_cast<const Msg*>(lParam));
     case WM_KEYDOWN:
@@ -317,14 +312,6 @@ LResult listBoxProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         return 0;
     case WM_SIZE:
         showSelection(hwnd, *s);
-        return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        invalidateRect(hwnd, nullptr, false);
-        notifyParent(hwnd, message == WM_SETFOCUS ? LBN_SETFOCUS : LBN_KILLFOCUS);
-        return 0;
-    case WM_ENABLE:
-        invalidateRect(hwnd, nullptr, false);
         return 0;
     default:
         return defWindowProc(hwnd, message, wParam, lParam);

@@ -38,19 +38,13 @@ void paint(HWND hwnd, StaticState& state) {
 } // namespace
 
 LResult staticProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
-    if (message == WM_CREATE) {
-        setControlState(hwnd, std::make_unique<StaticState>());
-        return 0;
-    }
-    auto state = controlStateOf<StaticState>(hwnd);
-    if (!state) return defWindowProc(hwnd, message, wParam, lParam);
-    if (auto r = handleFontMessage(hwnd, *state, message, wParam, lParam)) return *r;
+    auto state = stateFor<StaticState>(hwnd, message);
+    if (!state || message == WM_CREATE) return defWindowProc(hwnd, message, wParam, lParam);
+    if (auto r = handleCommonMessage(hwnd, *state, message, wParam, lParam, {0, 0, false})) return *r;
     switch (message) {
     case WM_PAINT:
         paint(hwnd, *state);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_GETDLGCODE:
         return DLGC_STATIC;
     case WM_LBUTTONDOWN:
