@@ -260,6 +260,8 @@ int collapsedOrStep(const EditState& s, bool right, bool byWord) {
     return right ? stepRight(s, s.caret) : stepLeft(s, s.caret);
 }
 
+// FIXME: no clipboard keys (Ctrl+C, Ctrl+X, Ctrl+V) and no undo yet; the
+// caret is drawn steady, without blinking.
 void onKeyDown(HWND hwnd, EditState& s, uint32_t key) {
     bool shift = keyIsDown(VK_SHIFT), ctrl = keyIsDown(VK_CONTROL);
     bool multi = isMultiLine(hwnd);
@@ -420,37 +422,11 @@ void onPointer(HWND hwnd, EditState& s, uint32_t message, LParam lParam) {
     moveCaret(hwnd, s, at, extend);
 }
 
-void scrollLines(HWND hwnd, EditState& s, int code, int thumb) {
+void scrollLines(HWND hwnd, EditState& s, WParam request) {
     View v = makeView(hwnd, s);
-    int page = visibleLines(hwnd, s);
-    int line = s.firstLine;
-    switch (code) {
-    case SB_LINEUP:
-        --line;
-        break;
-    case SB_LINEDOWN:
-        ++line;
-        break;
-    case SB_PAGEUP:
-        line -= page;
-        break;
-    case SB_PAGEDOWN:
-        line += page;
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        line = thumb;
-        break;
-    case SB_TOP:
-        line = 0;
-        break;
-    case SB_BOTTOM:
-        line = v.layout->lineCount();
-        break;
-    default:
-        return;
-    }
-    setFirstLine(hwnd, s, v, line);
+    auto line = scrollTarget(request, s.firstLine, 1, visibleLines(hwnd, s));
+    if (!line) return;
+    setFirstLine(hwnd, s, v, *line);
     invalidateRect(hwnd, nullptr, false);
 }
 
@@ -507,10 +483,10 @@ std::optional<LResult> onEditMessage(HWND hwnd, EditState& s, uint32_t message, 
         showCaret(hwnd, s);
         return 1;
     case EM_SCROLL:
-        scrollLines(hwnd, s, static_cast<int>(wParam), 0);
+        scrollLines(hwnd, s, wParam);
         return 1;
     case EM_LINESCROLL:
-        scrollLines(hwnd, s, SB_THUMBPOSITION, s.firstLine + static_cast<int>(lParam));
+        scrollLines(hwnd, s, makeWParam(SB_THUMBPOSITION, s.firstLine + static_cast<int>(lParam)));
         return 1;
     default:
         break;
@@ -595,12 +571,12 @@ LResult editProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         onPointer(hwnd, *s, message, lParam);
         return 0;
     case WM_VSCROLL:
-        if (isMultiLine(hwnd)) scrollLines(hwnd, *s, loWord(wParam), static_cast<int16_t>(hiWord(wParam)));
+        if (isMultiLine(hwnd)) scrollLines(hwnd, *s, wParam);
         return 0;
     case WM_MOUSEWHEEL:
         if (!isMultiLine(hwnd)) return defWindowProc(hwnd, message, wParam, lParam);
         // Three lines a notch; the caret stays where it is.
-        scrollLines(hwnd, *s, SB_THUMBPOSITION, s->firstLine - 3 * wheelDeltaOf(wParam) / WHEEL_DELTA);
+        scrollLines(hwnd, *s, makeWParam(SB_THUMBPOSITION, s->firstLine - wheelLines(wParam)));
         return 0;
     case WM_SIZE:
         showCaret(hwnd, *s);

@@ -146,34 +146,8 @@ void onTap(HWND hwnd, ListBoxState& s, uint32_t message, LParam lParam) {
     if (message == WM_LBUTTONDBLCLK || s.chooseOnTap) notifyParent(hwnd, LBN_DBLCLK);
 }
 
-void scrollRows(HWND hwnd, ListBoxState& s, int code, int thumb) {
-    int page = visibleRows(hwnd, s);
-    switch (code) {
-    case SB_LINEUP:
-        setTop(hwnd, s, s.top - 1);
-        break;
-    case SB_LINEDOWN:
-        setTop(hwnd, s, s.top + 1);
-        break;
-    case SB_PAGEUP:
-        setTop(hwnd, s, s.top - page);
-        break;
-    case SB_PAGEDOWN:
-        setTop(hwnd, s, s.top + page);
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        setTop(hwnd, s, thumb);
-        break;
-    case SB_TOP:
-        setTop(hwnd, s, 0);
-        break;
-    case SB_BOTTOM:
-        setTop(hwnd, s, s.items.count());
-        break;
-    default:
-        break;
-    }
+void scrollRows(HWND hwnd, ListBoxState& s, WParam request) {
+    if (auto top = scrollTarget(request, s.top, 1, visibleRows(hwnd, s))) setTop(hwnd, s, *top);
 }
 
 void paintRow(DeviceContext& dc, const ListBoxState& s, const ListItem& item, const Rect& row, bool selected,
@@ -305,10 +279,10 @@ LResult listBoxProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         onTap(hwnd, *s, message, lParam);
         return 0;
     case WM_VSCROLL:
-        scrollRows(hwnd, *s, loWord(wParam), static_cast<int16_t>(hiWord(wParam)));
+        scrollRows(hwnd, *s, wParam);
         return 0;
     case WM_MOUSEWHEEL:
-        setTop(hwnd, *s, s->top - 3 * wheelDeltaOf(wParam) / WHEEL_DELTA);
+        setTop(hwnd, *s, s->top - wheelLines(wParam));
         return 0;
     case WM_SIZE:
         showSelection(hwnd, *s);

@@ -18,6 +18,7 @@ struct ScrollHit {
 void drawScrollBar(DeviceContext& dc, const Rect& track, const ScrollInfo& info, bool vertical, bool enabled);
 // A tap in the track before the thumb pages back, after it pages on; the
 // thumb itself, or a bar with nothing to scroll, gives nothing.
+// FIXME: the thumb cannot be dragged yet (SB_THUMBTRACK).
 std::optional<ScrollHit> scrollBarHit(const Rect& track, const ScrollInfo& info, bool vertical, Point p);
 // The window's own bars, in its client coordinates (they lie beyond the
 // client area); an empty rectangle for a bar the style does not show.

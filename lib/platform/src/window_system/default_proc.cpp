@@ -61,7 +61,7 @@ LResult wheel(HWND hwnd, WParam wParam, LParam lParam) {
         HWND parent = parentOf(hwnd);
         return parent ? sendMessage(parent, WM_MOUSEWHEEL, wParam, lParam) : 0;
     }
-    int lines = 3 * wheelDeltaOf(wParam) / WHEEL_DELTA;
+    int lines = wheelLines(wParam);
     for (int i = 0; i < std::abs(lines); ++i) sendMessage(hwnd, WM_VSCROLL, lines > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
     sendMessage(hwnd, WM_VSCROLL, SB_ENDSCROLL, 0);
     return 0;

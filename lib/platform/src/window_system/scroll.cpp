@@ -1,6 +1,7 @@
 #include "kestrova/platform/scroll.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "window_system/window_system.h"
 
@@ -36,6 +37,32 @@ void redrawBar(HWND hwnd, int bar) {
 bool canScroll(const ScrollInfo& info) {
     long range = static_cast<long>(info.max) - info.min + 1;
     return info.max > info.min && static_cast<long>(info.page) < range;
+}
+
+std::optional<int> scrollTarget(WParam wParam, int pos, int line, int page) {
+    switch (loWord(wParam)) {
+    case SB_LINEUP:
+        return pos - line;
+    case SB_LINEDOWN:
+        return pos + line;
+    case SB_PAGEUP:
+        return pos - page;
+    case SB_PAGEDOWN:
+        return pos + page;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        return static_cast<int16_t>(hiWord(wParam));
+    case SB_TOP:
+        return 0;
+    case SB_BOTTOM:
+        return std::numeric_limits<int>::max();
+    default:
+        return std::nullopt;
+    }
+}
+
+int wheelLines(WParam wParam) {
+    return 3 * wheelDeltaOf(wParam) / WHEEL_DELTA;
 }
 
 int setScrollInfo(HWND hwnd, int bar, const ScrollInfo& info, bool redraw) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "kestrova/platform/messages.h"
 
@@ -62,6 +63,14 @@ struct ScrollInfo {
 
 // True when the range is longer than the page: there is something to scroll.
 bool canScroll(const ScrollInfo& info);
+
+// Where a WM_VSCROLL / WM_HSCROLL request moves a position: a line or a
+// page back or on, to the thumb's position, to the top (0) or past the end
+// (INT_MAX, for the caller to clamp); nullopt for SB_ENDSCROLL and codes it
+// does not know. wParam as the message carries it.
+std::optional<int> scrollTarget(WParam wParam, int pos, int line, int page);
+// How many lines one WM_MOUSEWHEEL moves: three a notch, positive upwards.
+int wheelLines(WParam wParam);
 
 // Sets the fields named in the mask, clamps page and position, and returns
 // the position after clamping. Redraws the bar when asked.
