@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the shell's icons and writes them as ICO files.
+"""Draws the icons of the program and its plug-ins and writes them as ICO files.
 
 Every icon is drawn from a few simple shapes in a unit square, sampled at
 16, 22 and 32 pixels, and stored twice per size: with 4 bits per pixel (the
@@ -7,7 +7,10 @@ sixteen standard colours) and with 8 bits per pixel (its own palette). Each
 image carries an AND mask; an outline in a darker shade keeps the shapes
 readable on light and dark backgrounds.
 
-usage: make_icons.py <output folder>
+usage: make_icons.py <module> <output folder>
+
+<module> is "kestrova" for the program, else a plug-in's name; numbered
+resources are written under their number in decimal.
 """
 
 import math
@@ -62,7 +65,7 @@ def person(colour, dx=0.0, scale=1.0):
     ]
 
 
-ICONS = {
+SHELL_ICONS = {
     "CONTACT": person((70, 120, 210)),
     "CONTACT_ONLINE": person((60, 175, 75)),
     "CONTACT_BOT": [
@@ -111,6 +114,113 @@ ICONS = {
         (circle(0.72, 0.72, 0.27), (215, 40, 40)),
         (rect(0.56, 0.67, 0.88, 0.77), (255, 255, 255)),
     ],
+}
+
+
+def envelope(body, flap):
+    return [
+        (rect(0.08, 0.24, 0.92, 0.8, 0.04), body),
+        (polygon([(0.1, 0.26), (0.9, 0.26), (0.5, 0.58)]), flap),
+    ]
+
+
+def chevron(points_up, colour):
+    if points_up:
+        shape = [(0.15, 0.68), (0.5, 0.3), (0.85, 0.68), (0.72, 0.8), (0.5, 0.56), (0.28, 0.8)]
+    else:
+        shape = [(0.15, 0.32), (0.5, 0.7), (0.85, 0.32), (0.72, 0.2), (0.5, 0.44), (0.28, 0.2)]
+    return [(polygon(shape), colour)]
+
+
+def triangle_right(colour):
+    return [(polygon([(0.3, 0.15), (0.8, 0.5), (0.3, 0.85)]), colour)]
+
+
+def triangle_down(colour):
+    return [(polygon([(0.15, 0.3), (0.85, 0.3), (0.5, 0.8)]), colour)]
+
+
+def bubble(colour):
+    """The product mark: a speech bubble with a wing sweeping across it."""
+    return [
+        (rect(0.06, 0.1, 0.94, 0.74, 0.16), colour),
+        (polygon([(0.2, 0.7), (0.42, 0.7), (0.16, 0.94)]), colour),
+        (polygon([(0.2, 0.56), (0.5, 0.24), (0.82, 0.2), (0.6, 0.36), (0.72, 0.4), (0.4, 0.58)]),
+         (255, 255, 255)),
+    ]
+
+
+def dot(colour, cx=0.76, cy=0.24, r=0.2):
+    return [(circle(cx, cy, r), colour)]
+
+
+PRODUCT = (20, 150, 160)
+GRAY = (150, 152, 156)
+UNREAD = (240, 190, 40)
+
+SHELL_ICONS.update({
+    "GROUP_EXPANDED": triangle_down((70, 90, 120)),
+    "GROUP_CONTRACTED": triangle_right((70, 90, 120)),
+    "MESSAGE_NONE": envelope((205, 208, 214), (170, 174, 182)),
+    "MESSAGE_UNREAD": envelope(UNREAD, (210, 150, 20)) + dot((215, 40, 40), r=0.16),
+    "KESTORVA_GRAY": bubble(GRAY),
+    "SP_OFFLINE": bubble(GRAY),
+    "SP_ONLINE": bubble(PRODUCT),
+    "SP_MESSAGES": bubble(PRODUCT) + dot(UNREAD),
+    "100": bubble(PRODUCT),
+    "111": bubble(PRODUCT) + dot(UNREAD),
+    # The overview tab: a short list with bullets.
+    "174": [
+        (rect(0.1, 0.16, 0.26, 0.32, 0.03), (60, 140, 90)),
+        (rect(0.34, 0.19, 0.9, 0.29, 0.02), (80, 90, 110)),
+        (rect(0.1, 0.42, 0.26, 0.58, 0.03), (70, 120, 210)),
+        (rect(0.34, 0.45, 0.9, 0.55, 0.02), (80, 90, 110)),
+        (rect(0.1, 0.68, 0.26, 0.84, 0.03), (240, 170, 30)),
+        (rect(0.34, 0.71, 0.9, 0.81, 0.02), (80, 90, 110)),
+    ],
+})
+
+MESSAGING_ICONS = {
+    # photo: a camera
+    "101": [
+        (rect(0.06, 0.28, 0.94, 0.84, 0.06), (70, 75, 90)),
+        (rect(0.3, 0.18, 0.6, 0.3, 0.03), (70, 75, 90)),
+        (circle(0.5, 0.56, 0.2), (220, 225, 235)),
+        (circle(0.5, 0.56, 0.12), (60, 120, 200)),
+    ],
+    # text: a speech bubble with lines
+    "102": [
+        (rect(0.06, 0.12, 0.94, 0.72, 0.12), (240, 240, 245)),
+        (polygon([(0.22, 0.7), (0.44, 0.7), (0.18, 0.92)]), (240, 240, 245)),
+        (rect(0.2, 0.26, 0.8, 0.32), (90, 100, 120)),
+        (rect(0.2, 0.4, 0.8, 0.46), (90, 100, 120)),
+        (rect(0.2, 0.54, 0.62, 0.6), (90, 100, 120)),
+    ],
+    # voice: a microphone
+    "103": [
+        (rect(0.36, 0.06, 0.64, 0.6, 0.14), (200, 60, 60)),
+        (rect(0.22, 0.46, 0.3, 0.62), (80, 85, 95)),
+        (rect(0.7, 0.46, 0.78, 0.62), (80, 85, 95)),
+        (rect(0.22, 0.6, 0.78, 0.68, 0.04), (80, 85, 95)),
+        (rect(0.46, 0.66, 0.54, 0.86), (80, 85, 95)),
+        (rect(0.3, 0.84, 0.7, 0.92, 0.03), (80, 85, 95)),
+    ],
+    "GROUP": SHELL_ICONS["GROUP"],
+    "CHEVERON_UP": chevron(True, (90, 100, 120)),
+}
+
+UPDATES_ICONS = {
+    "DOWNLOAD": [
+        (rect(0.4, 0.08, 0.6, 0.5), (40, 140, 70)),
+        (polygon([(0.18, 0.46), (0.82, 0.46), (0.5, 0.8)]), (40, 140, 70)),
+        (rect(0.12, 0.84, 0.88, 0.94, 0.03), (80, 85, 95)),
+    ],
+}
+
+ICONS_BY_MODULE = {
+    "kestrova": SHELL_ICONS,
+    "messaging": MESSAGING_ICONS,
+    "updates": UPDATES_ICONS,
 }
 
 
@@ -218,11 +328,11 @@ def encode_icon_file(images):
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) != 3 or sys.argv[1] not in ICONS_BY_MODULE:
         sys.exit(__doc__)
-    folder = sys.argv[1]
+    module, folder = sys.argv[1], sys.argv[2]
     os.makedirs(folder, exist_ok=True)
-    for name, shapes in ICONS.items():
+    for name, shapes in ICONS_BY_MODULE[module].items():
         images = []
         for size in SIZES:
             pixels = rasterise(shapes, size)

@@ -12,18 +12,22 @@ using namespace kestrova::platform;
 
 namespace {
 
-std::optional<IconGroup> shellIcon(const std::string& name) {
-    std::ifstream in(std::filesystem::path(KESTROVA_SHELL_ICON_DIR) / (name + ".ico"), std::ios::binary);
+// "module/NAME" under the built resources.
+std::optional<IconGroup> moduleIcon(const std::string& moduleAndName) {
+    const auto slash = moduleAndName.find('/');
+    const auto path = std::filesystem::path(KESTROVA_RESOURCE_DIR) / moduleAndName.substr(0, slash) / "icons" /
+                      (moduleAndName.substr(slash + 1) + ".ico");
+    std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     return parseIconFile(bytes);
 }
 
-class ShellIcons : public ::testing::TestWithParam<const char*> {};
+class DrawnIcons : public ::testing::TestWithParam<const char*> {};
 
 }  // namespace
 
-TEST_P(ShellIcons, HaveEverySizeInFourAndEightBitsWithSomethingDrawn) {
-    const auto group = shellIcon(GetParam());
+TEST_P(DrawnIcons, HaveEverySizeInFourAndEightBitsWithSomethingDrawn) {
+    const auto group = moduleIcon(GetParam());
     ASSERT_TRUE(group) << GetParam();
     std::set<std::pair<int, int>> sizesAndDepths;
     for (const IconImage& image : group->images) {
@@ -39,7 +43,12 @@ TEST_P(ShellIcons, HaveEverySizeInFourAndEightBitsWithSomethingDrawn) {
         for (int bits : {4, 8}) EXPECT_TRUE(sizesAndDepths.count({size, bits})) << size << "px " << bits << " bpp";
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, ShellIcons,
-                         ::testing::Values("CONTACT", "CONTACT_BOT", "CONTACT_PC", "CONTACT_MOBILE", "CONTACT_MAC",
-                                           "CONTACT_IPHONE", "CONTACT_ONLINE", "GROUP", "OVERLAY_AWAY",
-                                           "OVERLAY_BUSY"));
+INSTANTIATE_TEST_SUITE_P(
+    Names, DrawnIcons,
+    ::testing::Values("kestrova/CONTACT", "kestrova/CONTACT_BOT", "kestrova/CONTACT_PC", "kestrova/CONTACT_MOBILE",
+                      "kestrova/CONTACT_MAC", "kestrova/CONTACT_IPHONE", "kestrova/CONTACT_ONLINE", "kestrova/GROUP",
+                      "kestrova/OVERLAY_AWAY", "kestrova/OVERLAY_BUSY", "kestrova/GROUP_EXPANDED",
+                      "kestrova/GROUP_CONTRACTED", "kestrova/MESSAGE_NONE", "kestrova/MESSAGE_UNREAD",
+                      "kestrova/KESTORVA_GRAY", "kestrova/SP_OFFLINE", "kestrova/SP_ONLINE", "kestrova/SP_MESSAGES",
+                      "kestrova/100", "kestrova/111", "kestrova/174", "messaging/101", "messaging/102",
+                      "messaging/103", "messaging/GROUP", "messaging/CHEVERON_UP", "updates/DOWNLOAD"));

@@ -27,7 +27,9 @@ wire::ReaderLimits receiveLimits() {
 
 }  // namespace
 
-PacketSocket::PacketSocket(HiddenWindow& window) : window_(window), receiver_(receiveLimits()) {}
+PacketSocket::PacketSocket(HiddenWindow& window) : PacketSocket(window, receiveLimits()) {}
+
+PacketSocket::PacketSocket(HiddenWindow& window, wire::ReaderLimits limits) : window_(window), receiver_(limits) {}
 
 PacketSocket::~PacketSocket() {
     closeSocket();

@@ -23,6 +23,10 @@ ReadResult PacketReader::read(std::string_view input) {
             size_t take = std::min(wantedBody_ - current_.body().size(), input.size() - pos);
             current_.body().append(input.data() + pos, take);
             pos += take;
+            if (untilClose_ && current_.body().size() > limits_.maxBody) {
+                fail(ReadError::BodyTooLarge);
+                break;
+            }
             if (current_.body().size() < wantedBody_) return {ReadStatus::Partial, pos};
             state_ = State::Complete;
             break;
@@ -72,6 +76,12 @@ void PacketReader::acceptHeader(std::string_view line) {
 }
 
 void PacketReader::endHeaders() {
+    untilClose_ = limits_.bodyUntilClose && !current_.hasHeader("content-length");
+    if (untilClose_) {
+        wantedBody_ = limits_.maxBody + 1;
+        state_ = State::Body;
+        return;
+    }
     int32_t length = current_.headerInt("content-length");
     if (length < 0) return fail(ReadError::NegativeLength);
     if (static_cast<size_t>(length) > limits_.maxBody) return fail(ReadError::BodyTooLarge);
@@ -107,6 +117,14 @@ void PacketReader::reset() {
     error_ = ReadError::None;
     wantedBody_ = 0;
     headerBytes_ = 0;
+    untilClose_ = false;
+}
+
+bool PacketReader::endOfStream() {
+    if (!readingBodyUntilClose()) return false;
+    state_ = State::Complete;
+    untilClose_ = false;
+    return true;
 }
 
 }  // namespace kestrova::wire

@@ -28,6 +28,10 @@ void PacketReceiver::compact() {
     }
 }
 
+// NOTE: a reader in a body takes every byte offered, so once next() has said
+// Partial nothing of the body is left in the buffer.
+bool PacketReceiver::endOfStream() { return reader_.endOfStream(); }
+
 void PacketReceiver::clear() {
     reader_.reset();
     buffer_.clear();

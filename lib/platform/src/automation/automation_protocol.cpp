@@ -10,11 +10,18 @@
 #include "kestrova/platform/message_box.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/window.h"
-#include "automation/protocol_words.h"
+#include "automation/protocol_text.h"
 
 namespace kestrova::platform {
-using namespace automation;
 namespace {
+
+using detail::Args;
+using detail::controlCommand;
+using detail::handleText;
+using detail::parseHandle;
+using detail::parseInt;
+using detail::quote;
+using detail::tokenize;
 
 std::optional<uint32_t> keyOf(const std::string& name) {
     static const std::map<std::string, uint32_t> keys = {
@@ -194,6 +201,7 @@ std::string runAutomationCommand(const std::string& line, ModalAnswers& answers)
         if (!h || !isWindow(*h)) return "ERR no such window";
         return saveWindowPng(*h, a[2]) ? "OK" : "ERR cannot write";
     }
+    if (std::string r = detail::deviceCommand(a); !r.empty()) return r;
     return "ERR unknown command";
 }
 

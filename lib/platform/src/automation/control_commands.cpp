@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "automation/protocol_words.h"
+#include "automation/protocol_text.h"
 #include "kestrova/platform/controls.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/window.h"
 
-namespace kestrova::platform::automation {
+namespace kestrova::platform::detail {
 namespace {
 
 bool isItemControl(HWND hwnd) {
@@ -111,4 +111,4 @@ std::string controlCommand(const Args& a) {
     return "ERR bad arguments";
 }
 
-} // namespace kestrova::platform::automation
+} // namespace kestrova::platform::detail

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -8,6 +9,7 @@
 #include "kestrova/platform/display.h"
 #include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/screen.h"
+#include "kestrova/platform/vibration.h"
 #include "kestrova/platform/window.h"
 #include "window_system/window_system.h"
 
@@ -17,7 +19,8 @@ namespace {
 
 std::unique_ptr<DisplayBackend> gBackend;
 DisplayKind gKind = DisplayKind::kHeadless;
-int gVibrations = 0;
+
+constexpr Colour kVibrationColour = rgb(255, 140, 0);
 
 void drawTree(DeviceContext& dc, HWND hwnd, Point origin) {
     if (!(windowStyle(hwnd) & WS_VISIBLE)) return;
@@ -67,6 +70,14 @@ void drawSoftKeyBar(DeviceContext& dc, HWND fg) {
     dc.drawLine({bar.width() / 2, bar.top + 5}, {bar.width() / 2, bar.bottom - 6}, rgb(110, 110, 120));
 }
 
+// A vibrating device shows a frame around its screen.
+void drawVibration(DeviceContext& dc) {
+    if (!isVibrating()) return;
+    ScreenGeometry s = screen();
+    int width = std::max(2, screenDpi() / 40);
+    for (int i = 0; i < width; ++i) dc.frameRect(Rect{i, i, s.width - i, s.height - i}, kVibrationColour);
+}
+
 }  // namespace
 
 bool displayIsInteractive() { return gBackend && gBackend->interactive(); }
@@ -102,9 +113,10 @@ void composeScreen(Bitmap& target) {
     }
     drawNavBar(dc, fg);
     drawSoftKeyBar(dc, fg);
+    drawVibration(dc);
 }
 
-uint64_t screenGeneration() { return windowSystem().screenGeneration; }
+uint64_t screenGeneration() { return windowSystem().screenGeneration + vibrationGeneration(); }
 
 }  // namespace detail
 
@@ -182,8 +194,5 @@ bool saveWindowPng(HWND hwnd, const std::filesystem::path& path) {
     auto bitmap = captureWindow(hwnd);
     return bitmap && bitmap->savePng(path);
 }
-
-void vibrate(int) { ++gVibrations; }
-int vibrationCount() { return gVibrations; }
 
 }  // namespace kestrova::platform

@@ -14,5 +14,7 @@ const Font& chromeBoldFont();
 // The window a soft key or Back press belongs to: the front window, or the
 // nearest owner that has a bar.
 HWND softKeyOwner();
+// Bumps whenever the vibrator starts or stops (the screen shows it).
+uint64_t vibrationGeneration();
 
 }  // namespace kestrova::platform::detail

@@ -33,4 +33,12 @@ std::filesystem::path runtimeFolder() {
     return std::filesystem::temp_directory_path() / ("kestrova-" + std::to_string(::getuid()));
 }
 
+std::filesystem::path temporaryFolder() {
+    std::filesystem::path folder = runtimeFolder() / "tmp";
+    std::error_code ec;
+    if (std::filesystem::create_directories(folder, ec))
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ec);
+    return folder;
+}
+
 }  // namespace kestrova::platform

@@ -287,6 +287,17 @@ bool postMessage(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     return true;
 }
 
+namespace detail {
+
+void removePostedMessages(HWND hwnd, const std::function<bool(const Msg&)>& match) {
+    auto q = queueOf(hwnd);
+    if (!q) return;
+    std::lock_guard lock(q->mutex);
+    std::erase_if(q->posted, [&](const Msg& m) { return m.hwnd == hwnd && match(m); });
+}
+
+}  // namespace detail
+
 bool postThreadMessage(uint32_t message, WParam wParam, LParam lParam) {
     auto q = currentQueue();
     {

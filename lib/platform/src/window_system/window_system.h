@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -158,5 +159,8 @@ void setControlState(HWND hwnd, std::shared_ptr<ControlState> state);
 // Keeps the key state (keyIsDown) as key messages are taken from the queue.
 void noteKeyMessage(const Msg& msg);
 void forgetMenuBar(HWND owner);
+// Takes back posted messages to the window that match, before they are
+// delivered (a device that closes recalls the notifications naming its buffers).
+void removePostedMessages(HWND hwnd, const std::function<bool(const Msg&)>& match);
 
 }  // namespace kestrova::platform::detail

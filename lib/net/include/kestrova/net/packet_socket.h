@@ -28,6 +28,8 @@ inline constexpr size_t kMaxReceivedPacket = 16 * 1024 * 1024;
 class PacketSocket {
 public:
     explicit PacketSocket(HiddenWindow& window);
+    // With the reader's own limits (an HTTP response, for one).
+    PacketSocket(HiddenWindow& window, wire::ReaderLimits limits);
     virtual ~PacketSocket();
     PacketSocket(const PacketSocket&) = delete;
     PacketSocket& operator=(const PacketSocket&) = delete;

@@ -33,8 +33,4 @@ std::unique_ptr<Bitmap> captureWindow(HWND hwnd);
 bool saveScreenPng(const std::filesystem::path& path);
 bool saveWindowPng(HWND hwnd, const std::filesystem::path& path);
 
-// Vibration and other signals a headless run records for tests.
-void vibrate(int milliseconds);
-int vibrationCount();
-
 }  // namespace kestrova::platform

@@ -78,8 +78,13 @@ enum Message : uint32_t {
     WM_CAPTURECHANGED = 0x0215,
     WM_HOTKEY = 0x0312,
     WM_PRINTCLIENT = 0x0318,
-    MM_WIM_DATA = 0x03C0,
+    // Wave devices (wave.h): wParam the device's handle, lParam the buffer.
+    MM_WOM_OPEN = 0x03BB,
+    MM_WOM_CLOSE = 0x03BC,
     MM_WOM_DONE = 0x03BD,
+    MM_WIM_OPEN = 0x03BE,
+    MM_WIM_CLOSE = 0x03BF,
+    MM_WIM_DATA = 0x03C0,
     WM_USER = 0x0400,
     WM_APP = 0x8000,
     // Registered messages are numbered from here on.

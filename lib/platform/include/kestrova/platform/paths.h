@@ -12,5 +12,8 @@ std::filesystem::path programFolder();
 std::filesystem::path kestrovaHome();
 // Per-session runtime files: $XDG_RUNTIME_DIR, else a folder under /tmp.
 std::filesystem::path runtimeFolder();
+// The device's temporary folder (pictures taken, pictures to view): "tmp" in
+// the runtime folder, made (private to the user) when it is not there.
+std::filesystem::path temporaryFolder();
 
 }  // namespace kestrova::platform

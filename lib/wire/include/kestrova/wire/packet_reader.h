@@ -45,6 +45,9 @@ struct ReaderLimits {
     size_t maxLine = 64 * 1024;
     size_t maxHeaderBytes = 256 * 1024;
     size_t maxBody = 16 * 1024 * 1024;
+    // Without a "Content-Length" header the body runs until the stream ends
+    // (endOfStream()), as in an HTTP response; bounded by maxBody all the same.
+    bool bodyUntilClose = false;
 };
 
 class PacketReader {
@@ -68,6 +71,11 @@ public:
     void takePacketInto(Packet& out);
     // Forgets any partial packet (the connection closed).
     void reset();
+    // The stream ended. A body that runs until the end is complete now (true);
+    // anything else partly read stays incomplete (false).
+    bool endOfStream();
+    // A body without a length is being read (it ends with the stream).
+    bool readingBodyUntilClose() const { return state_ == State::Body && untilClose_; }
 
 private:
     void acceptLine(std::string_view line);
@@ -81,6 +89,7 @@ private:
     Packet current_;
     size_t headerBytes_ = 0;
     size_t wantedBody_ = 0;
+    bool untilClose_ = false;
 };
 
 }  // namespace kestrova::wire

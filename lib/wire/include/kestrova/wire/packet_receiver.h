@@ -26,6 +26,11 @@ public:
     size_t buffered() const { return buffer_.size() - start_; }
     // Forgets everything (the connection closed).
     void clear();
+    // The stream ended: true when that completed a body that runs until the
+    // end (next() then hands it out).
+    bool endOfStream();
+    // The reader, to look at a packet while it arrives (progress).
+    const PacketReader& reader() const { return reader_; }
 
 private:
     void compact();

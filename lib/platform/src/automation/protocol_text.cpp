@@ -1,11 +1,11 @@
-#include "automation/protocol_words.h"
+#include "automation/protocol_text.h"
 
 #include <charconv>
 #include <cstdio>
 
 #include "kestrova/platform/window.h"
 
-namespace kestrova::platform::automation {
+namespace kestrova::platform::detail {
 
 Args tokenize(const std::string& line) {
     std::vector<std::string> out;
@@ -31,19 +31,6 @@ Args tokenize(const std::string& line) {
     return out;
 }
 
-std::string quote(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') {
-            out += "\\n";
-            continue;
-        }
-        out += c;
-    }
-    return out + "\"";
-}
-
 std::string handleText(HWND hwnd) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "0x%zx", reinterpret_cast<size_t>(hwnd));
@@ -63,17 +50,10 @@ std::optional<HWND> parseHandle(const std::string& text) {
     return reinterpret_cast<HWND>(value);
 }
 
-std::optional<int> parseInt(const std::string& text) {
-    int value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 std::optional<HWND> windowArg(const std::string& text) {
     auto h = parseHandle(text);
     if (!h || !isWindow(*h)) return std::nullopt;
     return h;
 }
 
-} // namespace kestrova::platform::automation
+} // namespace kestrova::platform::detail
