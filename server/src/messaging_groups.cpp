@@ -5,8 +5,12 @@
 #include "response.h"
 #include "subscriber_session.h"
 #include "kestrova/crypto/md5.h"
+#include "kestrova/wire/protocol.h"
 
 namespace kestrova::server {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 std::string passwordDigest(const std::string& password) {
@@ -65,7 +69,7 @@ void Messaging::sendGroupUpdate(uint64_t groupId, int32_t type, uint64_t memberI
             update["contacts"] = wire::encodeDataMap(
                 {{std::to_string(memberId), wire::encodeDataMap({{"Username", member->name}, {"Nickname", member->nickname}})}});
     }
-    wire::Packet packet("GROUP UPDATE");
+    wire::Packet packet(protocol::command::kGroupUpdate);
     packet.setBody(wire::encodeDataMap(update));
     for (uint64_t recipient : to)
         if (std::shared_ptr<SubscriberSession> session = sessions_.find(recipient)) session->send(packet);
@@ -81,8 +85,8 @@ void Messaging::removeFromGroup(uint64_t groupId, uint64_t memberId, const std::
 }
 
 void Messaging::onGroupCreate(SubscriberSession& session, const wire::Packet& packet) {
-    std::string name = packet.header("Name");
-    std::string description = packet.header("Desc");
+    std::string name = packet.header(protocol::header::kName);
+    std::string description = packet.header(protocol::header::kDescription);
     if (!validGroupName(name, limits_.maxGroupName) || description.size() > limits_.maxGroupDescription)
         return respond(session, packet, code::kMalformed);
     if (store_.groupByName(name)) return respond(session, packet, code::kInUse);
@@ -98,7 +102,7 @@ void Messaging::onGroupCreate(SubscriberSession& session, const wire::Packet& pa
 }
 
 void Messaging::onGroupSubscribe(SubscriberSession& session, const wire::Packet& packet) {
-    std::optional<Group> group = store_.groupByName(packet.header("Name"));
+    std::optional<Group> group = store_.groupByName(packet.header(protocol::header::kName));
     if (!group) return respond(session, packet, code::kNoSuchTarget);
     uint64_t self = session.accountId();
     if (store_.capabilities(group->id, self)) return respond(session, packet, code::kInUse);
@@ -115,7 +119,7 @@ void Messaging::onGroupSubscribe(SubscriberSession& session, const wire::Packet&
 }
 
 void Messaging::onGroupUnsubscribe(SubscriberSession& session, const wire::Packet& packet) {
-    uint64_t groupId = packet.headerId("Group-Id");
+    uint64_t groupId = packet.headerId(protocol::header::kGroupId);
     if (!store_.groupById(groupId)) return respond(session, packet, code::kNoSuchTarget);
     if (!store_.capabilities(groupId, session.accountId())) return respond(session, packet, code::kDenied);
     removeFromGroup(groupId, session.accountId(), {});
@@ -123,9 +127,9 @@ void Messaging::onGroupUnsubscribe(SubscriberSession& session, const wire::Packe
 }
 
 void Messaging::onGroupAdmin(SubscriberSession& session, const wire::Packet& packet) {
-    uint64_t groupId = packet.headerId("Group-Id");
-    uint64_t targetId = packet.headerId("Target-Id");
-    int32_t action = packet.headerInt("Action");
+    uint64_t groupId = packet.headerId(protocol::header::kGroupId);
+    uint64_t targetId = packet.headerId(protocol::header::kTargetId);
+    int32_t action = packet.headerInt(protocol::header::kAction);
     if (!store_.groupById(groupId)) return respond(session, packet, code::kNoSuchTarget);
     std::optional<int32_t> mine = store_.capabilities(groupId, session.accountId());
     if (!mine || !mayAdminister(*mine)) return respond(session, packet, code::kDenied);
@@ -137,11 +141,11 @@ void Messaging::onGroupAdmin(SubscriberSession& session, const wire::Packet& pac
     }
     // Every member learns of the action, the one it concerns included.
     std::vector<uint64_t> members = memberIds(store_.members(groupId));
-    wire::Packet notice("GROUP ADMIN");
-    notice.setHeader("Group-ID", groupId);
-    notice.setHeader("Target-ID", targetId);
-    notice.setHeader("Source-ID", session.accountId());
-    notice.setHeader("Action", action);
+    wire::Packet notice(protocol::command::kGroupAdmin);
+    notice.setHeader(protocol::header::kGroupId, groupId);
+    notice.setHeader(protocol::header::kTargetId, targetId);
+    notice.setHeader(protocol::header::kSourceId, session.accountId());
+    notice.setHeader(protocol::header::kAction, action);
     for (uint64_t member : members)
         if (std::shared_ptr<SubscriberSession> recipient = sessions_.find(member)) recipient->send(notice);
     if (action == membership::kKicked || action == membership::kBanned) {
