@@ -13,6 +13,7 @@ PACKAGES=(
   libsqlite3-dev libasio-dev
   fonts-dejavu-core xvfb xauth tinyproxy
   libssl-dev libsodium-dev ccache
+  libstrophe-dev prosody
 )
 
 install_missing() {

@@ -2,6 +2,8 @@
 // choose: where it listens, how long it waits, which sign-in it offers.
 #pragma once
 
+#include "bridges/bridge_config.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -57,6 +59,7 @@ struct ServerConfig {
     // Packets a connection may send before it has signed in.
     int maxPacketsBeforeLogon = 8;
     MessagingLimits messaging;
+    bridges::BridgeConfig bridges;
 };
 
 }  // namespace kestrova::server

@@ -108,6 +108,7 @@ TEST(ServerProgram, CreatesAnAccountThatCanThenSignIn) {
     server.terminate();
     EXPECT_EQ(server.exitCode(), 0);
     std::filesystem::remove(db);
+    std::filesystem::remove(db.string() + ".bridge-key");
 }
 
 TEST(ServerProgram, PasswordMayComeFromStandardInput) {
@@ -122,6 +123,7 @@ TEST(ServerProgram, PasswordMayComeFromStandardInput) {
     ASSERT_NE(port, 0);
     EXPECT_TRUE(signIn(port, TestAccount{"dave@example.org", "dave's pw", ""}));
     std::filesystem::remove(db);
+    std::filesystem::remove(db.string() + ".bridge-key");
 }
 
 TEST(ServerProgram, ExistingAccountIsNotCreatedTwice) {
@@ -131,6 +133,7 @@ TEST(ServerProgram, ExistingAccountIsNotCreatedTwice) {
     Child second({"--db", db.string(), "--create-account", "ERIN@example.org", "pw"});
     EXPECT_EQ(second.exitCode(), 1);
     std::filesystem::remove(db);
+    std::filesystem::remove(db.string() + ".bridge-key");
 }
 
 TEST(ServerProgram, DemoHasContactsAGroupAndAnEchoRobot) {
@@ -162,6 +165,7 @@ TEST(ServerProgram, DemoHasContactsAGroupAndAnEchoRobot) {
     EXPECT_EQ(reply->body(), "anyone there?");
     EXPECT_EQ(reply->headerId("Source-Id"), echoId);
     std::filesystem::remove(db);
+    std::filesystem::remove(db.string() + ".bridge-key");
 }
 
 TEST(ServerProgram, BadCommandLineExitsWithUsage) {
