@@ -59,6 +59,7 @@ Bridges::~Bridges() {
 bool Bridges::open(std::string& error) {
     if (!BridgeStore::prepare(accounts_.database(), error)) return false;
     seal_ = CredentialSeal::open(config_.keyFile, error);
+    if (!seal_) error = "the key of bridge credentials: " + error;
     return seal_ != nullptr;
 }
 
@@ -137,6 +138,7 @@ uint32_t Bridges::createBridge(SubscriberSession& session, int32_t network,
                                const RegistrationFields& fields) {
     std::optional<BridgeAccount> account = xmpp::accountFromFields(fields);
     if (!account) return code::kMalformed;
+    if (!seal_) return code::kDenied;  // not opened: nothing could be kept safely
     if (store_.countOf(session.accountId()) >= config_.maxBridgesPerAccount) return code::kLimit;
     BridgeEntry entry;
     entry.account = session.accountId();
@@ -164,7 +166,8 @@ void Bridges::onSwitchOn(SubscriberSession& session, const wire::Packet& packet)
     store_.setEnabled(entry->id, true);
     respond(session, packet, code::kOk);
     BridgeSession& bridge = liveFor(*entry);
-    std::optional<std::string> sealed = seal_->unseal(entry->sealedCredentials, owner(entry->account));
+    std::optional<std::string> sealed =
+        seal_ ? seal_->unseal(entry->sealedCredentials, owner(entry->account)) : std::nullopt;
     std::optional<BridgeAccount> account = sealed ? decodeAccount(*sealed) : std::nullopt;
     if (!account)
         return bridge.refuse(reason::unableToAuthenticate(

@@ -112,16 +112,16 @@ void XmppLink::run() {
 }
 
 void XmppLink::runCommands() {
+    // Commands wait for the login (a presence change may come before it);
+    // those of a login that never succeeds go with it.
+    if (!facts_.loggedIn || disconnected_) return;
     std::deque<Command> commands;
     {
         std::lock_guard lock(mutex_);
         if (stopRequested_) return;
         commands.swap(commands_);
     }
-    // Commands for a login that has not succeeded (or has ended) have nothing
-    // to act on; the bridge refuses them before they get here.
-    for (Command& command : commands)
-        if (facts_.loggedIn && !disconnected_) command(*this);
+    for (Command& command : commands) command(*this);
 }
 
 void XmppLink::onConnection(xmpp_conn_t*, xmpp_conn_event_t event, int error,
@@ -134,10 +134,11 @@ void XmppLink::onConnection(xmpp_conn_t*, xmpp_conn_event_t event, int error,
 }
 
 void XmppLink::onLog(void* self, xmpp_log_level_t level, const char* area, const char* message) {
-    if (level == XMPP_LEVEL_DEBUG && std::string_view(message).find("failed") == std::string_view::npos)
-        return;
-    static_cast<XmppLink*>(self)->facts_.noteLog(level >= XMPP_LEVEL_ERROR, area ? area : "",
-                                                 message ? message : "");
+    std::string_view text = message ? message : "";
+    // Stanzas in the log are the peer's words, not the library's.
+    if (text.rfind("SENT:", 0) == 0 || text.rfind("RECV:", 0) == 0) return;
+    if (level == XMPP_LEVEL_DEBUG && text.find("failed") == std::string_view::npos) return;
+    static_cast<XmppLink*>(self)->facts_.noteLog(level >= XMPP_LEVEL_ERROR, area ? area : "", text);
 }
 
 void XmppLink::loggedIn() {
