@@ -6,7 +6,7 @@
 // answers or refuses, never crashes, and keeps its bounds. The state
 // carries over from one input to the next, as on a long-running server.
 #include "bridges/bridges.h"
-#include "kestrova/wire/packet_receiver.h"
+#include "fuzz_packets.h"
 #include "subscriber_session.h"
 
 #include <cstdlib>
@@ -115,13 +115,8 @@ struct World {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 64 * 1024) return 0;
     static World world;
-    wire::ReaderLimits limits;
-    limits.maxBody = 16 * 1024;
-    wire::PacketReceiver receiver(limits);
-    receiver.append(std::string_view(reinterpret_cast<const char*>(data), size));
-    wire::Packet packet;
     size_t count = 0;
-    while (receiver.next(packet) == wire::ReadStatus::Complete) {
+    for (const wire::Packet& packet : fuzzPackets(data, size)) {
         if (packet.command() == "X-NETWORK") {
             for (auto sink = world.logins.sinks.rbegin(); sink != world.logins.sinks.rend(); ++sink) {
                 if (!*sink) continue;

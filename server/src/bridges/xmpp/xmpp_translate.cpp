@@ -27,26 +27,15 @@ bool is(const char* text, const char* expected) {
     return text && std::strcmp(text, expected) == 0;
 }
 
-// The text of a stanza's child element, bounded; empty when absent.
-std::string childText(xmpp_stanza_t* stanza, const char* name, size_t maxBytes) {
-    xmpp_stanza_t* child = xmpp_stanza_get_child_by_name(stanza, name);
-    if (!child) return {};
-    xmpp_ctx_t* ctx = xmpp_stanza_get_context(child);
-    char* text = xmpp_stanza_get_text(child);
+// The text of a stanza's child element (of that namespace, when one is
+// given), bounded; empty when absent.
+std::string childText(xmpp_stanza_t* stanza, const char* name, size_t maxBytes, const char* ns = nullptr) {
+    xmpp_stanza_t* child = ns ? xmpp_stanza_get_child_by_name_and_ns(stanza, name, ns)
+                              : xmpp_stanza_get_child_by_name(stanza, name);
+    char* text = child ? xmpp_stanza_get_text(child) : nullptr;
     if (!text) return {};
     std::string out(cutUtf8(text, maxBytes));
-    xmpp_free(ctx, text);
-    return out;
-}
-
-std::string childTextNs(xmpp_stanza_t* stanza, const char* name, const char* ns, size_t maxBytes) {
-    xmpp_stanza_t* child = xmpp_stanza_get_child_by_name_and_ns(stanza, name, ns);
-    if (!child) return {};
-    xmpp_ctx_t* ctx = xmpp_stanza_get_context(child);
-    char* text = xmpp_stanza_get_text(child);
-    if (!text) return {};
-    std::string out(cutUtf8(text, maxBytes));
-    xmpp_free(ctx, text);
+    xmpp_free(xmpp_stanza_get_context(child), text);
     return out;
 }
 
@@ -74,7 +63,7 @@ void translatePresence(xmpp_stanza_t* stanza, const TranslateContext& context,
     std::string statusText = headerSafe(childText(stanza, "status", kMaxHeaderText * 4));
     if (type == "subscribe") {
         out.push_back(
-            event::ContactRequest{bare, headerSafe(childTextNs(stanza, "nick", kNickNs, kMaxHeaderText * 4)),
+            event::ContactRequest{bare, headerSafe(childText(stanza, "nick", kMaxHeaderText * 4, kNickNs)),
                                   childText(stanza, "status", kMaxTextBytes)});
     } else if (type.empty()) {
         int32_t status = statusOfShow(childText(stanza, "show", 16));
@@ -125,7 +114,7 @@ void translateMessage(xmpp_stanza_t* stanza, const TranslateContext& context,
         return;
     }
     out.push_back(event::MessageReceived{
-        bare, headerSafe(childTextNs(stanza, "nick", kNickNs, kMaxHeaderText * 4)), std::move(body)});
+        bare, headerSafe(childText(stanza, "nick", kMaxHeaderText * 4, kNickNs)), std::move(body)});
 }
 
 void translateRoster(xmpp_stanza_t* stanza, const TranslateContext& context, std::vector<NetworkEvent>& out) {
