@@ -11,17 +11,15 @@ namespace {
 
 constexpr auto kGuard = std::chrono::seconds(20);
 
-bool is(const char* text, const char* expected) {
-    return text && std::strcmp(text, expected) == 0;
+std::string escaped(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        out += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
+    return out;
 }
 
-xmpp_stanza_t* textChild(xmpp_ctx_t* ctx, const char* name, const std::string& text) {
-    xmpp_stanza_t* child = xmpp_stanza_new(ctx);
-    xmpp_stanza_set_name(child, name);
-    xmpp_stanza_t* body = xmpp_stanza_new(ctx);
-    xmpp_stanza_set_text(body, text.c_str());
-    xmpp_stanza_add_child_ex(child, body, 0);
-    return child;
+bool is(const char* text, const char* expected) {
+    return text && std::strcmp(text, expected) == 0;
 }
 
 } // namespace
@@ -48,8 +46,8 @@ struct XmppTestClient::Link {
                              void* self) {
         auto* link = static_cast<Link*>(self);
         if (event == XMPP_CONN_CONNECT) {
-            xmpp_stanza_t* presence = xmpp_presence_new(link->ctx);
-            xmpp_stanza_add_child_ex(presence, textChild(link->ctx, "status", link->status), 0);
+            xmpp_stanza_t* presence = xmpp_stanza_new_from_string(
+                link->ctx, ("<presence><status>" + escaped(link->status) + "</status></presence>").c_str());
             xmpp_send(conn, presence);
             xmpp_stanza_release(presence);
         }
@@ -149,50 +147,30 @@ void XmppTestClient::enqueue(std::function<void()> command) {
     link_->commands.push_back(std::move(command));
 }
 
-void XmppTestClient::sendMessage(const std::string& to, const std::string& body, bool groupchat) {
-    enqueue([link = link_.get(), to, body, groupchat] {
-        xmpp_stanza_t* message =
-            xmpp_message_new(link->ctx, groupchat ? "groupchat" : "chat", to.c_str(), nullptr);
-        xmpp_message_set_body(message, body.c_str());
-        xmpp_send(link->conn, message);
-        xmpp_stanza_release(message);
+void XmppTestClient::send(std::string xml) {
+    enqueue([link = link_.get(), xml = std::move(xml)] {
+        xmpp_stanza_t* stanza = xmpp_stanza_new_from_string(link->ctx, xml.c_str());
+        xmpp_send(link->conn, stanza);
+        xmpp_stanza_release(stanza);
     });
+}
+
+void XmppTestClient::sendMessage(const std::string& to, const std::string& body, bool groupchat) {
+    send("<message to='" + to + "' type='" + (groupchat ? "groupchat" : "chat") + "'><body>" + escaped(body) +
+         "</body></message>");
 }
 
 void XmppTestClient::subscribe(const std::string& to) {
-    enqueue([link = link_.get(), to] {
-        xmpp_stanza_t* presence = xmpp_presence_new(link->ctx);
-        xmpp_stanza_set_type(presence, "subscribe");
-        xmpp_stanza_set_to(presence, to.c_str());
-        xmpp_send(link->conn, presence);
-        xmpp_stanza_release(presence);
-    });
+    send("<presence to='" + to + "' type='subscribe'/>");
 }
 
 void XmppTestClient::joinRoom(const std::string& room, const std::string& nickname) {
-    enqueue([link = link_.get(), to = room + "/" + nickname] {
-        xmpp_stanza_t* presence = xmpp_presence_new(link->ctx);
-        xmpp_stanza_set_to(presence, to.c_str());
-        xmpp_stanza_t* x = xmpp_stanza_new(link->ctx);
-        xmpp_stanza_set_name(x, "x");
-        xmpp_stanza_set_ns(x, "http://jabber.org/protocol/muc");
-        xmpp_stanza_add_child_ex(presence, x, 0);
-        xmpp_send(link->conn, presence);
-        xmpp_stanza_release(presence);
-    });
+    send("<presence to='" + room + "/" + nickname +
+         "'><x xmlns='http://jabber.org/protocol/muc'/></presence>");
 }
 
 void XmppTestClient::invite(const std::string& who, const std::string& room) {
-    enqueue([link = link_.get(), who, room] {
-        xmpp_stanza_t* message = xmpp_message_new(link->ctx, nullptr, who.c_str(), nullptr);
-        xmpp_stanza_t* x = xmpp_stanza_new(link->ctx);
-        xmpp_stanza_set_name(x, "x");
-        xmpp_stanza_set_ns(x, "jabber:x:conference");
-        xmpp_stanza_set_attribute(x, "jid", room.c_str());
-        xmpp_stanza_add_child_ex(message, x, 0);
-        xmpp_send(link->conn, message);
-        xmpp_stanza_release(message);
-    });
+    send("<message to='" + who + "'><x xmlns='jabber:x:conference' jid='" + room + "'/></message>");
 }
 
 std::optional<XmppTestClient::Received>

@@ -43,6 +43,8 @@ class XmppTestClient {
     struct Link;
     explicit XmppTestClient(std::unique_ptr<Link> link);
     void enqueue(std::function<void()> command);
+    // Sends the stanza written as XML (the tests' addresses need no escaping).
+    void send(std::string xml);
 
     std::unique_ptr<Link> link_;
     std::thread thread_;
