@@ -20,6 +20,7 @@ public:
 
     const std::filesystem::path& folder() const { return folder_; }
     const std::filesystem::path& runtime() const { return runtime_; }
+    const std::filesystem::path& home() const { return home_; }  // KESTROVA_HOME: the settings
     std::filesystem::path automationSocket() const { return runtime_ / "automation.socket"; }
 
     // Runs the program to its end; returns its exit code (-1 if it had to be killed).

@@ -1,0 +1,287 @@
+// The real program updating itself: two releases made from the build (the
+// second with a changed plug-in and a change log), an update between them
+// made by kestrova-mkupdate and served by kestrova-update-server, and release
+// 1 of `kestrova`, headless, checking on its virtual clock (moved through
+// automation), installing, and being started again.
+#include "program_folder.h"
+
+#include "kestrova/platform/build_stamp.h"
+#include "kestrova/platform/registry.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+using shell_testing::automationRequest;
+using shell_testing::ProgramFolder;
+using shell_testing::waitForAutomation;
+
+namespace {
+
+constexpr int64_t kStartTime = 1'800'000'000;
+constexpr char kSettingsKey[] = "SOFTWARE\\Kestorva\\Settings";
+
+// NOTE: a safety limit only, so that a broken update fails instead of hanging.
+constexpr auto kPatience = std::chrono::seconds(60);
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The regular files at the top of a folder with their contents.
+std::map<std::string, std::string> topFiles(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.is_regular_file()) files[entry.path().filename().string()] = readFile(entry.path());
+    return files;
+}
+
+fs::path probe(int release) {
+    return shell_testing::buildFolder() / "tests" / "update-probe" / std::to_string(release) / "updprobe.so";
+}
+
+// A tool run to its end, or a server left running whose first line of output
+// ("listening on <address>:<port>") is read.
+class Tool {
+  public:
+    explicit Tool(const std::vector<std::string>& args, bool server = false) {
+        int out[2];
+        EXPECT_EQ(::pipe(out), 0);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            std::vector<char*> argv;
+            for (const auto& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        output_ = ::fdopen(out[0], "r");
+        if (server) {
+            char line[512] = {};
+            if (std::fgets(line, sizeof line, output_)) firstLine_ = line;
+        } else {
+            exitCode_ = wait();
+        }
+    }
+    ~Tool() {
+        // Only ever the one child this object started.
+        if (pid_ > 0) ::kill(pid_, SIGTERM);
+        wait();
+        std::fclose(output_);
+    }
+    int exitCode() const { return exitCode_; }
+    int port() const {
+        size_t colon = firstLine_.rfind(':');
+        return colon == std::string::npos ? 0 : std::atoi(firstLine_.c_str() + colon + 1);
+    }
+
+  private:
+    int wait() {
+        int status = 0;
+        if (pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        return -1;
+    }
+
+    pid_t pid_ = -1;
+    int exitCode_ = -1;
+    FILE* output_ = nullptr;
+    std::string firstLine_;
+};
+
+// Release 1 of the program, made from the build, run headless from its own
+// folder with its own settings and desktop folders.
+class Release1Scene : public ::testing::Test {
+  protected:
+    ProgramFolder client{std::vector<std::string>{}};
+    fs::path work = client.runtime() / "work";
+    fs::path release1 = work / "release-1";
+    fs::path release2 = work / "release-2";
+    fs::path published = work / "published";
+    fs::path config = client.runtime() / "config";
+
+    void SetUp() override {
+        fs::path bin = shell_testing::binFolder();
+        for (const auto& entry : fs::directory_iterator(bin))
+            fs::copy(entry.path(), client.folder() / entry.path().filename(),
+                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::copy_file(probe(1), client.folder() / "updprobe.so");
+        ASSERT_TRUE(kestrova::platform::writeBuildStamp(client.folder() / "updprobe.so", 1'600'000'001));
+        fs::create_directories(published);
+        fs::copy(client.folder(), release1, fs::copy_options::recursive);
+        fs::copy(client.folder(), release2, fs::copy_options::recursive);
+        fs::copy_file(probe(2), release2 / "updprobe.so", fs::copy_options::overwrite_existing);
+        ASSERT_TRUE(kestrova::platform::writeBuildStamp(release2 / "updprobe.so", 1'600'000'002));
+        ASSERT_NE(readFile(release1 / "updprobe.so"), readFile(release2 / "updprobe.so"));
+    }
+
+    // Publishes the update from release 1 to release 2, signed with the key.
+    void publish(const fs::path& key) {
+        std::ofstream(work / "notes.txt") << "Faster start.\nFewer bugs.\n";
+        Tool mkupdate({KESTROVA_MKUPDATE, "--key", key.string(), "--changelog", (work / "notes.txt").string(),
+                       release1.string(), release2.string(), (published / "release-2.kup").string()});
+        ASSERT_EQ(mkupdate.exitCode(), 0);
+    }
+
+    void pointAtServer(int port) {
+        kestrova::platform::RegistryTree tree;
+        tree[kSettingsKey]["Updates/ServerHost"] = "127.0.0.1";
+        tree[kSettingsKey]["Updates/ServerPort"] = std::to_string(port);
+        std::ofstream(client.home() / "user.reg") << kestrova::platform::formatRegistryText(tree);
+    }
+
+    std::string setting(const std::string& name) {
+        auto tree = kestrova::platform::parseRegistryText(readFile(client.home() / "user.reg"));
+        return tree[kSettingsKey][name];
+    }
+
+    void TearDown() override {
+        // A test that failed half-way may leave its program running: only
+        // ever the processes this scene started.
+        for (pid_t pid : started_)
+            if (pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, nullptr, 0);
+            }
+    }
+
+    pid_t start() {
+        pid_t pid = client.start({"--display", "headless", "--automation", client.automationSocket().string(),
+                                  "--virtual-clock", std::to_string(kStartTime)},
+                                 {{"XDG_CONFIG_HOME", config.string()}});
+        started_.push_back(pid);
+        EXPECT_TRUE(waitForAutomation(client.automationSocket()));
+        return pid;
+    }
+    std::string ask(const std::string& line) { return automationRequest(client.automationSocket(), line); }
+    // The handle of a top-level window with that title ("" when there is none).
+    std::string window(const std::string& title) {
+        std::string reply = ask("find title=\"" + title + "\"");
+        return reply.rfind("OK ", 0) == 0 ? reply.substr(3) : "";
+    }
+    std::string overviewLog() {
+        std::string children = ask("children " + window("overview log"));
+        std::string reply = ask("text " + children.substr(std::min<size_t>(3, children.size())));
+        return reply.rfind("OK ", 0) == 0 ? reply.substr(3) : reply;
+    }
+    bool waitForOverview(const std::string& line) {
+        auto until = std::chrono::steady_clock::now() + kPatience;
+        while (std::chrono::steady_clock::now() < until) {
+            if (overviewLog().find(line) != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    // Closes the main window, as the user leaving the program does.
+    int quit(pid_t pid) {
+        EXPECT_EQ(ask("close " + window("Kestrova")), "OK");
+        return client.wait(pid);
+    }
+
+  private:
+    std::vector<pid_t> started_;
+};
+
+} // namespace
+
+TEST_F(Release1Scene, TheRunningProgramFetchesAndInstallsAnUpdateThatTakesEffectAtTheNextStart) {
+    publish(KESTROVA_TEST_RELEASE_SECRET);
+    Tool server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"}, true);
+    ASSERT_GT(server.port(), 0);
+    pointAtServer(server.port());
+
+    pid_t first = start();
+    EXPECT_NE(window("update probe 1"), "");
+    EXPECT_EQ(ask("clock advance 299999"), "OK virtual=1 unix=1800000299 tick=300999");
+    EXPECT_EQ(overviewLog(), "\"\"") << "nothing before the first five minutes";
+    ask("clock advance 1");
+    ASSERT_TRUE(waitForOverview("update New Updates Installed / Restart Kestrova when Convenient"))
+        << overviewLog();
+    std::string log = overviewLog();
+    for (const char* line :
+         {"section UPDATES Automatic Updates\\n",
+          "add Automatic Updates / Connecting to server... icon=DOWNLOAD\\n",
+          "update Automatic Updates / Checking for updates...\\n",
+          "update Downloading Updates / Downloading ", "update Automatic Updates / Installing Updates\\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << " in " << log;
+
+    // In place while the program runs; the old file and the change log wait
+    // for the next start.
+    EXPECT_EQ(readFile(client.folder() / "updprobe.so"), readFile(release2 / "updprobe.so"));
+    EXPECT_TRUE(fs::exists(client.folder() / "updprobe.so.old"));
+    EXPECT_TRUE(fs::exists(client.folder() / "changelog.txt"));
+    // An installed update is kept: later ticks check no more.
+    ask("clock set " + std::to_string(kStartTime + 3 * 3600));
+    ask("clock advance 300000");
+    EXPECT_EQ(overviewLog(), log);
+    EXPECT_EQ(quit(first), 0);
+    EXPECT_EQ(setting("Updates/LastCheck"), std::to_string(kStartTime + 300));
+    EXPECT_EQ(setting("updates.versionid"), "5");
+    EXPECT_TRUE(fs::exists(config / "autostart" / "kestrova.desktop"));
+
+    // The next start runs the new plug-in, removes the leftovers and shows
+    // the change log.
+    pid_t second = start();
+    EXPECT_EQ(window("update probe 1"), "");
+    EXPECT_NE(window("update probe 2"), "");
+    std::string changeLog = window("Kestrova Updated!");
+    ASSERT_NE(changeLog, "");
+    EXPECT_EQ(ask("foreground"), "OK " + changeLog);
+    std::string children = ask("children " + changeLog);
+    ASSERT_EQ(children.rfind("OK 0x", 0), 0u) << children;
+    std::string edit = children.substr(3, children.find(' ', 3) - 3);
+    EXPECT_EQ(ask("text " + edit), "OK \"Faster start.\r\\nFewer bugs.\r\\n\"");
+    EXPECT_EQ(ask("softkeys"), "OK \"OK\" -");
+    EXPECT_EQ(ask("softkey 1"), "OK");
+    EXPECT_EQ(window("Kestrova Updated!"), "");
+    auto files = topFiles(client.folder());
+    EXPECT_TRUE(files == topFiles(release2)) << "the folder holds release 2 and nothing else";
+    EXPECT_EQ(quit(second), 0);
+
+    // Once only.
+    pid_t third = start();
+    EXPECT_NE(window("update probe 2"), "");
+    EXPECT_EQ(window("Kestrova Updated!"), "");
+    EXPECT_EQ(quit(third), 0);
+}
+
+TEST_F(Release1Scene, AnUpdateSignedWithAnotherKeyIsRefusedAndNothingIsWritten) {
+    Tool keygen({KESTROVA_MKUPDATE, "--keygen", (work / "stranger").string()});
+    ASSERT_EQ(keygen.exitCode(), 0);
+    publish(work / "stranger.key");
+    Tool server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"}, true);
+    ASSERT_GT(server.port(), 0);
+    pointAtServer(server.port());
+    auto before = topFiles(client.folder());
+
+    pid_t pid = start();
+    ask("clock advance 300000");
+    ASSERT_TRUE(waitForOverview("update Automatic Updates / Installing Updates\\ndelete\\n"))
+        << overviewLog();
+    EXPECT_EQ(overviewLog().find("New Updates Installed"), std::string::npos);
+    EXPECT_TRUE(topFiles(client.folder()) == before) << "no file written, none replaced";
+    EXPECT_EQ(quit(pid), 0);
+
+    pid = start();
+    EXPECT_NE(window("update probe 1"), "");
+    EXPECT_EQ(window("Kestrova Updated!"), "");
+    EXPECT_EQ(quit(pid), 0);
+}
