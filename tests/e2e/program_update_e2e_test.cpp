@@ -4,6 +4,7 @@
 // 1 of `kestrova`, headless, checking on its virtual clock (moved through
 // automation), installing, and being started again.
 #include "program_folder.h"
+#include "tool_child.h"
 
 #include "kestrova/platform/build_stamp.h"
 #include "kestrova/platform/registry.h"
@@ -52,61 +53,6 @@ fs::path probe(int release) {
     return shell_testing::buildFolder() / "tests" / "update-probe" / std::to_string(release) / "updprobe.so";
 }
 
-// A tool run to its end, or a server left running whose first line of output
-// ("listening on <address>:<port>") is read.
-class Tool {
-  public:
-    explicit Tool(const std::vector<std::string>& args, bool server = false) {
-        int out[2];
-        EXPECT_EQ(::pipe(out), 0);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            std::vector<char*> argv;
-            for (const auto& arg : args)
-                argv.push_back(const_cast<char*>(arg.c_str()));
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        output_ = ::fdopen(out[0], "r");
-        if (server) {
-            char line[512] = {};
-            if (std::fgets(line, sizeof line, output_)) firstLine_ = line;
-        } else {
-            exitCode_ = wait();
-        }
-    }
-    ~Tool() {
-        // Only ever the one child this object started.
-        if (pid_ > 0) ::kill(pid_, SIGTERM);
-        wait();
-        std::fclose(output_);
-    }
-    int exitCode() const { return exitCode_; }
-    int port() const {
-        size_t colon = firstLine_.rfind(':');
-        return colon == std::string::npos ? 0 : std::atoi(firstLine_.c_str() + colon + 1);
-    }
-
-  private:
-    int wait() {
-        int status = 0;
-        if (pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_) {
-            pid_ = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        return -1;
-    }
-
-    pid_t pid_ = -1;
-    int exitCode_ = -1;
-    FILE* output_ = nullptr;
-    std::string firstLine_;
-};
-
 // Release 1 of the program, made from the build, run headless from its own
 // folder with its own settings and desktop folders.
 class Release1Scene : public ::testing::Test {
@@ -136,9 +82,10 @@ class Release1Scene : public ::testing::Test {
     // Publishes the update from release 1 to release 2, signed with the key.
     void publish(const fs::path& key) {
         std::ofstream(work / "notes.txt") << "Faster start.\nFewer bugs.\n";
-        Tool mkupdate({KESTROVA_MKUPDATE, "--key", key.string(), "--changelog", (work / "notes.txt").string(),
-                       release1.string(), release2.string(), (published / "release-2.kup").string()});
-        ASSERT_EQ(mkupdate.exitCode(), 0);
+        kestrova::e2e::ToolChild mkupdate({KESTROVA_MKUPDATE, "--key", key.string(), "--changelog",
+                                           (work / "notes.txt").string(), release1.string(),
+                                           release2.string(), (published / "release-2.kup").string()});
+        ASSERT_EQ(mkupdate.wait(), 0);
     }
 
     void pointAtServer(int port) {
@@ -204,9 +151,11 @@ class Release1Scene : public ::testing::Test {
 
 TEST_F(Release1Scene, TheRunningProgramFetchesAndInstallsAnUpdateThatTakesEffectAtTheNextStart) {
     publish(KESTROVA_TEST_RELEASE_SECRET);
-    Tool server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"}, true);
-    ASSERT_GT(server.port(), 0);
-    pointAtServer(server.port());
+    std::string listening;
+    kestrova::e2e::ToolChild server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"},
+                                    &listening);
+    ASSERT_GT(kestrova::e2e::listeningPort(listening), 0) << listening;
+    pointAtServer(kestrova::e2e::listeningPort(listening));
 
     pid_t first = start();
     EXPECT_NE(window("update probe 1"), "");
@@ -264,12 +213,14 @@ TEST_F(Release1Scene, TheRunningProgramFetchesAndInstallsAnUpdateThatTakesEffect
 }
 
 TEST_F(Release1Scene, AnUpdateSignedWithAnotherKeyIsRefusedAndNothingIsWritten) {
-    Tool keygen({KESTROVA_MKUPDATE, "--keygen", (work / "stranger").string()});
-    ASSERT_EQ(keygen.exitCode(), 0);
+    kestrova::e2e::ToolChild keygen({KESTROVA_MKUPDATE, "--keygen", (work / "stranger").string()});
+    ASSERT_EQ(keygen.wait(), 0);
     publish(work / "stranger.key");
-    Tool server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"}, true);
-    ASSERT_GT(server.port(), 0);
-    pointAtServer(server.port());
+    std::string listening;
+    kestrova::e2e::ToolChild server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"},
+                                    &listening);
+    ASSERT_GT(kestrova::e2e::listeningPort(listening), 0) << listening;
+    pointAtServer(kestrova::e2e::listeningPort(listening));
     auto before = topFiles(client.folder());
 
     pid_t pid = start();

@@ -19,6 +19,7 @@
 #include "kestrova/platform/window.h"
 #include "support/loopback_peer.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -192,6 +193,27 @@ TEST_F(UpdatesPluginTest, TheTimerChecksWithTheSettingsAndVariantsWhileStartedAn
     platform::pumpPendingMessages();
     EXPECT_EQ(plugin.updater().run(), nullptr);
     ::unsetenv("LC_ALL");
+}
+
+TEST_F(UpdatesPluginTest, TheLibraryHandsOutOnePluginForInterfaceVersionFiveOnly) {
+    std::string path = std::string(KESTROVA_BIN_DIR) + "/updates.so";
+    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << ::dlerror();
+    auto load = reinterpret_cast<PluginLoadProc>(::dlsym(module, "PluginLoad"));
+    auto unload = reinterpret_cast<PluginUnloadProc>(::dlsym(module, "PluginUnload"));
+    ASSERT_TRUE(load && unload);
+    Plugin* plugin = reinterpret_cast<Plugin*>(1);
+    EXPECT_EQ(load(4, &plugin), 0);
+    EXPECT_EQ(plugin, nullptr);
+    ASSERT_EQ(load(5, &plugin), 1);
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_EQ(plugin->started, 0) << "loaded, not started";
+    EXPECT_STREQ(plugin->GetInfo(), "");
+    Plugin* again = nullptr;
+    EXPECT_EQ(load(5, &again), 1);
+    EXPECT_EQ(again, plugin);
+    EXPECT_EQ(unload(), 0);
+    ::dlclose(module);
 }
 
 TEST(UpdatesPluginParts, NumbersAreReadAsAtolReadsThemAndFormatsTakeOnlyNumbers) {
