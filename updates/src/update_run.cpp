@@ -1,11 +1,11 @@
 #include "update_run.h"
 
 #include "check_request.h"
+#include "compressed_body.h"
 #include "new_files.h"
 #include "update_texts.h"
 
 #include "kestrova/platform/clock.h"
-
 
 namespace kestrova::updates {
 namespace {
@@ -97,8 +97,9 @@ void UpdateRun::reportProgress(uint64_t received, int64_t expected) {
     setState(RunState::Downloading);
     lastBytesTick_ = platform::tickCount();
     int64_t percent = expected > 0 ? static_cast<int64_t>(received) * 100 / expected : 0;
-    std::string progress = texts::formatNumbers(texts::text(texts::kDownloadingFormat),
-                                                {static_cast<int64_t>(received / 1024), expected / 1024, percent});
+    std::string progress =
+        texts::formatNumbers(texts::text(texts::kDownloadingFormat),
+                             {static_cast<int64_t>(received / 1024), expected / 1024, percent});
     view_.show(texts::text(texts::kDownloadingTitle), progress);
 }
 
@@ -122,9 +123,21 @@ void UpdateRun::processResponse() {
 }
 
 void UpdateRun::installBody() {
+    std::string_view body = response_.body();
+    std::optional<std::string> expanded;
+    if (response_.hasHeader(kBodyEncodingHeader)) {
+        if (response_.header(kBodyEncodingHeader) == kXzEncoding)
+            expanded = expandBody(body, setup_.limits.maxBody);
+        // An encoding we do not know, or a stream that does not expand:
+        // refused like any other bad response.
+        if (!expanded) {
+            view_.hide();
+            return setState(RunState::Failed);
+        }
+        body = *expanded;
+    }
     auto signature = fromHex<64>(response_.header(kSignatureHeader));
-    DecodeResult decoded =
-        writeNewFiles(setup_.folder, response_.body(), signature, setup_.releaseKey, setup_.limits);
+    DecodeResult decoded = writeNewFiles(setup_.folder, body, signature, setup_.releaseKey, setup_.limits);
     switch (decoded.failure) {
     case DecodeFailure::None:
         break;
