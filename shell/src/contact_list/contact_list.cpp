@@ -73,6 +73,12 @@ void ContactList::closeGroupPage() {
 }
 
 void ContactList::showOverview() {
+    // NOTE: the strip chooses its tab again whenever the groups change; the
+    // overview shown already keeps the focus where the user has it.
+    if (!groupPage_ && overview_) {
+        overview_->refresh();
+        return;
+    }
     closeGroupPage();
     if (!overview_) {
         overview_ = OverviewScreen::create(mainWindow_);
