@@ -1,12 +1,12 @@
 #include "tab_strip.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "group_table.h"
 #include "kestrova/platform/list_box.h"
 #include "kestrova/platform/tab_control.h"
 #include "kestrova/ui/fonts.h"
+#include "section_list/item_queries.h"
 #include "section_list/row_drawing.h"
 
 namespace kestrova::shell {
@@ -208,13 +208,9 @@ LResult TabStrip::answerQuery(uint32_t message, WParam wParam, LParam lParam) {
     case LB_GETCOUNT:
         return static_cast<LResult>(tabs_.size());
     case LB_GETTEXTLEN:
-        return wParam < tabs_.size() ? static_cast<LResult>(tabs_[wParam]->text().size()) : LB_ERR;
-    case LB_GETTEXT: {
-        if (wParam >= tabs_.size() || !lParam) return LB_ERR;
-        std::string text = tabs_[wParam]->text();
-        std::memcpy(reinterpret_cast<char*>(lParam), text.c_str(), text.size() + 1);
-        return static_cast<LResult>(text.size());
-    }
+    case LB_GETTEXT:
+        return answerTextQuery(
+            message, wParam < tabs_.size() ? std::optional(tabs_[wParam]->text()) : std::nullopt, lParam);
     default:
         return 0;
     }

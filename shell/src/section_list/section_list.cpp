@@ -1,8 +1,8 @@
 #include "section_list.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "item_queries.h"
 #include "kestrova/platform/list_box.h"
 #include "kestrova/platform/screen.h"
 #include "kestrova/platform/scroll.h"
@@ -321,13 +321,8 @@ LResult SectionList::answerItemQuery(uint32_t message, WParam wParam, LParam lPa
         select(static_cast<int>(wParam));
         return selected_;
     case LB_GETTEXTLEN:
-        return row ? static_cast<LResult>(row->text().size()) : LB_ERR;
-    case LB_GETTEXT: {
-        if (!row || !lParam) return LB_ERR;
-        std::string text = row->text();
-        std::memcpy(reinterpret_cast<char*>(lParam), text.c_str(), text.size() + 1);
-        return static_cast<LResult>(text.size());
-    }
+    case LB_GETTEXT:
+        return answerTextQuery(message, row ? std::optional(row->text()) : std::nullopt, lParam);
     case LB_GETITEMRECT:
         if (!row || !lParam) return LB_ERR;
         *reinterpret_cast<Rect*>(lParam) = rowRect(wParam);
