@@ -1,0 +1,39 @@
+// What every messaging test runs in: the plug-in's resources from the build
+// folder, and a fixed time zone with daylight saving (Central European), so
+// that local times read the same on every machine.
+#pragma once
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+#include "kestrova/platform/clock.h"
+#include "kestrova/platform/paths.h"
+
+namespace kestrova::messaging::testing {
+
+inline void useTestEnvironment() {
+    const char* bin = std::getenv("KESTROVA_BIN");
+    std::filesystem::path folder =
+        bin ? std::filesystem::path(bin) : platform::programFolder().parent_path() / "bin";
+    ::setenv("KESTROVA_RESOURCES", (folder / "resources").c_str(), 1);
+    ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+    ::tzset();
+}
+
+// A local wall-clock time in the test time zone.
+inline platform::UnixTime localTime(int year, int month, int day, int hour, int minute, int second = 0) {
+    useTestEnvironment();
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    return {static_cast<int64_t>(std::mktime(&tm)), 0};
+}
+
+} // namespace kestrova::messaging::testing
