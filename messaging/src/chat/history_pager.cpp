@@ -86,7 +86,14 @@ void HistoryPager::onStatus(void* context, const int32_t* status) {
 void HistoryPager::finish(int32_t code, int32_t high) {
     if (code == kSessionEnded && high == 0) link_.stopBatchTimer();
     state_ = HistoryState::kIdle;
-    if (requested_ != 0) removePlaceholders(!(code == kNothingOlder && high == 0));
+    bool nothingOlder = code == kNothingOlder && high == 0;
+    if (requested_ != 0) {
+        removePlaceholders(!nothingOlder);
+    } else if (nothingOlder && view_.hasHistoryMarker()) {
+        // NOTE: the server says nothing older exists even when every message
+        // asked for came: asking again would only bring the same answer.
+        view_.popFront();
+    }
     requested_ = 0;
 }
 
