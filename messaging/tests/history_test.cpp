@@ -42,7 +42,7 @@ struct FakeLink : HistoryLink {
 };
 
 class History : public ViewScene {
-protected:
+  protected:
     void SetUp() override {
         ViewScene::SetUp();
         bob_ = contact("Bob");
@@ -60,10 +60,14 @@ protected:
         std::vector<std::string> out;
         for (size_t i = 0; i < view_->count(); ++i) {
             ChatItem& item = view_->item(i);
-            if (item.isHistoryMarker()) out.push_back("M");
-            else if (item.isHistoryPlaceholder()) out.push_back("P");
-            else if (MessageItem* m = item.asMessage()) out.push_back(m->snapshot().body);
-            else out.push_back("?");
+            if (item.isHistoryMarker())
+                out.push_back("M");
+            else if (item.isHistoryPlaceholder())
+                out.push_back("P");
+            else if (MessageItem* m = item.asMessage())
+                out.push_back(m->snapshot().body);
+            else
+                out.push_back("?");
         }
         return out;
     }
@@ -107,7 +111,7 @@ TEST_F(History, ThreeQuickPressesMakeOneRequestAndMessagesFillThePlaceholdersFro
 
     link_.answer(0);
     EXPECT_EQ(pager_->state(), HistoryState::kReceiving);
-    arrive("second");  // newest first
+    arrive("second"); // newest first
     arrive("first");
     EXPECT_EQ(shown(), (Shown{"M", "P", "first", "second", "newest shown"}));
     link_.answer(5);
@@ -177,7 +181,7 @@ TEST_F(History, ARefusedRequestOrAnEndedSessionTakesThePlaceholdersAwayAndKeepsT
     link_.accept = true;
     pager_->trigger();
     pager_->onBatchTimer();
-    pager_->trigger();  // a press while the request is out starts the next batch
+    pager_->trigger(); // a press while the request is out starts the next batch
     EXPECT_TRUE(link_.timerRunning);
     link_.answer(100);
     EXPECT_FALSE(link_.timerRunning) << "the session ended: no more batches";
@@ -205,5 +209,5 @@ TEST_F(History, TheOldestTimeIsTheEarliestServerTimeSeen) {
     EXPECT_EQ(pager_->oldest().microseconds, 3u);
 }
 
-}  // namespace
-}  // namespace kestrova::messaging
+} // namespace
+} // namespace kestrova::messaging

@@ -197,13 +197,13 @@ TEST_F(MessageViewTest, TapsSelectAndADoubleTapPlaysAVoiceMessage) {
     EXPECT_EQ(host_.played[0], messageAt(1).message());
 }
 
-TEST_F(MessageViewTest, AMessageThatGrowsWhileShownGrowsItsBubbleAndPushesLaterItemsDown) {
+TEST_F(MessageViewTest, AReceivedTextShowsOnlyWhenWholeAndThenPushesLaterItemsDown) {
     HCONTACT bob = contact("Bob");
     HMESSAGE long_ = message(bob, std::string(500, 'a'), "text/plain", RY_ORIGIN_LIVE, false);
     RY_MessageData announce{};
     announce.size = sizeof announce;
     announce.flags = RY_MESSAGE_TOTAL_LENGTH;
-    announce.totalLength = 20000;
+    announce.totalLength = 500 + 38 * 512;
     RY_SetMessageData(long_, &announce);
     view_->append(long_);
     view_->appendStatusLine("You have logged in.");
@@ -211,13 +211,25 @@ TEST_F(MessageViewTest, AMessageThatGrowsWhileShownGrowsItsBubbleAndPushesLaterI
     EXPECT_EQ(messageStateText(messageAt(0).snapshot(), true, unixNow()), "Receiving");
 
     std::string chunk(512, ' ');
-    for (int i = 0; i < 38; ++i) {
+    auto next = [&](int i, bool last) {
         for (size_t j = 0; j < chunk.size(); ++j)
             chunk[j] = (j % 7 == 6) ? ' ' : char('a' + (i + j) % 26);
-        RY_ContinueMessage(long_, chunk.data(), static_cast<int32_t>(chunk.size()), i == 37);
-    }
+        RY_ContinueMessage(long_, chunk.data(), static_cast<int32_t>(chunk.size()), last);
+    };
+    for (int i = 0; i < 37; ++i)
+        next(i, false);
     paint();
-    EXPECT_GT(view_->extent(0).height(), before * 10) << "the bubble grew with its text";
+    EXPECT_EQ(view_->extent(0).height(), before) << "half a text shows no text";
+    EXPECT_FALSE(messageAt(0).textShown());
+    EXPECT_EQ(messageAt(0).menuEntries().size(), 1u) << "no links of half a text";
+    ASSERT_TRUE(messageProgress(messageAt(0).snapshot()));
+    EXPECT_EQ(messageProgress(messageAt(0).snapshot())->done, 500 + 37 * 512);
+    screenshot("message_view_receiving");
+
+    next(37, true);
+    paint();
+    EXPECT_TRUE(messageAt(0).textShown());
+    EXPECT_GT(view_->extent(0).height(), before * 10) << "the bubble takes the whole text";
     expectContiguous();
     EXPECT_EQ(view_->selection(), 1u);
     EXPECT_EQ(view_->scrollPosition(), view_->contentHeight() - view_->pageHeight())

@@ -61,7 +61,7 @@ std::string exchange(const std::filesystem::path& socket, const std::string& lin
     return reply;
 }
 
-}  // namespace
+} // namespace
 
 ProgramChild::ProgramChild(const std::filesystem::path& root, uint16_t port, const HarnessAccount& account,
                            ProgramOptions options) {
@@ -94,9 +94,11 @@ ProgramChild::ProgramChild(const std::filesystem::path& root, uint16_t port, con
         } else {
             ::setenv("KESTROVA_AUDIO", "null", 1);
         }
-        for (auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
+        for (auto& [name, value] : options.environment)
+            ::setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> argv;
-        for (std::string& arg : args) argv.push_back(arg.data());
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
         argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -115,11 +117,16 @@ ProgramChild::ProgramChild(const std::filesystem::path& root, uint16_t port, con
     }
 }
 
-ProgramChild::~ProgramChild() { kill(); }
+ProgramChild::~ProgramChild() {
+    kill();
+}
 
-std::string ProgramChild::request(const std::string& line) { return pid_ > 0 ? exchange(socket_, line) : ""; }
+std::string ProgramChild::request(const std::string& line) {
+    return pid_ > 0 ? exchange(socket_, line) : "";
+}
 
-std::string ProgramChild::waitFor(const std::string& line, const std::function<bool(const std::string&)>& check,
+std::string ProgramChild::waitFor(const std::string& line,
+                                  const std::function<bool(const std::string&)>& check,
                                   std::chrono::milliseconds timeout) {
     auto until = std::chrono::steady_clock::now() + timeout;
     std::string reply;
@@ -164,7 +171,9 @@ void ProgramChild::kill() {
     pid_ = -1;
 }
 
-std::string okValue(const std::string& reply) { return reply.starts_with("OK ") ? reply.substr(3) : ""; }
+std::string okValue(const std::string& reply) {
+    return reply.starts_with("OK ") ? reply.substr(3) : "";
+}
 
 std::string quoted(const std::string& text) {
     std::string out = "\"";
@@ -179,4 +188,4 @@ std::string quoted(const std::string& text) {
     return out + "\"";
 }
 
-}  // namespace kestrova::e2e
+} // namespace kestrova::e2e

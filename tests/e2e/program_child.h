@@ -19,14 +19,14 @@
 namespace kestrova::e2e {
 
 struct ProgramOptions {
-    std::string screen;                       // "480x640@192"; empty: the default screen
-    std::filesystem::path waveOut;            // where sounds are played to; empty: no sound device
-    std::vector<std::string> extraArguments;  // before the automation option
+    std::string screen;                      // "480x640@192"; empty: the default screen
+    std::filesystem::path waveOut;           // where sounds are played to; empty: no sound device
+    std::vector<std::string> extraArguments; // before the automation option
     std::map<std::string, std::string> environment;
 };
 
 class ProgramChild {
-public:
+  public:
     // Starts build/bin/kestrova with settings under `root` (kept across
     // restarts with the same root) that sign it in as `account`.
     ProgramChild(const std::filesystem::path& root, uint16_t port, const HarnessAccount& account,
@@ -54,7 +54,7 @@ public:
     // Ends it at once, as a crash or a pulled battery would.
     void kill();
 
-private:
+  private:
     std::filesystem::path socket_;
     pid_t pid_ = -1;
     bool ready_ = false;
@@ -65,4 +65,4 @@ std::string okValue(const std::string& reply);
 // Quotes a text as one word of the automation protocol.
 std::string quoted(const std::string& text);
 
-}  // namespace kestrova::e2e
+} // namespace kestrova::e2e

@@ -14,16 +14,20 @@ namespace {
 constexpr uint32_t kAlertSound = 105;
 constexpr char kSoundSetting[] = "messaging.notifications.sound";
 
-bool soundsOn() { return RY_GetSettingLong(kSoundSetting, 1) != 0; }
+bool soundsOn() {
+    return RY_GetSettingLong(kSoundSetting, 1) != 0;
+}
 
-}  // namespace
+} // namespace
 
 MessageNotifier::MessageNotifier(std::unique_ptr<VoicePlayback> playback)
     : playback_(std::move(playback)), vibrations_(platform::platformName().starts_with("P")) {
     subscription_ = RY_EventSubscribe(&MessageNotifier::onComplete, names::kMessagesNewComplete, this);
 }
 
-MessageNotifier::~MessageNotifier() { RY_EventUnsubscribe(subscription_); }
+MessageNotifier::~MessageNotifier() {
+    RY_EventUnsubscribe(subscription_);
+}
 
 intptr_t MessageNotifier::onComplete(void* user, void* data, void*, HSUBSCRIPTION) {
     static_cast<MessageNotifier*>(user)->notify(static_cast<HMESSAGE>(data));
@@ -47,9 +51,11 @@ void MessageNotifier::notify(HMESSAGE message) {
     } else if (alert == AlertKind::kSound) {
         // NOTE: the phone kept its audio device at full power while the
         // alert played; a desktop's sound device has no such state to hold.
-        if (text) platform::playSoundResource(messagingModule(), {"", kAlertSound});
-        else if (playback_) playback_->queueForPlayback(message);
+        if (text)
+            platform::playSoundResource(messagingModule(), {"", kAlertSound});
+        else if (playback_)
+            playback_->queueForPlayback(message);
     }
 }
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

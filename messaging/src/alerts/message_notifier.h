@@ -15,7 +15,7 @@
 namespace kestrova::messaging {
 
 class MessageNotifier {
-public:
+  public:
     // playback may be null until voice messages can be played.
     explicit MessageNotifier(std::unique_ptr<VoicePlayback> playback = nullptr);
     ~MessageNotifier();
@@ -30,7 +30,7 @@ public:
     VoicePlayback* playback() const { return playback_.get(); }
     const VibrationPatterns& vibrations() const { return vibrations_; }
 
-private:
+  private:
     static intptr_t onComplete(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
 
     std::unique_ptr<VoicePlayback> playback_;
@@ -38,4 +38,4 @@ private:
     HSUBSCRIPTION subscription_ = nullptr;
 };
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

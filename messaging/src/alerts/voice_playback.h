@@ -9,11 +9,11 @@
 namespace kestrova::messaging {
 
 class VoicePlayback {
-public:
+  public:
     virtual ~VoicePlayback() = default;
     // Plays the message after those queued before it; a message without a
     // body is not queued.
     virtual void queueForPlayback(HMESSAGE message) = 0;
 };
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

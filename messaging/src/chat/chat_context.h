@@ -8,7 +8,7 @@ namespace kestrova::messaging {
 class ChatWindowRegistry;
 
 class ChatContext {
-public:
+  public:
     virtual ~ChatContext() = default;
     virtual ChatWindowRegistry& registry() = 0;
     // A voice message to play (the notifier's playback queue).
@@ -17,4 +17,4 @@ public:
     virtual void popupChatsList() = 0;
 };
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

@@ -41,7 +41,7 @@ bool isAdminNotice(const RY_MessageData& data) {
     return data.contentType && std::string_view(data.contentType) == "kestrova/x-admin";
 }
 
-}  // namespace
+} // namespace
 
 // --- Opening and building -------------------------------------------------------------
 
@@ -52,8 +52,10 @@ ChatWindow* ChatWindow::open(ChatContext& context, void* conversation, bool isGr
         window = new ChatWindow(context, conversation, isGroup);
         if (!window->build()) {
             // A window that could not be made deletes its object as it goes.
-            if (isWindow(window->hwnd())) destroyWindow(window->hwnd());
-            else delete window;
+            if (isWindow(window->hwnd()))
+                destroyWindow(window->hwnd());
+            else
+                delete window;
             return nullptr;
         }
     }
@@ -87,14 +89,16 @@ bool ChatWindow::build() {
     textInput_.create(hwnd(), {}, kText, metrics_.largeFont);
     voiceButton_ = makeVoiceButton(hwnd(), {}, kVoice, metrics_);
     photoButton_ = makePhotoButton(hwnd(), {}, kPhoto, metrics_);
-    label_ = createControl(kStaticClass, text(texts::kMayNotTalk), SS_CENTER | SS_NOPREFIX, {}, hwnd(), kLabel);
+    label_ =
+        createControl(kStaticClass, text(texts::kMayNotTalk), SS_CENTER | SS_NOPREFIX, {}, hwnd(), kLabel);
     layout();
 
     service_ = kit::OwnedService::share(serviceOfConversation(conversation(), isGroup()));
     history_ = std::make_unique<HistoryPager>(*view_, *this, conversation(), isGroup());
     HSERVICE primary = RY_GetPrimaryService();
     // Older messages can only be fetched from the user's own service.
-    if (service_.get() && service_.get() == primary) view_->prepend(std::make_shared<HistoryMarkerItem>(*view_));
+    if (service_.get() && service_.get() == primary)
+        view_->prepend(std::make_shared<HistoryMarkerItem>(*view_));
     RY_ReleaseService(primary);
 
     pullUnread();
@@ -107,7 +111,8 @@ bool ChatWindow::build() {
 
 void ChatWindow::subscribe() {
     onMessage_ = kit::subscribe(names::kMessagesNew, [this](HMESSAGE message) { onIncoming(message); });
-    onContact_ = kit::subscribe(names::kContactChanged, [this](HCONTACT contact) { onContactChanged(contact); });
+    onContact_ =
+        kit::subscribe(names::kContactChanged, [this](HCONTACT contact) { onContactChanged(contact); });
     if (service_) onService_ = kit::subscribe(service_.get(), [this](HSERVICE) { onServiceChanged(); });
 }
 
@@ -184,7 +189,8 @@ LResult ChatWindow::handleMessage(HWND hwnd, uint32_t message, WParam wParam, LP
             return sendMessage(input, message, wParam, lParam);
         }
         return 0;
-    default: return WindowBase::handleMessage(hwnd, message, wParam, lParam);
+    default:
+        return WindowBase::handleMessage(hwnd, message, wParam, lParam);
     }
 }
 
@@ -205,8 +211,9 @@ void ChatWindow::onIncoming(HMESSAGE message) {
     RY_MessageData data = messageData(message);
     if (data.origin == RY_ORIGIN_HISTORY) {
         // A private conversation's history holds the user's own messages too.
-        bool ours = isGroup() ? (data.isGroup && data.target == conversation())
-                              : (!data.isGroup && (data.contact == conversation() || isOwnContact(data.contact)));
+        bool ours = isGroup()
+                        ? (data.isGroup && data.target == conversation())
+                        : (!data.isGroup && (data.contact == conversation() || isOwnContact(data.contact)));
         if (!ours || !history_->receive(message)) return;
         afterShown(message, data);
         return;
@@ -289,9 +296,12 @@ void ChatWindow::onServiceChanged() {
 HWND ChatWindow::inputControl() const {
     if (label_ && isVisible(label_)) return label_;
     switch (modes_ ? modes_->selected() : ModeSelector::kText) {
-    case ModeSelector::kVoice: return voiceButton_ ? voiceButton_->hwnd() : nullptr;
-    case ModeSelector::kPhoto: return photoButton_ ? photoButton_->hwnd() : nullptr;
-    default: return textInput_.hwnd();
+    case ModeSelector::kVoice:
+        return voiceButton_ ? voiceButton_->hwnd() : nullptr;
+    case ModeSelector::kPhoto:
+        return photoButton_ ? photoButton_->hwnd() : nullptr;
+    default:
+        return textInput_.hwnd();
     }
 }
 
@@ -344,11 +354,13 @@ void ChatWindow::handleKey(uint32_t key, bool autoRepeat) {
         sendMessage(modes_->hwnd(), WM_KEYDOWN, key, 1);
         return;
     case VK_UP:
-        if (focusWindow() == view_->hwnd() && !autoRepeat && view_->hasHistoryMarker() && view_->selection() == 0)
+        if (focusWindow() == view_->hwnd() && !autoRepeat && view_->hasHistoryMarker() &&
+            view_->selection() == 0)
             history_->trigger();
         return;
     case VK_DOWN:
-    case 0x84: return;
+    case 0x84:
+        return;
     default: {
         HWND input = inputControl();
         if (!input || input == label_ || !isEnabled(input)) return;
@@ -367,19 +379,29 @@ void ChatWindow::onHotKey(HWND, int, int, int) {
 void ChatWindow::onCommand(HWND hwnd, int id, HWND, int) {
     switch (id) {
     case kClose:
-    case kCloseAlso: postMessage(hwnd, WM_CLOSE); return;
-    case kSend: sendTypedText(); return;
-    case kChats: context_.popupChatsList(); return;
-    default: return;
+    case kCloseAlso:
+        postMessage(hwnd, WM_CLOSE);
+        return;
+    case kSend:
+        sendTypedText();
+        return;
+    case kChats:
+        context_.popupChatsList();
+        return;
+    default:
+        return;
     }
 }
 
 LResult ChatWindow::onNextDialogControl(HWND, WParam target, bool isHandle) {
     // Up from the input (or the tabs) goes to the messages; Down from the
     // messages (or the tabs) to the input.
-    if (isHandle) setFocus(reinterpret_cast<HWND>(target));
-    else if (target != 0) setFocus(view_->hwnd());
-    else focusInput();
+    if (isHandle)
+        setFocus(reinterpret_cast<HWND>(target));
+    else if (target != 0)
+        setFocus(view_->hwnd());
+    else
+        focusInput();
     return 0;
 }
 
@@ -400,26 +422,40 @@ void ChatWindow::onTimer(HWND, uintptr_t timerId) {
 
 // --- The view's and the pager's needs -------------------------------------------------
 
-void ChatWindow::viewKey(uint32_t key, bool repeat) { handleKey(key, repeat); }
+void ChatWindow::viewKey(uint32_t key, bool repeat) {
+    handleKey(key, repeat);
+}
 
 void ChatWindow::leaveView(bool upwards) {
     if (!upwards) focusInput();
 }
 
-void ChatWindow::historyMarkerActivated() { history_->trigger(); }
+void ChatWindow::historyMarkerActivated() {
+    history_->trigger();
+}
 
-void ChatWindow::queueForPlayback(HMESSAGE message) { context_.queueForPlayback(message); }
+void ChatWindow::queueForPlayback(HMESSAGE message) {
+    context_.queueForPlayback(message);
+}
 
-bool ChatWindow::signedIn() { return bus::get(names::kConnectionState) == kSignedIn; }
+bool ChatWindow::signedIn() {
+    return bus::get(names::kConnectionState) == kSignedIn;
+}
 
-bool ChatWindow::connectionPresent() { return bus::provided(names::kConnectionRequestMessageHistory); }
+bool ChatWindow::connectionPresent() {
+    return bus::provided(names::kConnectionRequestMessageHistory);
+}
 
 bool ChatWindow::requestHistory(RY_HistoryRequest& request) {
     return bus::call(names::kConnectionRequestMessageHistory, &request) != 0;
 }
 
-void ChatWindow::startBatchTimer() { setTimer(hwnd(), kHistoryTimer, HistoryPager::kBatchMs); }
+void ChatWindow::startBatchTimer() {
+    setTimer(hwnd(), kHistoryTimer, HistoryPager::kBatchMs);
+}
 
-void ChatWindow::stopBatchTimer() { killTimer(hwnd(), kHistoryTimer); }
+void ChatWindow::stopBatchTimer() {
+    killTimer(hwnd(), kHistoryTimer);
+}
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

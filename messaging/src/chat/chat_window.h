@@ -30,7 +30,7 @@
 namespace kestrova::messaging {
 
 class ChatWindow final : public ui::WindowBase, private ViewHost, private HistoryLink {
-public:
+  public:
     // Control identifiers of the window's children.
     enum Control : uintptr_t { kView = 1, kModes = 2, kText = 3, kVoice = 4, kPhoto = 5, kLabel = 6 };
     // Soft-key commands.
@@ -57,12 +57,13 @@ public:
     void onDestroy(platform::HWND hwnd) override;
     void onHotKey(platform::HWND hwnd, int id, int modifiers, int key) override;
     void onKey(platform::HWND hwnd, uint32_t key, bool down, int repeat, uint32_t flags) override;
-    platform::LResult onNextDialogControl(platform::HWND hwnd, platform::WParam target, bool isHandle) override;
+    platform::LResult onNextDialogControl(platform::HWND hwnd, platform::WParam target,
+                                          bool isHandle) override;
     platform::LResult onNotify(platform::HWND hwnd, int id, ui::NotifyHeader* header) override;
     void onSize(platform::HWND hwnd, int type, int width, int height) override;
     void onTimer(platform::HWND hwnd, uintptr_t timerId) override;
 
-private:
+  private:
     ChatWindow(ChatContext& context, void* conversation, bool isGroup);
     ~ChatWindow() override;
     bool build();
@@ -118,4 +119,4 @@ private:
     kit::Subscription onService_;
 };
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

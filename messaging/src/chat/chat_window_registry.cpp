@@ -6,20 +6,27 @@
 
 namespace kestrova::messaging {
 
-ChatWindowRegistry::~ChatWindowRegistry() { closeAll(); }
+ChatWindowRegistry::~ChatWindowRegistry() {
+    closeAll();
+}
 
 ChatWindow* ChatWindowRegistry::find(void* conversation) const {
     auto it = windows_.find(conversation);
     return it == windows_.end() ? nullptr : it->second;
 }
 
-void ChatWindowRegistry::add(void* conversation, ChatWindow* window) { windows_.emplace(conversation, window); }
+void ChatWindowRegistry::add(void* conversation, ChatWindow* window) {
+    windows_.emplace(conversation, window);
+}
 
-void ChatWindowRegistry::remove(void* conversation) { windows_.erase(conversation); }
+void ChatWindowRegistry::remove(void* conversation) {
+    windows_.erase(conversation);
+}
 
 std::vector<ChatWindow*> ChatWindowRegistry::windows() const {
     std::vector<ChatWindow*> out;
-    for (const auto& [handle, window] : windows_) out.push_back(window);
+    for (const auto& [handle, window] : windows_)
+        out.push_back(window);
     return out;
 }
 
@@ -35,4 +42,4 @@ void ChatWindowRegistry::closeAll() {
     }
 }
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

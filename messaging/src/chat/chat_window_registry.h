@@ -13,7 +13,7 @@ namespace kestrova::messaging {
 class ChatWindow;
 
 class ChatWindowRegistry {
-public:
+  public:
     ChatWindowRegistry() = default;
     // Closes every window still open.
     ~ChatWindowRegistry();
@@ -30,8 +30,8 @@ public:
     // Sends every window a close request until none is left.
     void closeAll();
 
-private:
+  private:
     std::map<void*, ChatWindow*> windows_;
 };
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

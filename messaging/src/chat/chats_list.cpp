@@ -31,7 +31,7 @@ std::string entryText(bool isGroup, void* conversation) {
     return text;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<ChatsListEntry> chatsListEntries(const ChatWindowRegistry& registry) {
     // Keyed by (is-group, handle): contacts before groups, each by handle.
@@ -39,14 +39,17 @@ std::vector<ChatsListEntry> chatsListEntries(const ChatWindowRegistry& registry)
     HCONTACT contacts[kMaxUnread];
     uint32_t count = kMaxUnread;
     RY_GetUnreadContacts(contacts, &count);
-    for (uint32_t i = 0; i < count; ++i) set[{false, reinterpret_cast<uintptr_t>(contacts[i])}] = false;
+    for (uint32_t i = 0; i < count; ++i)
+        set[{false, reinterpret_cast<uintptr_t>(contacts[i])}] = false;
     HGROUP groups[kMaxUnread];
     count = kMaxUnread;
     RY_GetUnreadGroups(groups, &count);
-    for (uint32_t i = 0; i < count; ++i) set[{true, reinterpret_cast<uintptr_t>(groups[i])}] = false;
+    for (uint32_t i = 0; i < count; ++i)
+        set[{true, reinterpret_cast<uintptr_t>(groups[i])}] = false;
     HWND front = foregroundWindow();
     for (ChatWindow* window : registry.windows())
-        set[{window->isGroup(), reinterpret_cast<uintptr_t>(window->conversation())}] = window->hwnd() == front;
+        set[{window->isGroup(), reinterpret_cast<uintptr_t>(window->conversation())}] =
+            window->hwnd() == front;
 
     std::vector<ChatsListEntry> entries;
     for (const auto& [key, current] : set) {
@@ -59,7 +62,8 @@ std::vector<ChatsListEntry> chatsListEntries(const ChatWindowRegistry& registry)
 void popupChatsList(const ChatWindowRegistry& registry) {
     std::vector<ChatsListEntry> entries = chatsListEntries(registry);
     bool chatInFront = false;
-    for (ChatWindow* window : registry.windows()) chatInFront = chatInFront || window->hwnd() == foregroundWindow();
+    for (ChatWindow* window : registry.windows())
+        chatInFront = chatInFront || window->hwnd() == foregroundWindow();
 
     UniqueMenu menu(createPopupMenu());
     appendMenu(menu.get(), MF_STRING | (chatInFront ? 0 : MF_CHECKED), kContactListCommand,
@@ -80,11 +84,13 @@ void popupChatsList(const ChatWindowRegistry& registry) {
     size_t index = static_cast<size_t>(chosen) - kFirstEntryCommand;
     if (static_cast<uintptr_t>(chosen) >= kFirstEntryCommand && index < entries.size()) {
         const ChatsListEntry& entry = entries[index];
-        if (entry.isGroup) bus::raise(names::kMessagingChatGroup, static_cast<HGROUP>(entry.conversation));
-        else bus::raise(names::kMessagingChatContact, static_cast<HCONTACT>(entry.conversation));
+        if (entry.isGroup)
+            bus::raise(names::kMessagingChatGroup, static_cast<HGROUP>(entry.conversation));
+        else
+            bus::raise(names::kMessagingChatContact, static_cast<HCONTACT>(entry.conversation));
     } else if (HWND main = bus::get(names::kCoreWindowHwnd)) {
         setForegroundWindow(main);
     }
 }
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

@@ -17,8 +17,8 @@ class ChatWindowRegistry;
 struct ChatsListEntry {
     bool isGroup = false;
     void* conversation = nullptr;
-    bool current = false;  // its chat window is in front
-    std::string text;      // "Bob (2)"
+    bool current = false; // its chat window is in front
+    std::string text;     // "Bob (2)"
 };
 
 // The conversations in menu order.
@@ -27,4 +27,4 @@ std::vector<ChatsListEntry> chatsListEntries(const ChatWindowRegistry& registry)
 // Shows the menu and acts on the choice.
 void popupChatsList(const ChatWindowRegistry& registry);
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

@@ -9,7 +9,7 @@
 namespace kestrova::messaging {
 
 class Conversation {
-public:
+  public:
     Conversation(void* handle, bool isGroup) : handle_(duplicate(handle, isGroup)), isGroup_(isGroup) {}
     ~Conversation() { release(); }
     Conversation(const Conversation&) = delete;
@@ -20,7 +20,7 @@ public:
     HCONTACT contact() const { return isGroup_ ? nullptr : static_cast<HCONTACT>(handle_); }
     HGROUP group() const { return isGroup_ ? static_cast<HGROUP>(handle_) : nullptr; }
 
-private:
+  private:
     static void* duplicate(void* handle, bool isGroup) {
         if (!handle) return nullptr;
         return isGroup ? static_cast<void*>(RY_DuplicateGroupHandle(static_cast<HGROUP>(handle)))
@@ -28,12 +28,14 @@ private:
     }
     void release() {
         if (!handle_) return;
-        if (isGroup_) RY_ReleaseGroup(static_cast<HGROUP>(std::exchange(handle_, nullptr)));
-        else RY_ReleaseContact(static_cast<HCONTACT>(std::exchange(handle_, nullptr)));
+        if (isGroup_)
+            RY_ReleaseGroup(static_cast<HGROUP>(std::exchange(handle_, nullptr)));
+        else
+            RY_ReleaseContact(static_cast<HCONTACT>(std::exchange(handle_, nullptr)));
     }
 
     void* handle_;
     bool isGroup_;
 };
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

@@ -15,7 +15,7 @@ constexpr Colour kFace = rgb(192, 192, 192);
 // A grey push button with its text, drawn as the voice and photo buttons
 // are; pressing it beeps.
 class PendingButton : public ui::WindowBase {
-public:
+  public:
     PendingButton(uint32_t label, const ViewMetrics& metrics) : label_(label), metrics_(metrics) {}
 
     bool make(HWND parent, const Rect& rect, uintptr_t id) {
@@ -39,12 +39,19 @@ public:
         switch (key) {
         case VK_LEFT:
         case VK_RIGHT:
-        case VK_ESCAPE: sendMessage(parentOf(hwnd), WM_KEYDOWN, key, 0); return;
+        case VK_ESCAPE:
+            sendMessage(parentOf(hwnd), WM_KEYDOWN, key, 0);
+            return;
         case VK_UP:
-        case VK_DOWN: sendMessage(parentOf(hwnd), WM_NEXTDLGCTL, key == VK_UP ? 1 : 0, 0); return;
+        case VK_DOWN:
+            sendMessage(parentOf(hwnd), WM_NEXTDLGCTL, key == VK_UP ? 1 : 0, 0);
+            return;
         case VK_RETURN:
-        case VK_SPACE: playDefaultBeep(); return;
-        default: return;
+        case VK_SPACE:
+            playDefaultBeep();
+            return;
+        default:
+            return;
         }
     }
     void onLeftButtonDown(HWND hwnd, bool, int, int, uint32_t) override {
@@ -54,7 +61,7 @@ public:
     void onSetFocus(HWND hwnd, HWND) override { invalidateRect(hwnd, nullptr, false); }
     void onKillFocus(HWND hwnd, HWND) override { invalidateRect(hwnd, nullptr, false); }
 
-private:
+  private:
     uint32_t label_;
     const ViewMetrics& metrics_;
 };
@@ -66,7 +73,7 @@ std::unique_ptr<ui::WindowBase> makeButton(uint32_t label, HWND parent, const Re
     return button;
 }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<ui::WindowBase> makeVoiceButton(HWND chatWindow, const Rect& rect, uintptr_t id,
                                                 const ViewMetrics& metrics) {
@@ -78,4 +85,4 @@ std::unique_ptr<ui::WindowBase> makePhotoButton(HWND chatWindow, const Rect& rec
     return makeButton(texts::kCapturePhoto, chatWindow, rect, id, metrics);
 }
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

@@ -25,4 +25,4 @@ std::unique_ptr<ui::WindowBase> makeVoiceButton(platform::HWND chatWindow, const
 std::unique_ptr<ui::WindowBase> makePhotoButton(platform::HWND chatWindow, const platform::Rect& rect,
                                                 uintptr_t controlId, const ViewMetrics& metrics);
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

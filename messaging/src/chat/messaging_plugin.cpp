@@ -11,8 +11,7 @@ MessagingSession::MessagingSession()
                                 [this](HCONTACT contact) { ChatWindow::open(*this, contact, false); })),
       onGroup_(kit::subscribe(names::kMessagingChatGroup,
                               [this](HGROUP group) { ChatWindow::open(*this, group, true); })),
-      notifier_(std::make_unique<MessageNotifier>()),
-      registry_(std::make_unique<ChatWindowRegistry>()),
+      notifier_(std::make_unique<MessageNotifier>()), registry_(std::make_unique<ChatWindowRegistry>()),
       chatsList_(kit::registerFunction(names::kMessagingPopupChatsList, [this](platform::HWND) {
           popupChatsList();
           return intptr_t{0};
@@ -33,7 +32,9 @@ void MessagingSession::queueForPlayback(HMESSAGE message) {
     if (notifier_ && notifier_->playback()) notifier_->playback()->queueForPlayback(message);
 }
 
-void MessagingSession::popupChatsList() { messaging::popupChatsList(*registry_); }
+void MessagingSession::popupChatsList() {
+    messaging::popupChatsList(*registry_);
+}
 
 void MessagingPlugin::Start() {
     if (!session_) session_ = std::make_unique<MessagingSession>();
@@ -45,4 +46,4 @@ void MessagingPlugin::Stop() {
     started = 0;
 }
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

@@ -16,7 +16,7 @@ namespace kestrova::messaging {
 
 // What runs between Start and Stop, made and taken down in that order.
 class MessagingSession final : public ChatContext {
-public:
+  public:
     MessagingSession();
     ~MessagingSession() override;
 
@@ -25,7 +25,7 @@ public:
     void popupChatsList() override;
     MessageNotifier& notifier() { return *notifier_; }
 
-private:
+  private:
     kit::Subscription onContact_;
     kit::Subscription onGroup_;
     std::unique_ptr<MessageNotifier> notifier_;
@@ -34,7 +34,7 @@ private:
 };
 
 class MessagingPlugin final : public Plugin {
-public:
+  public:
     MessagingPlugin() = default;
     ~MessagingPlugin() { Stop(); }
 
@@ -44,8 +44,8 @@ public:
 
     MessagingSession* session() { return session_.get(); }
 
-private:
+  private:
     std::unique_ptr<MessagingSession> session_;
 };
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

@@ -26,7 +26,7 @@ constexpr Colour kSelectedBottom = rgb(226, 235, 242);
 constexpr Colour kBorder = rgb(128, 161, 200);
 constexpr Colour kFocus = rgb(43, 67, 104);
 
-}  // namespace
+} // namespace
 
 bool ModeSelector::create(HWND parent, const Rect& rect, uintptr_t controlId) {
     // NOTE: not a tab stop: Up from the text input goes straight to the
@@ -45,7 +45,8 @@ LResult ModeSelector::handleMessage(HWND hwnd, uint32_t message, WParam wParam, 
     if (message == TCM_GETCURSEL) return selected_;
     if (message == TCM_SETCURSEL) {
         int previous = selected_;
-        if (static_cast<int>(wParam) >= 0 && static_cast<int>(wParam) < kTabs) selected_ = static_cast<int>(wParam);
+        if (static_cast<int>(wParam) >= 0 && static_cast<int>(wParam) < kTabs)
+            selected_ = static_cast<int>(wParam);
         invalidateRect(hwnd, nullptr, false);
         return previous;
     }
@@ -96,10 +97,16 @@ void ModeSelector::onPaint(HWND hwnd) {
 void ModeSelector::onKey(HWND hwnd, uint32_t key, bool down, int repeat, uint32_t flags) {
     if (!down) return;
     switch (key) {
-    case VK_LEFT: select(std::max(0, selected_ - 1)); return;
-    case VK_RIGHT: select(std::min(kTabs - 1, selected_ + 1)); return;
+    case VK_LEFT:
+        select(std::max(0, selected_ - 1));
+        return;
+    case VK_RIGHT:
+        select(std::min(kTabs - 1, selected_ + 1));
+        return;
     case VK_UP:
-    case VK_DOWN: sendMessage(parentOf(hwnd), WM_NEXTDLGCTL, key == VK_UP ? 1 : 0, 0); return;
+    case VK_DOWN:
+        sendMessage(parentOf(hwnd), WM_NEXTDLGCTL, key == VK_UP ? 1 : 0, 0);
+        return;
     default: {
         TabKeyDown notice;
         notice.header = {hwnd, controlIdOf(hwnd), TCN_KEYDOWN};
@@ -110,7 +117,9 @@ void ModeSelector::onKey(HWND hwnd, uint32_t key, bool down, int repeat, uint32_
     }
 }
 
-LResult ModeSelector::onGetDialogCode(HWND, const Msg*) { return DLGC_WANTARROWS | DLGC_WANTALLKEYS; }
+LResult ModeSelector::onGetDialogCode(HWND, const Msg*) {
+    return DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+}
 
 void ModeSelector::onLeftButtonDown(HWND hwnd, bool, int x, int y, uint32_t) {
     setFocus(hwnd);
@@ -118,7 +127,11 @@ void ModeSelector::onLeftButtonDown(HWND hwnd, bool, int x, int y, uint32_t) {
         if (tabRect(tab).contains({x, y})) select(tab);
 }
 
-void ModeSelector::onSetFocus(HWND hwnd, HWND) { invalidateRect(hwnd, nullptr, false); }
-void ModeSelector::onKillFocus(HWND hwnd, HWND) { invalidateRect(hwnd, nullptr, false); }
+void ModeSelector::onSetFocus(HWND hwnd, HWND) {
+    invalidateRect(hwnd, nullptr, false);
+}
+void ModeSelector::onKillFocus(HWND hwnd, HWND) {
+    invalidateRect(hwnd, nullptr, false);
+}
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

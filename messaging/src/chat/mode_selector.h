@@ -15,7 +15,7 @@
 namespace kestrova::messaging {
 
 class ModeSelector : public ui::WindowBase {
-public:
+  public:
     static constexpr int kTabs = 3;
     enum Tab : int { kText = 0, kVoice = 1, kPhoto = 2 };
 
@@ -29,18 +29,20 @@ public:
     platform::LResult handleMessage(platform::HWND hwnd, uint32_t message, platform::WParam wParam,
                                     platform::LParam lParam) override;
     void onPaint(platform::HWND hwnd) override;
-    platform::LResult onEraseBackground(platform::HWND hwnd, platform::DeviceContext* dc) override { return 1; }
+    platform::LResult onEraseBackground(platform::HWND hwnd, platform::DeviceContext* dc) override {
+        return 1;
+    }
     void onKey(platform::HWND hwnd, uint32_t key, bool down, int repeat, uint32_t flags) override;
     platform::LResult onGetDialogCode(platform::HWND hwnd, const platform::Msg* message) override;
     void onLeftButtonDown(platform::HWND hwnd, bool doubleClick, int x, int y, uint32_t keys) override;
     void onSetFocus(platform::HWND hwnd, platform::HWND oldFocus) override;
     void onKillFocus(platform::HWND hwnd, platform::HWND newFocus) override;
 
-private:
+  private:
     platform::Rect tabRect(int tab) const;
 
     const ViewMetrics& metrics_;
     int selected_ = kText;
 };
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

@@ -5,7 +5,7 @@ namespace {
 
 kestrova::messaging::MessagingPlugin* gPlugin = nullptr;
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -25,4 +25,4 @@ RY_EXPORT int32_t PluginUnload() {
     return 0;
 }
 
-}  // extern "C"
+} // extern "C"

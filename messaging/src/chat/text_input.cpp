@@ -25,11 +25,15 @@ std::map<HWND, TextInput*>& inputs() {
     return map;
 }
 
-bool endsSentence(WParam c) { return c == '!' || c == '.' || c == '?'; }
+bool endsSentence(WParam c) {
+    return c == '!' || c == '.' || c == '?';
+}
 
-}  // namespace
+} // namespace
 
-std::string textMessageBody(const std::string& typed) { return isValidUtf8(typed) ? typed : kNotConverted; }
+std::string textMessageBody(const std::string& typed) {
+    return isValidUtf8(typed) ? typed : kNotConverted;
+}
 
 TextInput::~TextInput() {
     if (isWindow(hwnd_)) {
@@ -41,8 +45,8 @@ TextInput::~TextInput() {
 
 bool TextInput::create(HWND parent, const Rect& rect, uintptr_t controlId, const Font& cueFont) {
     cueFont_ = &cueFont;
-    hwnd_ = createControl(kCapEditClass, "", WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL, rect, parent,
-                          controlId);
+    hwnd_ = createControl(kCapEditClass, "", WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL, rect,
+                          parent, controlId);
     if (!hwnd_) return false;
     inputs()[hwnd_] = this;
     original_ = setWindowProc(hwnd_, &TextInput::proc);
@@ -51,9 +55,15 @@ bool TextInput::create(HWND parent, const Rect& rect, uintptr_t controlId, const
     return true;
 }
 
-std::string TextInput::text() const { return windowText(hwnd_); }
-bool TextInput::empty() const { return windowText(hwnd_).empty(); }
-void TextInput::clear() { setWindowText(hwnd_, ""); }
+std::string TextInput::text() const {
+    return windowText(hwnd_);
+}
+bool TextInput::empty() const {
+    return windowText(hwnd_).empty();
+}
+void TextInput::clear() {
+    setWindowText(hwnd_, "");
+}
 
 LResult TextInput::proc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     auto it = inputs().find(hwnd);
@@ -74,7 +84,8 @@ LResult TextInput::passOn(uint32_t message, WParam wParam, LParam lParam) {
 
 LResult TextInput::handle(uint32_t message, WParam wParam, LParam lParam) {
     switch (message) {
-    case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:
         if (onKey(static_cast<uint32_t>(wParam), wParam, lParam)) return 0;
         break;
@@ -84,8 +95,10 @@ LResult TextInput::handle(uint32_t message, WParam wParam, LParam lParam) {
         HWND self = hwnd_;
         LResult result = passOn(message, wParam, lParam);
         if (!isWindow(self)) return result;
-        if (endsSentence(wParam)) sendMessage(self, CEM_UPCASENEXTWORD, 1, 0);
-        else if (wParam != ' ') postMessage(self, CEM_UPCASENEXTWORD, 0, 0);
+        if (endsSentence(wParam))
+            sendMessage(self, CEM_UPCASENEXTWORD, 1, 0);
+        else if (wParam != ' ')
+            postMessage(self, CEM_UPCASENEXTWORD, 0, 0);
         return result;
     }
     case WM_PAINT: {
@@ -99,7 +112,8 @@ LResult TextInput::handle(uint32_t message, WParam wParam, LParam lParam) {
         invalidateRect(hwnd_, nullptr, true);
         return result;
     }
-    default: break;
+    default:
+        break;
     }
     return passOn(message, wParam, lParam);
 }
@@ -109,8 +123,10 @@ bool TextInput::onKey(uint32_t key, WParam wParam, LParam lParam) {
     HWND parent = parentOf(hwnd_);
     switch (key) {
     case VK_RETURN:
-        if (keyIsDown(VK_SHIFT)) sendMessage(hwnd_, EM_REPLACESEL, 1, reinterpret_cast<LParam>("\r\n"));
-        else if (!keyIsDown(VK_CONTROL)) postMessage(parent, WM_COMMAND, makeWParam(kSendCommand, 0), 0);
+        if (keyIsDown(VK_SHIFT))
+            sendMessage(hwnd_, EM_REPLACESEL, 1, reinterpret_cast<LParam>("\r\n"));
+        else if (!keyIsDown(VK_CONTROL))
+            postMessage(parent, WM_COMMAND, makeWParam(kSendCommand, 0), 0);
         return true;
     case VK_LEFT:
     case VK_RIGHT:
@@ -130,7 +146,8 @@ bool TextInput::onKey(uint32_t key, WParam wParam, LParam lParam) {
         sendMessage(parent, WM_NEXTDLGCTL, 0, 0);
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -141,7 +158,8 @@ void TextInput::paintCue() {
     dc.selectFont(*cueFont_);
     dc.setTextColour(kCueColour);
     Rect client = clientRect(hwnd_);
-    dc.drawText(messaging::text(texts::kTypeMessageHere), client.inset(3, 2), DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    dc.drawText(messaging::text(texts::kTypeMessageHere), client.inset(3, 2),
+                DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

@@ -14,7 +14,7 @@
 namespace kestrova::messaging {
 
 class TextInput {
-public:
+  public:
     // What the chat window hears: command 102, "send what was typed".
     static constexpr int kSendCommand = 102;
 
@@ -23,14 +23,15 @@ public:
     TextInput(const TextInput&) = delete;
     TextInput& operator=(const TextInput&) = delete;
 
-    bool create(platform::HWND parent, const platform::Rect& rect, uintptr_t controlId, const platform::Font& cueFont);
+    bool create(platform::HWND parent, const platform::Rect& rect, uintptr_t controlId,
+                const platform::Font& cueFont);
     platform::HWND hwnd() const { return hwnd_; }
 
     std::string text() const;
     void clear();
     bool empty() const;
 
-private:
+  private:
     static platform::LResult proc(platform::HWND hwnd, uint32_t message, platform::WParam wParam,
                                   platform::LParam lParam);
     platform::LResult handle(uint32_t message, platform::WParam wParam, platform::LParam lParam);
@@ -47,4 +48,4 @@ private:
 // not valid UTF-8.
 std::string textMessageBody(const std::string& typed);
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

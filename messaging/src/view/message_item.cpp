@@ -80,7 +80,8 @@ intptr_t MessageItem::onChanged(void* user, void*, void*, HSUBSCRIPTION) {
 void MessageItem::refresh() {
     MessageSnapshot before = std::move(snapshot_);
     snapshot_ = readMessage(message_);
-    bool resized = before.dataLength != snapshot_.dataLength || before.contentType != snapshot_.contentType;
+    bool resized = before.dataLength != snapshot_.dataLength || before.contentType != snapshot_.contentType ||
+                   before.complete != snapshot_.complete;
     view().itemChanged(*this, resized);
 }
 
@@ -97,6 +98,7 @@ bool MessageItem::shownAsAction() const {
 }
 
 std::string MessageItem::shownText() const {
+    if (!textShown()) return "";
     std::string_view body = snapshot_.body;
     if (body.size() > kMaxShownTextBytes) body = body.substr(0, kMaxShownTextBytes);
     if (shownAsAction()) return "* " + displayableText(body.substr(kActionPrefix.size())) + " *";
@@ -105,9 +107,11 @@ std::string MessageItem::shownText() const {
 
 const WrappedText& MessageItem::layoutFor(const ViewMetrics& m, int width) {
     int textWidth = std::max(1, m.contentRight(width) - m.contentLeft());
-    if (!layout_ || layout_->width() != textWidth || measuredLength_ != snapshot_.dataLength) {
+    if (!layout_ || layout_->width() != textWidth || measuredLength_ != snapshot_.dataLength ||
+        layoutShown_ != textShown()) {
         layout_ = std::make_unique<WrappedText>(m.normalFont, shownText(), textWidth);
         measuredLength_ = snapshot_.dataLength;
+        layoutShown_ = textShown();
     }
     return *layout_;
 }
@@ -115,9 +119,10 @@ const WrappedText& MessageItem::layoutFor(const ViewMetrics& m, int width) {
 int MessageItem::height(const ViewMetrics& m, int width) {
     int h = (header_ ? 1 : 0) + 4 * (tail_ ? 1 : 0);
     if (!snapshot_.isText()) return h + m.headerHeight;
-    if (width != measuredWidth_ || measuredLength_ != snapshot_.dataLength) {
+    if (width != measuredWidth_ || measuredLength_ != snapshot_.dataLength || measuredShown_ != textShown()) {
         measuredTextHeight_ = layoutFor(m, width).height();
         measuredWidth_ = width;
+        measuredShown_ = textShown();
         // Nothing painted yet needs the layout; the next paint makes it again
         // if the item comes into sight.
         layout_.reset();
@@ -269,7 +274,7 @@ void MessageItem::click(bool doubleTap, platform::Point) {
 
 std::vector<MessageItem::MenuEntry> MessageItem::menuEntries() const {
     std::vector<MenuEntry> entries{contentMenuEntry()};
-    if (snapshot_.contentType.starts_with("text/")) {
+    if (snapshot_.contentType.starts_with("text/") && textShown()) {
         int command = kCommandFirstLink;
         for (std::string_view link : findLinks(wholeBody(message_)))
             entries.push_back({command++, displayableText(link)});

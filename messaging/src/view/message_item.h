@@ -70,6 +70,10 @@ class MessageItem : public ChatItem {
 
     // The name in the header: the sender's, or the user's own.
     std::string senderName() const;
+    // A received text is shown (copied, searched for links) only once it is
+    // complete: until then it reads "Receiving", so half a message is never
+    // taken for a whole one, even when its sender never finishes it.
+    bool textShown() const { return snapshot_.origin == RY_ORIGIN_LOCAL || snapshot_.complete; }
 
   protected:
     // The content line of a message that is not text ("Voice Message").
@@ -104,6 +108,8 @@ class MessageItem : public ChatItem {
     int measuredWidth_ = -1;
     int measuredLength_ = -1;
     int measuredTextHeight_ = 0;
+    bool measuredShown_ = false;
+    bool layoutShown_ = false;
 };
 
 } // namespace kestrova::messaging
