@@ -15,7 +15,7 @@ namespace {
 
 // Records the handlers it was called with.
 class Probe : public WindowBase {
-  public:
+public:
     std::vector<std::string> calls;
     const Font* font = nullptr;
     bool deleteOnDestroy = false;
@@ -24,8 +24,7 @@ class Probe : public WindowBase {
     ~Probe() override { ++deleted; }
 
     bool make(HWND parent = nullptr, uint32_t style = WS_VISIBLE) {
-        return create("probe", style | (parent ? uint32_t(WS_CHILD) : 0u), Rect::ofSize(0, 26, 100, 100),
-                      parent);
+        return create("probe", style | (parent ? uint32_t(WS_CHILD) : 0u), Rect::ofSize(0, 26, 100, 100), parent);
     }
 
     bool makeInOwnClass() {
@@ -37,22 +36,16 @@ class Probe : public WindowBase {
         if (m == WM_SETFONT) font = reinterpret_cast<const Font*>(w);
         return WindowBase::handleMessage(h, m, w, l);
     }
-    void onCommand(HWND, int id, HWND, int code) override {
-        calls.push_back("command " + std::to_string(id) + "/" + std::to_string(code));
-    }
+    void onCommand(HWND, int id, HWND, int code) override { calls.push_back("command " + std::to_string(id) + "/" + std::to_string(code)); }
     void onKey(HWND, uint32_t key, bool down, int repeat, uint32_t) override {
         calls.push_back("key " + std::to_string(key) + (down ? " down " : " up ") + std::to_string(repeat));
     }
     void onLeftButtonDown(HWND, bool dbl, int x, int y, uint32_t) override {
         calls.push_back(std::string(dbl ? "double " : "down ") + std::to_string(x) + "," + std::to_string(y));
     }
-    void onContextMenu(HWND, HWND, int x, int y) override {
-        calls.push_back("context " + std::to_string(x) + "," + std::to_string(y));
-    }
+    void onContextMenu(HWND, HWND, int x, int y) override { calls.push_back("context " + std::to_string(x) + "," + std::to_string(y)); }
     LResult onGetDialogCode(HWND, const Msg*) override { return DLGC_WANTARROWS; }
-    void onSize(HWND, int, int w, int h) override {
-        calls.push_back("size " + std::to_string(w) + "x" + std::to_string(h));
-    }
+    void onSize(HWND, int, int w, int h) override { calls.push_back("size " + std::to_string(w) + "x" + std::to_string(h)); }
     void onDestroy(HWND hwnd) override {
         calls.push_back("destroy");
         if (deleteOnDestroy) delete this;
@@ -60,12 +53,11 @@ class Probe : public WindowBase {
 };
 int Probe::deleted = 0;
 
-} // namespace
+}  // namespace
 
 TEST(WindowFramework, TheClassIsNamedAfterTheModulesBaseAddress) {
     char expected[64];
-    std::snprintf(expected, sizeof expected, "RY_CTRL_%p",
-                  moduleBaseOf(reinterpret_cast<const void*>(&windowFont)));
+    std::snprintf(expected, sizeof expected, "RY_CTRL_%p", moduleBaseOf(reinterpret_cast<const void*>(&windowFont)));
     EXPECT_EQ(WindowBase::className(), expected);
 }
 
@@ -81,8 +73,8 @@ TEST(WindowFramework, MessagesAreUnpackedIntoTheirHandlers) {
     sendMessage(probe.hwnd(), WM_LBUTTONDBLCLK, 1, makeLParam(5, 7));
     sendMessage(probe.hwnd(), WM_CONTEXTMENU, 0, makeLParam(-3, 40));
     EXPECT_EQ(sendMessage(probe.hwnd(), WM_GETDLGCODE), DLGC_WANTARROWS);
-    EXPECT_EQ(probe.calls, (std::vector<std::string>{"command 40004/1", "key 40 down 1", "key 40 up 1",
-                                                     "double 5,7", "context -3,40"}));
+    EXPECT_EQ(probe.calls, (std::vector<std::string>{"command 40004/1", "key 40 down 1", "key 40 up 1", "double 5,7",
+                                                     "context -3,40"}));
 }
 
 TEST(WindowFramework, AScreenMayHaveAClassOfItsOwnNameAndStillReachItsHandlers) {

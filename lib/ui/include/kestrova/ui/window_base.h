@@ -31,7 +31,7 @@ struct NotifyHeader {
 };
 
 class WindowBase {
-  public:
+public:
     WindowBase() = default;
     // Destroys the window if it still exists.
     virtual ~WindowBase();
@@ -73,7 +73,7 @@ class WindowBase {
     // The class name of this module's framework.
     static std::string className();
 
-  protected:
+protected:
     // Creates the window with this object as its creation parameter and sends
     // it the shared window font. False when the window could not be made.
     bool create(const std::string& title, uint32_t style, const Rect& rect, HWND parent, HWND owner = nullptr,
@@ -82,15 +82,15 @@ class WindowBase {
     // names), registered with the framework's procedure on first use.
     struct OwnClass {
         std::string name;
-        uint32_t style = 0;                 // CS_*
-        std::optional<uint32_t> background; // 0xRRGGBB
+        uint32_t style = 0;                  // CS_*
+        std::optional<uint32_t> background;  // 0xRRGGBB
     };
     bool create(const OwnClass& windowClass, const std::string& title, uint32_t style, const Rect& rect,
                 HWND parent, HWND owner = nullptr, uintptr_t controlId = 0);
     // The message being handled, passed on to the default procedure.
     LResult passOn(HWND hwnd);
 
-  private:
+private:
     static LResult windowProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam);
 
     struct Current {
@@ -107,4 +107,4 @@ class WindowBase {
 // owner's window rectangle, or the screen's work area.
 void centreWindow(HWND hwnd);
 
-} // namespace kestrova::ui
+}  // namespace kestrova::ui
