@@ -16,9 +16,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string programBinary() {
+std::filesystem::path binFolder() {
     const char* bin = std::getenv("KESTROVA_BIN");
-    return std::string(bin ? bin : ".") + "/kestrova";
+    return bin ? std::filesystem::path(bin) : std::filesystem::current_path();
 }
 
 // The settings that sign the program in by itself (docs/SIGN_IN.md). Written
@@ -73,7 +73,8 @@ ProgramChild::ProgramChild(const std::filesystem::path& root, uint16_t port, con
     socket_ = runtime / "automation.socket";
     std::filesystem::remove(socket_);
 
-    std::vector<std::string> args{programBinary(), "--display", "headless"};
+    std::filesystem::path folder = options.folder.empty() ? binFolder() : options.folder;
+    std::vector<std::string> args{(folder / "kestrova").string(), "--display", "headless"};
     if (!options.screen.empty()) {
         args.push_back("--screen");
         args.push_back(options.screen);
@@ -169,6 +170,18 @@ void ProgramChild::kill() {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
     pid_ = -1;
+}
+
+std::filesystem::path makeProgramFolder(const std::filesystem::path& at,
+                                        const std::vector<std::filesystem::path>& extraPlugins) {
+    std::filesystem::create_directories(at);
+    std::filesystem::path bin = binFolder();
+    for (const char* name : {"kestrova", "libapi.so", "libkestrova-platform.so", "connection.so", "messaging.so"})
+        std::filesystem::copy_file(bin / name, at / name, std::filesystem::copy_options::overwrite_existing);
+    if (!std::filesystem::exists(at / "resources")) std::filesystem::create_directory_symlink(bin / "resources", at / "resources");
+    for (const std::filesystem::path& plugin : extraPlugins)
+        std::filesystem::copy_file(plugin, at / plugin.filename(), std::filesystem::copy_options::overwrite_existing);
+    return at;
 }
 
 std::string okValue(const std::string& reply) {

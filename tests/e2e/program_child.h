@@ -19,6 +19,7 @@
 namespace kestrova::e2e {
 
 struct ProgramOptions {
+    std::filesystem::path folder;             // the program's folder; empty: build/bin
     std::string screen;                      // "480x640@192"; empty: the default screen
     std::filesystem::path waveOut;           // where sounds are played to; empty: no sound device
     std::vector<std::string> extraArguments; // before the automation option
@@ -59,6 +60,12 @@ class ProgramChild {
     pid_t pid_ = -1;
     bool ready_ = false;
 };
+
+// A program folder as an installed copy has it (the program, its libraries,
+// connection.so, messaging.so and the resources) plus the given extra
+// plug-ins, made under `at`.
+std::filesystem::path makeProgramFolder(const std::filesystem::path& at,
+                                        const std::vector<std::filesystem::path>& extraPlugins);
 
 // "OK 0x10004" -> "0x10004"; "" for an error reply.
 std::string okValue(const std::string& reply);
