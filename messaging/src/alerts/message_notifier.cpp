@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "alert_choice.h"
+#include "kestrova/kit/settings.h"
 #include "kestrova/platform/sound.h"
 #include "kestrova/platform/sound_profile.h"
 #include "kestrova/platform/system_info.h"
@@ -12,27 +13,15 @@ namespace kestrova::messaging {
 namespace {
 
 constexpr uint32_t kAlertSound = 105;
-constexpr char kSoundSetting[] = "messaging.notifications.sound";
 
-bool soundsOn() {
-    return RY_GetSettingLong(kSoundSetting, 1) != 0;
-}
-
-} // namespace
+}  // namespace
 
 MessageNotifier::MessageNotifier(std::unique_ptr<VoicePlayback> playback)
-    : playback_(std::move(playback)), vibrations_(platform::platformName().starts_with("P")) {
-    subscription_ = RY_EventSubscribe(&MessageNotifier::onComplete, names::kMessagesNewComplete, this);
-}
+    : playback_(std::move(playback)), vibrations_(platform::platformName().starts_with("P")),
+      onComplete_(kit::subscribe(names::kMessagesNewComplete, [this](HMESSAGE message) { notify(message); })) {}
 
-MessageNotifier::~MessageNotifier() {
-    RY_EventUnsubscribe(subscription_);
-}
-
-intptr_t MessageNotifier::onComplete(void* user, void* data, void*, HSUBSCRIPTION) {
-    static_cast<MessageNotifier*>(user)->notify(static_cast<HMESSAGE>(data));
-    return 0;
-}
+// The subscription goes first, then the patterns (joined), then the queue.
+MessageNotifier::~MessageNotifier() { onComplete_.reset(); }
 
 void MessageNotifier::notify(HMESSAGE message) {
     if (!message) return;
@@ -44,18 +33,16 @@ void MessageNotifier::notify(HMESSAGE message) {
     bool text = type == "text/plain";
     bool voice = type == "audio/x-speex";
     if (!text && !voice) return;
-    AlertKind alert =
-        chooseAlert(platform::activeSoundProfile(), platform::notificationOverrideMode(), soundsOn());
+    AlertKind alert = chooseAlert(platform::activeSoundProfile(), platform::notificationOverrideMode(),
+                                  kit::readSetting(settings::kNotificationSound) != 0);
     if (alert == AlertKind::kVibrate) {
         vibrations_.start();
     } else if (alert == AlertKind::kSound) {
         // NOTE: the phone kept its audio device at full power while the
         // alert played; a desktop's sound device has no such state to hold.
-        if (text)
-            platform::playSoundResource(messagingModule(), {"", kAlertSound});
-        else if (playback_)
-            playback_->queueForPlayback(message);
+        if (text) platform::playSoundResource(messagingModule(), {"", kAlertSound});
+        else if (playback_) playback_->queueForPlayback(message);
     }
 }
 
-} // namespace kestrova::messaging
+}  // namespace kestrova::messaging

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "kestrova/api.h"
+#include "kestrova/kit/bindings.h"
 #include "vibration_patterns.h"
 #include "voice_playback.h"
 
@@ -31,11 +32,9 @@ class MessageNotifier {
     const VibrationPatterns& vibrations() const { return vibrations_; }
 
   private:
-    static intptr_t onComplete(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
-
     std::unique_ptr<VoicePlayback> playback_;
     VibrationPatterns vibrations_;
-    HSUBSCRIPTION subscription_ = nullptr;
+    kit::Subscription onComplete_;
 };
 
 } // namespace kestrova::messaging

@@ -150,6 +150,7 @@ void ChatWindow::onDestroy(HWND) {
 // --- Activation and unread messages ---------------------------------------------------
 
 void ChatWindow::onActivate(HWND hwnd, int state, HWND, bool) {
+    if (!view_ || !history_) return;  // still being made
     if (state == WA_INACTIVE) {
         HWND focus = focusWindow();
         if (focus && isDescendant(hwnd, focus)) focusMemory_ = focus;
