@@ -109,17 +109,7 @@ class ChatScene : public ::testing::Test {
     }
 
     HCONTACT contact(const char* nickname, uint64_t id) {
-        RY_ContactData data{};
-        data.size = sizeof data;
-        data.flags =
-            RY_CONTACT_ID | RY_CONTACT_SERVICE | RY_CONTACT_NAME | RY_CONTACT_NICKNAME | RY_CONTACT_PRESENCE;
-        data.contactId = id;
-        data.service = primary_.get();
-        std::string name = std::string(nickname) + "@example.org";
-        data.name = name.c_str();
-        data.nickname = nickname;
-        data.presence = RY_PRESENCE_ONLINE;
-        contacts_.push_back(RY_CreateContact(&data));
+        contacts_.push_back(makeContact(primary_.get(), nickname, id));
         return contacts_.back();
     }
     void setPresence(int32_t presence) {

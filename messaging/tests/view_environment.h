@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "kestrova/api.h"
 #include "kestrova/platform/clock.h"
 #include "kestrova/platform/paths.h"
 
@@ -34,6 +35,21 @@ inline platform::UnixTime localTime(int year, int month, int day, int hour, int 
     tm.tm_sec = second;
     tm.tm_isdst = -1;
     return {static_cast<int64_t>(std::mktime(&tm)), 0};
+}
+
+// A contact on the service, online, "<nickname>@example.org"; the caller
+// releases it.
+inline HCONTACT makeContact(HSERVICE service, const char* nickname, uint64_t id) {
+    RY_ContactData data{};
+    data.size = sizeof data;
+    data.flags = RY_CONTACT_ID | RY_CONTACT_SERVICE | RY_CONTACT_NAME | RY_CONTACT_NICKNAME | RY_CONTACT_PRESENCE;
+    data.contactId = id;
+    data.service = service;
+    std::string name = std::string(nickname) + "@example.org";
+    data.name = name.c_str();
+    data.nickname = nickname;
+    data.presence = RY_PRESENCE_ONLINE;
+    return RY_CreateContact(&data);
 }
 
 } // namespace kestrova::messaging::testing

@@ -89,17 +89,7 @@ class ViewScene : public ::testing::Test {
     }
 
     HCONTACT contact(const char* nickname) {
-        RY_ContactData data{};
-        data.size = sizeof data;
-        data.flags =
-            RY_CONTACT_ID | RY_CONTACT_SERVICE | RY_CONTACT_NAME | RY_CONTACT_NICKNAME | RY_CONTACT_PRESENCE;
-        data.contactId = 100 + contacts_.size();
-        data.service = service_;
-        std::string name = std::string(nickname) + "@example.org";
-        data.name = name.c_str();
-        data.nickname = nickname;
-        data.presence = RY_PRESENCE_ONLINE;
-        contacts_.push_back(RY_CreateContact(&data));
+        contacts_.push_back(makeContact(service_, nickname, 100 + contacts_.size()));
         return contacts_.back();
     }
 
