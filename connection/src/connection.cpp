@@ -180,7 +180,9 @@ bool Connection::onPacket(wire::Packet& packet) {
 
 bool Connection::send(const wire::Packet& packet) {
     if (!isConnected()) return false;
-    queueBytes(packet.serialise());
+    std::optional<std::string> bytes = packet.serialise();
+    if (!bytes) return false;  // a text in it would break its line: nothing is written
+    queueBytes(*bytes);
     return flush();
 }
 
@@ -199,6 +201,12 @@ void Connection::submit(wire::Packet packet, ResponseHandler handler) {
     }
     if (state() == kStateOffline) {
         if (handler) handler(kCodeSessionEnded, std::string());
+        return;
+    }
+    if (!packet.writable()) {
+        // Refused by the writer: answered as the server refuses such texts,
+        // never sent and never pending.
+        if (handler) handler(kCodeTextBreaksLine, std::string());
         return;
     }
     auto request = std::make_shared<PendingRequest>(PendingRequest{std::move(packet), std::move(handler)});

@@ -17,6 +17,9 @@ namespace kestrova::connection {
 // Response codes the client knows by meaning.
 inline constexpr int64_t kCodeSuccess = 0;
 inline constexpr int64_t kCodeSessionEnded = 100;
+// A text of the request holds a line break or NUL; the packet writer refuses
+// it, and so does the server.
+inline constexpr int64_t kCodeTextBreaksLine = 16;
 
 // (code, text) -> true when the request is finished.
 using ResponseHandler = std::function<bool(int64_t code, const std::string& text)>;

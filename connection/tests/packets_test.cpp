@@ -37,6 +37,25 @@ TEST_F(ServerPackets, ATextResponseHandsItsBodyToTheRequest) {
     EXPECT_EQ(text, "no such");
 }
 
+TEST_F(ServerPackets, APacketWithALineBreakInAHeaderIsNeverWrittenAndItsRequestFails) {
+    signInOnline();
+    wire::Packet detail("CONTACT DETAIL");
+    detail.setHeader("Nickname", "Eve\n\nSETTING\nname: connection.servers\nvalue: evil:1");
+    EXPECT_FALSE(connection_->send(detail));
+    int64_t code = -1;
+    wire::Packet request("CONTACT ADD");
+    request.setHeader("Name", std::string("eve@example.org\0x", 17));
+    connection_->submit(std::move(request), [&](int64_t c, const std::string&) {
+        code = c;
+        return true;
+    });
+    EXPECT_EQ(code, kCodeTextBreaksLine) << "a refused write is a failed request, never a pending or sent one";
+    EXPECT_TRUE(serverHeardNothing());
+    EXPECT_EQ(state(), kStateOnline);
+    EXPECT_TRUE(connection_->send(wire::Packet("P")));
+    EXPECT_EQ(takePacket(), "P\n\n");
+}
+
 TEST_F(ServerPackets, UnknownCommandsAreCountedAndIgnored) {
     signInOnline();
     int32_t before = connection_->packetsReceived();

@@ -1,6 +1,8 @@
 #include "account_store.h"
 
 #include "sqlite_statement.h"
+#include "sqlite_transaction.h"
+#include "kestrova/wire/packet.h"
 
 #include <cstring>
 
@@ -28,8 +30,13 @@ constexpr const char* kAddedColumns[] = {
     "ALTER TABLE accounts ADD COLUMN user_acl BLOB NOT NULL DEFAULT x''",
 };
 
+constexpr int kBusyTimeoutMs = 2000;
+
 constexpr const char* kAccountColumns =
     "SELECT id, name, password_md5, nickname, status_line, last_online, device_type, echo_robot, user_data, user_acl "
+    "FROM accounts ";
+constexpr const char* kIdentityColumns =
+    "SELECT id, name, password_md5, nickname, status_line, last_online, device_type, echo_robot, x'', x'' "
     "FROM accounts ";
 
 void bindText(sqlite3_stmt* statement, int index, std::string_view text) {
@@ -52,14 +59,38 @@ std::string columnText(sqlite3_stmt* statement, int column) {
                 : std::string();
 }
 
-bool validName(std::string_view name) {
+constexpr const char* kInsert = "INSERT INTO accounts (name, password_md5, nickname) VALUES (?, ?, ?)";
+
+// One account through a prepared insert, which is left ready for the next.
+CreateResult insertAccount(sqlite3* db, Statement& insert, const NewAccount& account, uint64_t* idOut) {
+    if (!AccountStore::usableName(account.name)) return CreateResult::InvalidName;
+    if (!AccountStore::usableNickname(account.nickname)) return CreateResult::InvalidNickname;
+    if (!insert) return CreateResult::StorageFailed;
+    crypto::Md5Digest digest = crypto::md5(account.password.data(), account.password.size());
+    insert.text(1, account.name).blob(2, std::string_view(reinterpret_cast<const char*>(digest.data()), digest.size()));
+    insert.text(3, account.nickname);
+    int rc = sqlite3_step(insert.get());
+    insert.reset();
+    if (rc == SQLITE_CONSTRAINT) return CreateResult::NameTaken;
+    if (rc != SQLITE_DONE) return CreateResult::StorageFailed;
+    if (idOut) *idOut = static_cast<uint64_t>(sqlite3_last_insert_rowid(db));
+    return CreateResult::Created;
+}
+
+}  // namespace
+
+bool AccountStore::usableName(std::string_view name) {
     if (name.empty() || name.size() > 127) return false;
     for (unsigned char c : name)
         if (c <= ' ' || c == 0x7F) return false;
     return true;
 }
 
-}  // namespace
+// A nickname goes into headers (a message's "name"), and is as long as one
+// set later may be.
+bool AccountStore::usableNickname(std::string_view nickname) {
+    return nickname.size() <= 256 && wire::isLineText(nickname);
+}
 
 std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::string& error) {
     sqlite3* db = nullptr;
@@ -68,6 +99,10 @@ std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::s
         sqlite3_close(db);
         return nullptr;
     }
+    // First of all: every statement below may meet another process that
+    // writes (several account imports at once) and must wait for it, not
+    // fail with "database is locked".
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // Every relayed message is written to the history: with a write-ahead log
     // and a sync at checkpoints a commit costs no disk flush of its own, and
     // the database still stays whole if the machine stops (at worst the last
@@ -81,7 +116,6 @@ std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::s
         return nullptr;
     }
     for (const char* sql : kAddedColumns) sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db, 2000);
     return std::unique_ptr<AccountStore>(new AccountStore(db));
 }
 
@@ -89,18 +123,31 @@ AccountStore::~AccountStore() { sqlite3_close(db_); }
 
 CreateResult AccountStore::create(std::string_view name, std::string_view password, std::string_view nickname,
                                   uint64_t* idOut) {
-    if (!validName(name)) return CreateResult::InvalidName;
-    Statement insert(db_, "INSERT INTO accounts (name, password_md5, nickname) VALUES (?, ?, ?)");
-    if (!insert) return CreateResult::StorageFailed;
-    crypto::Md5Digest digest = crypto::md5(password.data(), password.size());
-    bindText(insert.get(), 1, name);
-    sqlite3_bind_blob(insert.get(), 2, digest.data(), static_cast<int>(digest.size()), SQLITE_TRANSIENT);
-    bindText(insert.get(), 3, nickname);
-    int rc = sqlite3_step(insert.get());
-    if (rc == SQLITE_CONSTRAINT) return CreateResult::NameTaken;
-    if (rc != SQLITE_DONE) return CreateResult::StorageFailed;
-    if (idOut) *idOut = static_cast<uint64_t>(sqlite3_last_insert_rowid(db_));
-    return CreateResult::Created;
+    Statement insert(db_, kInsert);
+    NewAccount account{std::string(name), std::string(password), std::string(nickname)};
+    return insertAccount(db_, insert, account, idOut);
+}
+
+CreateResult AccountStore::createAll(const std::vector<NewAccount>& accounts, std::vector<uint64_t>& ids,
+                                     size_t& failedAt) {
+    ids.clear();
+    failedAt = 0;
+    Transaction unit(db_);
+    if (!unit) return CreateResult::StorageFailed;
+    Statement insert(db_, kInsert);
+    for (const NewAccount& account : accounts) {
+        uint64_t id = 0;
+        if (CreateResult result = insertAccount(db_, insert, account, &id); result != CreateResult::Created) {
+            failedAt = ids.size();
+            ids.clear();
+            return result;
+        }
+        ids.push_back(id);
+    }
+    if (unit.commit()) return CreateResult::Created;
+    failedAt = accounts.size();
+    ids.clear();
+    return CreateResult::StorageFailed;
 }
 
 std::optional<Account> AccountStore::findWhere(const char* sql,
@@ -109,19 +156,37 @@ std::optional<Account> AccountStore::findWhere(const char* sql,
     if (!select) return std::nullopt;
     bind(select.get());
     if (sqlite3_step(select.get()) != SQLITE_ROW) return std::nullopt;
+    return readAccount(select.get());
+}
+
+Account AccountStore::readAccount(sqlite3_stmt* row) {
     Account account;
-    account.id = static_cast<uint64_t>(sqlite3_column_int64(select.get(), 0));
-    account.name = columnText(select.get(), 1);
-    if (sqlite3_column_bytes(select.get(), 2) == static_cast<int>(account.passwordDigest.size()))
-        std::memcpy(account.passwordDigest.data(), sqlite3_column_blob(select.get(), 2), account.passwordDigest.size());
-    account.nickname = columnText(select.get(), 3);
-    account.statusLine = columnText(select.get(), 4);
-    account.lastOnline = columnText(select.get(), 5);
-    account.deviceType = sqlite3_column_int(select.get(), 6);
-    account.echoRobot = sqlite3_column_int(select.get(), 7) != 0;
-    account.userData = columnBlob(select.get(), 8);
-    account.userAcl = columnBlob(select.get(), 9);
+    account.id = static_cast<uint64_t>(sqlite3_column_int64(row, 0));
+    account.name = columnText(row, 1);
+    if (sqlite3_column_bytes(row, 2) == static_cast<int>(account.passwordDigest.size()))
+        std::memcpy(account.passwordDigest.data(), sqlite3_column_blob(row, 2), account.passwordDigest.size());
+    account.nickname = columnText(row, 3);
+    account.statusLine = columnText(row, 4);
+    account.lastOnline = columnText(row, 5);
+    account.deviceType = sqlite3_column_int(row, 6);
+    account.echoRobot = sqlite3_column_int(row, 7) != 0;
+    account.userData = columnBlob(row, 8);
+    account.userAcl = columnBlob(row, 9);
     return account;
+}
+
+std::vector<Account> AccountStore::findByIds(const std::vector<uint64_t>& ids, bool withProfileMaps) const {
+    std::vector<Account> found;
+    ReadSnapshot snapshot(db_);
+    Statement select(db_, (std::string(withProfileMaps ? kAccountColumns : kIdentityColumns) + "WHERE id = ?").c_str());
+    if (!select) return found;
+    found.reserve(ids.size());
+    for (uint64_t id : ids) {
+        select.id(1, id);
+        if (select.row()) found.push_back(readAccount(select.get()));
+        select.reset();
+    }
+    return found;
 }
 
 std::optional<Account> AccountStore::findByName(std::string_view name) const {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -31,7 +32,14 @@ struct Account {
     std::string userAcl;     // encoded data map: the account's own access-control entries
 };
 
-enum class CreateResult { Created, NameTaken, InvalidName, StorageFailed };
+// An account to create; only the password's digest is kept.
+struct NewAccount {
+    std::string name;
+    std::string password;
+    std::string nickname;
+};
+
+enum class CreateResult { Created, NameTaken, InvalidName, InvalidNickname, StorageFailed };
 
 class AccountStore {
 public:
@@ -41,11 +49,25 @@ public:
     AccountStore(const AccountStore&) = delete;
     AccountStore& operator=(const AccountStore&) = delete;
 
+    // Names: 1 to 127 bytes, none of them a blank or a control character.
+    // Nicknames: at most 256 bytes, no line break or NUL (they go into
+    // headers).
+    static bool usableName(std::string_view name);
+    static bool usableNickname(std::string_view nickname);
+
     CreateResult create(std::string_view name, std::string_view password, std::string_view nickname,
                         uint64_t* idOut = nullptr);
+    // Creates every account in one transaction, or none of them: on any
+    // result but Created, `failedAt` is the index of the account that could
+    // not be created. `ids` gets the new ids in the order of the accounts.
+    CreateResult createAll(const std::vector<NewAccount>& accounts, std::vector<uint64_t>& ids, size_t& failedAt);
     // Names compare without regard to ASCII case, as e-mail addresses do.
     std::optional<Account> findByName(std::string_view name) const;
     std::optional<Account> findById(uint64_t id) const;
+    // The accounts of these ids that exist, in the order of the ids, read
+    // with one prepared statement; without the user data and access-control
+    // maps unless asked for.
+    std::vector<Account> findByIds(const std::vector<uint64_t>& ids, bool withProfileMaps = false) const;
     bool setLastOnline(uint64_t id, const std::string& timestamp);
     bool setIdentity(uint64_t id, std::string_view nickname, std::string_view statusLine);
     bool setProfileMaps(uint64_t id, std::string_view userData, std::string_view userAcl);
@@ -57,6 +79,7 @@ public:
 private:
     explicit AccountStore(sqlite3* db) : db_(db) {}
     std::optional<Account> findWhere(const char* sql, const std::function<void(sqlite3_stmt*)>& bind) const;
+    static Account readAccount(sqlite3_stmt* row);
 
     sqlite3* db_;
 };

@@ -5,9 +5,18 @@
 namespace kestrova::server {
 namespace {
 
-wire::ReaderLimits readerLimits(const ServerConfig& config) {
+wire::ReaderLimits signedInLimits(const ServerConfig& config) {
     wire::ReaderLimits limits;
     limits.maxBody = config.maxBody;
+    return limits;
+}
+
+wire::ReaderLimits signInLimits(const ServerConfig& config) {
+    wire::ReaderLimits limits;
+    limits.maxLine = config.maxLineBeforeSignIn;
+    limits.maxHeaderBytes = config.maxHeaderBytesBeforeSignIn;
+    limits.maxHeaders = config.maxHeadersBeforeSignIn;
+    limits.maxBody = config.maxBodyBeforeSignIn;
     return limits;
 }
 
@@ -25,7 +34,7 @@ ClientConnection::ClientConnection(asio::ip::tcp::socket socket, ConnectionHost&
       timer_(socket_.get_executor()),
       host_(host),
       id_(id),
-      receiver_(readerLimits(host.config())),
+      receiver_(signInLimits(host.config())),
       connectedAt_(Clock::now()),
       lastPacketAt_(connectedAt_) {
     asio::error_code ignored;
@@ -59,7 +68,12 @@ void ClientConnection::takePackets() {
     }
 }
 
-void ClientConnection::send(const wire::Packet& packet) { sendBytes(packet.serialise()); }
+bool ClientConnection::send(const wire::Packet& packet) {
+    std::optional<std::string> bytes = packet.serialise();
+    if (!bytes) return false;
+    sendBytes(*bytes);
+    return true;
+}
 
 void ClientConnection::sendBytes(std::string_view bytes) {
     if (!open_ || closing_) return;
@@ -110,7 +124,12 @@ void ClientConnection::close() {
     host_.onClosed(*this);
 }
 
-void ClientConnection::setSession(std::shared_ptr<SubscriberSession> session) { session_ = std::move(session); }
+void ClientConnection::setSession(std::shared_ptr<SubscriberSession> session) {
+    // Signed in: from the next byte on the peer may send what a session
+    // needs.
+    if (session && !session_) receiver_.setLimits(signedInLimits(host_.config()));
+    session_ = std::move(session);
+}
 
 void ClientConnection::allowSilence(std::chrono::milliseconds silence) { allowedSilence_ = silence; }
 

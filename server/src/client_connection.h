@@ -30,8 +30,9 @@ public:
     uint64_t id() const { return id_; }
     bool open() const { return open_; }
 
-    // Writes outside any session (the sign-in exchange, refusals).
-    void send(const wire::Packet& packet);
+    // Writes outside any session (the sign-in exchange, refusals). False,
+    // with nothing written, for a packet that cannot be written.
+    bool send(const wire::Packet& packet);
     void sendBytes(std::string_view bytes);
     // Stops taking packets and closes once everything queued is written.
     void closeAfterFlush();

@@ -1,6 +1,7 @@
 #include "demo_data.h"
 
 #include "random_bytes.h"
+#include "sqlite_transaction.h"
 
 namespace kestrova::server {
 namespace {
@@ -31,6 +32,7 @@ std::optional<Account> ensure(AccountStore& accounts, const DemoAccount& demo) {
 }  // namespace
 
 std::vector<std::string> seedDemo(AccountStore& accounts, MessagingStore& store) {
+    Transaction unit(store.database());
     std::vector<std::string> lines;
     std::vector<Account> people;
     for (const DemoAccount& demo : kPeople) {
@@ -61,6 +63,7 @@ std::vector<std::string> seedDemo(AccountStore& accounts, MessagingStore& store)
     if (group)
         lines.push_back("group \"" + group->name + "\" (Group-Id " + std::to_string(group->id) +
                         "): no password, " + (people.empty() ? "" : people[0].name) + " is its administrator");
+    unit.commit();
     return lines;
 }
 

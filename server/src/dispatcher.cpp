@@ -9,10 +9,10 @@ void Dispatcher::add(std::string command, Access access, Handler handler) {
 }
 
 void Dispatcher::dispatch(ClientConnection& connection, const wire::Packet& packet) const {
+    if (!connection.signedIn() && ++connection.logon().packetsBeforeLogon > maxBeforeSignIn_) return connection.close();
     auto it = entries_.find(packet.command());
     Access needed = connection.signedIn() ? Access::SignedIn : Access::BeforeSignIn;
-    if (it != entries_.end() && it->second.access == needed) return it->second.handler(connection, packet);
-    if (!connection.signedIn() && ++connection.logon().packetsBeforeLogon > maxStray_) connection.close();
+    if (it != entries_.end() && it->second.access == needed) it->second.handler(connection, packet);
 }
 
 }  // namespace kestrova::server

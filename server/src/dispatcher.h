@@ -3,8 +3,8 @@
 // command is taken either only before sign-in or only after it.
 //
 // Unknown commands are ignored, as the client ignores them too. Before
-// sign-in a connection may send only a few packets that are not part of the
-// exchange; past that it is dropped.
+// sign-in a connection may send only a few packets, those of the exchange
+// included; past that it is dropped.
 #pragma once
 
 #include "kestrova/wire/packet.h"
@@ -23,7 +23,7 @@ class Dispatcher {
 public:
     using Handler = std::function<void(ClientConnection&, const wire::Packet&)>;
 
-    explicit Dispatcher(int maxStrayPacketsBeforeSignIn) : maxStray_(maxStrayPacketsBeforeSignIn) {}
+    explicit Dispatcher(int maxPacketsBeforeSignIn) : maxBeforeSignIn_(maxPacketsBeforeSignIn) {}
 
     // A later registration of the same command replaces the earlier one.
     void add(std::string command, Access access, Handler handler);
@@ -36,7 +36,7 @@ private:
     };
 
     std::map<std::string, Entry, std::less<>> entries_;
-    int maxStray_;
+    int maxBeforeSignIn_;
 };
 
 }  // namespace kestrova::server

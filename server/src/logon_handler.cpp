@@ -165,7 +165,7 @@ wire::Packet LogonHandler::profilePacket(const Account& account, const std::stri
         // The client asks for stored messages only when it is told when it
         // was last online; an account that never was gets the epoch, so
         // that messages sent before its first sign-in reach it.
-        packet.setHeader("Last-Online", "0.000000");
+        packet.setHeader("Last-Online", "0.0");
     }
     if (sessionKey) {
         Iv iv = randomArray<8>();

@@ -1,5 +1,6 @@
 // kestrova-server: the reference server the client, the end-to-end tests and
 // the demo talk to.
+#include "account_list.h"
 #include "account_store.h"
 #include "demo_data.h"
 #include "messaging_store.h"
@@ -7,6 +8,7 @@
 #include "server.h"
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -26,8 +28,53 @@ int createAccount(AccountStore& accounts, NewAccount account) {
         return 0;
     case CreateResult::NameTaken: std::fprintf(stderr, "kestrova-server: %s exists already\n", account.name.c_str()); return 1;
     case CreateResult::InvalidName: std::fprintf(stderr, "kestrova-server: not a usable account name\n"); return 1;
+    case CreateResult::InvalidNickname:
+        std::fprintf(stderr, "kestrova-server: not a usable nickname (at most 256 bytes, no line break)\n");
+        return 1;
     case CreateResult::StorageFailed: std::fprintf(stderr, "kestrova-server: the database refused the account\n"); return 1;
     }
+    return 1;
+}
+
+// Reads at most one byte beyond the list's bound, so that a larger list is
+// refused without being read whole.
+bool readBounded(std::istream& in, std::string& text) {
+    text.assign(kMaxAccountListBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<size_t>(in.gcount()));
+    return !in.bad();
+}
+
+int addAccounts(AccountStore& accounts, const std::string& source) {
+    std::string text;
+    bool read = false;
+    if (source == "-") {
+        read = readBounded(std::cin, text);
+    } else if (std::ifstream file(source, std::ios::binary); file) {
+        read = readBounded(file, text);
+    }
+    if (!read) {
+        std::fprintf(stderr, "kestrova-server: cannot read %s\n", source.c_str());
+        return 1;
+    }
+    AccountList list = parseAccountList(text);
+    if (list.error) {
+        std::fprintf(stderr, "kestrova-server: %s, line %zu: %s; no account was created\n", source.c_str(),
+                     list.error->line, list.error->what.c_str());
+        return 1;
+    }
+    std::vector<uint64_t> ids;
+    size_t failedAt = 0;
+    CreateResult result = accounts.createAll(list.accounts, ids, failedAt);
+    if (result == CreateResult::Created) {
+        for (size_t i = 0; i < ids.size(); ++i)
+            std::printf("created %s with Sub-Id %llu\n", list.accounts[i].name.c_str(),
+                        static_cast<unsigned long long>(ids[i]));
+        return 0;
+    }
+    std::string name = failedAt < list.accounts.size() ? list.accounts[failedAt].name : std::string("the list");
+    const char* why = result == CreateResult::NameTaken ? "exists already" : "was refused by the database";
+    std::fprintf(stderr, "kestrova-server: %s %s; no account was created\n", name.c_str(), why);
     return 1;
 }
 
@@ -50,6 +97,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (options.createAccount) return createAccount(*accounts, *options.createAccount);
+    if (options.addAccounts) return addAccounts(*accounts, *options.addAccounts);
     if (!MessagingStore::prepare(accounts->database(), error)) {
         std::fprintf(stderr, "kestrova-server: cannot use %s: %s\n", options.database.c_str(), error.c_str());
         return 1;

@@ -8,8 +8,10 @@
 
 #include "profile_data.h"
 #include "response.h"
+#include "sqlite_transaction.h"
 #include "subscriber_session.h"
 #include "timestamp.h"
+#include "kestrova/wire/packet_reader.h"
 
 #include <algorithm>
 
@@ -54,6 +56,18 @@ wire::Packet chunkPacket(const ChunkHeaders& message, uint64_t chunkId, bool fir
     return chunk;
 }
 
+// Stored chunks go out as they were stored. One kept by a server that still
+// wrote any text into a header may hold more than the one packet it stands
+// for; only a chunk that reads back as exactly one packet, written as it
+// would be written now, is delivered.
+bool isOnePacket(std::string_view bytes) {
+    wire::PacketReader reader;
+    wire::ReadResult result = reader.read(bytes);
+    if (result.status != wire::ReadStatus::Complete || result.consumed != bytes.size()) return false;
+    std::optional<std::string> again = reader.packet().serialise();
+    return again && *again == bytes;
+}
+
 bool stopsTalking(int32_t capabilities) {
     return capabilities == membership::kBanned || capabilities == membership::kSilenced ||
            capabilities == membership::kKicked;
@@ -85,7 +99,10 @@ void Messaging::onMessage(SubscriberSession& session, const wire::Packet& packet
     }
     message.body += packet.body();
     bool last = packet.hasHeader("Last");
-    forwardChunk(message, packet, first, last);
+    if (!forwardChunk(message, packet, first, last)) {
+        abandonMessage(it);
+        return respond(session, packet, code::kTextBreaksLine);
+    }
     respond(session, packet, code::kDone);
     if (last) {
         finishMessage(message);
@@ -96,6 +113,7 @@ void Messaging::onMessage(SubscriberSession& session, const wire::Packet& packet
 uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet& packet, Relayed& message) {
     uint64_t sender = session.accountId();
     std::string contentType = packet.header("Content-Type");
+    if (!wire::isLineText(contentType)) return code::kTextBreaksLine;
     if (contentType.empty() || contentType.size() > 128) return code::kMalformed;
     if (packet.headerInt("Total-Length") < 0 ||
         static_cast<size_t>(packet.headerInt("Total-Length")) > limits_.maxMessageBytes)
@@ -136,14 +154,16 @@ uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet&
     return code::kDone;
 }
 
-void Messaging::forwardChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last) {
+bool Messaging::forwardChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last) {
     std::optional<uint64_t> group;
     if (message.kind == Conversation::Group) group = message.target;
     ChunkHeaders headers{message.messageId, message.source, group, message.contentType, message.senderName,
                          message.timeMicros};
-    std::string bytes = chunkPacket(headers, first ? 0 : nextMessageId(), first, chunk.body(), last,
-                                    chunk.headerInt("Total-Length"))
-                            .serialise();
+    std::optional<std::string> written = chunkPacket(headers, first ? 0 : nextMessageId(), first, chunk.body(), last,
+                                                     chunk.headerInt("Total-Length"))
+                                             .serialise();
+    if (!written) return false;
+    const std::string& bytes = *written;
     for (Recipient& recipient : message.recipients) {
         if (recipient.skipped) continue;
         std::shared_ptr<SubscriberSession> live = sessions_.find(recipient.id);
@@ -172,6 +192,7 @@ void Messaging::forwardChunk(Relayed& message, const wire::Packet& chunk, bool f
             live->sendMessageChunk(message.messageId, bytes, first, last);
         }
     }
+    return true;
 }
 
 void Messaging::finishMessage(Relayed& message) {
@@ -222,7 +243,7 @@ void Messaging::sendComplete(uint64_t source, uint64_t recipientId, const std::s
         wire::Packet chunk;
         chunk.setBody(body.substr(offset, length));
         if (first && !last) chunk.setHeader("Total-Length", static_cast<int32_t>(body.size()));
-        forwardChunk(message, chunk, first, last);
+        if (!forwardChunk(message, chunk, first, last)) return;
         offset += length;
     } while (offset < body.size());
     finishMessage(message);
@@ -233,7 +254,8 @@ void Messaging::deliverStored(const std::shared_ptr<SubscriberSession>& session)
     std::vector<StoredChunk> chunks = store_.storedFor(self);
     if (chunks.empty()) return;
     for (StoredChunk& chunk : chunks)
-        session->sendMessageChunk(chunk.messageId, std::move(chunk.packet), chunk.first, chunk.last);
+        if (isOnePacket(chunk.packet))
+            session->sendMessageChunk(chunk.messageId, std::move(chunk.packet), chunk.first, chunk.last);
     store_.removeStored(self, chunks.back().sequence);
     // Messages still arriving for this recipient now go to it directly.
     for (auto& [key, message] : inProgress_)
@@ -256,10 +278,14 @@ void Messaging::keepUndelivered(SubscriberSession& session) {
                 for (Recipient& recipient : message.recipients)
                     if (recipient.id == self) arriving = &recipient;
         if (!delivery.complete && !arriving) continue;
-        for (size_t i = 0; i < delivery.chunks.size(); ++i)
-            store_.storeChunk(self, delivery.messageId, i == 0, delivery.complete && i + 1 == delivery.chunks.size(),
-                              delivery.chunks[i]);
-        if (arriving) arriving->stored = true;
+        // All of the message or none of it: a part alone would reach the
+        // client as a fragment.
+        Transaction unit(store_.database());
+        bool stored = true;
+        for (size_t i = 0; i < delivery.chunks.size() && stored; ++i)
+            stored = store_.storeChunk(self, delivery.messageId, i == 0,
+                                       delivery.complete && i + 1 == delivery.chunks.size(), delivery.chunks[i]);
+        if (stored && unit.commit() && arriving) arriving->stored = true;
     }
 }
 
@@ -312,7 +338,10 @@ void Messaging::onHistory(SubscriberSession& session, const wire::Packet& packet
             wire::Packet chunk = chunkPacket(headers, first ? 0 : nextMessageId(), first, entry.body.substr(offset, length),
                                              last, total);
             chunk.setHeader("Hist", int32_t(1));
-            session.send(chunk);
+            // Every chunk has the texts of the first: a message that cannot
+            // be written (a text stored before such texts were refused) is
+            // left out whole.
+            if (!session.send(chunk)) break;
             offset += length;
         } while (offset < entry.body.size());
     }

@@ -4,7 +4,20 @@
 #include "response.h"
 #include "subscriber_session.h"
 
+#include <set>
+
 namespace kestrova::server {
+namespace {
+
+template <typename Value>
+std::vector<uint64_t> keysOf(const std::map<uint64_t, Value>& map) {
+    std::vector<uint64_t> keys;
+    keys.reserve(map.size());
+    for (const auto& entry : map) keys.push_back(entry.first);
+    return keys;
+}
+
+}  // namespace
 
 Messaging::Messaging(AccountStore& accounts, SessionRegistry& sessions, const ServerConfig& config)
     : accounts_(accounts),
@@ -59,36 +72,39 @@ void Messaging::respond(SubscriberSession& session, const wire::Packet& request,
 }
 
 void Messaging::fillProfile(const Account& account, wire::DataMapEntries& profile) {
+    // Every account the profile names is read in one batch per kind, not one
+    // lookup each: a member of a large group names a thousand.
     wire::DataMapEntries contacts;
-    for (const ContactEntry& entry : store_.contactsOf(account.id)) {
-        std::optional<Account> contact = accounts_.findById(entry.contact);
-        if (!contact) continue;
-        wire::DataMapEntries record = contactRecord(*contact, entry.state == kContactAccepted);
+    std::map<uint64_t, int32_t> states;
+    for (const ContactEntry& entry : store_.contactsOf(account.id)) states[entry.contact] = entry.state;
+    for (const Account& contact : accounts_.findByIds(keysOf(states), true)) {
+        int32_t state = states[contact.id];
+        wire::DataMapEntries record = contactRecord(contact, state == kContactAccepted);
         record.emplace("contact", "1");
-        record["state"] = std::to_string(entry.state);
-        contacts[std::to_string(entry.contact)] = wire::encodeDataMap(record);
+        record["state"] = std::to_string(state);
+        contacts[std::to_string(contact.id)] = wire::encodeDataMap(record);
     }
     wire::DataMapEntries requests;
-    for (const FriendRequest& request : store_.requestsFor(account.id)) {
-        std::optional<Account> requester = accounts_.findById(request.requester);
-        if (!requester) continue;
-        requests[std::to_string(request.requester)] =
-            wire::encodeDataMap({{"Name", requester->name}, {"MESG", request.text}});
+    std::map<uint64_t, std::string> texts;
+    for (FriendRequest& request : store_.requestsFor(account.id)) texts[request.requester] = std::move(request.text);
+    for (const Account& requester : accounts_.findByIds(keysOf(texts))) {
+        requests[std::to_string(requester.id)] =
+            wire::encodeDataMap({{"Name", requester.name}, {"MESG", texts[requester.id]}});
         // Not on the list, but known by name and nickname.
-        contacts.try_emplace(std::to_string(request.requester), wire::encodeDataMap(contactRecord(*requester, false)));
+        contacts.try_emplace(std::to_string(requester.id), wire::encodeDataMap(contactRecord(requester, false)));
     }
     wire::DataMapEntries groups;
+    std::set<uint64_t> fellows;  // members of the account's groups it would otherwise know by number only
     for (uint64_t groupId : store_.groupsOf(account.id)) {
         std::optional<Group> group = store_.groupById(groupId);
         if (!group) continue;
-        groups[std::to_string(groupId)] = groupEntry(*group);
-        // Fellow members the client would otherwise know by number only.
-        for (const GroupMember& member : store_.members(groupId)) {
-            if (member.id == account.id || contacts.count(std::to_string(member.id))) continue;
-            if (std::optional<Account> other = accounts_.findById(member.id))
-                contacts[std::to_string(member.id)] = wire::encodeDataMap(contactRecord(*other, false));
-        }
+        std::vector<GroupMember> members = store_.members(groupId);
+        groups[std::to_string(groupId)] = groupEntry(*group, members);
+        for (const GroupMember& member : members)
+            if (member.id != account.id && !contacts.count(std::to_string(member.id))) fellows.insert(member.id);
     }
+    for (const Account& other : accounts_.findByIds({fellows.begin(), fellows.end()}))
+        contacts[std::to_string(other.id)] = wire::encodeDataMap(contactRecord(other, false));
     if (!contacts.empty()) profile["contacts"] = wire::encodeDataMap(contacts);
     if (!groups.empty()) profile["group_sub"] = wire::encodeDataMap(groups);
     if (!requests.empty()) profile["CONTACT_ADD"] = wire::encodeDataMap(requests);
@@ -123,6 +139,14 @@ void Messaging::ended(const std::shared_ptr<SubscriberSession>& session, Session
         it = next;
     }
     if (why != SessionEnd::Displaced) pushPresence(session->accountId(), 0);
+}
+
+void Messaging::sendToEach(const std::vector<uint64_t>& to, const wire::Packet& packet) {
+    // Written once, however many it goes to.
+    std::optional<std::string> bytes = packet.serialise();
+    if (!bytes) return;
+    for (uint64_t recipient : to)
+        if (std::shared_ptr<SubscriberSession> session = sessions_.find(recipient)) session->resend(*bytes);
 }
 
 uint64_t Messaging::nextMessageId() {

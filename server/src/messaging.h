@@ -90,17 +90,22 @@ private:
     void onGroupSubscribe(SubscriberSession& session, const wire::Packet& packet);
     void onGroupUnsubscribe(SubscriberSession& session, const wire::Packet& packet);
     void onGroupAdmin(SubscriberSession& session, const wire::Packet& packet);
-    std::string groupEntry(const Group& group);
+    std::string groupEntry(const Group& group, const std::vector<GroupMember>& members);
     void pushGroupSub(uint64_t accountId, const Group& group);
     void sendGroupUpdate(uint64_t groupId, int32_t type, uint64_t memberId, const std::vector<uint64_t>& to);
-    void removeFromGroup(uint64_t groupId, uint64_t memberId, const std::vector<uint64_t>& tellAlso);
+    // Takes the member out, and the group away when it was the last; false,
+    // with nothing changed, when the store fails.
+    bool storeLeaving(uint64_t groupId, uint64_t memberId);
+    // Tells the remaining members, and `tellAlso`, that the member left.
+    void tellLeaving(uint64_t groupId, uint64_t memberId, const std::vector<uint64_t>& tellAlso);
 
     // Relay, stored messages, history, robot (message_relay.cpp).
     void onMessage(SubscriberSession& session, const wire::Packet& packet);
     void onStoredMessages(SubscriberSession& session, const wire::Packet& packet);
     void onHistory(SubscriberSession& session, const wire::Packet& packet);
     uint32_t startMessage(SubscriberSession& session, const wire::Packet& packet, Relayed& message);
-    void forwardChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last);
+    // False when the chunk cannot be written (nothing went out).
+    bool forwardChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last);
     void finishMessage(Relayed& message);
     void abandonMessage(std::map<RelayKey, Relayed>::iterator it);
     void deliverStored(const std::shared_ptr<SubscriberSession>& session);
@@ -108,6 +113,8 @@ private:
     // Sends a whole message from the server's side (the robot's answers).
     void sendComplete(uint64_t source, uint64_t recipient, const std::string& contentType, const std::string& body);
     uint64_t nextMessageId();
+    // Sends the packet to the session of each account that has one.
+    void sendToEach(const std::vector<uint64_t>& to, const wire::Packet& packet);
 
     AccountStore& accounts_;
     SessionRegistry& sessions_;

@@ -4,6 +4,7 @@
 
 #include "profile_data.h"
 #include "response.h"
+#include "sqlite_transaction.h"
 #include "subscriber_session.h"
 
 #include <chrono>
@@ -20,6 +21,16 @@ void loadProfile(const Account& account, ProfileData& data) {
     parseWholeDataMap(account.userAcl, data.userAcl);
     data.nickname = account.nickname;
     data.statusLine = account.statusLine;
+}
+
+// A partial profile with the record of one contact (an empty record takes it
+// off the list).
+wire::Packet contactPush(uint64_t contactId, const wire::DataMapEntries& record) {
+    std::string encoded = record.empty() ? std::string() : wire::encodeDataMap(record);
+    wire::DataMapEntries contacts{{std::to_string(contactId), encoded}};
+    wire::Packet packet("SUB PROFILE");
+    packet.setBody(wire::encodeDataMap({{"contacts", wire::encodeDataMap(contacts)}}));
+    return packet;
 }
 
 }  // namespace
@@ -53,12 +64,11 @@ void Messaging::pushProfile(uint64_t accountId, const wire::DataMapEntries& prof
 }
 
 void Messaging::pushContact(uint64_t to, uint64_t contactId, const wire::DataMapEntries& record) {
-    wire::DataMapEntries contacts{{std::to_string(contactId), record.empty() ? std::string() : wire::encodeDataMap(record)}};
-    pushProfile(to, {{"contacts", wire::encodeDataMap(contacts)}});
+    if (std::shared_ptr<SubscriberSession> session = sessions_.find(to)) session->send(contactPush(contactId, record));
 }
 
 void Messaging::pushToWatchers(uint64_t accountId, const wire::DataMapEntries& record) {
-    for (uint64_t watcher : store_.watchersOf(accountId)) pushContact(watcher, accountId, record);
+    sendToEach(store_.watchersOf(accountId), contactPush(accountId, record));
 }
 
 void Messaging::pushPresence(uint64_t accountId, int32_t status) {
@@ -71,6 +81,7 @@ void Messaging::onContactAdd(SubscriberSession& session, const wire::Packet& pac
     if (!target) return respond(session, packet, code::kNoSuchTarget);
     uint64_t self = session.accountId();
     if (target->id == self) return respond(session, packet, code::kDenied);
+    if (!wire::isLineText(packet.body())) return respond(session, packet, code::kTextBreaksLine);
     if (packet.body().size() > limits_.maxRequestText) return respond(session, packet, code::kLimit);
     std::optional<int32_t> state = store_.contactState(self, target->id);
     if (state == kContactAccepted) return respond(session, packet, code::kContactExists);
@@ -79,15 +90,20 @@ void Messaging::onContactAdd(SubscriberSession& session, const wire::Packet& pac
         return respond(session, packet, code::kLimit);
     if (target->echoRobot) {
         // The robot accepts everyone at once.
-        store_.setContact(self, target->id, kContactAccepted);
+        if (!store_.setContact(self, target->id, kContactAccepted))
+            return respond(session, packet, code::kStorageFailed);
         wire::DataMapEntries record = contactRecord(*target, true);
         record.emplace("contact", "1");
         record["state"] = std::to_string(kContactAccepted);
         pushContact(self, target->id, record);
         return respond(session, packet, code::kOk);
     }
-    store_.setContact(self, target->id, kContactWaiting);
-    store_.setRequest(self, target->id, packet.body());
+    {
+        Transaction unit(store_.database());
+        bool stored = store_.setContact(self, target->id, kContactWaiting) &&
+                      store_.setRequest(self, target->id, packet.body());
+        if (!stored || !unit.commit()) return respond(session, packet, code::kStorageFailed);
+    }
 
     wire::DataMapEntries waiting = contactRecord(*target, false);
     waiting.emplace("contact", "1");
@@ -108,21 +124,24 @@ void Messaging::onContactAddResponse(SubscriberSession& session, const wire::Pac
     uint64_t self = session.accountId();
     uint64_t requester = packet.headerId("Source-Id");
     if (!store_.hasRequest(requester, self)) return respond(session, packet, code::kNoSuchTarget);
-    store_.removeRequest(requester, self);
+    bool accepted = packet.hasHeader("Accepted") && packet.headerInt("Accepted") != 0;
     bool stillAsking = store_.contactState(requester, self).has_value();
-    if (packet.hasHeader("Accepted") && packet.headerInt("Accepted") != 0) {
-        if (stillAsking) {
-            store_.setContact(requester, self, kContactAccepted);
-            if (std::optional<Account> me = accounts_.findById(self)) {
-                wire::DataMapEntries record = contactRecord(*me, true);
-                record.emplace("contact", "1");
-                record["state"] = std::to_string(kContactAccepted);
-                pushContact(requester, self, record);
-            }
-        }
-    } else if (stillAsking) {
-        store_.removeContact(requester, self);
+    {
+        Transaction unit(store_.database());
+        bool stored = store_.removeRequest(requester, self) &&
+                      (!stillAsking || (accepted ? store_.setContact(requester, self, kContactAccepted)
+                                                 : store_.removeContact(requester, self)));
+        if (!stored || !unit.commit()) return respond(session, packet, code::kStorageFailed);
+    }
+    if (stillAsking && !accepted) {
         pushContact(requester, self, {});
+    } else if (stillAsking) {
+        if (std::optional<Account> me = accounts_.findById(self)) {
+            wire::DataMapEntries record = contactRecord(*me, true);
+            record.emplace("contact", "1");
+            record["state"] = std::to_string(kContactAccepted);
+            pushContact(requester, self, record);
+        }
     }
     respond(session, packet, code::kOk);
 }
@@ -133,14 +152,16 @@ void Messaging::onContactUpdate(SubscriberSession& session, const wire::Packet& 
     uint64_t self = session.accountId();
     uint64_t contact = packet.headerId("Contact-Id");
     if (!store_.contactState(self, contact)) return respond(session, packet, code::kNoSuchTarget);
-    store_.removeContact(self, contact);
-    store_.removeRequest(self, contact);
     // Removal works both ways: the other side no longer sees this account
     // either, and is told so.
-    if (store_.contactState(contact, self)) {
-        store_.removeContact(contact, self);
-        pushContact(contact, self, {});
+    bool mutual = store_.contactState(contact, self).has_value();
+    {
+        Transaction unit(store_.database());
+        bool stored = store_.removeContact(self, contact) && store_.removeRequest(self, contact) &&
+                      (!mutual || store_.removeContact(contact, self));
+        if (!stored || !unit.commit()) return respond(session, packet, code::kStorageFailed);
     }
+    if (mutual) pushContact(contact, self, {});
     respond(session, packet, code::kOk);
 }
 
@@ -157,9 +178,12 @@ void Messaging::onContactDetail(SubscriberSession& session, const wire::Packet& 
         if (!me) return respond(session, packet, code::kNoSuchTarget);
         std::string nickname = packet.hasHeader("Nickname") ? packet.header("Nickname") : me->nickname;
         std::string status = packet.hasHeader("Status") ? packet.header("Status") : me->statusLine;
+        // Both go into headers of others' packets (a message's "name").
+        if (!wire::isLineText(nickname) || !wire::isLineText(status))
+            return respond(session, packet, code::kTextBreaksLine);
         if (nickname.size() > kMaxIdentityText || status.size() > kMaxIdentityText)
             return respond(session, packet, code::kLimit);
-        accounts_.setIdentity(self, nickname, status);
+        if (!accounts_.setIdentity(self, nickname, status)) return respond(session, packet, code::kStorageFailed);
         wire::DataMapEntries change{{"Nickname", nickname}, {"Status", status}};
         pushToWatchers(self, change);
         pushContact(self, self, change);
@@ -177,10 +201,16 @@ void Messaging::onProfileUpdate(SubscriberSession& session, const wire::Packet& 
     switch (applyProfileUpdate(packet.body(), data, change)) {
     case UpdateResult::Malformed: return respond(session, packet, code::kMalformed);
     case UpdateResult::TooLarge: return respond(session, packet, code::kLimit);
+    case UpdateResult::TextBreaksLine: return respond(session, packet, code::kTextBreaksLine);
     case UpdateResult::Applied: break;
     }
-    accounts_.setProfileMaps(me->id, wire::encodeDataMap(data.userData), wire::encodeDataMap(data.userAcl));
-    if (change.identityChanged) accounts_.setIdentity(me->id, data.nickname, data.statusLine);
+    {
+        Transaction unit(store_.database());
+        std::string userData = wire::encodeDataMap(data.userData), userAcl = wire::encodeDataMap(data.userAcl);
+        bool stored = accounts_.setProfileMaps(me->id, userData, userAcl) &&
+                      (!change.identityChanged || accounts_.setIdentity(me->id, data.nickname, data.statusLine));
+        if (!stored || !unit.commit()) return respond(session, packet, code::kStorageFailed);
+    }
     // The echo brings the change into the client's own maps.
     if (!change.own.empty()) pushProfile(me->id, change.own);
     if (!change.visible.empty()) {
@@ -201,7 +231,8 @@ void Messaging::onLocationReport(SubscriberSession& session, const wire::Packet&
     ProfileData data;
     loadProfile(*me, data);
     data.userData["loc"] = *location;
-    accounts_.setProfileMaps(me->id, wire::encodeDataMap(data.userData), wire::encodeDataMap(data.userAcl));
+    if (!accounts_.setProfileMaps(me->id, wire::encodeDataMap(data.userData), wire::encodeDataMap(data.userAcl)))
+        return respond(session, packet, code::kStorageFailed);
     wire::DataMapEntries change{{"user_data.loc", *location}};
     pushProfile(me->id, change);
     pushToWatchers(me->id, change);

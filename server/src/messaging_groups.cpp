@@ -3,8 +3,11 @@
 #include "messaging.h"
 
 #include "response.h"
+#include "sqlite_transaction.h"
 #include "subscriber_session.h"
 #include "kestrova/crypto/md5.h"
+
+#include <set>
 
 namespace kestrova::server {
 namespace {
@@ -32,24 +35,29 @@ bool mayAdminister(int32_t capabilities) { return capabilities == membership::kA
 
 }  // namespace
 
-std::string Messaging::groupEntry(const Group& group) {
+std::string Messaging::groupEntry(const Group& group, const std::vector<GroupMember>& members) {
     wire::DataMapEntries entry{{"name", group.name}, {"desc", group.description}};
-    for (const GroupMember& member : store_.members(group.id))
+    for (const GroupMember& member : members)
         entry[std::to_string(member.id)] =
             wire::encodeDataMap({{"capabilities", std::to_string(member.capabilities)}});
     return wire::encodeDataMap(entry);
 }
 
 void Messaging::pushGroupSub(uint64_t accountId, const Group& group) {
-    wire::DataMapEntries profile{{"group_sub", wire::encodeDataMap({{std::to_string(group.id), groupEntry(group)}})}};
-    // The members' names, so that the client does not show bare numbers.
+    std::vector<GroupMember> members = store_.members(group.id);
+    wire::DataMapEntries profile{
+        {"group_sub", wire::encodeDataMap({{std::to_string(group.id), groupEntry(group, members)}})}};
+    // The members' names, so that the client does not show bare numbers;
+    // read in one batch.
+    std::set<uint64_t> listed;
+    for (const ContactEntry& entry : store_.contactsOf(accountId)) listed.insert(entry.contact);
+    std::vector<uint64_t> unknown;
+    for (const GroupMember& member : members)
+        if (member.id != accountId && !listed.count(member.id)) unknown.push_back(member.id);
     wire::DataMapEntries contacts;
-    for (const GroupMember& member : store_.members(group.id)) {
-        if (member.id == accountId || store_.contactState(accountId, member.id)) continue;
-        if (std::optional<Account> other = accounts_.findById(member.id))
-            contacts[std::to_string(member.id)] =
-                wire::encodeDataMap({{"Username", other->name}, {"Nickname", other->nickname}});
-    }
+    for (const Account& other : accounts_.findByIds(unknown))
+        contacts[std::to_string(other.id)] =
+            wire::encodeDataMap({{"Username", other.name}, {"Nickname", other.nickname}});
     if (!contacts.empty()) profile["contacts"] = wire::encodeDataMap(contacts);
     pushProfile(accountId, profile);
 }
@@ -67,22 +75,28 @@ void Messaging::sendGroupUpdate(uint64_t groupId, int32_t type, uint64_t memberI
     }
     wire::Packet packet("GROUP UPDATE");
     packet.setBody(wire::encodeDataMap(update));
-    for (uint64_t recipient : to)
-        if (std::shared_ptr<SubscriberSession> session = sessions_.find(recipient)) session->send(packet);
+    sendToEach(to, packet);
 }
 
-void Messaging::removeFromGroup(uint64_t groupId, uint64_t memberId, const std::vector<uint64_t>& tellAlso) {
-    store_.removeMember(groupId, memberId);
+bool Messaging::storeLeaving(uint64_t groupId, uint64_t memberId) {
+    Transaction unit(store_.database());
+    if (!store_.removeMember(groupId, memberId)) return false;
+    // A group nobody belongs to any more is gone, and its name free again.
+    if (store_.memberCount(groupId) == 0 && !store_.deleteGroup(groupId)) return false;
+    return unit.commit();
+}
+
+void Messaging::tellLeaving(uint64_t groupId, uint64_t memberId, const std::vector<uint64_t>& tellAlso) {
     std::vector<uint64_t> to = memberIds(store_.members(groupId));
     to.insert(to.end(), tellAlso.begin(), tellAlso.end());
     sendGroupUpdate(groupId, 1, memberId, to);
-    // A group nobody belongs to any more is gone, and its name free again.
-    if (store_.memberCount(groupId) == 0) store_.deleteGroup(groupId);
 }
 
 void Messaging::onGroupCreate(SubscriberSession& session, const wire::Packet& packet) {
     std::string name = packet.header("Name");
     std::string description = packet.header("Desc");
+    if (!wire::isLineText(name) || !wire::isLineText(description))
+        return respond(session, packet, code::kTextBreaksLine);
     if (!validGroupName(name, limits_.maxGroupName) || description.size() > limits_.maxGroupDescription)
         return respond(session, packet, code::kMalformed);
     if (store_.groupByName(name)) return respond(session, packet, code::kInUse);
@@ -90,9 +104,14 @@ void Messaging::onGroupCreate(SubscriberSession& session, const wire::Packet& pa
         return respond(session, packet, code::kLimit);
     // The client creates groups without a password; a body, when there is
     // one, is the password others must give to join.
-    std::optional<uint64_t> id = store_.createGroup(name, description, passwordDigest(packet.body()));
-    if (!id) return respond(session, packet, code::kInUse);
-    store_.setMember(*id, session.accountId(), membership::kAdmin);
+    std::optional<uint64_t> id;
+    {
+        Transaction unit(store_.database());
+        id = store_.createGroup(name, description, passwordDigest(packet.body()));
+        if (!id) return respond(session, packet, code::kInUse);
+        if (!store_.setMember(*id, session.accountId(), membership::kAdmin) || !unit.commit())
+            return respond(session, packet, code::kStorageFailed);
+    }
     pushGroupSub(session.accountId(), *store_.groupById(*id));
     respond(session, packet, code::kOk);
 }
@@ -108,7 +127,7 @@ void Messaging::onGroupSubscribe(SubscriberSession& session, const wire::Packet&
         store_.groupsOf(self).size() >= limits_.maxGroupsPerAccount)
         return respond(session, packet, code::kLimit);
     std::vector<uint64_t> others = memberIds(store_.members(group->id));
-    store_.setMember(group->id, self, membership::kMember);
+    if (!store_.setMember(group->id, self, membership::kMember)) return respond(session, packet, code::kStorageFailed);
     pushGroupSub(self, *group);
     sendGroupUpdate(group->id, 0, self, others);
     respond(session, packet, code::kOk);
@@ -118,7 +137,8 @@ void Messaging::onGroupUnsubscribe(SubscriberSession& session, const wire::Packe
     uint64_t groupId = packet.headerId("Group-Id");
     if (!store_.groupById(groupId)) return respond(session, packet, code::kNoSuchTarget);
     if (!store_.capabilities(groupId, session.accountId())) return respond(session, packet, code::kDenied);
-    removeFromGroup(groupId, session.accountId(), {});
+    if (!storeLeaving(groupId, session.accountId())) return respond(session, packet, code::kStorageFailed);
+    tellLeaving(groupId, session.accountId(), {});
     respond(session, packet, code::kOk);
 }
 
@@ -135,21 +155,23 @@ void Messaging::onGroupAdmin(SubscriberSession& session, const wire::Packet& pac
     case membership::kSilenced: case membership::kKicked: break;
     default: return respond(session, packet, code::kMalformed);
     }
-    // Every member learns of the action, the one it concerns included.
     std::vector<uint64_t> members = memberIds(store_.members(groupId));
+    bool removes = action == membership::kKicked || action == membership::kBanned;
+    {
+        Transaction unit(store_.database());
+        bool stored = removes ? (action != membership::kBanned || store_.ban(groupId, targetId)) &&
+                                    storeLeaving(groupId, targetId)
+                              : store_.setMember(groupId, targetId, action);
+        if (!stored || !unit.commit()) return respond(session, packet, code::kStorageFailed);
+    }
+    // Every member learns of the action, the one it concerns included.
     wire::Packet notice("GROUP ADMIN");
     notice.setHeader("Group-ID", groupId);
     notice.setHeader("Target-ID", targetId);
     notice.setHeader("Source-ID", session.accountId());
     notice.setHeader("Action", action);
-    for (uint64_t member : members)
-        if (std::shared_ptr<SubscriberSession> recipient = sessions_.find(member)) recipient->send(notice);
-    if (action == membership::kKicked || action == membership::kBanned) {
-        if (action == membership::kBanned) store_.ban(groupId, targetId);
-        removeFromGroup(groupId, targetId, {targetId});
-    } else {
-        store_.setMember(groupId, targetId, action);
-    }
+    sendToEach(members, notice);
+    if (removes) tellLeaving(groupId, targetId, {targetId});
     respond(session, packet, code::kOk);
 }
 

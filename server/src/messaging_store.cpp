@@ -1,6 +1,7 @@
 #include "messaging_store.h"
 
 #include "sqlite_statement.h"
+#include "sqlite_transaction.h"
 
 #include <algorithm>
 
@@ -180,12 +181,13 @@ std::optional<uint64_t> MessagingStore::createGroup(std::string_view name, std::
 }
 
 bool MessagingStore::deleteGroup(uint64_t id) {
+    Transaction unit(db_);
     for (const char* sql : {"DELETE FROM group_members WHERE group_id = ?", "DELETE FROM group_bans WHERE group_id = ?",
                             "DELETE FROM history WHERE kind = 1 AND a = ?", "DELETE FROM chat_groups WHERE id = ?"}) {
         Statement remove(db_, sql);
         if (!remove.id(1, id).run()) return false;
     }
-    return true;
+    return unit.commit();
 }
 
 std::vector<GroupMember> MessagingStore::members(uint64_t group) const {
@@ -322,7 +324,5 @@ std::vector<HistoryEntry> MessagingStore::history(Conversation kind, uint64_t a,
     return out;
 }
 
-bool MessagingStore::begin() { return sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK; }
-bool MessagingStore::commit() { return sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK; }
 
 }  // namespace kestrova::server

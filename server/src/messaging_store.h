@@ -132,8 +132,8 @@ public:
     std::vector<HistoryEntry> history(Conversation kind, uint64_t a, uint64_t b, int64_t timeMicros, bool newer,
                                       size_t count) const;
 
-    bool begin();
-    bool commit();
+    // The database, for units of work that span several calls.
+    sqlite3* database() const { return db_; }
 
 private:
     static constexpr size_t kMaxTrimCounters = 100'000;

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "kestrova/wire/packet.h"
+
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -32,6 +34,8 @@ const char* usageText() {
            "  --create-account NAME PASSWORD\n"
            "                              add an account and exit (PASSWORD \"-\" reads stdin)\n"
            "  --nickname TEXT             nickname of the account being created\n"
+           "  --add-accounts FILE|-       add every account of the file (\"-\": standard input),\n"
+           "                              one a line: NAME TAB PASSWORD [TAB NICKNAME]; all or none\n"
            "  --plain-auth                offer the plain sign-in instead of the challenge\n"
            "  --setting NAME=VALUE        send this setting to every client that signs in\n"
            "  --logon-timeout-ms N        drop a connection not signed in by then (30000)\n"
@@ -72,6 +76,9 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
             NewAccount account{argv[i + 1], argv[i + 2], options.createAccount ? options.createAccount->nickname : ""};
             options.createAccount = account;
             i += 2;
+        } else if (option == "--add-accounts") {
+            if (!value()) return false;
+            options.addAccounts = argv[++i];
         } else if (option == "--nickname") {
             if (!value()) return false;
             if (!options.createAccount) options.createAccount = NewAccount{};
@@ -83,6 +90,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
             std::string_view setting = argv[++i];
             size_t equals = setting.find('=');
             if (equals == std::string_view::npos || equals == 0) return fail("expected NAME=VALUE");
+            if (!wire::isLineText(setting)) return fail("a setting cannot hold a line break");
             config.settings.emplace_back(setting.substr(0, equals), setting.substr(equals + 1));
         } else if (option == "--logon-timeout-ms" || option == "--idle-timeout-ms" || option == "--write-timeout-ms" ||
                    option == "--resume-window-ms") {
@@ -102,6 +110,10 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
     }
     if (options.createAccount && options.createAccount->name.empty()) {
         error = "--nickname needs --create-account";
+        return false;
+    }
+    if (options.createAccount && options.addAccounts) {
+        error = "--create-account and --add-accounts exclude each other";
         return false;
     }
     return true;

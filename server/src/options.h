@@ -1,6 +1,7 @@
 // The server's command line.
 #pragma once
 
+#include "account_store.h"
 #include "server_config.h"
 
 #include <optional>
@@ -8,17 +9,14 @@
 
 namespace kestrova::server {
 
-struct NewAccount {
-    std::string name;
-    std::string password;  // "-" reads it from the first line of standard input
-    std::string nickname;
-};
-
 struct Options {
     ServerConfig config;
     std::string database = "kestrova-server.db";
     bool demo = false;
+    // A password "-" is read from the first line of standard input.
     std::optional<NewAccount> createAccount;
+    // A file of accounts to create at once ("-": standard input).
+    std::optional<std::string> addAccounts;
     bool help = false;
 };
 

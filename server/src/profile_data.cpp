@@ -1,5 +1,7 @@
 #include "profile_data.h"
 
+#include "kestrova/wire/packet.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -80,6 +82,8 @@ UpdateResult applyProfileUpdate(std::string_view body, ProfileData& data, Profil
     ProfileChange applied;
     for (const auto& [key, value] : update) {
         if (key == "Nickname" || key == "Status") {
+            // Both go into headers of others' packets (a message's "name").
+            if (!wire::isLineText(value)) return UpdateResult::TextBreaksLine;
             if (value.size() > limits.maxTextBytes) return UpdateResult::TooLarge;
             (key == "Nickname" ? next.nickname : next.statusLine) = value;
             applied.visible[key] = value;

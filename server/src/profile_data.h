@@ -36,7 +36,12 @@ struct ProfileChange {
     bool identityChanged = false;
 };
 
-enum class UpdateResult { Applied, Malformed, TooLarge };
+enum class UpdateResult {
+    Applied,
+    Malformed,
+    TooLarge,
+    TextBreaksLine,  // a nickname or status line with a line feed, carriage return or NUL
+};
 
 // The whole input must be one data map; false otherwise.
 bool parseWholeDataMap(std::string_view bytes, wire::DataMapEntries& out);

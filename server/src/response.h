@@ -19,6 +19,8 @@ inline constexpr uint32_t kContactExists = 12;
 inline constexpr uint32_t kDenied = 13;        // access denied (wrong group password, not a member, silenced...)
 inline constexpr uint32_t kLimit = 14;         // a limit of the server was reached
 inline constexpr uint32_t kMalformed = 15;     // the request cannot be read
+inline constexpr uint32_t kTextBreaksLine = 16; // a text holds a line feed, carriage return or NUL
+inline constexpr uint32_t kStorageFailed = 17;  // the server could not store the change; nothing changed
 }  // namespace code
 
 inline wire::Packet responsePacket(uint64_t mesgId, uint32_t value) {

@@ -40,15 +40,26 @@ void Server::stop() {
 
 void Server::onAccepted(const std::shared_ptr<ClientConnection>& connection) {
     connections_[connection->id()] = connection;
+    signingIn_.insert(connection->id());
+    // What all connections signing in may hold together is bounded: the
+    // one that has waited longest makes room.
+    if (signingIn_.size() > config_.maxConnectionsSigningIn) {
+        uint64_t oldest = *signingIn_.begin();
+        signingIn_.erase(oldest);
+        auto it = connections_.find(oldest);
+        if (auto connection = it != connections_.end() ? it->second.lock() : nullptr) connection->close();
+    }
 }
 
 void Server::onPacket(ClientConnection& connection, const wire::Packet& packet) {
     dispatcher_.dispatch(connection, packet);
+    if (connection.signedIn()) signingIn_.erase(connection.id());
 }
 
 void Server::onClosed(ClientConnection& connection) {
     sessions_.connectionClosed(connection);
     connections_.erase(connection.id());
+    signingIn_.erase(connection.id());
 }
 
 void Server::armExpiry() {

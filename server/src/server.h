@@ -19,6 +19,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 
 namespace kestrova::server {
 
@@ -55,6 +56,8 @@ private:
     Listener listener_;
     asio::steady_timer expiryTimer_;
     std::map<uint64_t, std::weak_ptr<ClientConnection>> connections_;
+    // Connections not signed in yet, oldest (lowest id) first.
+    std::set<uint64_t> signingIn_;
 };
 
 }  // namespace kestrova::server

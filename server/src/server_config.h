@@ -49,13 +49,24 @@ struct ServerConfig {
     std::chrono::milliseconds resumeWindow{300'000};
 
     size_t maxBody = 16 * 1024 * 1024;
+    // Before sign-in a connection gets far less: the exchange is two or three
+    // packets ("LOGON", "AUTH") of a few hundred bytes, and every packet
+    // before sign-in counts, the exchange's own included. One connection
+    // signing in holds at most about 40 KiB (its read buffer, a partial
+    // line, one small packet); all of them together at most
+    // maxConnectionsSigningIn times that (20 MiB): beyond it, the one that
+    // has waited longest is dropped.
+    size_t maxLineBeforeSignIn = 1024;
+    size_t maxHeaderBytesBeforeSignIn = 4 * 1024;
+    size_t maxHeadersBeforeSignIn = 16;
+    size_t maxBodyBeforeSignIn = 1024;
+    int maxPacketsBeforeLogon = 8;
+    size_t maxConnectionsSigningIn = 512;
     // Bytes queued for one peer beyond which it counts as stalled.
     size_t maxQueuedBytes = 32 * 1024 * 1024;
     // Packets kept per session for re-sending on resume.
     size_t maxResumeLogPackets = 4096;
     size_t maxResumeLogBytes = 8 * 1024 * 1024;
-    // Packets a connection may send before it has signed in.
-    int maxPacketsBeforeLogon = 8;
     MessagingLimits messaging;
 };
 

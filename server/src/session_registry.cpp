@@ -13,9 +13,30 @@ ResumeLogLimits logLimits(const ServerConfig& config) {
 }  // namespace
 
 std::shared_ptr<SubscriberSession> SessionRegistry::find(uint64_t accountId) {
-    expire(Clock::now());
     auto it = sessions_.find(accountId);
-    return it == sessions_.end() ? nullptr : it->second;
+    if (it == sessions_.end()) return nullptr;
+    // NOTE: only this session is checked, not every one: a lookup runs once
+    // per member of a group for each message. The others are ended by the
+    // periodic sweep, or when they are looked up.
+    if (pastResumeWindow(*it->second, Clock::now())) {
+        endExpired({it->second});
+        return nullptr;
+    }
+    return it->second;
+}
+
+bool SessionRegistry::pastResumeWindow(const SubscriberSession& session, Clock::time_point now) const {
+    return !session.attached() && now - session.detachedAt() > config_.resumeWindow;
+}
+
+void SessionRegistry::endExpired(std::vector<std::shared_ptr<SubscriberSession>> expired) {
+    // Erased first and told afterwards: a listener may look sessions up.
+    for (const auto& session : expired) {
+        accounts_.setLastOnline(session->accountId(), nowTimestamp());
+        sessions_.erase(session->accountId());
+    }
+    if (events_)
+        for (const auto& session : expired) events_->ended(session, SessionEnd::Expired);
 }
 
 std::shared_ptr<SubscriberSession> SessionRegistry::open(const std::shared_ptr<ClientConnection>& connection,
@@ -66,20 +87,10 @@ void SessionRegistry::connectionClosed(ClientConnection& connection) {
 }
 
 void SessionRegistry::expire(Clock::time_point now) {
-    // Erased first and told afterwards: a listener may look sessions up.
     std::vector<std::shared_ptr<SubscriberSession>> expired;
-    for (auto it = sessions_.begin(); it != sessions_.end();) {
-        const SubscriberSession& session = *it->second;
-        if (!session.attached() && now - session.detachedAt() > config_.resumeWindow) {
-            accounts_.setLastOnline(session.accountId(), nowTimestamp());
-            expired.push_back(it->second);
-            it = sessions_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    if (events_)
-        for (const auto& session : expired) events_->ended(session, SessionEnd::Expired);
+    for (const auto& [id, session] : sessions_)
+        if (pastResumeWindow(*session, now)) expired.push_back(session);
+    endExpired(std::move(expired));
 }
 
 void SessionRegistry::forget(uint64_t accountId, SessionEnd why) {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace kestrova::server {
 
@@ -40,6 +41,8 @@ public:
     size_t size() const { return sessions_.size(); }
 
 private:
+    bool pastResumeWindow(const SubscriberSession& session, Clock::time_point now) const;
+    void endExpired(std::vector<std::shared_ptr<SubscriberSession>> expired);
     void forget(uint64_t accountId, SessionEnd why);
 
     AccountStore& accounts_;

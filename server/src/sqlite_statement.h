@@ -40,6 +40,11 @@ public:
     bool row() { return statement_ && sqlite3_step(statement_) == SQLITE_ROW; }
     // Runs a statement that returns no rows.
     bool run() { return statement_ && sqlite3_step(statement_) == SQLITE_DONE; }
+    // Makes the statement ready to run again with new bindings.
+    void reset() {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+    }
 
     int64_t columnNumber(int column) const { return sqlite3_column_int64(statement_, column); }
     uint64_t columnId(int column) const { return static_cast<uint64_t>(sqlite3_column_int64(statement_, column)); }

@@ -15,7 +15,12 @@ SubscriberSession::SubscriberSession(uint64_t accountId, std::string accountName
       logStart_(firstSequence),
       nextSequence_(firstSequence) {}
 
-void SubscriberSession::send(const wire::Packet& packet) { log(packet.serialise()); }
+bool SubscriberSession::send(const wire::Packet& packet) {
+    std::optional<std::string> bytes = packet.serialise();
+    if (!bytes) return false;
+    log(std::move(*bytes));
+    return true;
+}
 
 void SubscriberSession::resend(std::string bytes) { log(std::move(bytes)); }
 

@@ -48,8 +48,9 @@ public:
     void setOnlineStatus(int32_t status) { onlineStatus_ = status; }
 
     // Logs the packet under the next sequence number and writes it when a
-    // connection is attached.
-    void send(const wire::Packet& packet);
+    // connection is attached. A packet that cannot be written (a text in it
+    // would break its line) is neither logged nor sent: false.
+    bool send(const wire::Packet& packet);
 
     // The client acknowledged `received` packets; they need not be kept.
     void acknowledge(int32_t received);

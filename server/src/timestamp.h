@@ -1,5 +1,6 @@
-// Times on the wire: decimal seconds since 1970, a full stop, and six digits
-// of microseconds ("1700000000.000042").
+// Times on the wire: seconds since 1970, a full stop, and the microseconds,
+// both plain decimal numbers ("%d.%d"): 42 microseconds past a second are
+// "1700000000.42", not a fraction of a second.
 #pragma once
 
 #include <chrono>

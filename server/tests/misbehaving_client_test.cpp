@@ -1,4 +1,4 @@
-#include "server_fixture.h"
+#include "peer.h"
 
 #include <gtest/gtest.h>
 
@@ -132,4 +132,54 @@ TEST(MisbehavingClient, ManyClientsSignInAtOnce) {
         EXPECT_EQ(challenge->packet.body().size(), 24u);
     }
     EXPECT_EQ(server.connectionCount(), 50u);
+}
+
+TEST(MisbehavingClient, BeforeSignInOnlyWhatASignInNeedsIsTaken) {
+    RunningServer server;
+    for (std::string tooMuch : {std::string("LOGON\nContent-Length: 1025\n\n"),
+                                "LOGON\nname: " + std::string(2000, 'n') + "\n\n"}) {
+        auto client = TestClient::connect(server.port());
+        client->sendRaw(tooMuch);
+        EXPECT_TRUE(client->closesWithoutData());
+    }
+    // At the bound the (odd) logon is still answered with a challenge.
+    auto client = TestClient::connect(server.port());
+    wire::Packet logon = logonPacket(kAnn.name);
+    logon.setBody(std::string(1024, 'b'));
+    client->send(logon);
+    auto challenge = client->receive();
+    ASSERT_TRUE(challenge);
+    EXPECT_EQ(challenge->packet.command(), "AUTH");
+
+    // Once signed in, the session's own bounds apply.
+    auto session = Peer::signIn(server.port(), kAnn);
+    ASSERT_TRUE(session);
+    std::string userData = wire::encodeDataMap({{"note", std::string(3000, 'x')}});
+    EXPECT_EQ(session->request(packet("SUB PROFILE UPDATE", {}, wire::encodeDataMap({{"user_data", userData}}))), 0u);
+}
+
+TEST(MisbehavingClient, EveryPacketBeforeSignInCountsTheExchangesOwnToo) {
+    RunningServer server;
+    auto client = TestClient::connect(server.port());
+    for (int i = 0; i < 9; ++i) ASSERT_TRUE(client->send(logonPacket(kAnn.name)));
+    EXPECT_TRUE(client->waitForClose());
+}
+
+TEST(MisbehavingClient, ConnectionsSigningInAreBoundedTogetherAndTheOldestMakesRoom) {
+    ServerConfig config = loopbackConfig();
+    config.maxConnectionsSigningIn = 2;
+    RunningServer server(config);
+    auto bystander = signIn(server.port(), kBob);
+    ASSERT_TRUE(bystander) << "a signed-in connection does not count";
+    auto oldest = TestClient::connect(server.port());
+    auto second = TestClient::connect(server.port());
+    auto third = TestClient::connect(server.port());
+    EXPECT_TRUE(oldest->closesWithoutData());
+    for (TestClient* client : {second.get(), third.get()}) {
+        client->send(logonPacket(kAnn.name));
+        auto challenge = client->receive();
+        ASSERT_TRUE(challenge);
+        EXPECT_EQ(challenge->packet.body().size(), 24u);
+    }
+    expectStillServed(*bystander);
 }

@@ -3,6 +3,8 @@
 #include "kestrova/crypto/md5.h"
 #include "kestrova/crypto/salsa20.h"
 
+#include <stdlib.h>
+
 #include <cstring>
 #include <random>
 
@@ -14,6 +16,16 @@ const uint8_t* bytesOf(const std::string& s) { return reinterpret_cast<const uin
 std::string text(const uint8_t* bytes, size_t length) { return std::string(reinterpret_cast<const char*>(bytes), length); }
 
 }  // namespace
+
+TempDatabase::TempDatabase() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kestrova-server-db-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) folder_ = pattern;
+}
+
+TempDatabase::~TempDatabase() {
+    std::error_code ignored;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+}
 
 ServerConfig loopbackConfig() {
     ServerConfig config;
@@ -85,11 +97,13 @@ std::string resumeDigest(const std::string& resumeKey, const std::string& nonce)
 
 bool isWireTimestamp(const std::string& text) {
     size_t dot = text.find('.');
-    auto digits = [](std::string_view part) {
-        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    auto number = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos &&
+               (part.size() == 1 || part[0] != '0');
     };
-    return dot != std::string::npos && digits(std::string_view(text).substr(0, dot)) &&
-           text.size() - dot - 1 == 6 && digits(std::string_view(text).substr(dot + 1));
+    if (dot == std::string::npos) return false;
+    std::string_view micros = std::string_view(text).substr(dot + 1);
+    return number(std::string_view(text).substr(0, dot)) && number(micros) && micros.size() <= 6;
 }
 
 bool isLowerHex(const std::string& text, size_t length) {

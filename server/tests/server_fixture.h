@@ -10,6 +10,7 @@
 #include "kestrova/wire/data_map.h"
 
 #include <array>
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <optional>
@@ -28,6 +29,21 @@ inline constexpr TestAccount kBob{"bob@example.org", "bob's secret", "Bob"};
 inline constexpr TestAccount kCat{"cat@example.org", "cat's secret", "Cat"};
 
 ServerConfig loopbackConfig();
+
+// A database file in a folder of its own, removed with everything SQLite put
+// beside the file (write-ahead log, shared memory, journal) when it goes,
+// even when a server process using it was killed.
+class TempDatabase {
+public:
+    TempDatabase();
+    ~TempDatabase();
+    TempDatabase(const TempDatabase&) = delete;
+    TempDatabase& operator=(const TempDatabase&) = delete;
+    std::string path() const { return (folder_ / "server.db").string(); }
+
+private:
+    std::filesystem::path folder_;
+};
 
 class RunningServer {
 public:
@@ -90,7 +106,8 @@ struct SignedIn {
     int32_t received = 0;  // packets counted as the client counts them
 };
 
-// "seconds.microseconds" with exactly six digits after the full stop.
+// "seconds.microseconds", both plain decimal numbers, the microseconds below
+// one million.
 bool isWireTimestamp(const std::string& text);
 bool isLowerHex(const std::string& text, size_t length);
 

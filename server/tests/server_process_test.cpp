@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 using namespace kestrova;
 using namespace kestrova::server::testing;
@@ -18,14 +19,6 @@ namespace {
 std::string serverBinary() {
     const char* bin = std::getenv("KESTROVA_BIN");
     return std::string(bin ? bin : ".") + "/kestrova-server";
-}
-
-std::filesystem::path tempDatabase() {
-    static int counter = 0;
-    auto path = std::filesystem::temp_directory_path() /
-                ("kestrova-server-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".db");
-    std::filesystem::remove(path);
-    return path;
 }
 
 // A child process with its standard input and output on pipes.
@@ -93,13 +86,13 @@ uint16_t portFrom(const std::string& line) {
 }  // namespace
 
 TEST(ServerProgram, CreatesAnAccountThatCanThenSignIn) {
-    auto db = tempDatabase();
+    TempDatabase db;
     {
-        Child create({"--db", db.string(), "--create-account", "carol@example.org", "carol's pw", "--nickname", "Carol"});
+        Child create({"--db", db.path(), "--create-account", "carol@example.org", "carol's pw", "--nickname", "Carol"});
         EXPECT_EQ(create.readLine(), "created carol@example.org with Sub-Id 1\n");
         EXPECT_EQ(create.exitCode(), 0);
     }
-    Child server({"--db", db.string(), "--port", "0"});
+    Child server({"--db", db.path(), "--port", "0"});
     uint16_t port = portFrom(server.readLine());
     ASSERT_NE(port, 0);
     auto session = signIn(port, TestAccount{"carol@example.org", "carol's pw", ""});
@@ -107,35 +100,38 @@ TEST(ServerProgram, CreatesAnAccountThatCanThenSignIn) {
     EXPECT_EQ(session->profileMap["Nickname"], "Carol");
     server.terminate();
     EXPECT_EQ(server.exitCode(), 0);
-    std::filesystem::remove(db);
 }
 
 TEST(ServerProgram, PasswordMayComeFromStandardInput) {
-    auto db = tempDatabase();
+    std::filesystem::path folder;
     {
-        Child create({"--db", db.string(), "--create-account", "dave@example.org", "-"});
-        create.write("dave's pw\n");
-        EXPECT_EQ(create.exitCode(), 0);
+        TempDatabase db;
+        folder = std::filesystem::path(db.path()).parent_path();
+        {
+            Child create({"--db", db.path(), "--create-account", "dave@example.org", "-"});
+            create.write("dave's pw\n");
+            EXPECT_EQ(create.exitCode(), 0);
+        }
+        Child server({"--db", db.path(), "--port", "0"});
+        uint16_t port = portFrom(server.readLine());
+        ASSERT_NE(port, 0);
+        EXPECT_TRUE(signIn(port, TestAccount{"dave@example.org", "dave's pw", ""}));
+        // The server is killed here, leaving its write-ahead log behind.
     }
-    Child server({"--db", db.string(), "--port", "0"});
-    uint16_t port = portFrom(server.readLine());
-    ASSERT_NE(port, 0);
-    EXPECT_TRUE(signIn(port, TestAccount{"dave@example.org", "dave's pw", ""}));
-    std::filesystem::remove(db);
+    EXPECT_FALSE(std::filesystem::exists(folder)) << "the database is gone with its side files";
 }
 
 TEST(ServerProgram, ExistingAccountIsNotCreatedTwice) {
-    auto db = tempDatabase();
-    Child first({"--db", db.string(), "--create-account", "erin@example.org", "pw"});
+    TempDatabase db;
+    Child first({"--db", db.path(), "--create-account", "erin@example.org", "pw"});
     EXPECT_EQ(first.exitCode(), 0);
-    Child second({"--db", db.string(), "--create-account", "ERIN@example.org", "pw"});
+    Child second({"--db", db.path(), "--create-account", "ERIN@example.org", "pw"});
     EXPECT_EQ(second.exitCode(), 1);
-    std::filesystem::remove(db);
 }
 
 TEST(ServerProgram, DemoHasContactsAGroupAndAnEchoRobot) {
-    auto db = tempDatabase();
-    Child server({"--db", db.string(), "--port", "0", "--demo"});
+    TempDatabase db;
+    Child server({"--db", db.path(), "--port", "0", "--demo"});
     uint16_t port = portFrom(server.readLine());
     ASSERT_NE(port, 0);
     std::string printed;
@@ -161,7 +157,50 @@ TEST(ServerProgram, DemoHasContactsAGroupAndAnEchoRobot) {
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->body(), "anyone there?");
     EXPECT_EQ(reply->headerId("Source-Id"), echoId);
-    std::filesystem::remove(db);
+}
+
+TEST(ServerProgram, SeveralProcessesCreateAccountsInOneNewDatabaseAtOnce) {
+    // They wait for each other's locks instead of failing with "database is
+    // locked", from the very first statement on.
+    TempDatabase db;
+    std::vector<std::unique_ptr<Child>> creators;
+    for (int i = 0; i < 6; ++i) {
+        std::string name = "user" + std::to_string(i) + "@example.org";
+        std::vector<std::string> args{"--db", db.path(), "--create-account", name, "pw"};
+        creators.push_back(std::make_unique<Child>(args));
+    }
+    for (auto& creator : creators) EXPECT_EQ(creator->exitCode(), 0);
+}
+
+TEST(ServerProgram, AddsAListOfAccountsAllOrNone) {
+    TempDatabase db;
+    std::vector<std::unique_ptr<Child>> importers;
+    std::vector<std::string> lists;
+    for (int p = 0; p < 3; ++p) {
+        importers.push_back(
+            std::make_unique<Child>(std::vector<std::string>{"--db", db.path(), "--add-accounts", "-"}));
+        std::string list;
+        for (int i = 0; i < 300; ++i)
+            list += "p" + std::to_string(p) + "-" + std::to_string(i) + "@example.org\tpw " + std::to_string(i) +
+                    "\tLoad\n";
+        lists.push_back(list);
+    }
+    for (size_t p = 0; p < importers.size(); ++p) importers[p]->write(lists[p]);
+    for (auto& importer : importers) {
+        EXPECT_EQ(importer->readLine().rfind("created p", 0), 0u);
+        EXPECT_EQ(importer->exitCode(), 0);
+    }
+    Child faulty({"--db", db.path(), "--add-accounts", "-"});
+    faulty.write("new@example.org\tpw\np0-0@example.org\tpw\n");
+    EXPECT_EQ(faulty.exitCode(), 1) << "a name that exists already";
+
+    Child server({"--db", db.path(), "--port", "0"});
+    uint16_t port = portFrom(server.readLine());
+    ASSERT_NE(port, 0);
+    auto session = signIn(port, TestAccount{"p2-299@example.org", "pw 299", ""});
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->profileMap["Nickname"], "Load");
+    EXPECT_FALSE(signIn(port, TestAccount{"new@example.org", "pw", ""})) << "nothing of the faulty list was created";
 }
 
 TEST(ServerProgram, BadCommandLineExitsWithUsage) {

@@ -64,7 +64,7 @@ TEST(ResumeLog, LimitsDropTheOldestAndRefuseResumesBeforeThem) {
     EXPECT_TRUE(session.canResumeFrom(7));
 
     ResumeLogLimits small;
-    small.maxBytes = 2 * numbered(0).serialise().size();
+    small.maxBytes = 2 * numbered(0).serialise()->size();
     SubscriberSession bytesBound = sessionWithSent(5, 0, small);
     EXPECT_EQ(bytesBound.loggedPackets(), 2u);
 }
@@ -72,6 +72,6 @@ TEST(ResumeLog, LimitsDropTheOldestAndRefuseResumesBeforeThem) {
 TEST(ResumeLog, WithoutAConnectionPacketsAreOnlyLogged) {
     SubscriberSession session = sessionWithSent(2);
     EXPECT_FALSE(session.attached());
-    session.resend(numbered(9).serialise());
+    session.resend(numbered(9).serialise().value());
     EXPECT_EQ(session.nextSequence(), 4);
 }

@@ -42,7 +42,10 @@ void TestClient::disconnect() {
     fd_ = -1;
 }
 
-bool TestClient::send(const wire::Packet& packet) { return sendRaw(packet.serialise()); }
+bool TestClient::send(const wire::Packet& packet) {
+    std::optional<std::string> bytes = packet.serialise();
+    return bytes && sendRaw(*bytes);
+}
 
 bool TestClient::sendRaw(std::string_view bytes) {
     while (!bytes.empty()) {

@@ -34,7 +34,7 @@ TEST(PacketSocket, ReportsTheConnectAndWritesPacketsByteForByte) {
     EXPECT_TRUE(scene.socket.isConnected());
     Packet packet("P");
     packet.setHeader("PS", int32_t{3});
-    scene.socket.queueBytes(packet.serialise());
+    scene.socket.queueBytes(packet.serialise().value());
     ASSERT_TRUE(scene.socket.flush());
     std::optional<std::string> got;
     ASSERT_TRUE(scene.until([&] { return (got = scene.peer.takePacket()).has_value(); }));

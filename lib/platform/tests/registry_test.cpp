@@ -1,6 +1,7 @@
 #include "kestrova/platform/registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -83,6 +84,34 @@ TEST_F(RegistryTest, TwoWritersKeepEachOthersValues) {
             EXPECT_EQ(key->value("w" + std::to_string(w) + "." + std::to_string(i)), std::string(200, 'a' + w));
     for (const auto& entry : std::filesystem::directory_iterator(home_))
         EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << entry.path();
+}
+
+TEST_F(RegistryTest, TheSettingsAndTheirFolderAreTheOwnersAloneAndLeftOversOfKilledSavesGo) {
+    // The settings hold the password; a permissive umask must not show them.
+    std::filesystem::path home = home_ / "made-here";
+    ::setenv("KESTROVA_HOME", home.c_str(), 1);
+    mode_t previous = ::umask(0);
+    auto key = RegistryKey::create(Hive::CurrentUser, kKey);
+    key.setValue("connection.pass", "secret");
+    bool committed = key.commit();
+    ::umask(previous);
+    ASSERT_TRUE(committed);
+    auto mode = [](const std::filesystem::path& path) {
+        struct stat info {};
+        ::stat(path.c_str(), &info);
+        return info.st_mode & 0777;
+    };
+    EXPECT_EQ(mode(home), 0700u);
+    EXPECT_EQ(mode(home / "user.reg"), 0600u);
+
+    // A save killed before its rename left its temporary file.
+    std::ofstream(home / "user.reg.tmp.999999") << "kestrova-registry 1\nhalf a sa";
+    std::ofstream(home / "machine.reg.tmp.999999") << "of the other hive";
+    auto read = RegistryKey::open(Hive::CurrentUser, kKey);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->value("connection.pass"), "secret");
+    EXPECT_FALSE(std::filesystem::exists(home / "user.reg.tmp.999999"));
+    EXPECT_TRUE(std::filesystem::exists(home / "machine.reg.tmp.999999")) << "cleaned when that hive is loaded";
 }
 
 TEST(RegistryText, FormatAndParseRoundTrip) {

@@ -26,7 +26,13 @@ void appendHeaderLine(std::string& out, std::string_view name, std::string_view 
     out.push_back('\n');
 }
 
+bool isHeaderName(std::string_view name) { return isLineText(name) && name.find(':') == std::string_view::npos; }
+
 }  // namespace
+
+bool isLineText(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
 
 std::string foldHeaderName(std::string_view name) {
     std::string folded(name);
@@ -102,13 +108,21 @@ void Packet::recycle(std::string_view command) {
     body_.clear();
 }
 
-std::string Packet::serialise() const {
+bool Packet::writable() const {
+    if (!isLineText(command_)) return false;
+    for (const auto& [name, value] : headers_)
+        if (!value.empty() && (!isHeaderName(name) || !isLineText(value))) return false;
+    return true;
+}
+
+std::optional<std::string> Packet::serialise() const {
     std::string out;
-    serialiseTo(out);
+    if (!serialiseTo(out)) return std::nullopt;
     return out;
 }
 
-void Packet::serialiseTo(std::string& out) const {
+bool Packet::serialiseTo(std::string& out) const {
+    if (!writable()) return false;
     out.reserve(out.size() + command_.size() + 64 * (headers_.size() + 1) + body_.size());
     out.append(command_);
     out.push_back('\n');
@@ -125,6 +139,7 @@ void Packet::serialiseTo(std::string& out) const {
     if (!lengthWritten) appendHeaderLine(out, kContentLength, length);
     out.push_back('\n');
     out.append(body_);
+    return true;
 }
 
 }  // namespace kestrova::wire

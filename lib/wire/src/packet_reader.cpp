@@ -10,6 +10,7 @@ const char* describe(ReadError error) {
     case ReadError::None: return "no error";
     case ReadError::LineTooLong: return "line too long";
     case ReadError::HeadersTooLarge: return "headers too large";
+    case ReadError::TooManyHeaders: return "too many headers";
     case ReadError::BodyTooLarge: return "body too large";
     case ReadError::NegativeLength: return "negative content length";
     }
@@ -54,6 +55,7 @@ void PacketReader::acceptLine(std::string_view line) {
     if (state_ == State::CommandLine) {
         current_.recycle(line);
         headerBytes_ = 0;
+        headerCount_ = 0;
         state_ = State::Headers;
     } else if (line.empty()) {
         endHeaders();
@@ -70,12 +72,14 @@ void PacketReader::acceptHeader(std::string_view line) {
     // with the next line. Waiting for more bytes here instead would leave a
     // packet that arrived whole undelivered until the peer sent again.
     if (colon == std::string_view::npos) return;
+    if (++headerCount_ > limits_.maxHeaders) return fail(ReadError::TooManyHeaders);
     std::string_view value = line.substr(colon + 1);
     if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-    current_.setHeader(line.substr(0, colon), value);
+    current_.headers_.append(line.substr(0, colon), value, true);
 }
 
 void PacketReader::endHeaders() {
+    current_.headers_.normalise();
     untilClose_ = limits_.bodyUntilClose && !current_.hasHeader("content-length");
     if (untilClose_) {
         wantedBody_ = limits_.maxBody + 1;
@@ -118,6 +122,7 @@ void PacketReader::reset() {
     wantedBody_ = 0;
     headerBytes_ = 0;
     untilClose_ = false;
+    headerCount_ = 0;
 }
 
 bool PacketReader::endOfStream() {

@@ -3,10 +3,34 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <functional>
+#include <new>
 #include <vector>
 
 using namespace kestrova::wire;
+
+// Every allocation of this test program is counted while a test asks for it.
+namespace {
+std::atomic<bool> gCountAllocations{false};
+std::atomic<size_t> gAllocations{0};
+}  // namespace
+
+namespace {
+// Out of line, so that the compiler does not pair a delete it sees inlined
+// with the malloc behind the replaced new.
+[[gnu::noinline]] void* allocate(size_t size) { return std::malloc(size ? size : 1); }
+[[gnu::noinline]] void release(void* memory) { std::free(memory); }
+}  // namespace
+
+void* operator new(size_t size) {
+    if (gCountAllocations) ++gAllocations;
+    if (void* memory = allocate(size)) return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { release(memory); }
+void operator delete(void* memory, size_t) noexcept { release(memory); }
 
 namespace {
 
@@ -127,6 +151,37 @@ TEST(PacketReading, HeaderNamesAreFoldedAndTheLastOfTwoWins) {
                      {{"GROUP ADMIN", {{"group-id", "2"}, {"target-id", "3"}}, ""}});
 }
 
+TEST(PacketReading, HeadersInAnyOrderComeOutSortedWithTheLastOfEqualNames) {
+    expectEverySplit("MESG\nz: 1\nC: 2\ncontent-length: 2\nb: 3\nc: 4\na: 5\nB: 6\n\nhiP\n\n",
+                     {{"MESG", {{"a", "5"}, {"b", "6"}, {"c", "4"}, {"content-length", "2"}, {"z", "1"}}, "hi"},
+                      {"P", {}, ""}});
+    // A packet read out of order takes further headers in their place.
+    Outcome outcome = receiveInPieces("X\nb: 1\na: 2\n\n", {});
+    ASSERT_EQ(outcome.packets.size(), 1u);
+    Packet& packet = outcome.packets[0];
+    packet.setHeader("C", "3");
+    packet.setHeader("A", "4");
+    EXPECT_EQ(packet.serialise(), "X\na: 4\nb: 1\nc: 3\n\n");
+}
+
+TEST(PacketReading, AReaderThatReusesItsPacketStopsAllocatingHeadersInAnyOrder) {
+    const std::string stream = "MESG\nz: 1\nY: 22\nmesg-id: 5\ncontent-length: 3\nY: 23\n\nabcP\nps: 4\n\n";
+    PacketReceiver receiver;
+    Packet packet;
+    size_t packets = 0;
+    auto readAll = [&] {
+        receiver.append(stream);
+        while (receiver.next(packet) == ReadStatus::Complete) ++packets;
+    };
+    for (int i = 0; i < 4; ++i) readAll();
+    gAllocations = 0;
+    gCountAllocations = true;
+    for (int i = 0; i < 100; ++i) readAll();
+    gCountAllocations = false;
+    EXPECT_EQ(gAllocations, 0u);
+    EXPECT_EQ(packets, 208u);
+}
+
 TEST(PacketReading, ValueKeepsLaterColons) {
     expectEverySplit("SETTING\nName: Connection/Servers/List\nValue: a:1,b:2\n\n",
                      {{"SETTING", {{"name", "Connection/Servers/List"}, {"value", "a:1,b:2"}}, ""}});
@@ -222,9 +277,21 @@ TEST(MalformedPackets, HeaderLineBeyondTheLineLimit) {
 }
 
 TEST(MalformedPackets, EndlessHeaderLines) {
+    // Lines without a colon are dropped, but they count.
     std::string stream = "MESG\n";
-    for (int i = 0; i < 20000; ++i) stream += "X-Filler: 0123456789\n";
+    for (int i = 0; i < 20000; ++i) stream += "X-Filler 0123456789\n";
     expectError(stream, ReadError::HeadersTooLarge);
+}
+
+TEST(MalformedPackets, MoreHeadersThanTheCountLimit) {
+    ReaderLimits limits;
+    limits.maxHeaders = 3;
+    Outcome fits = receiveInPieces("X\nc: 1\nb: 2\nno colon\na: 3\n\n", {}, limits);
+    ASSERT_EQ(fits.packets.size(), 1u);
+    expectError("X\nc: 1\nb: 2\na: 3\nd: 4\n\n", ReadError::TooManyHeaders, limits);
+    std::string stream = "X\n";
+    for (int i = 0; i < 129; ++i) stream += "h" + std::to_string(i) + ": v\n";
+    expectError(stream, ReadError::TooManyHeaders);
 }
 
 TEST(MalformedPackets, ReaderStaysFailedUntilReset) {
@@ -244,7 +311,7 @@ TEST(PacketRoundTrip, WrittenPacketsReadBackUnchanged) {
     packet.setHeader("Status", "  padded");
     packet.setBody(std::string("\0\n\r\n", 4));
     PacketReceiver receiver;
-    receiver.append(packet.serialise());
+    receiver.append(packet.serialise().value());
     Packet back;
     ASSERT_EQ(receiver.next(back), ReadStatus::Complete);
     EXPECT_EQ(back.command(), "MESG");

@@ -93,3 +93,30 @@ TEST(PacketHeaders, SixtyFourBitReadsTakeOnlyTheLeadingDigits) {
     }
     EXPECT_EQ(packet.headerId("missing"), 0u);
 }
+
+TEST(PacketWriting, TextsThatWouldBreakALineAreNeverWritten) {
+    // A line break in a value would let the rest be read as headers or as a
+    // whole packet of the sender's choosing; a NUL ends the text for some
+    // readers. None of them is written, and the caller learns it.
+    const std::string forged = "Eve\n\nMESG\nsource-id: 1\n\nhi";
+    for (std::string bad : {forged, std::string("Eve\rX"), std::string("Eve\0X", 5)}) {
+        Packet packet("CONTACT DETAIL");
+        packet.setHeader("Nickname", bad);
+        EXPECT_FALSE(packet.writable());
+        EXPECT_FALSE(packet.serialise());
+        std::string out = "kept";
+        EXPECT_FALSE(packet.serialiseTo(out));
+        EXPECT_EQ(out, "kept");
+    }
+    EXPECT_FALSE(Packet("MESG\nSETTING").serialise());
+    Packet colonInName("X");
+    colonInName.setHeaderVerbatim("a: b", "c");
+    EXPECT_FALSE(colonInName.serialise());
+
+    Packet fine("CONTACT DETAIL");
+    fine.setHeader("Nickname", "Eve: \t the \"first\"");
+    fine.setHeader("Status", std::string("\0", 1));
+    fine.setHeader("Status", "");  // replaced by an empty value, which is not written
+    EXPECT_EQ(fine.serialise(), "CONTACT DETAIL\nnickname: Eve: \t the \"first\"\n\n");
+    EXPECT_TRUE(isLineText("anything else \x01\x7f\xff"));
+}

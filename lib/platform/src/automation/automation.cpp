@@ -1,11 +1,14 @@
 #include "kestrova/platform/automation.h"
 
 #include "devices/display_internal.h"
+#include "kestrova/platform/edit.h"
 #include "kestrova/platform/menu.h"
 #include "kestrova/platform/message_box.h"
 #include "kestrova/platform/window.h"
 
 namespace kestrova::platform {
+
+std::string visibleText(HWND hwnd) { return isPasswordEdit(hwnd) ? editDisplayText(hwnd) : windowText(hwnd); }
 
 std::vector<HWND> findWindows(const WindowQuery& q) {
     std::vector<HWND> found;
@@ -13,7 +16,7 @@ std::vector<HWND> findWindows(const WindowQuery& q) {
         if (q.visibleOnly && !isVisible(hwnd)) return;
         if (q.className && className(hwnd) != *q.className) return;
         if (q.title && (parentOf(hwnd) || windowText(hwnd) != *q.title)) return;
-        if (q.text && windowText(hwnd) != *q.text) return;
+        if (q.text && visibleText(hwnd) != *q.text) return;
         found.push_back(hwnd);
     });
     return found;
@@ -29,7 +32,7 @@ WindowState windowState(HWND hwnd) {
     if (!isWindow(hwnd)) return s;
     s.exists = true;
     s.className = className(hwnd);
-    s.text = windowText(hwnd);
+    s.text = visibleText(hwnd);
     s.visible = isVisible(hwnd);
     s.enabled = isEnabled(hwnd);
     s.focused = focusWindow() == hwnd;

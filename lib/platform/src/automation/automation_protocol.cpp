@@ -15,48 +15,13 @@
 namespace kestrova::platform {
 namespace {
 
+using detail::Args;
+using detail::controlCommand;
+using detail::handleText;
+using detail::parseHandle;
 using detail::parseInt;
 using detail::quote;
-
-std::vector<std::string> tokenize(const std::string& line) {
-    std::vector<std::string> out;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && line[i] == ' ') ++i;
-        if (i >= line.size()) break;
-        std::string token;
-        bool quoted = false;
-        while (i < line.size() && (quoted || line[i] != ' ')) {
-            char c = line[i++];
-            if (c == '"') quoted = !quoted;
-            else if (c == '\\' && i < line.size()) {
-                char n = line[i++];
-                token += n == 'n' ? '\n' : n;
-            } else token += c;
-        }
-        out.push_back(std::move(token));
-    }
-    return out;
-}
-
-std::string handleText(HWND hwnd) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "0x%zx", reinterpret_cast<size_t>(hwnd));
-    return buffer;
-}
-
-std::optional<HWND> parseHandle(const std::string& text) {
-    size_t value = 0;
-    std::string_view digits = text;
-    int base = 10;
-    if (digits.starts_with("0x")) {
-        digits.remove_prefix(2);
-        base = 16;
-    }
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-    if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-    return reinterpret_cast<HWND>(value);
-}
+using detail::tokenize;
 
 std::optional<uint32_t> keyOf(const std::string& name) {
     static const std::map<std::string, uint32_t> keys = {
@@ -65,9 +30,11 @@ std::optional<uint32_t> keyOf(const std::string& name) {
         {"LEFT", VK_LEFT},   {"RIGHT", VK_RIGHT},   {"ENTER", VK_RETURN}, {"ACTION", VK_RETURN},
         {"APPS", VK_APPS},   {"MENU", VK_APPS},     {"TAB", VK_TAB},    {"BACKSPACE", VK_BACK},
         {"DELETE", VK_DELETE}, {"HOME", VK_HOME},   {"END", VK_END},    {"PAGEUP", VK_PRIOR},
-        {"PAGEDOWN", VK_NEXT},
+        {"PAGEDOWN", VK_NEXT}, {"SHIFT", VK_SHIFT}, {"CTRL", VK_CONTROL}, {"CONTROL", VK_CONTROL},
+        {"SPACE", VK_SPACE},
     };
     if (auto it = keys.find(name); it != keys.end()) return it->second;
+    if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z') return static_cast<uint32_t>(name[0]);
     if (auto n = parseInt(name); n && *n > 0 && *n < 256) return static_cast<uint32_t>(*n);
     return std::nullopt;
 }
@@ -115,16 +82,37 @@ std::string lastModal(const ModalAnswers& answers) {
     return out;
 }
 
-using Args = std::vector<std::string>;
+// "SHIFT+ENTER": the modifiers are held around the key.
+std::optional<std::vector<uint32_t>> keysOf(const std::string& chord) {
+    std::vector<uint32_t> keys;
+    size_t from = 0;
+    for (;;) {
+        size_t plus = chord.find('+', from);
+        auto vk = keyOf(chord.substr(from, plus == std::string::npos ? std::string::npos : plus - from));
+        if (!vk) return std::nullopt;
+        keys.push_back(*vk);
+        if (plus == std::string::npos) return keys;
+        from = plus + 1;
+    }
+}
 
 std::string inputCommand(const Args& a) {
     const std::string& c = a[0];
     if ((c == "key" || c == "keydown" || c == "keyup") && a.size() == 2) {
-        auto vk = keyOf(a[1]);
-        if (!vk) return "ERR unknown key";
-        if (c == "key") pressKey(*vk);
-        else if (c == "keydown") keyDown(*vk);
-        else keyUp(*vk);
+        auto keys = keysOf(a[1]);
+        if (!keys) return "ERR unknown key";
+        if (c != "keyup")
+            for (size_t i = 0; i < keys->size(); ++i) keyDown((*keys)[i]);
+        if (c != "keydown")
+            for (size_t i = keys->size(); i-- > 0;) keyUp((*keys)[i]);
+        return "OK";
+    }
+    if (c == "wheel" && (a.size() == 2 || a.size() == 4)) {
+        auto notches = parseInt(a[1]);
+        auto x = a.size() == 4 ? parseInt(a[2]) : std::optional<int>(0);
+        auto y = a.size() == 4 ? parseInt(a[3]) : std::optional<int>(0);
+        if (!notches || !x || !y) return "ERR bad wheel";
+        mouseWheel(*notches * WHEEL_DELTA, {*x, *y});
         return "OK";
     }
     if (c == "softkey" && a.size() == 2) {
@@ -159,6 +147,10 @@ std::string runAutomationCommand(const std::string& line, ModalAnswers& answers)
         pumpPendingMessages();
         return r;
     }
+    if (std::string r = controlCommand(a); !r.empty()) {
+        pumpPendingMessages();
+        return r;
+    }
     if (c == "windows") {
         std::string out = "OK";
         for (HWND top : topLevelWindows()) out += " " + handleText(top);
@@ -175,7 +167,7 @@ std::string runAutomationCommand(const std::string& line, ModalAnswers& answers)
     if ((c == "info" || c == "text") && a.size() == 2) {
         auto h = parseHandle(a[1]);
         if (!h || !isWindow(*h)) return "ERR no such window";
-        return c == "text" ? "OK " + quote(windowText(*h)) : describeWindow(*h);
+        return c == "text" ? "OK " + quote(visibleText(*h)) : describeWindow(*h);
     }
     if (c == "foreground") return "OK " + handleText(foregroundWindow());
     if (c == "focus") return "OK " + handleText(focusWindow());

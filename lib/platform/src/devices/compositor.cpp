@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 
+#include "controls/scroll_bar.h"
 #include "devices/display_backend.h"
 #include "devices/display_internal.h"
 #include "kestrova/platform/display.h"
@@ -25,11 +27,16 @@ void drawTree(DeviceContext& dc, HWND hwnd, Point origin) {
     Window* w = find(hwnd);
     if (!w) return;
     Rect r = w->rect.offset(origin.x, origin.y);
+    DeviceContext::ClipGuard clip(dc, r);
     {
-        DeviceContext::ClipGuard clip(dc, r);
+        // The surface and the children stay inside the client area; the
+        // scroll bars take the rest.
+        Size client = clientSizeOf(*w);
+        DeviceContext::ClipGuard clientClip(dc, Rect::ofSize(r.left, r.top, client.width, client.height));
         dc.drawBitmap(surfaceOf(*w), {r.left, r.top});
         for (HWND child : childrenOf(hwnd)) drawTree(dc, child, {r.left, r.top});
     }
+    drawWindowScrollBars(dc, hwnd, {r.left, r.top});
 }
 
 void drawNavBar(DeviceContext& dc, HWND fg) {
@@ -75,15 +82,22 @@ void drawVibration(DeviceContext& dc) {
 
 bool displayIsInteractive() { return gBackend && gBackend->interactive(); }
 
-const Font& chromeFont() {
-    static Font font("Tahoma", -(8 * screenDpi()) / 72);
-    return font;
+namespace {
+
+// The fonts follow the screen: a test or a second screen size may set
+// another dpi after the first font was made.
+const Font& chromeFontOf(int weight) {
+    thread_local std::map<std::pair<int, int>, Font> fonts;
+    int dpi = screenDpi();
+    auto [it, added] = fonts.try_emplace({dpi, weight});
+    if (added) it->second = Font("Tahoma", -(8 * dpi) / 72, weight);
+    return it->second;
 }
 
-const Font& chromeBoldFont() {
-    static Font font("Tahoma", -(8 * screenDpi()) / 72, kBoldWeight);
-    return font;
-}
+}  // namespace
+
+const Font& chromeFont() { return chromeFontOf(kNormalWeight); }
+const Font& chromeBoldFont() { return chromeFontOf(kBoldWeight); }
 
 void composeScreen(Bitmap& target) {
     updateAllWindows();

@@ -31,7 +31,15 @@ std::optional<uint32_t> virtualKeyOf(SDL_Keycode key) {
     case SDLK_END: return VK_END;
     case SDLK_PAGEUP: return VK_PRIOR;
     case SDLK_PAGEDOWN: return VK_NEXT;
-    default: return std::nullopt;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    default:
+        // Letters reach controls as keys too (Ctrl+A); their text comes as
+        // SDL_TEXTINPUT.
+        if (key >= SDLK_a && key <= SDLK_z) return static_cast<uint32_t>(VK_A + (key - SDLK_a));
+        return std::nullopt;
     }
 }
 
@@ -92,6 +100,8 @@ public:
 private:
     Point toScreen(int x, int y) const { return {x / scale_, y / scale_}; }
 
+    static void followModifiers(SDL_Keymod mod) { setModifierKeys(mod & KMOD_SHIFT, mod & KMOD_CTRL); }
+
     void handle(const SDL_Event& e) {
         switch (e.type) {
         case SDL_QUIT: closeFront(); break;
@@ -112,7 +122,20 @@ private:
         case SDL_MOUSEMOTION:
             if (e.motion.state & SDL_BUTTON_LMASK) pointerMove(toScreen(e.motion.x, e.motion.y));
             break;
-        case SDL_WINDOWEVENT: presented_ = 0; break;
+        case SDL_MOUSEWHEEL: {
+            int x = 0, y = 0;
+            SDL_GetMouseState(&x, &y);
+            int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+            mouseWheel(notches * WHEEL_DELTA, toScreen(x, y));
+            break;
+        }
+        case SDL_WINDOWEVENT:
+            presented_ = 0;
+            // Shift or Ctrl may have been pressed or let go while another
+            // window had the keyboard.
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED || e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+                followModifiers(e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ? SDL_GetModState() : KMOD_NONE);
+            break;
         default: break;
         }
     }

@@ -3,7 +3,10 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
+
+#include "drawing/text_layout.h"
 
 namespace kestrova::platform {
 namespace {
@@ -20,19 +23,31 @@ std::string familyList(std::string_view face) {
     return families + "DejaVu Sans,sans-serif";
 }
 
-// A surface used to measure text when there is no target.
-cairo_t* measuringContext() {
-    static cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    static cairo_t* cr = cairo_create(surface);
-    return cr;
-}
+using detail::measuringContext;
 
-PangoLayout* makeLayout(cairo_t* cr, const Font& font, std::string_view text) {
+// Tabs stand every eight average character widths unless the caller names
+// another count.
+PangoLayout* makeLayout(cairo_t* cr, const Font& font, std::string_view text, int tabChars = 8) {
     PangoLayout* layout = pango_cairo_create_layout(cr);
     static const Font fallback("Tahoma", -12);
-    pango_layout_set_font_description(layout, font.valid() ? font.description() : fallback.description());
+    const Font& used = font.valid() ? font : fallback;
+    pango_layout_set_font_description(layout, used.description());
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+    detail::applyTabStops(layout, used, tabChars);
     return layout;
+}
+
+// DT_EXPANDTABS expands tabs (DT_TABSTOP: the count of characters per stop
+// in bits 8 to 15); otherwise a tab is drawn as one blank.
+std::string textForFlags(std::string_view rawText, uint32_t flags) {
+    std::string text = (flags & DT_NOPREFIX) ? std::string(rawText) : stripMnemonics(rawText);
+    if (!(flags & DT_EXPANDTABS)) std::replace(text.begin(), text.end(), '\t', ' ');
+    return text;
+}
+
+int tabCharsOf(uint32_t flags) {
+    int count = (flags & DT_TABSTOP) ? static_cast<int>((flags >> 8) & 0xFF) : 8;
+    return count > 0 ? count : 8;
 }
 
 struct LayoutOwner {
@@ -251,8 +266,12 @@ void DeviceContext::drawBitmapScaled(const Bitmap& bitmap, const Rect& target) {
 }
 
 int DeviceContext::drawText(std::string_view rawText, const Rect& rect, uint32_t flags) {
-    std::string text = (flags & DT_NOPREFIX) ? std::string(rawText) : stripMnemonics(rawText);
-    LayoutOwner owner{makeLayout(cr_, font_, text)};
+    int tabChars = tabCharsOf(flags);
+    // NOTE: with DT_TABSTOP bits 8 to 15 hold the tab count, so the flags
+    // that live there (DT_NOCLIP, DT_CALCRECT, DT_NOPREFIX) are off.
+    if (flags & DT_TABSTOP) flags &= ~0xFF00u;
+    std::string text = textForFlags(rawText, flags);
+    LayoutOwner owner{makeLayout(cr_, font_, text, tabChars)};
     PangoLayout* layout = owner.layout;
     bool single = flags & DT_SINGLELINE;
     if (!single && (flags & DT_WORDBREAK)) {

@@ -4,11 +4,14 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace kestrova::platform {
 namespace {
@@ -91,7 +94,9 @@ bool replaceFile(const std::filesystem::path& file, const std::string& content) 
     temp += ".tmp." + std::to_string(::getpid());
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
+    // The settings hold the password: the owner's alone, whatever the umask
+    // or a file left over under the same name.
+    bool ok = ::fchmod(fd, 0600) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = ::rename(temp.c_str(), file.c_str()) == 0;
     if (!ok) {
@@ -125,6 +130,38 @@ public:
 private:
     int fd_ = -1;
 };
+
+// The home folder, made the owner's alone when it is made. A folder that
+// exists is left as it is: the user may have chosen it.
+bool ensureHome() {
+    std::filesystem::path home = kestrovaHome();
+    std::error_code ec;
+    std::filesystem::create_directories(home.parent_path(), ec);
+    if (::mkdir(home.c_str(), 0700) == 0) return ::chmod(home.c_str(), 0700) == 0;
+    return errno == EEXIST;
+}
+
+// Temporary files of the hive's saves (<file>.tmp.<pid>).
+std::vector<std::filesystem::path> temporaries(Hive hive) {
+    std::filesystem::path file = hiveFile(hive);
+    std::string prefix = file.filename().string() + ".tmp.";
+    std::vector<std::filesystem::path> found;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), ec))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) found.push_back(entry.path());
+    return found;
+}
+
+// A save killed between writing its temporary file and renaming it leaves
+// the file behind for ever. A writer holds the hive's lock for as long as
+// its temporary file exists, so one found under the lock is left over.
+void removeLeftOverTemporaries(Hive hive) {
+    if (temporaries(hive).empty()) return;
+    HiveLock lock(hive);
+    if (!lock.held()) return;
+    std::error_code ec;
+    for (const auto& path : temporaries(hive)) std::filesystem::remove(path, ec);
+}
 
 }  // namespace
 
@@ -161,6 +198,7 @@ std::string formatRegistryText(const RegistryTree& tree) {
 }
 
 std::optional<RegistryKey> RegistryKey::open(Hive hive, std::string_view path) {
+    removeLeftOverTemporaries(hive);
     RegistryTree tree = readHive(hive);
     auto it = tree.find(path);
     if (it == tree.end()) return std::nullopt;
@@ -186,8 +224,7 @@ void RegistryKey::setValue(std::string_view name, std::string_view text) {
 }
 
 bool RegistryKey::commit() {
-    std::error_code ec;
-    std::filesystem::create_directories(kestrovaHome(), ec);
+    if (!ensureHome()) return false;
     HiveLock lock(hive_);
     if (!lock.held()) return false;
     // Re-read under the lock so that values another instance wrote meanwhile survive.

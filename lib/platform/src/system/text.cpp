@@ -47,4 +47,46 @@ size_t utf16Length(std::string_view text) {
     return units;
 }
 
+std::u32string toCodePoints(std::string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        size_t len = sequenceLength(text, i);
+        if (len == 0) {
+            ++i;
+            continue;
+        }
+        auto lead = static_cast<unsigned char>(text[i]);
+        char32_t cp = len == 1 ? lead : lead & (0x7F >> len);
+        for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out += cp;
+        i += len;
+    }
+    return out;
+}
+
+std::string toUtf8(std::u32string_view codePoints) {
+    std::string out;
+    out.reserve(codePoints.size());
+    for (char32_t cp : codePoints) {
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) continue;
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
 }  // namespace kestrova::platform

@@ -1,7 +1,9 @@
+#include <cstdlib>
 #include <cstring>
 
 #include "kestrova/platform/dc.h"
 #include "kestrova/platform/message_loop.h"
+#include "kestrova/platform/scroll.h"
 #include "kestrova/platform/window.h"
 #include "window_system/window_system.h"
 
@@ -30,6 +32,39 @@ void nextDialogControl(HWND dialog, bool backwards) {
         index = backwards ? (at + stops.size() - 1) % stops.size() : (at + 1) % stops.size();
     }
     setFocus(stops[index]);
+}
+
+// A window keeps its own copies of its icons, so the caller may destroy its
+// icon at once. Returns 1 when the window had an icon of that size before.
+LResult setIcon(HWND hwnd, WParam which, const Icon* icon) {
+    auto* w = detail::find(hwnd);
+    if (!w) return 0;
+    auto& slot = which == ICON_BIG ? w->largeIcon : w->smallIcon;
+    LResult had = slot ? 1 : 0;
+    slot = icon ? std::make_shared<const Icon>(*icon) : nullptr;
+    detail::markScreenChanged();
+    return had;
+}
+
+LResult getIcon(HWND hwnd, WParam which) {
+    auto* w = detail::find(hwnd);
+    if (!w) return 0;
+    return reinterpret_cast<LResult>((which == ICON_BIG ? w->largeIcon : w->smallIcon).get());
+}
+
+// The wheel scrolls a window whose vertical bar has something to scroll, by
+// three lines a notch; any other window hands it to its parent.
+LResult wheel(HWND hwnd, WParam wParam, LParam lParam) {
+    ScrollInfo info;
+    bool scrolls = (windowStyle(hwnd) & WS_VSCROLL) && getScrollInfo(hwnd, SB_VERT, info) && canScroll(info);
+    if (!scrolls) {
+        HWND parent = parentOf(hwnd);
+        return parent ? sendMessage(parent, WM_MOUSEWHEEL, wParam, lParam) : 0;
+    }
+    int lines = wheelLines(wParam);
+    for (int i = 0; i < std::abs(lines); ++i) sendMessage(hwnd, WM_VSCROLL, lines > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+    sendMessage(hwnd, WM_VSCROLL, SB_ENDSCROLL, 0);
+    return 0;
 }
 
 LResult eraseBackground(HWND hwnd, DeviceContext* dc) {
@@ -76,6 +111,12 @@ LResult defWindowProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam)
     }
     case WM_GETTEXTLENGTH:
         return static_cast<LResult>(windowText(hwnd).size());
+    case WM_SETICON:
+        return setIcon(hwnd, wParam, reinterpret_cast<const Icon*>(lParam));
+    case WM_GETICON:
+        return getIcon(hwnd, wParam);
+    case WM_MOUSEWHEEL:
+        return wheel(hwnd, wParam, lParam);
     default:
         return 0;
     }

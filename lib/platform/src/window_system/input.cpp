@@ -1,5 +1,7 @@
 #include "kestrova/platform/input.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "devices/display_internal.h"
@@ -7,7 +9,9 @@
 #include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/screen.h"
+#include "kestrova/platform/text.h"
 #include "kestrova/platform/window.h"
+#include "controls/scroll_bar.h"
 
 namespace kestrova::platform {
 namespace {
@@ -22,6 +26,15 @@ struct LastTap {
     Point at{-100, -100};
 };
 LastTap gLastTap;
+// Keys held down, by virtual key, as of the key message being handled: a key
+// counts as down once its WM_KEYDOWN has been taken from the queue, so a
+// control that reads Shift sees it as it was when its key was pressed.
+// Touched on the user-interface thread only.
+std::array<bool, 256> gKeysDown{};
+
+void noteKey(uint32_t vk, bool down) {
+    if (vk < gKeysDown.size()) gKeysDown[vk] = down;
+}
 
 HWND keyTarget() {
     if (HWND f = focusWindow()) return f;
@@ -45,24 +58,26 @@ LParam clientPoint(HWND hwnd, Point at) {
 
 bool onSoftKeyBar(Point at) { return at.y >= screen().height - softKeyBarHeight(); }
 
-void encodeUtf8Points(std::string_view text, const std::function<void(uint32_t)>& emit) {
-    for (size_t i = 0; i < text.size();) {
-        auto c = static_cast<unsigned char>(text[i]);
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= text.size() + (extra == 0)) {
-            ++i;  // not UTF-8: skipped
-            continue;
-        }
-        uint32_t cp = extra == 0 ? c : c & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        emit(cp);
-        i += extra + 1;
-    }
+// A tap on a window's own scroll bar scrolls it instead of reaching it.
+bool tapOnScrollBar(HWND target, Point at) {
+    Point client = screenToClient(target, at);
+    if (clientRect(target).contains(client)) return false;
+    auto hit = detail::windowScrollBarHit(target, client);
+    if (!hit) return false;
+    uint32_t message = hit->bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL;
+    postMessage(target, message, makeWParam(hit->code, hit->pos), 0);
+    postMessage(target, message, SB_ENDSCROLL, 0);
+    return true;
 }
 
 }  // namespace
 
 namespace detail {
+
+void noteKeyMessage(const Msg& msg) {
+    if (msg.message == WM_KEYDOWN) noteKey(static_cast<uint32_t>(msg.wParam), true);
+    else if (msg.message == WM_KEYUP) noteKey(static_cast<uint32_t>(msg.wParam), false);
+}
 
 HWND softKeyOwner() {
     HWND fg = foregroundWindow();
@@ -100,10 +115,26 @@ void pressKey(uint32_t vk) {
     keyUp(vk);
 }
 
+bool keyIsDown(uint32_t vk) { return vk < gKeysDown.size() && gKeysDown[vk]; }
+
+void setModifierKeys(bool shift, bool control) {
+    noteKey(VK_SHIFT, shift);
+    noteKey(VK_CONTROL, control);
+}
+
+uint32_t modifierFlags() { return (keyIsDown(VK_SHIFT) ? MK_SHIFT : 0u) | (keyIsDown(VK_CONTROL) ? MK_CONTROL : 0u); }
+
 void typeText(std::string_view text) {
     HWND target = keyTarget();
     if (!target) return;
-    encodeUtf8Points(text, [&](uint32_t cp) { postMessage(target, WM_CHAR, cp, 1); });
+    for (char32_t cp : toCodePoints(text)) postMessage(target, WM_CHAR, cp, 1);
+}
+
+void mouseWheel(int delta, Point at) {
+    HWND target = keyTarget();
+    if (!target || delta == 0) return;
+    int clamped = std::clamp(delta, -32768, 32767);
+    postMessage(target, WM_MOUSEWHEEL, makeWParam(static_cast<int>(modifierFlags()), clamped), makeLParam(at.x, at.y));
 }
 
 void pointerDown(Point at) {
@@ -113,6 +144,7 @@ void pointerDown(Point at) {
     }
     HWND target = pointerTarget(at);
     if (!target) return;
+    if (!captureWindow() && tapOnScrollBar(target, at)) return;
     uint32_t now = tickCount();
     bool dbl = gLastTap.hwnd == target && now - gLastTap.tick <= kDoubleTapMs &&
                std::abs(gLastTap.at.x - at.x) <= kDoubleTapSlop && std::abs(gLastTap.at.y - at.y) <= kDoubleTapSlop;
@@ -124,6 +156,7 @@ void pointerDown(Point at) {
 void pointerUp(Point at) {
     if (onSoftKeyBar(at) && !captureWindow()) return;
     HWND target = pointerTarget(at);
+    if (target && !captureWindow() && !clientRect(target).contains(screenToClient(target, at))) return;
     if (target) postMessage(target, WM_LBUTTONUP, 0, clientPoint(target, at));
 }
 

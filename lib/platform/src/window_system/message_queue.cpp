@@ -107,10 +107,13 @@ void handleAllSent(ThreadQueue& q) {
 }
 
 bool takePosted(ThreadQueue& q, Msg& msg, bool remove) {
-    std::lock_guard lock(q.mutex);
-    if (q.posted.empty()) return false;
-    msg = q.posted.front();
-    if (remove) q.posted.pop_front();
+    {
+        std::lock_guard lock(q.mutex);
+        if (q.posted.empty()) return false;
+        msg = q.posted.front();
+        if (remove) q.posted.pop_front();
+    }
+    if (remove) noteKeyMessage(msg);
     return true;
 }
 
@@ -215,11 +218,20 @@ void translateMessage(const Msg& msg) {
     case VK_TAB:
     case VK_RETURN:
     case VK_ESCAPE:
-        postMessage(msg.hwnd, WM_CHAR, msg.wParam, msg.lParam);
         break;
     default:
-        break;
+        return;
     }
+    auto q = queueOf(msg.hwnd);
+    if (!q) return;
+    {
+        // NOTE: the character comes next, ahead of what was queued after its
+        // key, so it is handled with the key state of its own key press.
+        std::lock_guard lock(q->mutex);
+        if (!q->alive) return;
+        q->posted.push_front(Msg{msg.hwnd, WM_CHAR, msg.wParam, msg.lParam, tickCount()});
+    }
+    q->notify();
 }
 
 LResult dispatchMessage(const Msg& msg) {

@@ -6,8 +6,9 @@ namespace kestrova::platform {
 namespace detail {
 
 Bitmap& surfaceOf(Window& w) {
-    int width = std::max(1, w.rect.width());
-    int height = std::max(1, w.rect.height());
+    Size client = clientSizeOf(w);
+    int width = std::max(1, client.width);
+    int height = std::max(1, client.height);
     if (!w.surface || w.surface->width() != width || w.surface->height() != height) {
         w.surface = std::make_unique<Bitmap>(width, height);
         w.surface->clear(colours::kWindow);

@@ -1,5 +1,6 @@
 #include "kestrova/platform/screen.h"
 
+#include <algorithm>
 #include <charconv>
 #include <mutex>
 
@@ -53,6 +54,26 @@ int softKeyBarHeight() { return (screenDpi() + 2) / 5; }
 Rect screenRect() {
     ScreenGeometry s = screen();
     return {0, 0, s.width, s.height};
+}
+
+// Icons come in whole multiples of 16 and 32: 96 to 143 dpi use 16 and 32
+// pixels, 144 to 239 dpi 32 and 64, as the icon resources are drawn for.
+int smallIconSize() { return 16 * std::max(1, (screenDpi() + 48) / 96); }
+int largeIconSize() { return 2 * smallIconSize(); }
+
+int systemMetric(SystemMetric metric) {
+    switch (metric) {
+    case SM_CXSCREEN: return screen().width;
+    case SM_CYSCREEN: return screen().height;
+    // Slim bars, as on a phone: 7 pixels at 131 dpi, 10 at 192.
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL: return (screenDpi() + 9) / 20;
+    case SM_CXICON:
+    case SM_CYICON: return largeIconSize();
+    case SM_CXSMICON:
+    case SM_CYSMICON: return smallIconSize();
+    }
+    return 0;
 }
 
 Rect workArea() {

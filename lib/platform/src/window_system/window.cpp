@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "kestrova/platform/screen.h"
 #include "window_system/window_system.h"
 
 namespace kestrova::platform {
@@ -29,11 +30,22 @@ std::shared_ptr<ThreadQueue> queueOf(HWND hwnd) {
 LResult callProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     Window* w = find(hwnd);
     if (!w) return 0;
-    WindowProc proc = w->cls->proc;
+    WindowProc proc = w->proc ? w->proc : w->cls->proc;
     return proc ? proc(hwnd, message, wParam, lParam) : defWindowProc(hwnd, message, wParam, lParam);
 }
 
 void markScreenChanged() { ++windowSystem().screenGeneration; }
+
+Size clientSizeOf(const Window& w) {
+    int bar = systemMetric(SM_CXVSCROLL);
+    int width = w.rect.width() - ((w.style & WS_VSCROLL) ? bar : 0);
+    int height = w.rect.height() - ((w.style & WS_HSCROLL) ? bar : 0);
+    return {std::max(0, width), std::max(0, height)};
+}
+
+void setControlState(HWND hwnd, std::shared_ptr<ControlState> state) {
+    if (Window* w = find(hwnd)) w->control = std::move(state);
+}
 
 }  // namespace detail
 
@@ -57,6 +69,7 @@ bool unregisterClass(std::string_view name) {
 }
 
 bool isClassRegistered(std::string_view name) {
+    registerStandardControls();
     auto& ws = windowSystem();
     std::lock_guard lock(ws.mutex);
     return ws.classes.find(name) != ws.classes.end();
@@ -65,6 +78,7 @@ bool isClassRegistered(std::string_view name) {
 namespace {
 
 std::shared_ptr<const WindowClass> lookupClass(std::string_view name) {
+    registerStandardControls();
     auto& ws = windowSystem();
     std::lock_guard lock(ws.mutex);
     auto it = ws.classes.find(name);
@@ -141,7 +155,8 @@ HWND createWindow(const CreateParams& params) {
     Window* w = find(hwnd);
     if (!w) return nullptr;  // destroyed itself while being created
     w->created = true;
-    sendMessage(hwnd, WM_SIZE, SIZE_RESTORED, makeLParam(w->rect.width(), w->rect.height()));
+    Size client = clientSizeOf(*w);
+    sendMessage(hwnd, WM_SIZE, SIZE_RESTORED, makeLParam(client.width, client.height));
     invalidateRect(hwnd, nullptr, true);
     if (params.style & WS_VISIBLE) showWindow(hwnd, SW_SHOW);
     return hwnd;
@@ -252,12 +267,39 @@ uint32_t windowStyle(HWND hwnd) {
     return w ? w->style : 0;
 }
 
+namespace {
+
+void clientResized(HWND hwnd, Window& w) {
+    w.surface.reset();
+    Size client = clientSizeOf(w);
+    callProc(hwnd, WM_SIZE, SIZE_RESTORED, makeLParam(client.width, client.height));
+    invalidateRect(hwnd, nullptr, true);
+}
+
+}  // namespace
+
 void setWindowStyle(HWND hwnd, uint32_t style) {
     Window* w = find(hwnd);
     if (!w) return;
+    uint32_t bars = WS_VSCROLL | WS_HSCROLL;
+    bool barsChanged = (w->style & bars) != (style & bars);
     // Visibility and the child bit change only through their own calls.
     w->style = (style & ~(WS_VISIBLE | WS_CHILD)) | (w->style & (WS_VISIBLE | WS_CHILD));
+    if (barsChanged && w->created) clientResized(hwnd, *w);
     markScreenChanged();
+}
+
+WindowProc setWindowProc(HWND hwnd, WindowProc proc) {
+    Window* w = find(hwnd);
+    if (!w) return nullptr;
+    WindowProc previous = w->proc ? w->proc : w->cls->proc;
+    w->proc = proc;
+    return previous;
+}
+
+WindowProc windowProcOf(HWND hwnd) {
+    Window* w = find(hwnd);
+    return !w ? nullptr : w->proc ? w->proc : w->cls->proc;
 }
 
 intptr_t userData(HWND hwnd) {
@@ -325,11 +367,8 @@ void moveWindow(HWND hwnd, const Rect& rect, bool repaint) {
     if (!w) return;
     bool resized = rect.width() != w->rect.width() || rect.height() != w->rect.height();
     w->rect = rect;
-    if (resized) {
-        w->surface.reset();
-        callProc(hwnd, WM_SIZE, SIZE_RESTORED, makeLParam(rect.width(), rect.height()));
-    }
-    if (repaint || resized) invalidateRect(hwnd, nullptr, true);
+    if (resized) clientResized(hwnd, *w);
+    else if (repaint) invalidateRect(hwnd, nullptr, true);
     markScreenChanged();
 }
 
@@ -346,7 +385,9 @@ Rect windowRect(HWND hwnd) {
 
 Rect clientRect(HWND hwnd) {
     Window* w = find(hwnd);
-    return w ? Rect{0, 0, w->rect.width(), w->rect.height()} : Rect{};
+    if (!w) return {};
+    Size client = clientSizeOf(*w);
+    return {0, 0, client.width, client.height};
 }
 
 Point clientToScreen(HWND hwnd, Point p) {

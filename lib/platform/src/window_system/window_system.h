@@ -14,8 +14,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include <array>
+
 #include "kestrova/platform/dc.h"
+#include "kestrova/platform/icon.h"
 #include "kestrova/platform/message_loop.h"
+#include "kestrova/platform/scroll.h"
 #include "kestrova/platform/window.h"
 
 namespace kestrova::platform::detail {
@@ -74,9 +78,17 @@ std::shared_ptr<ThreadQueue> currentQueue();
 // Every queue that still lives (for the clock listener).
 std::vector<std::shared_ptr<ThreadQueue>> allQueues();
 
+// The private state of a standard control, kept with its window (what
+// window extra bytes are elsewhere), so the window's user data stays the
+// application's.
+struct ControlState {
+    virtual ~ControlState() = default;
+};
+
 struct Window {
     HWND handle = nullptr;
     std::shared_ptr<const WindowClass> cls;
+    WindowProc proc = nullptr;  // set when subclassed
     std::string title;
     uint32_t style = 0;
     HWND parent = nullptr;
@@ -96,6 +108,10 @@ struct Window {
     // Double-tap detection.
     uint32_t lastTapTick = 0;
     Point lastTapPoint{-100, -100};
+    std::array<ScrollInfo, 3> scroll{};  // SB_HORZ, SB_VERT, SB_CTL
+    std::shared_ptr<const Icon> smallIcon;
+    std::shared_ptr<const Icon> largeIcon;
+    std::shared_ptr<ControlState> control;
 };
 
 struct WindowSystem {
@@ -127,6 +143,21 @@ void activateNextTopLevel(HWND excluding);
 void forgetFocusInside(HWND hwnd);
 // The DC of a window's surface (created on demand at the client size).
 Bitmap& surfaceOf(Window& window);
+// The client area's size: the window less the scroll bars its style shows.
+Size clientSizeOf(const Window& window);
+// Registers the standard control classes the first time a class is looked up.
+void registerStandardControls();
+// The state of a standard control of kind T, or null. A control's procedure
+// holds it while it runs: a parent may destroy the control from a
+// notification, and the state must outlive the call that sent it.
+template <typename T>
+std::shared_ptr<T> controlStateOf(HWND hwnd) {
+    Window* w = find(hwnd);
+    return w ? std::dynamic_pointer_cast<T>(w->control) : nullptr;
+}
+void setControlState(HWND hwnd, std::shared_ptr<ControlState> state);
+// Keeps the key state (keyIsDown) as key messages are taken from the queue.
+void noteKeyMessage(const Msg& msg);
 void forgetMenuBar(HWND owner);
 // Takes back posted messages to the window that match, before they are
 // delivered (a device that closes recalls the notifications naming its buffers).

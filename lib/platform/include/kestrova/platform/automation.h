@@ -22,13 +22,18 @@ struct WindowQuery {
     bool visibleOnly = false;
 };
 
+// A window's text as automation reads and matches it. A password edit reads
+// as one mask character per character: scripts and tests see how much was
+// typed, never the password itself (the program reads it with WM_GETTEXT).
+std::string visibleText(HWND hwnd);
+
 std::vector<HWND> findWindows(const WindowQuery& query);
 HWND findWindow(const WindowQuery& query);
 
 struct WindowState {
     bool exists = false;
     std::string className;
-    std::string text;
+    std::string text;  // visibleText
     bool visible = false;
     bool enabled = false;
     bool focused = false;

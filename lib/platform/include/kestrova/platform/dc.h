@@ -98,6 +98,8 @@ enum TextFlags : uint32_t {
     DT_BOTTOM = 0x8,
     DT_WORDBREAK = 0x10,
     DT_SINGLELINE = 0x20,
+    DT_EXPANDTABS = 0x40,
+    DT_TABSTOP = 0x80,  // bits 8 to 15 hold the characters per tab stop
     DT_NOCLIP = 0x100,
     DT_CALCRECT = 0x400,
     DT_NOPREFIX = 0x800,
@@ -137,7 +139,9 @@ public:
     Colour textColour() const { return textColour_; }
 
     // Draws the text in the rectangle as the flags say and returns the height
-    // it takes; with DT_CALCRECT it only measures.
+    // it takes; with DT_CALCRECT it only measures. With DT_EXPANDTABS a tab
+    // moves to the next stop (every 8 average character widths, or with
+    // DT_TABSTOP every (flags >> 8) & 0xFF); without it a tab is a blank.
     int drawText(std::string_view text, const Rect& rect, uint32_t flags = DT_LEFT);
     void drawTextAt(std::string_view text, Point at);
     Size measureText(std::string_view text) const;
@@ -162,8 +166,10 @@ private:
     Colour textColour_ = colours::kWindowText;
 };
 
-// Measuring without a target.
+// Measuring without a target. Tabs are expanded to the default stops.
 Size measureText(const Font& font, std::string_view text);
+// The font's average character width: the unit of tab stops.
+int averageCharWidth(const Font& font);
 // Height the text takes when word-wrapped into the width.
 int wrappedTextHeight(const Font& font, std::string_view text, int width);
 // The text as drawn: "&&" becomes "&" and a lone "&" vanishes.

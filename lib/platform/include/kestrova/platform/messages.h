@@ -56,6 +56,7 @@ enum Message : uint32_t {
     WM_NEXTDLGCTL = 0x0028,
     WM_NOTIFY = 0x004E,
     WM_CONTEXTMENU = 0x007B,
+    WM_GETICON = 0x007F,
     WM_SETICON = 0x0080,
     WM_NCDESTROY = 0x0082,
     WM_GETDLGCODE = 0x0087,
@@ -90,6 +91,13 @@ enum Message : uint32_t {
     kFirstRegisteredMessage = 0xC000,
 };
 
+// What every WM_NOTIFY's lParam points to (or starts with).
+struct NotifyHeader {
+    HWND from = nullptr;
+    uintptr_t id = 0;
+    uint32_t code = 0;
+};
+
 // WM_ACTIVATE
 enum : uint16_t { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };
 // WM_SIZE
@@ -103,8 +111,20 @@ enum : uint32_t {
     DLGC_WANTALLKEYS = 0x0004,
     DLGC_WANTMESSAGE = 0x0004,
     DLGC_HASSETSEL = 0x0008,
+    DLGC_DEFPUSHBUTTON = 0x0010,
+    DLGC_UNDEFPUSHBUTTON = 0x0020,
     DLGC_WANTCHARS = 0x0080,
+    DLGC_STATIC = 0x0100,
+    DLGC_BUTTON = 0x2000,
 };
+// WM_SETICON / WM_GETICON: which of the window's two icons.
+enum : uint32_t { ICON_SMALL = 0, ICON_BIG = 1 };
+// WM_MOUSEWHEEL: the wheel turn in the high word of wParam (one notch is
+// WHEEL_DELTA, positive away from the user), the keys held in the low word,
+// the pointer's screen position in lParam.
+enum : uint32_t { MK_LBUTTON = 0x1, MK_SHIFT = 0x4, MK_CONTROL = 0x8 };
+inline constexpr int WHEEL_DELTA = 120;
+constexpr int wheelDeltaOf(WParam w) { return static_cast<int16_t>(hiWord(w)); }
 // Command identifiers of buttons and message boxes.
 enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
 
@@ -130,6 +150,7 @@ enum VirtualKey : uint32_t {
     VK_RIGHT = 0x27,
     VK_DOWN = 0x28,
     VK_DELETE = 0x2E,
+    VK_A = 0x41,
     VK_APPS = 0x5D,
     VK_F1 = 0x70,
     VK_F2 = 0x71,

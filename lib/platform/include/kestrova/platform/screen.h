@@ -32,4 +32,20 @@ int softKeyBarHeight();
 Rect workArea();
 Rect screenRect();
 
+// Sizes the system derives from the screen, by their familiar numbers.
+enum SystemMetric : int {
+    SM_CXSCREEN = 0,
+    SM_CYSCREEN = 1,
+    SM_CXVSCROLL = 2,  // width of a vertical scroll bar
+    SM_CYHSCROLL = 3,  // height of a horizontal scroll bar
+    SM_CXICON = 11,    // the large icon
+    SM_CYICON = 12,
+    SM_CXSMICON = 49,  // the small icon
+    SM_CYSMICON = 50,
+};
+// 0 for a metric the platform does not know.
+int systemMetric(SystemMetric metric);
+int smallIconSize();
+int largeIconSize();
+
 }  // namespace kestrova::platform

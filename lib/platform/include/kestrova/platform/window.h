@@ -94,6 +94,11 @@ uint32_t windowStyle(HWND hwnd);
 void setWindowStyle(HWND hwnd, uint32_t style);
 intptr_t userData(HWND hwnd);
 void setUserData(HWND hwnd, intptr_t value);
+// Subclassing: the window's procedure instead of its class's. Returns the
+// procedure that served the window before; the new one passes on what it does
+// not handle by calling it.
+WindowProc setWindowProc(HWND hwnd, WindowProc proc);
+WindowProc windowProcOf(HWND hwnd);
 
 // Visibility, state and geometry.
 bool showWindow(HWND hwnd, ShowCommand command);  // previous visibility

@@ -24,11 +24,7 @@ using platform::Rect;
 using platform::WParam;
 
 // The header every WM_NOTIFY points to.
-struct NotifyHeader {
-    HWND from = nullptr;
-    uintptr_t id = 0;
-    uint32_t code = 0;
-};
+using platform::NotifyHeader;
 
 class WindowBase {
 public:

@@ -10,12 +10,19 @@
 #include "kestrova/wire/packet_headers.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace kestrova::wire {
 
 class PacketReader;
+
+// Whether a text may stand on a line of a packet (the command, a header
+// value): no line feed, carriage return or NUL. Any of them would end the
+// line early on some reader, and the rest of the text would be read as
+// further headers or whole packets of the sender's choosing.
+bool isLineText(std::string_view text);
 
 // Single-byte lower-casing of every byte, as header names are compared.
 std::string foldHeaderName(std::string_view name);
@@ -60,8 +67,14 @@ public:
     // Wire form: command LF, each non-empty header as "name: value" LF in map
     // order, LF, body. A non-empty body always carries its own length as
     // "content-length", replacing any value set before.
-    std::string serialise() const;
-    void serialiseTo(std::string& out) const;
+    //
+    // A packet whose command, or a written header name or value, is not line
+    // text (or whose header name holds a colon) is never written: serialise
+    // gives nothing and serialiseTo leaves `out` as it was and returns false.
+    // The caller must treat that as a failed send.
+    [[nodiscard]] std::optional<std::string> serialise() const;
+    [[nodiscard]] bool serialiseTo(std::string& out) const;
+    bool writable() const;
 
 private:
     friend class PacketReader;

@@ -4,10 +4,14 @@
 // NOTE: a sorted vector rather than a tree. A packet has a handful of
 // headers, nearly always arriving in order; and a cleared table keeps its
 // strings, so a reader that refills one table packet after packet does not
-// allocate once the sizes have settled.
+// allocate once the sizes have settled. The reader appends whatever comes
+// and sorts once at the end of the headers, so headers in any order cost
+// n log n, never n squared; code that builds a packet uses set(), which
+// keeps the order as it goes.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -27,6 +31,12 @@ public:
 
     // Stores the name as given, or folded to lower case.
     void set(std::string_view name, std::string_view value, bool foldName);
+    // Stores the pair at the end without looking for its place: cheap in any
+    // order. Until normalise() the table may be out of order and hold a name
+    // twice; find() still gives the later value.
+    void append(std::string_view name, std::string_view value, bool foldName);
+    // Sorts what was appended, the later of equal names winning.
+    void normalise();
     // Exact lookup of an already folded (or verbatim) name.
     const std::string* find(std::string_view name) const;
     // Empties the table and keeps its strings for reuse.
@@ -39,10 +49,12 @@ public:
     bool operator==(const PacketHeaders& other) const;
 
 private:
-    value_type& spareSlot();
+    value_type& fillSpareSlot(std::string_view name, std::string_view value, bool foldName);
 
     std::vector<value_type> entries_;  // [0, size_) in use, the rest spare
     size_t size_ = 0;
+    bool sorted_ = true;
+    std::vector<uint32_t> order_;  // normalise()'s permutation, kept for reuse
 };
 
 }  // namespace kestrova::wire

@@ -29,6 +29,7 @@ enum class ReadError {
     None,
     LineTooLong,      // a command or header line beyond the line limit
     HeadersTooLarge,  // the header lines of one packet beyond the header limit
+    TooManyHeaders,   // more header lines than the header count limit
     BodyTooLarge,     // "Content-Length" beyond the body limit
     NegativeLength,   // "Content-Length" below zero
 };
@@ -44,6 +45,8 @@ struct ReadResult {
 struct ReaderLimits {
     size_t maxLine = 64 * 1024;
     size_t maxHeaderBytes = 256 * 1024;
+    // A packet of the protocol has about ten headers.
+    size_t maxHeaders = 128;
     size_t maxBody = 16 * 1024 * 1024;
     // Without a "Content-Length" header the body runs until the stream ends
     // (endOfStream()), as in an HTTP response; bounded by maxBody all the same.
@@ -55,6 +58,10 @@ public:
     enum class State { CommandLine, Headers, Body, Complete, Failed };
 
     explicit PacketReader(ReaderLimits limits = {}) : limits_(limits) {}
+
+    const ReaderLimits& limits() const { return limits_; }
+    // The limits apply to every byte read from then on.
+    void setLimits(const ReaderLimits& limits) { limits_ = limits; }
 
     // In state Complete nothing is consumed until takePacket(); in state
     // Failed nothing is consumed until reset().
@@ -88,6 +95,7 @@ private:
     ReadError error_ = ReadError::None;
     Packet current_;
     size_t headerBytes_ = 0;
+    size_t headerCount_ = 0;
     size_t wantedBody_ = 0;
     bool untilClose_ = false;
 };

@@ -21,6 +21,8 @@ public:
     // Error: the stream is broken for good (error() says why).
     ReadStatus next(Packet& out);
     ReadError error() const { return reader_.error(); }
+    // The limits apply to every byte read from then on.
+    void setLimits(const ReaderLimits& limits) { reader_.setLimits(limits); }
 
     // Bytes received but not yet taken into a packet.
     size_t buffered() const { return buffer_.size() - start_; }

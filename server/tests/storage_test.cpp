@@ -1,0 +1,82 @@
+// Operations of several statements are one unit of work: a failure midway
+// (here injected with a trigger that refuses a statement) leaves nothing half
+// done, in the store and through the commands that use it.
+#include "messaging_store.h"
+#include "peer.h"
+#include "sqlite_transaction.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace kestrova;
+using namespace kestrova::server;
+using namespace kestrova::server::testing;
+
+namespace {
+
+constexpr uint32_t kStorageFailed = 17;
+
+bool exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+constexpr const char* kRefuseGroupDeletion =
+    "CREATE TRIGGER refuse BEFORE DELETE ON chat_groups BEGIN SELECT RAISE(ABORT, 'injected'); END";
+
+}  // namespace
+
+TEST(Storage, AGroupWhoseDeletionFailsMidwayIsLeftWhole) {
+    std::string error;
+    auto accounts = AccountStore::open(":memory:", error);
+    ASSERT_TRUE(accounts && MessagingStore::prepare(accounts->database(), error));
+    MessagingStore store(accounts->database());
+    uint64_t group = *store.createGroup("Crew", "", "");
+    ASSERT_TRUE(store.setMember(group, 1, membership::kAdmin) && store.setMember(group, 2, membership::kMember));
+    ASSERT_TRUE(store.ban(group, 3));
+    HistoryEntry entry;
+    entry.messageId = 7;
+    entry.kind = Conversation::Group;
+    entry.source = 1;
+    entry.target = group;
+    entry.body = "kept";
+    ASSERT_TRUE(store.addHistory(entry, 100));
+
+    ASSERT_TRUE(exec(accounts->database(), kRefuseGroupDeletion));
+    EXPECT_FALSE(store.deleteGroup(group));
+    EXPECT_TRUE(store.groupById(group));
+    EXPECT_EQ(store.memberCount(group), 2u) << "the members deleted before the failure are back";
+    EXPECT_TRUE(store.isBanned(group, 3));
+    EXPECT_EQ(store.history(Conversation::Group, 1, group, INT64_MAX, false, 10).size(), 1u);
+
+    {
+        // Inside a larger unit the deletion is a part: undone with it.
+        ASSERT_TRUE(exec(accounts->database(), "DROP TRIGGER refuse"));
+        Transaction unit(accounts->database());
+        EXPECT_TRUE(store.deleteGroup(group));
+        EXPECT_FALSE(store.groupById(group));
+    }
+    EXPECT_TRUE(store.groupById(group)) << "the unit was not committed";
+    EXPECT_TRUE(store.deleteGroup(group));
+    EXPECT_FALSE(store.groupById(group));
+    EXPECT_EQ(store.memberCount(group), 0u);
+    EXPECT_FALSE(store.isBanned(group, 3));
+}
+
+TEST(Storage, ALeavingThatCannotBeStoredIsRefusedAndChangesNothing) {
+    RunningServer server;
+    auto ann = Peer::signIn(server.port(), kAnn);
+    ASSERT_TRUE(ann);
+    ASSERT_EQ(ann->request(packet("GROUP CREATE", {{"Name", "Solo"}})), 0u);
+    auto pushed = ann->expect("SUB PROFILE");
+    ASSERT_TRUE(pushed);
+    uint64_t group = wire::readDecimalId(dataMap(dataMap(pushed->body())["group_sub"]).begin()->first);
+
+    server.onServerThread([](Server& s) { exec(s.accounts().database(), kRefuseGroupDeletion); });
+    // The last member leaving deletes the group, which fails: she stays.
+    EXPECT_EQ(ann->request(packet("GROUP UNSUB", {{"Group-Id", std::to_string(group)}})), kStorageFailed);
+    EXPECT_EQ(ann->request(packet("GROUP CREATE", {{"Name", "Solo"}})), 11u) << "the group is still there";
+    EXPECT_TRUE(
+        server.onServerThread([&](Server& s) { return s.messaging().store().capabilities(group, server.idOf(kAnn)); }));
+
+    server.onServerThread([](Server& s) { exec(s.accounts().database(), "DROP TRIGGER refuse"); });
+    EXPECT_EQ(ann->request(packet("GROUP UNSUB", {{"Group-Id", std::to_string(group)}})), 0u);
+    EXPECT_EQ(ann->request(packet("GROUP CREATE", {{"Name", "Solo"}})), 0u) << "gone, and its name free";
+}
