@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "kestrova/platform/scroll.h"
 #include "kestrova/platform/window.h"
 #include "line_items.h"
 #include "message_item.h"
@@ -195,8 +196,22 @@ void MessageView::setScroll(int position) {
 }
 
 void MessageView::updateScrollBar() {
-    // FIXME: mirror range, page and position in the platform's scroll bar
-    // once the platform has one.
+    HWND h = hwnd();
+    if (!platform::isWindow(h)) return;
+    // The bar takes width from the messages, so it is there only when there
+    // is something to scroll; showing or hiding it lays the items out again.
+    bool needed = contentHeight() > page_;
+    uint32_t style = platform::windowStyle(h);
+    if (needed != ((style & platform::WS_VSCROLL) != 0)) {
+        platform::setWindowStyle(h, needed ? style | platform::WS_VSCROLL : style & ~platform::WS_VSCROLL);
+        return;  // the resize came back here with the new width
+    }
+    platform::ScrollInfo info;
+    info.mask = platform::SIF_RANGE | platform::SIF_PAGE | platform::SIF_POS;
+    info.max = std::max(0, contentHeight() - 1);
+    info.page = static_cast<unsigned>(std::max(0, page_));
+    info.pos = scroll_;
+    platform::setScrollInfo(h, platform::SB_VERT, info, true);
 }
 
 void MessageView::scrollTo(size_t index) {
@@ -358,32 +373,8 @@ void MessageView::onContextMenu(HWND hwnd, HWND, int x, int y) {
 }
 
 void MessageView::onVerticalScroll(HWND, HWND, int code, int position) {
-    switch (code) {
-    case 0:
-        setScroll(scroll_ - kLineStep);
-        break; // SB_LINEUP
-    case 1:
-        setScroll(scroll_ + kLineStep);
-        break; // SB_LINEDOWN
-    case 2:
-        setScroll(scroll_ - kPageStep);
-        break; // SB_PAGEUP
-    case 3:
-        setScroll(scroll_ + kPageStep);
-        break; // SB_PAGEDOWN
-    case 4:    // SB_THUMBPOSITION
-    case 5:
-        setScroll(position);
-        break; // SB_THUMBTRACK
-    case 6:
-        setScroll(0);
-        break; // SB_TOP
-    case 7:
-        setScroll(maxScroll());
-        break; // SB_BOTTOM
-    default:
-        break;
-    }
+    if (auto target = platform::scrollTarget(platform::makeWParam(code, position), scroll_, kLineStep, kPageStep))
+        setScroll(*target);
 }
 
 void MessageView::onSetFocus(HWND, HWND) {
