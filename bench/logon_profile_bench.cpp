@@ -9,6 +9,7 @@
 #include "support/loopback_peer.h"
 
 #include "kestrova/api.h"
+#include "kestrova/kit/settings.h"
 #include "kestrova/net/mailbox_window.h"
 #include "kestrova/wire/data_map.h"
 
@@ -128,9 +129,10 @@ int main(int argc, char** argv) {
     {
         testing::LoopbackPeer peer;
         gPeer = &peer;
-        RY_SetSettingString("Connection/Servers/List", ("127.0.0.1:" + std::to_string(peer.port())).c_str());
-        RY_SetSettingString("connection.user", "bench@example.org");
-        RY_SetSettingString("connection.pass", "bench password");
+        kestrova::kit::writeSetting(kestrova::settings::kServerList,
+                                    ("127.0.0.1:" + std::to_string(peer.port())).c_str());
+        kestrova::kit::writeSetting(kestrova::settings::kUser, "bench@example.org");
+        kestrova::kit::writeSetting(kestrova::settings::kPassword, "bench password");
         kestrova::bench::TimeRatioReporter reporter("ParseProfileMap");
         benchmark::RunSpecifiedBenchmarks(&reporter);
         benchmark::Shutdown();

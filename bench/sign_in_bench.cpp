@@ -6,9 +6,10 @@
 #include "server_child.h"
 
 #include "connection.h"
-#include "session_sync.h"
 #include "kestrova/api.h"
+#include "kestrova/kit/settings.h"
 #include "kestrova/net/mailbox_window.h"
+#include "session_sync.h"
 
 #include <benchmark/benchmark.h>
 
@@ -98,9 +99,10 @@ bool startServer(BenchServer& bench) {
     if (e2e::runServerToEnd({"--db", database, "--create-account", kUser, kPassword}) != 0) return false;
     bench.server = std::make_unique<e2e::ServerChild>(database);
     if (bench.server->port() == 0) return false;
-    RY_SetSettingString("Connection/Servers/List", ("127.0.0.1:" + std::to_string(bench.server->port())).c_str());
-    RY_SetSettingString("connection.user", kUser);
-    RY_SetSettingString("connection.pass", kPassword);
+    kestrova::kit::writeSetting(kestrova::settings::kServerList,
+                                ("127.0.0.1:" + std::to_string(bench.server->port())).c_str());
+    kestrova::kit::writeSetting(kestrova::settings::kUser, kUser);
+    kestrova::kit::writeSetting(kestrova::settings::kPassword, kPassword);
     return true;
 }
 

@@ -66,3 +66,49 @@ function(kestrova_module_stamp target)
     COMMAND kestrova-stamp $<TARGET_FILE:${target}>
     VERBATIM)
 endfunction()
+
+# kestrova_resources(<module> <files...>)
+# Copies resource files of a module into build/bin/resources/<module>/, where
+# the module finds them at run time (docs/RESOURCES.md). The target
+# <module>-resources is part of the default build.
+function(kestrova_resources module)
+  set(outputs)
+  foreach(file ${ARGN})
+    get_filename_component(name ${file} NAME)
+    set(output ${KESTROVA_BIN_DIR}/resources/${module}/${name})
+    add_custom_command(
+      OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${KESTROVA_BIN_DIR}/resources/${module}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${output}
+      DEPENDS ${file}
+      VERBATIM)
+    list(APPEND outputs ${output})
+  endforeach()
+  add_custom_target(${module}-resources ALL DEPENDS ${outputs})
+endfunction()
+
+# kestrova_plugin(<name> SOURCES <files...> LIBS <targets...>)
+# A plug-in library: build/bin/<name>.so (no "lib" prefix, as the shell looks
+# for it), linked with the kit and the core API, exporting PluginLoad and
+# PluginUnload and nothing else (plugin_exports.map), stamped, and with its
+# resources/<name>/strings.txt installed beside it when there is one. The test
+# plugin_exports.<name> checks what the library exports.
+function(kestrova_plugin name)
+  cmake_parse_arguments(P "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} MODULE ${P_SOURCES})
+  target_link_libraries(${name} PRIVATE ${P_LIBS} kestrova-kit api)
+  set_target_properties(${name} PROPERTIES PREFIX ""
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
+    LINK_DEPENDS ${KESTROVA_PLUGIN_EXPORTS})
+  target_link_options(${name} PRIVATE "LINKER:--version-script=${KESTROVA_PLUGIN_EXPORTS}")
+  kestrova_module_stamp(${name})
+  add_test(NAME plugin_exports.${name}
+           COMMAND ${CMAKE_COMMAND} -DMODULE=$<TARGET_FILE:${name}> -P ${KESTROVA_CMAKE_DIR}/check_plugin_exports.cmake)
+  set(strings ${CMAKE_SOURCE_DIR}/resources/${name}/strings.txt)
+  if(EXISTS ${strings})
+    kestrova_resources(${name} ${strings})
+    add_dependencies(${name} ${name}-resources)
+  endif()
+endfunction()
+set(KESTROVA_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(KESTROVA_PLUGIN_EXPORTS ${KESTROVA_CMAKE_DIR}/plugin_exports.map)

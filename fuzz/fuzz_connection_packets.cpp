@@ -3,11 +3,12 @@
 // online), the rest is a byte stream cut into packets and handed to the
 // connection's dispatch as the socket would. Nothing may crash, and the
 // published state must stay one of the known values.
-#include "fuzz_core_state.h"
 #include "connection.h"
+#include "fuzz_core_state.h"
 #include "session_sync.h"
 
 #include "kestrova/api.h"
+#include "kestrova/kit/settings.h"
 #include "kestrova/net/mailbox_window.h"
 #include "kestrova/wire/packet_receiver.h"
 
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     useOwnSettingsFolder();
     // Without a stored password nothing signs in, whatever an earlier input
     // stored with "SETTING".
-    RY_SetSettingString("connection.pass", "");
+    kestrova::kit::writeSetting(kestrova::settings::kPassword, "");
     RY_SetVariantLong("connection.state", kStateOffline);
     net::MailboxWindow window;
     RecordedAlerts alerts;

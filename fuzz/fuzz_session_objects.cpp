@@ -5,12 +5,13 @@
 // dispatched by the connection as the socket would. Nothing may crash,
 // unfinished messages stay within their bound, and stopping the connection
 // leaves no contact behind.
-#include "fuzz_core_state.h"
 #include "connection.h"
+#include "fuzz_core_state.h"
 #include "message_sender.h"
 #include "session_sync.h"
 
 #include "kestrova/api.h"
+#include "kestrova/kit/settings.h"
 #include "kestrova/net/mailbox_window.h"
 #include "kestrova/wire/packet_receiver.h"
 
@@ -58,7 +59,7 @@ void forgetGroupsAndUnread() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1 || size > 64 * 1024) return 0;
     useOwnSettingsFolder();
-    RY_SetSettingString("connection.pass", "");
+    kestrova::kit::writeSetting(kestrova::settings::kPassword, "");
     RY_SetVariantLong("connection.state", kStateOffline);
     net::MailboxWindow window;
     RecordedAlerts alerts;

@@ -12,7 +12,7 @@ namespace kestrova::api {
 namespace {
 
 DataMap* userAclMap() {
-    auto* handle = static_cast<HandleRecord*>(variant(names::kMyProfileUserAcl).getPointer());
+    auto* handle = static_cast<HandleRecord*>(variant(names::kMyProfileUserAcl.name).getPointer());
     return handle ? static_cast<DataMap*>(handle->body) : nullptr;
 }
 

@@ -34,7 +34,7 @@ void apply(Contact& c, const RY_ContactData& d) {
 
 void announce(HCONTACT contact) {
     notifySubscribers(record(contact), contact);
-    RY_EventRaise(names::kContactChanged, contact);
+    bus::raise(names::kContactChanged, contact);
 }
 
 }  // namespace

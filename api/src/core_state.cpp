@@ -30,8 +30,8 @@ void releaseProfileMap(const char* name) {
 CoreState& core() {
     if (!gCore) {
         gCore = new CoreState;
-        variant(names::kMyProfileUserAcl).setPointer(createDataMap());
-        variant(names::kMyProfileUserData).setPointer(createDataMap());
+        variant(names::kMyProfileUserAcl.name).setPointer(createDataMap());
+        variant(names::kMyProfileUserData.name).setPointer(createDataMap());
     }
     return *gCore;
 }
@@ -43,8 +43,8 @@ void destroyCore() {
     CoreState& state = *gCore;
     releaseHandle(std::exchange(state.primaryService, nullptr));
     saveSettings();
-    releaseProfileMap(names::kMyProfileUserAcl);
-    releaseProfileMap(names::kMyProfileUserData);
+    releaseProfileMap(names::kMyProfileUserAcl.name);
+    releaseProfileMap(names::kMyProfileUserData.name);
     releaseUnreadLists(state);
     releaseGroupTable(state);
     // The remaining tables go with the state. Subscriptions still held by

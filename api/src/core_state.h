@@ -7,6 +7,7 @@
 #include "variant.h"
 
 #include "kestrova/api.h"
+#include "kestrova/bus.h"
 #include "kestrova/platform/clock.h"
 
 #include <map>

@@ -145,7 +145,7 @@ void RY_DeleteGroup(uint64_t groupId) {
     HandleRecord* handle = it->second;
     table.erase(it);
     releaseHandle(handle);
-    RY_EventRaise(kestrova::names::kGroupsChanged, nullptr);
+    kestrova::bus::raise(kestrova::names::kGroupsChanged);
 }
 
 int32_t RY_EnumGroupsBegin(uint64_t* idOut) {

@@ -26,7 +26,7 @@ uint32_t RY_GetLUID() { return core().nextLuid++; }
 
 intptr_t RY_Exit() {
     namespace platform = kestrova::platform;
-    auto window = static_cast<platform::HWND>(RY_GetVariantPtr(kestrova::names::kCoreWindowHwnd));
+    platform::HWND window = kestrova::bus::get(kestrova::names::kCoreWindowHwnd);
     return platform::sendMessage(window, platform::WM_CLOSE, 0, 0);
 }
 

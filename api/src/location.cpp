@@ -6,6 +6,8 @@
 #include "data_map.h"
 #include "server_packet.h"
 
+#include "kestrova/wire/protocol.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,9 @@
 #include <string>
 
 namespace kestrova::api {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 using wire::DataMapEntries;
@@ -74,11 +79,9 @@ std::string formatFloat(float value) {
 
 HCONTACT ownContact() {
     HSERVICE primary = RY_GetPrimaryService();
-    char name[128];
-    std::snprintf(name, sizeof name, names::kServiceFunctionFormat, static_cast<void*>(primary),
-                  names::kServiceGetMyHandle);
+    HCONTACT own = bus::call(names::kServiceGetMyHandle, primary);
     RY_ReleaseService(primary);
-    return reinterpret_cast<HCONTACT>(RY_CallFunction(name, nullptr));
+    return own;
 }
 
 // The haversine distance, computed in exactly this mix of single and double
@@ -131,7 +134,8 @@ void RY_ReportCurrentLocation(float latitude, float longitude, float accuracy) {
     position["lat"] = formatFloat(latitude);
     position["acc"] = formatFloat(accuracy);
     position["type"] = "iPhoneCombo";
-    sendServerPacket("PLS SUBMIT", encodeSingleEntry("Loc0", kestrova::wire::encodeDataMap(position)));
+    sendServerPacket(protocol::command::kLocationSubmit,
+                     encodeSingleEntry("Loc0", kestrova::wire::encodeDataMap(position)));
 }
 
 void RY_SetManualLocationData(const RY_LocationData* data) {

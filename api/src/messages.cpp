@@ -126,13 +126,15 @@ void RY_SendMessage(void* target, uint8_t isGroup, const char* contentType, cons
         record.dataLength = length;
     }
     HMESSAGE message = RY_CreateMessage(&record);
-    RY_EventRaise(kestrova::names::kMessagesNewOutgoing, message);
+    kestrova::bus::raise(kestrova::names::kMessagesNewOutgoing, message);
     if (out)
         *out = message;
     else
         RY_ReleaseMessage(message);
 }
 
-void RY_SendMessageEx(HMESSAGE message) { RY_EventRaise(kestrova::names::kMessagesNewOutgoing, message); }
+void RY_SendMessageEx(HMESSAGE message) {
+    kestrova::bus::raise(kestrova::names::kMessagesNewOutgoing, message);
+}
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "kestrova/wire/data_map.h"
+#include "kestrova/wire/protocol.h"
 
 #include <string>
 #include <string_view>
@@ -16,6 +17,6 @@ void sendServerPacket(std::string_view command, const std::string& body);
 // The encoding of a one-entry map: key -> value.
 std::string encodeSingleEntry(const std::string& key, const std::string& value);
 
-inline constexpr std::string_view kProfileUpdateCommand = "SUB PROFILE UPDATE";
+inline constexpr std::string_view kProfileUpdateCommand = wire::protocol::command::kSubProfileUpdate;
 
 }  // namespace kestrova::api

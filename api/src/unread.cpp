@@ -12,7 +12,7 @@ using UnreadMap = std::map<HandleRecord*, std::vector<HandleRecord*>>;
 
 UnreadMap& mapFor(UnreadTables& tables, bool isGroup) { return isGroup ? tables.byGroup : tables.byContact; }
 
-void publishTotal(UnreadTables& tables) { variant(names::kMessagesUnread).setNumber(tables.total); }
+void publishTotal(UnreadTables& tables) { variant(names::kMessagesUnread.name).setNumber(tables.total); }
 
 template <class H>
 void listConversations(const UnreadMap& map, H* handles, uint32_t* count) {

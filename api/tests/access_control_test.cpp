@@ -8,7 +8,9 @@ RY_ACLData aclRecord() {
     return data;
 }
 
-HDATAMAP userAcl() { return static_cast<HDATAMAP>(RY_GetVariantPtr(kestrova::names::kMyProfileUserAcl)); }
+HDATAMAP userAcl() {
+    return static_cast<HDATAMAP>(RY_GetVariantPtr(kestrova::names::kMyProfileUserAcl.name));
+}
 
 std::string storedEntry(const char* name) {
     const unsigned char* bytes = nullptr;
@@ -96,7 +98,7 @@ TEST_F(AccessControl, ReadingAnAbsentEntryPublishesTheCallersDefault) {
 
 TEST_F(AccessControl, WithoutTheProfileMapNothingHappens) {
     HDATAMAP map = userAcl();
-    RY_SetVariantPtr(kestrova::names::kMyProfileUserAcl, nullptr);
+    RY_SetVariantPtr(kestrova::names::kMyProfileUserAcl.name, nullptr);
     PacketCapture capture;
     RY_ACLData data = aclRecord();
     RY_SetACLData("x", &data);

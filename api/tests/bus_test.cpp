@@ -193,8 +193,8 @@ TEST_F(Variants, SubscribersHearOnlyRealChanges) {
 }
 
 TEST_F(Variants, TheProfileMapsExistFromTheStart) {
-    void* acl = RY_GetVariantPtr(kestrova::names::kMyProfileUserAcl);
-    void* data = RY_GetVariantPtr(kestrova::names::kMyProfileUserData);
+    void* acl = RY_GetVariantPtr(kestrova::names::kMyProfileUserAcl.name);
+    void* data = RY_GetVariantPtr(kestrova::names::kMyProfileUserData.name);
     ASSERT_NE(acl, nullptr);
     ASSERT_NE(data, nullptr);
     EXPECT_NE(acl, data);

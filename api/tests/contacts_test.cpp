@@ -6,7 +6,8 @@ namespace {
 
 struct EventLog {
     CallLog log;
-    HSUBSCRIPTION subscription = RY_EventSubscribe(&CallLog::record, kestrova::names::kContactChanged, &log);
+    HSUBSCRIPTION subscription =
+        RY_EventSubscribe(&CallLog::record, kestrova::names::kContactChanged.name, &log);
     ~EventLog() { RY_EventUnsubscribe(subscription); }
 };
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "kestrova/api.h"
+#include "kestrova/bus_names.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

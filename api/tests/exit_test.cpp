@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "kestrova/api.h"
+#include "kestrova/bus_names.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/window.h"
 
@@ -24,7 +25,7 @@ platform::LResult refusingToClose(platform::HWND hwnd, uint32_t message, platfor
 TEST(Exit, SendsCloseToTheMainWindowAndReturnsItsResult) {
     platform::registerClass({"ExitTestWindow", refusingToClose, 0, std::nullopt});
     platform::UniqueWindow main(platform::createWindow({"ExitTestWindow", "Kestrova", 0, {}, nullptr, nullptr, 0, nullptr}));
-    RY_SetVariantPtr(kestrova::names::kCoreWindowHwnd, main.get());
+    RY_SetVariantPtr(kestrova::names::kCoreWindowHwnd.name, main.get());
     EXPECT_EQ(RY_Exit(), 77);
     EXPECT_EQ(gCloses, 1);
     RY_API_Cleanup();
@@ -38,7 +39,7 @@ TEST(Exit, WithoutAMainWindowNothingHappensAndTheResultIsZero) {
 TEST(Exit, TheDefaultCloseDestroysTheMainWindow) {
     platform::registerClass({"ExitDefaultWindow", platform::defWindowProc, 0, std::nullopt});
     platform::HWND main = platform::createWindow({"ExitDefaultWindow", "Kestrova", 0, {}, nullptr, nullptr, 0, nullptr});
-    RY_SetVariantPtr(kestrova::names::kCoreWindowHwnd, main);
+    RY_SetVariantPtr(kestrova::names::kCoreWindowHwnd.name, main);
     RY_Exit();
     EXPECT_FALSE(platform::isWindow(main));
     RY_API_Cleanup();

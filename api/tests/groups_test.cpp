@@ -35,7 +35,7 @@ TEST_F(Groups, TheTableHoldsOneReferenceAndEachCallerOneMore) {
 
 TEST_F(Groups, DeletingLeavesHoldersTheirGroupAndTheTableANewOne) {
     CallLog changed;
-    HSUBSCRIPTION s = RY_EventSubscribe(&CallLog::record, kestrova::names::kGroupsChanged, &changed);
+    HSUBSCRIPTION s = RY_EventSubscribe(&CallLog::record, kestrova::names::kGroupsChanged.name, &changed);
     HGROUP old = RY_GetGroup(7);
     HCONTACT member = newContact();
     RY_AddGroupMember(old, member);

@@ -1,5 +1,7 @@
 #include "object_helpers.h"
 
+#include "kestrova/bus.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -28,13 +30,12 @@ public:
         data.dataMap = mapWithLocation(loc);
         contact_ = RY_CreateContact(&data);
         HSERVICE primary = RY_GetPrimaryService();
-        std::snprintf(name_, sizeof name_, kestrova::names::kServiceFunctionFormat, static_cast<void*>(primary),
-                      kestrova::names::kServiceGetMyHandle);
+        name_ = kestrova::bus::nameFor(kestrova::names::kServiceGetMyHandle, primary);
         RY_ReleaseService(primary);
-        RY_RegisterFunction(name_, &OwnContact::myHandle, this);
+        RY_RegisterFunction(name_.c_str(), &OwnContact::myHandle, this);
     }
     ~OwnContact() {
-        RY_UnregisterFunction(name_);
+        RY_UnregisterFunction(name_.c_str());
         RY_ReleaseContact(contact_);
     }
     HCONTACT contact() const { return contact_; }
@@ -44,7 +45,7 @@ private:
         return reinterpret_cast<intptr_t>(RY_DuplicateContactHandle(static_cast<OwnContact*>(context)->contact_));
     }
     HCONTACT contact_;
-    char name_[128];
+    std::string name_;
 };
 
 float distanceTo(float lat, float lon) {

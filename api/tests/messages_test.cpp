@@ -148,7 +148,8 @@ TEST_F(Messages, AnAbsurdExpectedLengthDoesNotStopTheBodyGrowing) {
 
 TEST_F(Messages, SendingRaisesOutgoingBeforeReturningWithTheNewMessage) {
     CallLog outgoing;
-    HSUBSCRIPTION s = RY_EventSubscribe(&CallLog::record, kestrova::names::kMessagesNewOutgoing, &outgoing);
+    HSUBSCRIPTION s =
+        RY_EventSubscribe(&CallLog::record, kestrova::names::kMessagesNewOutgoing.name, &outgoing);
     HCONTACT peer = newContact();
     HMESSAGE sent = nullptr;
     RY_SendMessage(peer, 0, "text/plain", "hi there", 8, 1, &sent);
@@ -189,7 +190,7 @@ TEST_F(Messages, SendingWithoutBodyOrOutReleasesTheMessageAfterTheEvent) {
         static_cast<Seen*>(user)->length = out.dataLength;
         return 0;
     };
-    HSUBSCRIPTION s = RY_EventSubscribe(look, kestrova::names::kMessagesNewOutgoing, &seen);
+    HSUBSCRIPTION s = RY_EventSubscribe(look, kestrova::names::kMessagesNewOutgoing.name, &seen);
     EXPECT_EQ(RY_GetLUID(), 32768u);
     RY_SendMessage(peer, 0, "text/plain", nullptr, 0, 1, nullptr);
     EXPECT_EQ(seen.id, 32769u);

@@ -56,8 +56,10 @@ inline HMESSAGE incomingMessage(HCONTACT sender, void* target = nullptr, bool is
 // Captures every packet handed to "Connection/SendPacket" while it lives.
 class PacketCapture {
 public:
-    PacketCapture() { RY_RegisterFunction(kestrova::names::kConnectionSendPacket, &PacketCapture::send, this); }
-    ~PacketCapture() { RY_UnregisterFunction(kestrova::names::kConnectionSendPacket); }
+    PacketCapture() {
+        RY_RegisterFunction(kestrova::names::kConnectionSendPacket.name, &PacketCapture::send, this);
+    }
+    ~PacketCapture() { RY_UnregisterFunction(kestrova::names::kConnectionSendPacket.name); }
 
     std::vector<std::string> packets;
 

@@ -1,6 +1,7 @@
 #include "core_fixture.h"
 
 #include "kestrova/platform/registry.h"
+#include "kestrova/setting_names.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,10 +35,11 @@ std::optional<std::string> registryValue(const char* name) {
 using Settings = CoreTest;
 
 TEST_F(Settings, TheFirstDefaultStaysForTheRun) {
-    EXPECT_EQ(RY_GetSettingLong("advanced.powersave", 7), 7);
-    EXPECT_EQ(RY_GetSettingLong("advanced.powersave", 9), 7);
-    EXPECT_EQ(settingText("Connection/Proxy/Host", nullptr), "");
-    EXPECT_EQ(settingText("Connection/Proxy/Host", "proxy"), "");
+    using namespace kestrova::settings;
+    EXPECT_EQ(RY_GetSettingLong(kPowerSave.name, 7), 7);
+    EXPECT_EQ(RY_GetSettingLong(kPowerSave.name, 9), 7);
+    EXPECT_EQ(settingText(kProxyHost.name, nullptr), "");
+    EXPECT_EQ(settingText(kProxyHost.name, "proxy"), "");
 }
 
 TEST_F(Settings, ASetWinsAndTheRegistryIsNotConsulted) {

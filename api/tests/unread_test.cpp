@@ -45,7 +45,7 @@ using Unread = CoreTest;
 
 TEST_F(Unread, MessagesAreListedUnderSenderOrGroupAndTotalled) {
     UnreadScenario s;
-    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread), 3);
+    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread.name), 3);
     EXPECT_EQ(listed(&RY_GetUnreadContacts), (std::vector<HCONTACT>{s.ann}));
     EXPECT_EQ(listed(&RY_GetUnreadGroups), (std::vector<HGROUP>{s.group}));
     EXPECT_EQ(RY_GetUnreadMessageCount(s.ann, 0), 2);
@@ -59,7 +59,7 @@ TEST_F(Unread, TakingMessagesHandsOverTheirReferences) {
     UnreadScenario s;
     const auto taken = takeUnread(s.ann, false, 2);
     EXPECT_EQ(taken, (std::vector<HMESSAGE>{s.fromAnn1, s.fromAnn2}));
-    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread), 1);
+    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread.name), 1);
     EXPECT_EQ(RY_GetUnreadMessageCount(s.ann, 0), 0);
     EXPECT_TRUE(listed(&RY_GetUnreadContacts).empty());
     EXPECT_EQ(refs(s.fromAnn1), 2);  // now the caller's
@@ -72,7 +72,7 @@ TEST_F(Unread, PeekingLeavesTheListAndItsReferences) {
     EXPECT_EQ(takeUnread(s.group, true, 4, false), (std::vector<HMESSAGE>{s.inGroup}));
     EXPECT_EQ(RY_GetUnreadMessageCount(s.group, 1), 1);
     EXPECT_EQ(refs(s.inGroup), 2);
-    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread), 3);
+    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread.name), 3);
 }
 
 TEST_F(Unread, TakingFewerThanListedKeepsTheRestListed) {
@@ -80,12 +80,12 @@ TEST_F(Unread, TakingFewerThanListedKeepsTheRestListed) {
     const auto taken = takeUnread(s.ann, false, 1);
     EXPECT_EQ(taken, (std::vector<HMESSAGE>{s.fromAnn1}));
     EXPECT_EQ(RY_GetUnreadMessageCount(s.ann, 0), 1);
-    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread), 2);
+    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread.name), 2);
     EXPECT_EQ(takeUnread(s.ann, false, 5), (std::vector<HMESSAGE>{s.fromAnn2}));
     EXPECT_EQ(refs(s.fromAnn2), 2);
     RY_ReleaseMessage(taken[0]);
     RY_ReleaseMessage(s.fromAnn2);
-    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread), 1);
+    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread.name), 1);
 }
 
 TEST_F(Unread, AddingAListedMessageAgainChangesNothing) {
@@ -93,12 +93,12 @@ TEST_F(Unread, AddingAListedMessageAgainChangesNothing) {
     RY_UnreadMessageAdd(s.fromAnn1);
     EXPECT_EQ(refs(s.fromAnn1), 2);
     EXPECT_EQ(RY_GetUnreadMessageCount(s.ann, 0), 2);
-    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread), 3);
+    EXPECT_EQ(RY_GetVariantLong(kestrova::names::kMessagesUnread.name), 3);
 }
 
 TEST_F(Unread, TotalSubscribersHearEachChange) {
     CallLog total;
-    HSUBSCRIPTION sub = RY_VariantSubscribe(&CallLog::record, kestrova::names::kMessagesUnread, &total);
+    HSUBSCRIPTION sub = RY_VariantSubscribe(&CallLog::record, kestrova::names::kMessagesUnread.name, &total);
     {
         UnreadScenario s;
         EXPECT_EQ(total.count(), 3u);

@@ -1,8 +1,12 @@
 #include "admin_notice.h"
 
-#include "api_handles.h"
+#include "kestrova/bus.h"
+#include "kestrova/kit/handles.h"
+#include "kestrova/wire/protocol.h"
 
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
 
 std::string adminNoticeBody(int32_t action, uint64_t targetId, std::string_view nickname) {
     std::string body;
@@ -15,11 +19,11 @@ std::string adminNoticeBody(int32_t action, uint64_t targetId, std::string_view 
 }
 
 void applyGroupAdmin(ContactDirectory& contacts, const wire::Packet& packet) {
-    uint64_t targetId = packet.headerId("Target-ID");
-    int32_t action = packet.headerInt("Action");
-    OwnedGroup group(RY_GetGroup(packet.headerId("Group-ID")));
-    OwnedContact target(contacts.get(targetId));
-    OwnedContact source(contacts.get(packet.headerId("Source-ID")));
+    uint64_t targetId = packet.headerId(protocol::header::kTargetId);
+    int32_t action = packet.headerInt(protocol::header::kAction);
+    kit::OwnedGroup group(RY_GetGroup(packet.headerId(protocol::header::kGroupId)));
+    kit::OwnedContact target(contacts.get(targetId));
+    kit::OwnedContact source(contacts.get(packet.headerId(protocol::header::kSourceId)));
     uint32_t flags = static_cast<uint32_t>(action);
     RY_SetGroupMember(group.get(), target.get(), &flags);
 
@@ -40,14 +44,14 @@ void applyGroupAdmin(ContactDirectory& contacts, const wire::Packet& packet) {
     data.contentType = kAdminNoticeType;
     data.data = body.data();
     data.dataLength = static_cast<int32_t>(body.size());
-    OwnedMessage message(RY_CreateMessage(&data));
+    kit::OwnedMessage message(RY_CreateMessage(&data));
 
-    RY_EventRaise(kestrova::names::kMessagesNew, message.get());
+    bus::raise(names::kMessagesNew, message.get());
     RY_MessageData after{};
     after.size = sizeof after;
     RY_GetMessageData(message.get(), &after);
     if (!after.noUnread) RY_UnreadMessageAdd(message.get());
-    RY_EventRaise(kestrova::names::kMessagesNewComplete, message.get());
+    bus::raise(names::kMessagesNewComplete, message.get());
 }
 
 }  // namespace kestrova::connection

@@ -1,12 +1,13 @@
 #include "alerts.h"
 
 #include "kestrova/api.h"
+#include "kestrova/bus.h"
 #include "kestrova/platform/message_box.h"
 
 namespace kestrova::connection {
 
 void WindowAlerts::showError(const std::string& caption, const std::string& text) {
-    auto owner = static_cast<platform::HWND>(RY_GetVariantPtr(names::kCoreWindowHwnd));
+    platform::HWND owner = bus::get(names::kCoreWindowHwnd);
     platform::messageBox(owner, text, caption, platform::MB_OK | platform::MB_ICONERROR);
 }
 

@@ -1,11 +1,15 @@
 #include "connection.h"
 
-#include "connection_settings.h"
-#include "connection_texts.h"
+#include "texts.h"
 
+#include "kestrova/kit/settings.h"
+#include "kestrova/kit/texts.h"
 #include "kestrova/net/proxy_tunnel.h"
+#include "kestrova/wire/protocol.h"
 
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
 
 Connection::Connection(ConnectionEnvironment environment)
     : PacketSocket(environment.window),
@@ -24,13 +28,13 @@ Connection::Connection(ConnectionEnvironment environment)
     servers_.load();
     registerCoreHandlers();
 
-    std::string user = readSettingText(settings::kUser);
-    std::string password = readSettingText(settings::kPassword);
+    std::string user = kit::readSetting(settings::kUser);
+    std::string password = kit::readSetting(settings::kPassword);
     if (user.empty() || password.empty()) return;
-    account_.setCredentials(user, password);
-    bool signInNow = environment.startedHidden || readSettingNumber(settings::kAutoSignIn, 1) != 0;
+    account_.write(kit::ServiceChange().userName(user).password(password));
+    bool signInNow = environment.startedHidden || kit::readSetting(settings::kAutoSignIn) != 0;
     if (signInNow && state() == kStateOffline) {
-        account_.setDesiredStatus(kStatusOnline);
+        account_.write(kit::ServiceChange().desiredStatus(RY_PRESENCE_ONLINE));
         connect();
     }
 }
@@ -64,11 +68,11 @@ Connection::Micros Connection::now() {
     return time.seconds * 1'000'000 + time.microseconds;
 }
 
-int32_t Connection::state() const { return RY_GetVariantLong(kestrova::names::kConnectionState); }
+int32_t Connection::state() const { return bus::get(names::kConnectionState); }
 
-void Connection::setState(int32_t state) { RY_SetVariantLong(kestrova::names::kConnectionState, state); }
+void Connection::setState(int32_t state) { bus::set(names::kConnectionState, state); }
 
-bool Connection::powerSave() const { return readSettingNumber(settings::kPowerSave, 0) > 0; }
+bool Connection::powerSave() const { return kit::readSetting(settings::kPowerSave) > 0; }
 
 void Connection::registerHandler(std::string command, Handler handler) {
     handlers_.insert_or_assign(std::move(command), std::move(handler));
@@ -78,15 +82,15 @@ void Connection::registerCoreHandlers() {
     auto bind = [this](void (Connection::*member)(const wire::Packet&)) {
         return [this, member](const wire::Packet& packet) { (this->*member)(packet); };
     };
-    registerHandler("AUTH", bind(&Connection::onAuth));
-    registerHandler("LOGON FAILED", bind(&Connection::onLogonFailed));
-    registerHandler("GHOSTED", bind(&Connection::onGhosted));
-    registerHandler("SUB PROFILE", bind(&Connection::onSubProfile));
-    registerHandler("P", bind(&Connection::onPing));
-    registerHandler("RESPONSE", bind(&Connection::onResponse));
-    registerHandler("SETTING", bind(&Connection::onSetting));
-    registerHandler("MESG", bind(&Connection::onMessageChunk));
-    registerHandler("BRIDGE MESG", bind(&Connection::onMessageChunk));
+    registerHandler(protocol::command::kAuth, bind(&Connection::onAuth));
+    registerHandler(protocol::command::kLogonFailed, bind(&Connection::onLogonFailed));
+    registerHandler(protocol::command::kGhosted, bind(&Connection::onGhosted));
+    registerHandler(protocol::command::kSubProfile, bind(&Connection::onSubProfile));
+    registerHandler(protocol::command::kPing, bind(&Connection::onPing));
+    registerHandler(protocol::command::kResponse, bind(&Connection::onResponse));
+    registerHandler(protocol::command::kSetting, bind(&Connection::onSetting));
+    registerHandler(protocol::command::kMessage, bind(&Connection::onMessageChunk));
+    registerHandler(protocol::command::kBridgeMessage, bind(&Connection::onMessageChunk));
 }
 
 intptr_t Connection::handleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -115,9 +119,9 @@ void Connection::onNetworkReady(bool viaConnectionManager) {
 
 void Connection::startSocket() {
     setState(kStateConnecting);
-    if (readSettingNumber(settings::kProxyType, net::kProxyNone) != net::kProxyNone) {
-        std::string host = readSettingText(settings::kProxyHost);
-        startConnect(host, static_cast<uint16_t>(readSettingNumber(settings::kProxyPort, 0)));
+    if (kit::readSetting(settings::kProxyType) != net::kProxyNone) {
+        std::string host = kit::readSetting(settings::kProxyHost);
+        startConnect(host, static_cast<uint16_t>(kit::readSetting(settings::kProxyPort)));
         return;
     }
     const ServerEntry& server = servers_.current();
@@ -133,7 +137,7 @@ void Connection::onConnected() {
     deadline_ = now() + (pingInterval_ + 30) * 1'000'000LL;
     window_.startTimer(10000);
 
-    int32_t proxyType = readSettingNumber(settings::kProxyType, net::kProxyNone);
+    int32_t proxyType = kit::readSetting(settings::kProxyType);
     if (proxyType == net::kProxyNone) {
         setState(kStateLogonSent);
         sendLogon();
@@ -154,9 +158,9 @@ void Connection::onProxyAnswer(const std::string& statusLine, int32_t code) {
         sendLogon();
         return;
     }
-    alerts_.showError(texts::kLoginFailed, std::string(texts::kProxyRejected) + statusLine);
-    account_.setFailure(statusLine, kReasonNone);
-    account_.setDesiredStatus(kStatusOffline);
+    alerts_.showError(kit::text(texts::kLoginFailed), kit::text(texts::kProxyRejected) + statusLine);
+    account_.write(kit::ServiceChange().failure(statusLine, kit::kFailureNone));
+    account_.write(kit::ServiceChange().desiredStatus(RY_PRESENCE_OFFLINE));
 }
 
 bool Connection::onPacket(wire::Packet& packet) {
@@ -188,16 +192,16 @@ bool Connection::send(const wire::Packet& packet) {
 
 uint32_t Connection::sendWithId(wire::Packet& packet) {
     uint32_t id = RY_GetLUID();
-    packet.setHeader("Mesg-Id", uint64_t{id});
+    packet.setHeader(protocol::header::kMesgId, uint64_t{id});
     send(packet);
     return id;
 }
 
 void Connection::submit(wire::Packet packet, ResponseHandler handler) {
-    uint32_t id = static_cast<uint32_t>(packet.headerInt("Mesg-Id"));
+    uint32_t id = static_cast<uint32_t>(packet.headerInt(protocol::header::kMesgId));
     if (id == 0) {
         id = RY_GetLUID();
-        packet.setHeader("Mesg-Id", uint64_t{id});
+        packet.setHeader(protocol::header::kMesgId, uint64_t{id});
     }
     if (state() == kStateOffline) {
         if (handler) handler(kCodeSessionEnded, std::string());
@@ -222,18 +226,18 @@ bool Connection::sendRawPacket(std::string_view bytes) {
 }
 
 void Connection::onResponse(const wire::Packet& packet) {
-    uint64_t id = packet.headerId("Mesg-Id");
-    bool isText = packet.headerInt("Type") == 1;
+    uint64_t id = packet.headerId(protocol::header::kMesgId);
+    bool isText = packet.headerInt(protocol::header::kType) == 1;
     int64_t code = isText ? kCodeSuccess : responseCode(packet.body());
     pending_.answer(id, code, isText ? packet.body() : std::string());
 }
 
 void Connection::onSetting(const wire::Packet& packet) {
-    std::string name = packet.header("Name");
-    std::string value = packet.header("Value");
+    std::string name = packet.header(protocol::header::kName);
+    std::string value = packet.header(protocol::header::kValue);
     // NOTE: values beyond what the store can give back are refused rather
     // than stored; a nameless setting is meaningless.
-    if (name.empty() || name.size() > kMaxSettingBytes || value.size() > kMaxSettingBytes) return;
+    if (name.empty() || name.size() > kit::kMaxSettingBytes || value.size() > kit::kMaxSettingBytes) return;
     RY_SetSettingString(name.c_str(), value.c_str());
 }
 

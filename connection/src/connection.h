@@ -10,8 +10,6 @@
 //   proxy, 40 "LOGON" sent, 50/60 profile being loaded, 70 stored messages
 //   requested, 100 online, 130 waiting to reconnect, 140 resume answered.
 #pragma once
-
-#include "account_record.h"
 #include "alerts.h"
 #include "pending_requests.h"
 #include "power_manager.h"
@@ -19,7 +17,9 @@
 #include "session_objects.h"
 
 #include "kestrova/api.h"
+#include "kestrova/bus.h"
 #include "kestrova/crypto/salsa20.h"
+#include "kestrova/kit/service_record.h"
 #include "kestrova/net/packet_socket.h"
 #include "kestrova/platform/clock.h"
 #include "kestrova/wire/packet.h"
@@ -120,8 +120,8 @@ private:
     void sendLogon();
     void onAuth(const wire::Packet& packet);
     void answerResume(const wire::Packet& packet);
-    void answerEncrypted(const wire::Packet& packet, const AccountSnapshot& account);
-    void answerPlain(const AccountSnapshot& account);
+    void answerEncrypted(const wire::Packet& packet, const kit::ServiceFields& account);
+    void answerPlain(const kit::ServiceFields& account);
     void onLogonFailed(const wire::Packet& packet);
     void onGhosted(const wire::Packet& packet);
     void onSubProfile(const wire::Packet& packet);
@@ -142,7 +142,7 @@ private:
     void onPing(const wire::Packet& packet);
     void sendBye();
     void sendPing();
-    void scheduleReconnect(int32_t previousState, const AccountSnapshot& account);
+    void scheduleReconnect(int32_t previousState, const kit::ServiceFields& account);
     void endSession();
     void updatePowerRequest(Micros wakeAt);
 
@@ -151,7 +151,7 @@ private:
     PowerManager& power_;
     SessionObjects& objects_;
     HSERVICE service_;
-    AccountRecord account_;
+    kit::ServiceRecord account_;
     ServerList servers_;
     std::map<std::string, Handler, std::less<>> handlers_;
     PendingTable pending_;

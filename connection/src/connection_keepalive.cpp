@@ -3,9 +3,14 @@
 // grows with idleness. The same timer waits out the reconnect delay.
 #include "connection.h"
 
+#include "kestrova/wire/protocol.h"
+
 #include <algorithm>
 
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 constexpr int64_t kSecond = 1'000'000;
@@ -48,9 +53,9 @@ void Connection::sendPing() {
     pingDue_ = 0;
     deadline_ = current + (pingInterval_ + kDeadlineSlack) * kSecond;
     messageSincePing_ = false;
-    wire::Packet ping("P");
-    ping.setHeader("PS", packetsReceived_);
-    if (saving) ping.setHeader("I", pingInterval_);
+    wire::Packet ping(protocol::command::kPing);
+    ping.setHeader(protocol::header::kPacketsReceived, packetsReceived_);
+    if (saving) ping.setHeader(protocol::header::kPingInterval, pingInterval_);
     send(ping);
     if (isPocketPC_) updatePowerRequest(deadline_);
 }

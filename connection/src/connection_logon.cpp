@@ -2,14 +2,20 @@
 // resume), refusal and displacement, and the acceptance of the logon profile.
 #include "auth_proof.h"
 #include "connection.h"
-#include "connection_texts.h"
 #include "os_random.h"
 #include "profile_frame.h"
 #include "server_clock.h"
 
+#include "texts.h"
+
 #include "kestrova/crypto/salsa20.h"
+#include "kestrova/kit/texts.h"
+#include "kestrova/wire/protocol.h"
 
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 constexpr const char kProtocolVersion[] = "2.0";
@@ -38,26 +44,26 @@ uint64_t readProfileId(HDATAMAP profile, const char* key) {
 }  // namespace
 
 void Connection::sendLogon() {
-    wire::Packet logon("LOGON");
-    logon.setHeader("Protocol-Version", kProtocolVersion);
-    logon.setHeader("App-Type", platformName());
-    logon.setHeader("Name", account_.read().name);
-    logon.setHeaderVerbatim("Operator", operatorName());
-    if (myId_ != 0 && !resumeKey_.empty()) logon.setHeader("Sub-Id", myId_);
+    wire::Packet logon(protocol::command::kLogon);
+    logon.setHeader(protocol::header::kProtocolVersion, kProtocolVersion);
+    logon.setHeader(protocol::header::kAppType, platformName());
+    logon.setHeader(protocol::header::kName, account_.read().userName);
+    logon.setHeaderVerbatim(protocol::header::kOperator, operatorName());
+    if (myId_ != 0 && !resumeKey_.empty()) logon.setHeader(protocol::header::kSubId, myId_);
     send(logon);
 }
 
 void Connection::onAuth(const wire::Packet& packet) {
     if (!resumeKey_.empty()) {
-        if (!packet.hasHeader("Encryption-Type")) {
+        if (!packet.hasHeader(protocol::header::kEncryptionType)) {
             answerResume(packet);
             return;
         }
         // The server will not resume: what was kept of the old session goes.
         endSession();
     }
-    AccountSnapshot account = account_.read();
-    if (packet.headerInt("Encryption-Type") == 1)
+    kit::ServiceFields account = account_.read();
+    if (packet.headerInt(protocol::header::kEncryptionType) == 1)
         answerEncrypted(packet, account);
     else
         answerPlain(account);
@@ -66,14 +72,14 @@ void Connection::onAuth(const wire::Packet& packet) {
 void Connection::answerResume(const wire::Packet& packet) {
     // The count excludes this "AUTH".
     --packetsReceived_;
-    wire::Packet auth("AUTH");
-    auth.setHeader("PS", packetsReceived_);
+    wire::Packet auth(protocol::command::kAuth);
+    auth.setHeader(protocol::header::kPacketsReceived, packetsReceived_);
     auth.setBody(resumeDigest(resumeKey_, packet.body()));
     send(auth);
     setState(kStateResumeSent);
 }
 
-void Connection::answerEncrypted(const wire::Packet& packet, const AccountSnapshot& account) {
+void Connection::answerEncrypted(const wire::Packet& packet, const kit::ServiceFields& account) {
     const std::string& body = packet.body();
     // NOTE: a challenge too short to hold challenge and nonce cannot be
     // answered; reading past it would put stray memory into the proof.
@@ -83,41 +89,37 @@ void Connection::answerEncrypted(const wire::Packet& packet, const AccountSnapsh
     EncryptedProof proof = makeEncryptedProof(account.password, std::string_view(body).substr(0, kChallengeBytes),
                                               std::string_view(body).substr(kChallengeBytes, kNonceBytes), random);
     sessionCipher_ = proof.sessionCipher;
-    wire::Packet auth("AUTH");
-    auth.setHeader("Encryption-Type", int32_t{1});
-    auth.setHeader("Online-Status", account.desiredStatus);
+    wire::Packet auth(protocol::command::kAuth);
+    auth.setHeader(protocol::header::kEncryptionType, int32_t{1});
+    auth.setHeader(protocol::header::kOnlineStatus, account.desiredStatus);
     auth.setBody(std::move(proof.body));
     send(auth);
 }
 
-void Connection::answerPlain(const AccountSnapshot& account) {
-    wire::Packet auth("AUTH");
-    auth.setHeader("Encryption-Type", int32_t{0});
-    auth.setHeader("Online-Status", account.desiredStatus);
-    auth.setHeader("Name", account.name);
+void Connection::answerPlain(const kit::ServiceFields& account) {
+    wire::Packet auth(protocol::command::kAuth);
+    auth.setHeader(protocol::header::kEncryptionType, int32_t{0});
+    auth.setHeader(protocol::header::kOnlineStatus, account.desiredStatus);
+    auth.setHeader(protocol::header::kName, account.userName);
     auth.setBody(account.password);
     send(auth);
 }
 
 void Connection::onLogonFailed(const wire::Packet& packet) {
-    std::string reason = packet.header("reason");
-    account_.setFailure(reason, kReasonNone);
-    if (packet.headerInt("retry") == 0) {
-        account_.setDesiredStatus(kStatusOffline);
-        account_.setPassword("");
+    std::string reason = packet.header(protocol::header::kReason);
+    account_.write(kit::ServiceChange().failure(reason, kit::kFailureNone));
+    if (packet.headerInt(protocol::header::kRetry) == 0) {
+        account_.write(kit::ServiceChange().desiredStatus(RY_PRESENCE_OFFLINE));
+        account_.write(kit::ServiceChange().password(""));
     }
-    std::string text = texts::kServerRefused;
-    if (!reason.empty()) text += std::string("\n\n") + texts::kReasonGiven + "\n" + reason;
-    alerts_.showError(texts::kLoginFailed, text);
+    std::string text = kit::text(texts::kServerRefused);
+    if (!reason.empty()) text += "\n\n" + kit::text(texts::kReasonGiven) + "\n" + reason;
+    alerts_.showError(kit::text(texts::kLoginFailed), text);
 }
 
 void Connection::onGhosted(const wire::Packet&) {
-    RY_ServiceData data{};
-    data.size = sizeof data;
-    data.flags = RY_SERVICE_VALUE1 | RY_SERVICE_CONNECTION_STATE;
-    data.value1 = kReasonGhosted;
-    data.connectionState = kStatusOffline;
-    RY_SetServiceData(service_, &data);
+    account_.write(
+        kit::ServiceChange().failureReason(kit::kFailureGhosted).desiredStatus(RY_PRESENCE_OFFLINE));
 }
 
 void Connection::onSubProfile(const wire::Packet& packet) {
@@ -132,7 +134,8 @@ void Connection::onSubProfile(const wire::Packet& packet) {
 }
 
 void Connection::acceptLogonProfile(const wire::Packet& packet) {
-    auto frame = splitProfileBody(packet.body(), packet.headerInt("IV"), packet.headerInt("RK"));
+    auto frame = splitProfileBody(packet.body(), packet.headerInt(protocol::header::kIvLength),
+                                  packet.headerInt(protocol::header::kResumeKey));
     if (!frame) return;
     HDATAMAP profile = RY_CreateDataMap();
     if (!RY_ParseDataMap(profile, frame->map.data(), static_cast<uint32_t>(frame->map.size()))) {
@@ -142,7 +145,7 @@ void Connection::acceptLogonProfile(const wire::Packet& packet) {
     myId_ = readProfileId(profile, "Sub-Id");
     // NOTE: the id is published as its full decimal text; a 32-bit number
     // would cut subscriber ids above 2^31.
-    RY_SetVariantString(kestrova::names::kConnectionSubId, std::to_string(myId_).c_str());
+    bus::set(names::kConnectionSubId, std::to_string(myId_));
     setState(kStateLoadingContacts);
     objects_.loadContacts(profile);
     setState(kStateLoadingRest);
@@ -151,23 +154,24 @@ void Connection::acceptLogonProfile(const wire::Packet& packet) {
     takeResumeKey(packet, frame->iv, frame->resumeKey);
     const char* nickname = RY_GetDataMapString(profile, "Nickname");
     const char* statusLine = RY_GetDataMapString(profile, "Status");
-    account_.setProfile(nickname ? nickname : "", statusLine ? statusLine : "");
-    account_.setPresence(account_.read().desiredStatus);
+    account_.write(
+        kit::ServiceChange().nickname(nickname ? nickname : "").statusText(statusLine ? statusLine : ""));
+    account_.write(kit::ServiceChange().presence(account_.read().desiredStatus));
     RY_ReleaseDataMap(profile);
     takeServerTime(packet);
 
-    if (!packet.hasHeader("Last-Online")) {
+    if (!packet.hasHeader(protocol::header::kLastOnline)) {
         setState(kStateOnline);
         return;
     }
-    requestStoredMessages(packet.header("Last-Online"));
+    requestStoredMessages(packet.header(protocol::header::kLastOnline));
     wasOnline_ = false;
     setState(kStateStoredMessages);
 }
 
 void Connection::takeResumeKey(const wire::Packet& packet, std::string_view iv, std::string_view sealedKey) {
     if (iv.empty() || sealedKey.empty()) {
-        resumeKey_ = packet.header("RK");
+        resumeKey_ = packet.header(protocol::header::kResumeKey);
         return;
     }
     // NOTE: the cipher takes an 8-byte IV; a shorter block cannot seal a key
@@ -183,16 +187,16 @@ void Connection::takeResumeKey(const wire::Packet& packet, std::string_view iv, 
 }
 
 void Connection::takeServerTime(const wire::Packet& packet) {
-    if (auto server = parseServerTime(packet.header("Timestamp")))
+    if (auto server = parseServerTime(packet.header(protocol::header::kTimestamp)))
         serverClockOffset_ = clockOffset(*server, platform::unixNow());
 }
 
 void Connection::requestStoredMessages(const std::string& since) {
-    wire::Packet request("MESG STORED");
-    request.setHeader("Count", int32_t{0});
-    request.setHeader("Include-self", "0");
-    request.setHeader("From-Private", since);
-    if (wasOnline_) request.setHeader("From-Group", since);
+    wire::Packet request(protocol::command::kMessagesStored);
+    request.setHeader(protocol::header::kCount, int32_t{0});
+    request.setHeader(protocol::header::kIncludeSelf, "0");
+    request.setHeader(protocol::header::kFromPrivate, since);
+    if (wasOnline_) request.setHeader(protocol::header::kFromGroup, since);
     submit(std::move(request), [this](int64_t code, const std::string&) {
         // Code 0 answers a part of the stored messages; more are coming.
         if (code == kCodeSuccess) return false;

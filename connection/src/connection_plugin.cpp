@@ -1,7 +1,8 @@
 #include "connection_plugin.h"
 
 #include "command_line.h"
-#include "own_module.h"
+
+#include "kestrova/kit/own_module.h"
 
 namespace kestrova::connection {
 
@@ -11,7 +12,7 @@ void ConnectionPlugin::Start() {
     if (started) return;
     window_ = std::make_unique<net::PlatformHiddenWindow>();
     sendPacket_ = std::make_unique<SendPacketFunction>();
-    friendRequests_ = std::make_unique<FriendRequests>(ownModuleHandle());
+    friendRequests_ = std::make_unique<FriendRequests>(kit::ownModule());
     objects_.setFriendRequestSink(friendRequests_.get());
     connection_ = std::make_unique<Connection>(
         ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden()});

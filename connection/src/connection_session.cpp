@@ -2,11 +2,15 @@
 // the connect itself failed) and keep the session for a resume, or end it.
 // Going offline at the user's request ends it for good.
 #include "connection.h"
-#include "connection_settings.h"
+
+#include "kestrova/wire/protocol.h"
 
 #include <algorithm>
 
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 constexpr int64_t kSecond = 1'000'000;
@@ -23,16 +27,16 @@ void Connection::onDisconnected() {
     setState(kStateOffline);
     PacketSocket::onDisconnected();
     window_.stopTimer();
-    AccountSnapshot account = account_.read();
-    if (account.desiredStatus != kStatusOffline)
+    kit::ServiceFields account = account_.read();
+    if (account.desiredStatus != RY_PRESENCE_OFFLINE)
         scheduleReconnect(previous, account);
     else
         wasOnline_ = false;
-    bool keepForResume = account.desiredStatus != kStatusOffline && resumable();
+    bool keepForResume = account.desiredStatus != RY_PRESENCE_OFFLINE && resumable();
     if (!keepForResume) endSession();
 }
 
-void Connection::scheduleReconnect(int32_t previousState, const AccountSnapshot& account) {
+void Connection::scheduleReconnect(int32_t previousState, const kit::ServiceFields& account) {
     if (previousState == kStateConnecting && !resumable()) servers_.advance();
     setState(kStateReconnectWait);
     int32_t wait = kPlainReconnectWait;
@@ -42,15 +46,15 @@ void Connection::scheduleReconnect(int32_t previousState, const AccountSnapshot&
     }
     reconnectAt_ = now() + wait * kSecond;
     window_.startTimer(5000);
-    if (account.presence != kStatusOffline) {
+    if (account.presence != RY_PRESENCE_OFFLINE) {
         wasOnline_ = true;
         if (previousState == kStateOnline) resumeDeadline_ = now() + kResumeWindow * kSecond;
     }
 }
 
 void Connection::endSession() {
-    RY_EventRaise(kestrova::names::kConnectionSessionEnded, nullptr);
-    account_.setPresence(kStatusOffline);
+    bus::raise(names::kConnectionSessionEnded);
+    account_.write(kit::ServiceChange().presence(RY_PRESENCE_OFFLINE));
     objects_.endSession();
     pending_.failAll(kCodeSessionEnded);
     resumeKey_.clear();
@@ -58,15 +62,15 @@ void Connection::endSession() {
 }
 
 void Connection::sendBye() {
-    wire::Packet bye("BYE");
-    bye.setHeader("PS", packetsReceived_);
-    if (stayConnected_ != 0) bye.setHeader("Stay-Connected", stayConnected_);
+    wire::Packet bye(protocol::command::kBye);
+    bye.setHeader(protocol::header::kPacketsReceived, packetsReceived_);
+    if (stayConnected_ != 0) bye.setHeader(protocol::header::kStayConnected, stayConnected_);
     send(bye);
 }
 
 void Connection::disconnect() {
-    account_.setDesiredStatus(kStatusOffline);
-    account_.setFailure("", kReasonNone);
+    account_.write(kit::ServiceChange().desiredStatus(RY_PRESENCE_OFFLINE));
+    account_.write(kit::ServiceChange().failure("", kit::kFailureNone));
     if (isConnected()) sendBye();
     window_.stopTimer();
     closeSocket();

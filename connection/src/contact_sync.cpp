@@ -1,8 +1,9 @@
 #include "contact_sync.h"
 
-#include "api_handles.h"
 #include "profile_maps.h"
 
+#include "kestrova/bus.h"
+#include "kestrova/kit/handles.h"
 #include "kestrova/wire/packet.h"
 
 namespace kestrova::connection {
@@ -30,7 +31,7 @@ ContactSync::ContactSync(ContactDirectory& contacts, IncomingMessages& incoming,
 void ContactSync::applyContactList(std::string_view encoded, bool full) {
     wire::DataMapEntries list;
     wire::parseDataMap({reinterpret_cast<const uint8_t*>(encoded.data()), encoded.size()}, list);
-    OwnedGroup contactList(RY_GetGroup(kContactListGroup));
+    kit::OwnedGroup contactList(RY_GetGroup(kContactListGroup));
     for (const auto& [key, value] : list) {
         uint64_t id = wire::readDecimalId(key);
         if (value.empty()) {
@@ -50,7 +51,7 @@ void ContactSync::applyRecord(uint64_t id, const wire::DataMapEntries& record, b
     // Records of bridged accounts go to the bridge manager, which is not
     // there yet; those have a "Bridge-Id" and are left alone.
     if (field(record, "Bridge-Id")) return;
-    OwnedContact contact(contacts_.get(id));
+    kit::OwnedContact contact(contacts_.get(id));
 
     RY_ContactData current{};
     current.size = sizeof current;
@@ -96,7 +97,7 @@ void ContactSync::applyRecord(uint64_t id, const wire::DataMapEntries& record, b
     RY_SetContactData(contact.get(), &change);
 
     if (number(field(record, "contact")) == 0) return;
-    OwnedGroup contactList(RY_GetGroup(kContactListGroup));
+    kit::OwnedGroup contactList(RY_GetGroup(kContactListGroup));
     uint32_t flags = 0;
     const std::string* state = field(record, "state");
     if (full || state)
@@ -114,7 +115,7 @@ void ContactSync::applyUserData(HCONTACT contact, uint64_t id, const wire::DataM
         // The own contact shares the profile's map, which the api owns and
         // other code (location, access control) writes too: it is merged
         // into, never replaced.
-        HDATAMAP own = profileVariantMap(kestrova::names::kMyProfileUserData);
+        HDATAMAP own = bus::get(names::kMyProfileUserData);
         if (!own) return;
         applyMapKeys(own, kUserDataKey, record);
         change.flags |= RY_CONTACT_DATA_MAP;

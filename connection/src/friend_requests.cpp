@@ -1,8 +1,12 @@
 #include "friend_requests.h"
 
-#include "service_texts.h"
+#include "texts.h"
+
+#include "kestrova/bus.h"
 
 #include "kestrova/bus_records.h"
+#include "kestrova/kit/handles.h"
+#include "kestrova/kit/texts.h"
 #include "kestrova/platform/menu.h"
 #include "kestrova/platform/message_box.h"
 
@@ -10,6 +14,10 @@ namespace kestrova::connection {
 namespace {
 
 constexpr uint64_t kContactListGroup = 0;
+
+// The overview section's key and the items' icon (of this module).
+constexpr const char kSectionKey[] = "AWAITING_ACCEPTANCE";
+constexpr const char kItemIcon[] = "CONTACT";
 
 enum MenuCommand : uintptr_t { kCommandAccept = 1, kCommandDecline = 2, kCommandChat = 3 };
 
@@ -32,41 +40,40 @@ bool onContactList(HCONTACT contact) {
     return listed;
 }
 
-platform::HWND mainWindow() { return static_cast<platform::HWND>(RY_GetVariantPtr(kestrova::names::kCoreWindowHwnd)); }
+platform::HWND mainWindow() { return bus::get(names::kCoreWindowHwnd); }
 
 }  // namespace
 
 struct FriendRequests::Request {
     Request(FriendRequests& owner, HSERVICE service, HCONTACT contact, uint64_t contactId, std::string text)
         : owner(owner),
-          service(RY_DuplicateServiceHandle(service)),
-          contact(RY_DuplicateContactHandle(contact)),
+          service(kit::OwnedService::share(service)),
+          contact(kit::OwnedContact::share(contact)),
           contactId(contactId),
           text(std::move(text)),
-          contextMenu(kestrova::names::kOverviewItemOnContextMenu, &FriendRequests::onContextMenu, this) {}
-    ~Request() {
-        RY_ReleaseContact(contact);
-        RY_ReleaseService(service);
-    }
+          contextMenu(
+              kit::subscribe(names::kOverviewItemOnContextMenu, [this](const RY_OverviewContextMenu* asked) {
+                  this->owner.onContextMenu(*this, asked);
+              })) {}
     Request(const Request&) = delete;
     Request& operator=(const Request&) = delete;
 
     FriendRequests& owner;
-    HSERVICE service;
-    HCONTACT contact;
+    kit::OwnedService service;
+    kit::OwnedContact contact;
     uint64_t contactId;
     std::string text;
     void* item = nullptr;  // the overview item, once it exists
     Answer answer = kNoAnswer;
-    EventSubscription contextMenu;
+    kit::Subscription contextMenu;
 };
 
 FriendRequests::FriendRequests(void* iconModule)
     : iconModule_(iconModule),
-      sessionEnded_(kestrova::names::kConnectionSessionEnded, &FriendRequests::onSessionEnded, this) {}
+      sessionEnded_(kit::subscribe(names::kConnectionSessionEnded, [this] { dropFriendRequests(); })) {}
 
 FriendRequests::~FriendRequests() {
-    sessionEnded_ = EventSubscription();
+    sessionEnded_.reset();
     dropFriendRequests();
     // NOTE: the overview offers no way to give a section handle back; the
     // empty section stays hidden until the next run.
@@ -118,16 +125,16 @@ bool FriendRequests::alive(const std::shared_ptr<Request>& request) const {
 
 void FriendRequests::showItem(Request& request) {
     if (!section_) {
-        RY_OverviewSectionArgs section{sizeof(RY_OverviewSectionArgs), texts::kFriendRequestsKey,
-                                       texts::kFriendRequestsTitle, 1};
-        section_ = reinterpret_cast<void*>(RY_CallFunction(kestrova::names::kOverviewCreateSection, &section));
+        RY_OverviewSectionArgs section{sizeof(RY_OverviewSectionArgs), kSectionKey,
+                                       kit::text(texts::kFriendRequestsTitle).c_str(), 1};
+        section_ = bus::call(names::kOverviewCreateSection, &section);
     }
-    ContactTexts contact = textsOf(request.contact);
+    ContactTexts contact = textsOf(request.contact.get());
     std::string text;
     if (request.answer == kAccepting)
-        text = texts::kAcceptingContact;
+        text = kit::text(texts::kAcceptingContact);
     else if (request.answer == kDeclining)
-        text = texts::kDecliningContact;
+        text = kit::text(texts::kDecliningContact);
     else
         text = request.text.empty() ? contact.nickname : request.text;
     RY_OverviewItemArgs item{sizeof(RY_OverviewItemArgs),
@@ -136,45 +143,35 @@ void FriendRequests::showItem(Request& request) {
                              contact.name.c_str(),
                              text.c_str(),
                              iconModule_,
-                             texts::kFriendRequestIcon};
+                             kItemIcon};
     if (request.item)
-        RY_CallFunction(kestrova::names::kOverviewUpdateStaticItem, &item);
+        bus::call(names::kOverviewUpdateStaticItem, &item);
     else
-        request.item = reinterpret_cast<void*>(RY_CallFunction(kestrova::names::kOverviewAddStaticItem, &item));
+        request.item = bus::call(names::kOverviewAddStaticItem, &item);
 }
 
 void FriendRequests::removeItem(Request& request) {
     if (!request.item) return;
     void* item = std::exchange(request.item, nullptr);
-    RY_CallFunction(kestrova::names::kOverviewDeleteItem, item);
+    bus::call(names::kOverviewDeleteItem, item);
 }
-
-intptr_t FriendRequests::onSessionEnded(void* user, void*, void*, HSUBSCRIPTION) {
-    static_cast<FriendRequests*>(user)->dropFriendRequests();
-    return 0;
-}
-
-intptr_t FriendRequests::onContextMenu(void* user, void* data, void*, HSUBSCRIPTION) {
-    auto* request = static_cast<Request*>(user);
-    const auto* asked = static_cast<const RY_OverviewContextMenu*>(data);
-    if (!asked || !request->item || asked->item != request->item) return 0;
-    FriendRequests& self = request->owner;
-    auto found = self.requests_.find(request->contactId);
-    if (found == self.requests_.end() || found->second.get() != request) return 0;
+void FriendRequests::onContextMenu(Request& request, const RY_OverviewContextMenu* asked) {
+    if (!asked || !request.item || asked->item != request.item) return;
+    auto found = requests_.find(request.contactId);
+    if (found == requests_.end() || found->second.get() != &request) return;
     // Hold it: the menu and the question run nested message loops, during
     // which the server's answer may remove the request.
     std::shared_ptr<Request> held = found->second;
-    self.showMenu(held, asked->x, asked->y);
-    return 0;
+    showMenu(held, asked->x, asked->y);
 }
 
 void FriendRequests::showMenu(const std::shared_ptr<Request>& request, int32_t x, int32_t y) {
     using namespace platform;
     UniqueMenu menu(createPopupMenu());
-    appendMenu(menu.get(), MF_STRING, kCommandAccept, texts::kMenuAccept);
-    appendMenu(menu.get(), MF_STRING, kCommandDecline, texts::kMenuDecline);
+    appendMenu(menu.get(), MF_STRING, kCommandAccept, kit::text(texts::kMenuAccept));
+    appendMenu(menu.get(), MF_STRING, kCommandDecline, kit::text(texts::kMenuDecline));
     appendMenu(menu.get(), MF_SEPARATOR, 0);
-    appendMenu(menu.get(), MF_STRING, kCommandChat, texts::kMenuChat);
+    appendMenu(menu.get(), MF_STRING, kCommandChat, kit::text(texts::kMenuChat));
     int command = trackPopupMenu(menu.get(), TPM_RETURNCMD, Point{x, y}, mainWindow());
     if (!alive(request)) return;
     switch (command) {
@@ -185,7 +182,7 @@ void FriendRequests::showMenu(const std::shared_ptr<Request>& request, int32_t x
         answer(request, false);
         break;
     case kCommandChat:
-        RY_EventRaise(kestrova::names::kMessagingChatContact, request->contact);
+        bus::raise(names::kMessagingChatContact, request->contact.get());
         break;
     default:
         break;
@@ -193,15 +190,16 @@ void FriendRequests::showMenu(const std::shared_ptr<Request>& request, int32_t x
 }
 
 void FriendRequests::accept(const std::shared_ptr<Request>& request) {
-    if (!onContactList(request->contact)) {
-        int choice = platform::messageBox(mainWindow(), texts::kContactAcceptedQuestion,
-                                          texts::kContactAcceptedCaption,
+    if (!onContactList(request->contact.get())) {
+        int choice = platform::messageBox(mainWindow(), kit::text(texts::kContactAcceptedQuestion),
+                                          kit::text(texts::kContactAcceptedCaption),
                                           platform::MB_YESNO | platform::MB_ICONQUESTION);
         if (!alive(request)) return;
         if (choice == platform::IDYES) {
-            std::string name = textsOf(request->contact).name;
-            RY_AddContactArgs add{sizeof(RY_AddContactArgs), name.c_str(), texts::kAddBackMessage, nullptr, nullptr};
-            RY_CallFunction(serviceFunctionName(request->service, kestrova::names::kServiceAddContact).c_str(), &add);
+            std::string name = textsOf(request->contact.get()).name;
+            RY_AddContactArgs add{sizeof(RY_AddContactArgs), name.c_str(),
+                                  kit::text(texts::kAddBackMessage).c_str(), nullptr, nullptr};
+            bus::call(names::kServiceAddContact, request->service.get(), &add);
         }
     }
     answer(request, true);
@@ -210,7 +208,7 @@ void FriendRequests::accept(const std::shared_ptr<Request>& request) {
 void FriendRequests::answer(const std::shared_ptr<Request>& request, bool accepted) {
     request->answer = accepted ? kAccepting : kDeclining;
     RY_AcceptContactArgs args{request->contactId, static_cast<uint8_t>(accepted ? 1 : 0)};
-    RY_CallFunction(serviceFunctionName(request->service, kestrova::names::kServiceAcceptContact).c_str(), &args);
+    bus::call(names::kServiceAcceptContact, request->service.get(), &args);
     // An answer that came at once (offline) may have reset or removed it.
     if (alive(request)) showItem(*request);
 }

@@ -4,10 +4,11 @@
 // server confirms removes the item, and the end of a session drops them all.
 #pragma once
 
-#include "bus_bindings.h"
 #include "friend_request_sink.h"
 
 #include "kestrova/api.h"
+#include "kestrova/bus_records.h"
+#include "kestrova/kit/bindings.h"
 
 #include <cstdint>
 #include <map>
@@ -38,8 +39,7 @@ private:
     enum Answer { kNoAnswer = 0, kAccepting = 1, kDeclining = 2 };
     struct Request;
 
-    static intptr_t onContextMenu(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
-    static intptr_t onSessionEnded(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
+    void onContextMenu(Request& request, const RY_OverviewContextMenu* asked);
     void showMenu(const std::shared_ptr<Request>& request, int32_t x, int32_t y);
     void accept(const std::shared_ptr<Request>& request);
     void answer(const std::shared_ptr<Request>& request, bool accepted);
@@ -50,7 +50,7 @@ private:
     void* iconModule_;
     void* section_ = nullptr;
     std::map<uint64_t, std::shared_ptr<Request>> requests_;
-    EventSubscription sessionEnded_;
+    kit::Subscription sessionEnded_;
 };
 
 }  // namespace kestrova::connection

@@ -1,6 +1,7 @@
 #include "group_sync.h"
 
-#include "api_handles.h"
+#include "kestrova/bus.h"
+#include "kestrova/kit/handles.h"
 
 #include <vector>
 
@@ -43,12 +44,12 @@ GroupSync::GroupSync(ContactDirectory& contacts, ContactSync& contactSync, Sessi
 void GroupSync::applySubscriptions(std::string_view encoded) {
     for (const auto& [key, value] : decode(encoded)) {
         applyGroup(wire::readDecimalId(key), decode(value));
-        RY_EventRaise(kestrova::names::kGroupsChanged, nullptr);
+        bus::raise(names::kGroupsChanged);
     }
 }
 
 void GroupSync::applyGroup(uint64_t id, const wire::DataMapEntries& map) {
-    OwnedGroup group(RY_GetGroup(id));
+    kit::OwnedGroup group(RY_GetGroup(id));
     const std::string* name = field(map, "name");
     const std::string* description = field(map, "desc");
     RY_GroupData data{};
@@ -66,7 +67,7 @@ void GroupSync::applyGroup(uint64_t id, const wire::DataMapEntries& map) {
         wire::DataMapEntries member = decode(value);
         const std::string* capabilities = field(member, "capabilities");
         uint32_t flags = capabilities ? static_cast<uint32_t>(wire::readDecimalInt(*capabilities)) : 0;
-        OwnedContact contact(contacts_.get(wire::readDecimalId(key)));
+        kit::OwnedContact contact(contacts_.get(wire::readDecimalId(key)));
         RY_SetGroupMember(group.get(), contact.get(), &flags);
     }
 }
@@ -80,7 +81,7 @@ void GroupSync::applyUpdate(const wire::Packet& packet) {
     const std::string* groupId = field(map, "Group-Id");
     if (!groupId) return;
     uint64_t id = wire::readDecimalId(*groupId);
-    OwnedGroup group(RY_GetGroup(id));
+    kit::OwnedGroup group(RY_GetGroup(id));
 
     const std::string* name = field(map, "Name");
     const std::string* description = field(map, "Desc");
@@ -102,7 +103,7 @@ void GroupSync::applyUpdate(const wire::Packet& packet) {
     const std::string* contactId = field(map, "Contact-Id");
     if (type && contactId) {
         uint64_t memberId = wire::readDecimalId(*contactId);
-        OwnedContact contact(contacts_.get(memberId));
+        kit::OwnedContact contact(contacts_.get(memberId));
         if (wire::readDecimalInt(*type) == 0) {
             RY_AddGroupMember(group.get(), contact.get());
         } else {
@@ -118,7 +119,7 @@ void GroupSync::applyUpdate(const wire::Packet& packet) {
 }
 
 void GroupSync::setState(uint64_t id, int32_t state) {
-    OwnedGroup group(RY_GetGroup(id));
+    kit::OwnedGroup group(RY_GetGroup(id));
     RY_GroupData data{};
     data.size = sizeof data;
     data.flags = RY_GROUP_STATE;
@@ -132,7 +133,7 @@ void GroupSync::markStale() {
 
 void GroupSync::deleteStale() {
     for (uint64_t id : tableIds()) {
-        OwnedGroup group(RY_GetGroup(id));
+        kit::OwnedGroup group(RY_GetGroup(id));
         RY_GroupData data{};
         data.size = sizeof data;
         RY_GetGroupData(group.get(), &data);

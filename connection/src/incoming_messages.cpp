@@ -1,12 +1,16 @@
 #include "incoming_messages.h"
-
-#include "api_handles.h"
 #include "connection.h"
 #include "server_clock.h"
+
+#include "kestrova/kit/handles.h"
+#include "kestrova/wire/protocol.h"
 
 #include <algorithm>
 
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 void markFailed(HMESSAGE message) {
@@ -37,16 +41,16 @@ IncomingMessages::IncomingMessages(ContactDirectory& contacts, SessionLink& link
 IncomingMessages::~IncomingMessages() { failAll(); }
 
 HCONTACT IncomingMessages::sourceOf(const wire::Packet& packet, uint64_t bridgeId) {
-    uint64_t sourceId = packet.headerId("Source-Id");
+    uint64_t sourceId = packet.headerId(protocol::header::kSourceId);
     if (bridgeId == 0) return contacts_.get(sourceId);
     return bridges_ ? bridges_->bridgedContact(bridgeId, sourceId) : nullptr;
 }
 
 void IncomingMessages::receiveChunk(const wire::Packet& packet) {
-    uint64_t bridgeId = packet.headerId("Bridge-Id");
-    OwnedContact source(sourceOf(packet, bridgeId));
+    uint64_t bridgeId = packet.headerId(protocol::header::kBridgeId);
+    kit::OwnedContact source(sourceOf(packet, bridgeId));
     if (!source) return;
-    uint64_t correlationId = packet.headerId("Correlation-Id");
+    uint64_t correlationId = packet.headerId(protocol::header::kCorrelationId);
     if (correlationId != 0)
         continueMessage(packet, source.get(), correlationId);
     else
@@ -66,39 +70,40 @@ void IncomingMessages::continueMessage(const wire::Packet& packet, HCONTACT sour
         fail(failing);
         return;
     }
-    bool last = packet.hasHeader("Last");
+    bool last = packet.hasHeader(protocol::header::kLast);
     it->bytes += body.size();
     HMESSAGE message = it->message;
     if (last) partial_.erase(it);
     RY_ContinueMessage(message, body.data(), static_cast<int32_t>(body.size()), last ? 1 : 0);
     if (!last) return;
-    RY_EventRaise(kestrova::names::kMessagesNewComplete, message);
+    bus::raise(names::kMessagesNewComplete, message);
     RY_ReleaseMessage(message);
 }
 
 void IncomingMessages::startMessage(const wire::Packet& packet, HCONTACT source, uint64_t bridgeId) {
     const std::string& body = packet.body();
-    int32_t totalLength = packet.headerInt("Total-Length");
+    int32_t totalLength = packet.headerInt(protocol::header::kTotalLength);
     // The api reserves the declared length up front: a length we would
     // refuse anyway must not get that far.
     if (totalLength < 0 || static_cast<size_t>(totalLength) > limits_.maxMessageBytes ||
         body.size() > limits_.maxMessageBytes)
         return;
 
-    bool isGroup = packet.hasHeader("Target-Id");
-    OwnedContact ownContact;
-    OwnedGroup group;
+    bool isGroup = packet.hasHeader(protocol::header::kTargetId);
+    kit::OwnedContact ownContact;
+    kit::OwnedGroup group;
     if (!isGroup) {
         ownContact.reset(contacts_.get(link_.myId()));
     } else if (bridgeId != 0) {
-        group.reset(bridges_ ? bridges_->bridgedChat(bridgeId, packet.headerId("Target-Id")) : nullptr);
+        group.reset(bridges_ ? bridges_->bridgedChat(bridgeId, packet.headerId(protocol::header::kTargetId))
+                             : nullptr);
         if (!group) return;
     } else {
-        group.reset(RY_GetGroup(packet.headerId("Target-Id")));
+        group.reset(RY_GetGroup(packet.headerId(protocol::header::kTargetId)));
     }
 
-    if (packet.hasHeader("name")) {
-        std::string nickname = packet.header("name");
+    if (packet.hasHeader(protocol::header::kName)) {
+        std::string nickname = packet.header(protocol::header::kName);
         RY_ContactData contact{};
         contact.size = sizeof contact;
         contact.flags = RY_CONTACT_NICKNAME;
@@ -106,14 +111,14 @@ void IncomingMessages::startMessage(const wire::Packet& packet, HCONTACT source,
         RY_SetContactData(source, &contact);
     }
 
-    bool last = packet.hasHeader("Last");
-    std::string contentType = packet.header("Content-Type");
+    bool last = packet.hasHeader(protocol::header::kLast);
+    std::string contentType = packet.header(protocol::header::kContentType);
     RY_MessageData data{};
     data.size = sizeof data;
     data.flags = RY_MESSAGE_ID | RY_MESSAGE_CONTACT | RY_MESSAGE_TARGET | RY_MESSAGE_IS_GROUP |
                  RY_MESSAGE_CONTENT_TYPE | RY_MESSAGE_DATA | RY_MESSAGE_COMPLETE | RY_MESSAGE_ORIGIN |
                  RY_MESSAGE_TIMES | RY_MESSAGE_TOTAL_LENGTH | RY_MESSAGE_MARK1 | RY_MESSAGE_NO_UNREAD;
-    data.messageId = packet.headerId("Mesg-Id");
+    data.messageId = packet.headerId(protocol::header::kMesgId);
     data.contact = source;
     data.target = isGroup ? static_cast<void*>(group.get()) : static_cast<void*>(ownContact.get());
     data.isGroup = isGroup ? 1 : 0;
@@ -125,22 +130,22 @@ void IncomingMessages::startMessage(const wire::Packet& packet, HCONTACT source,
     if (link_.state() == kStateStoredMessages)
         data.origin = RY_ORIGIN_WHILE_CONNECTING;
     else
-        data.origin = packet.hasHeader("Hist") ? RY_ORIGIN_HISTORY : RY_ORIGIN_LIVE;
-    if (auto server = parseServerTime(packet.header("Timestamp"))) {
+        data.origin = packet.hasHeader(protocol::header::kHistory) ? RY_ORIGIN_HISTORY : RY_ORIGIN_LIVE;
+    if (auto server = parseServerTime(packet.header(protocol::header::kTimestamp))) {
         data.serverTime = RY_MessageTime{static_cast<uint32_t>(server->seconds),
                                          static_cast<uint32_t>(server->microseconds)};
         data.localTime = toLocalTime(data.serverTime, link_.serverClockOffset());
     }
     HMESSAGE message = RY_CreateMessage(&data);
 
-    RY_EventRaise(kestrova::names::kMessagesNew, message);
+    bus::raise(names::kMessagesNew, message);
     RY_MessageData after{};
     after.size = sizeof after;
     RY_GetMessageData(message, &after);
     if (!after.noUnread && after.origin != RY_ORIGIN_HISTORY) RY_UnreadMessageAdd(message);
 
     if (last) {
-        RY_EventRaise(kestrova::names::kMessagesNewComplete, message);
+        bus::raise(names::kMessagesNewComplete, message);
         RY_ReleaseMessage(message);
         return;
     }

@@ -1,35 +1,34 @@
 #include "message_history.h"
 
+#include "kestrova/wire/protocol.h"
+
 #include <cstdio>
 
 namespace kestrova::connection {
 
+namespace protocol = wire::protocol;
+
 wire::Packet historyRequestPacket(const RY_HistoryRequest& request) {
-    wire::Packet packet("MESG HIST");
+    wire::Packet packet(protocol::command::kMessageHistory);
     // Six digits of microseconds: read as a fraction or as a whole number,
     // the text means the same instant.
     char since[40];
     std::snprintf(since, sizeof since, "%d.%06d", request.seconds, request.microseconds);
-    packet.setHeader(request.isGroup ? "From-Group" : "From-Private", since);
+    packet.setHeader(request.isGroup ? protocol::header::kFromGroup : protocol::header::kFromPrivate, since);
     uint64_t sourceId = request.isGroup ? RY_GetGroupID(static_cast<HGROUP>(request.conversation))
                                         : RY_GetContactID(static_cast<HCONTACT>(request.conversation));
-    packet.setHeader("Source-Id", sourceId);
-    packet.setHeader("Count", request.count);
+    packet.setHeader(protocol::header::kSourceId, sourceId);
+    packet.setHeader(protocol::header::kCount, request.count);
     return packet;
 }
 
-MessageHistoryFunction::MessageHistoryFunction(SessionLink& link) : link_(link) {
-    RY_RegisterFunction(kestrova::names::kConnectionRequestMessageHistory, &MessageHistoryFunction::call, this);
-}
+MessageHistoryFunction::MessageHistoryFunction(SessionLink& link)
+    : link_(link),
+      function_(kit::registerFunction(
+          names::kConnectionRequestMessageHistory,
+          [this](const RY_HistoryRequest* request) { return request ? this->request(*request) : 0; })) {}
 
-MessageHistoryFunction::~MessageHistoryFunction() {
-    RY_UnregisterFunction(kestrova::names::kConnectionRequestMessageHistory);
-}
-
-intptr_t MessageHistoryFunction::call(void* context, void* argument) {
-    if (!argument) return 0;
-    return static_cast<MessageHistoryFunction*>(context)->request(*static_cast<const RY_HistoryRequest*>(argument));
-}
+MessageHistoryFunction::~MessageHistoryFunction() = default;
 
 int32_t MessageHistoryFunction::request(const RY_HistoryRequest& request) {
     if (!request.conversation) return 0;

@@ -8,6 +8,7 @@
 #include "session_link.h"
 
 #include "kestrova/api.h"
+#include "kestrova/kit/bindings.h"
 #include "kestrova/wire/packet.h"
 
 #include <cstdint>
@@ -29,9 +30,9 @@ public:
     int32_t request(const RY_HistoryRequest& request);
 
 private:
-    static intptr_t call(void* context, void* argument);
 
     SessionLink& link_;
+    kit::RegisteredFunction function_;
 };
 
 }  // namespace kestrova::connection

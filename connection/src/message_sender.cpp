@@ -4,17 +4,14 @@ namespace kestrova::connection {
 
 MessageSender::MessageSender(SessionLink& link, BridgeLookup* bridges)
     : link_(link), bridges_(bridges), ownService_(RY_GetPrimaryService()) {
-    subscription_ = RY_EventSubscribe(&MessageSender::onOutgoing, kestrova::names::kMessagesNewOutgoing, this);
+    outgoing_ = kit::subscribe(names::kMessagesNewOutgoing, [this](HMESSAGE message) {
+        if (message) send(message);
+    });
 }
 
 MessageSender::~MessageSender() {
-    RY_EventUnsubscribe(subscription_);
+    outgoing_.reset();
     for (auto& [handle, outgoing] : messages_) outgoing->stop();
-}
-
-intptr_t MessageSender::onOutgoing(void* user, void* data, void*, HSUBSCRIPTION) {
-    if (data) static_cast<MessageSender*>(user)->send(static_cast<HMESSAGE>(data));
-    return 0;
 }
 
 void MessageSender::send(HMESSAGE message) {

@@ -8,6 +8,7 @@
 #include "session_link.h"
 
 #include "kestrova/api.h"
+#include "kestrova/kit/bindings.h"
 
 #include <map>
 #include <memory>
@@ -26,13 +27,12 @@ public:
     const OutgoingMessage* find(HMESSAGE message) const;
 
 private:
-    static intptr_t onOutgoing(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
     void finished(HMESSAGE message);
 
     SessionLink& link_;
     BridgeLookup* bridges_;
-    OwnedService ownService_;
-    HSUBSCRIPTION subscription_ = nullptr;
+    kit::OwnedService ownService_;
+    kit::Subscription outgoing_;
     std::map<HMESSAGE, std::shared_ptr<OutgoingMessage>> messages_;
 };
 

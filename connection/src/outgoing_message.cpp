@@ -2,9 +2,14 @@
 
 #include "connection.h"
 
+#include "kestrova/wire/protocol.h"
+
 #include <algorithm>
 
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 RY_MessageData readMessage(HMESSAGE message) {
@@ -52,18 +57,13 @@ void OutgoingMessage::start() {
     // yet; they are this account's all the same.
     if (message.target && !service) service = ownService_;
     if (service) service_.reset(RY_DuplicateServiceHandle(service));
-    messageSubscription_ = RY_MessageSubscribe(&OutgoingMessage::onChange, message_.get(), this);
-    if (service_) serviceSubscription_ = RY_ServiceSubscribe(&OutgoingMessage::onChange, service_.get(), this);
+    messageSubscription_ = kit::subscribe(message_.get(), [this](HMESSAGE) { pump(); });
+    if (service_) serviceSubscription_ = kit::subscribe(service_.get(), [this](HSERVICE) { pump(); });
 }
 
 void OutgoingMessage::stop() {
-    RY_MessageUnsubscribe(std::exchange(messageSubscription_, nullptr));
-    RY_ServiceUnsubscribe(std::exchange(serviceSubscription_, nullptr));
-}
-
-intptr_t OutgoingMessage::onChange(void* user, void*, void*, HSUBSCRIPTION) {
-    static_cast<OutgoingMessage*>(user)->pump();
-    return 0;
+    messageSubscription_.reset();
+    serviceSubscription_.reset();
 }
 
 bool OutgoingMessage::serviceOnline() const {
@@ -72,7 +72,7 @@ bool OutgoingMessage::serviceOnline() const {
     RY_ServiceData data{};
     data.size = sizeof data;
     RY_GetServiceData(service_.get(), &data);
-    return data.presence != kStatusOffline && data.presence != kStatusServiceRemoved;
+    return data.presence != RY_PRESENCE_OFFLINE && data.presence != kStatusServiceRemoved;
 }
 
 void OutgoingMessage::pump() {
@@ -113,31 +113,31 @@ OutgoingMessage::Step OutgoingMessage::step() {
     size_t pending = available > sentOffset_ ? available - sentOffset_ : 0;
     if (pending < kChunkBytes && !message.complete) return Step::Wait;
 
-    wire::Packet packet("MESG");
+    wire::Packet packet(protocol::command::kMessage);
     std::optional<uint64_t> bridge =
         (bridges_ && service_) ? bridges_->bridgeOf(service_.get()) : std::optional<uint64_t>();
     if (bridge) {
-        packet.setCommand("BRIDGE MESG");
-        packet.setHeader("Bridge-Id", *bridge);
+        packet.setCommand(protocol::command::kBridgeMessage);
+        packet.setHeader(protocol::header::kBridgeId, *bridge);
     } else if (!service_ || service_.get() != ownService_) {
         return Step::NotMine;
     }
     bool first = sentOffset_ == 0;
-    packet.setHeader("Mesg-Id", first ? message.messageId : uint64_t{RY_GetLUID()});
-    packet.setHeader("Mesg-Target", int32_t{message.isGroup ? 1 : 0});
-    packet.setHeader("Target-Id", targetId(message));
-    packet.setHeader("Content-Type", message.contentType ? message.contentType : "");
-    if (!first) packet.setHeader("Correlation-Id", message.messageId);
+    packet.setHeader(protocol::header::kMesgId, first ? message.messageId : uint64_t{RY_GetLUID()});
+    packet.setHeader(protocol::header::kMesgTarget, int32_t{message.isGroup ? 1 : 0});
+    packet.setHeader(protocol::header::kTargetId, targetId(message));
+    packet.setHeader(protocol::header::kContentType, message.contentType ? message.contentType : "");
+    if (!first) packet.setHeader(protocol::header::kCorrelationId, message.messageId);
 
     size_t length = std::min(pending, kChunkBytes);
     packet.setBody(std::string(static_cast<const char*>(message.data) + sentOffset_, length));
     sentOffset_ += length;
     if (message.complete) {
         if (sentOffset_ == available) {
-            packet.setHeader("Last", int32_t{1});
+            packet.setHeader(protocol::header::kLast, int32_t{1});
             done_ = true;
         } else if (!totalLengthSent_) {
-            packet.setHeader("Total-Length", static_cast<int32_t>(available));
+            packet.setHeader(protocol::header::kTotalLength, static_cast<int32_t>(available));
             totalLengthSent_ = true;
         }
     }
@@ -145,7 +145,7 @@ OutgoingMessage::Step OutgoingMessage::step() {
     std::weak_ptr<OutgoingMessage> weak = weak_from_this();
     uint32_t generation = generation_;
     // The request keeps the message alive until it is answered.
-    auto held = std::make_shared<OwnedMessage>(RY_DuplicateMessageHandle(message_.get()));
+    auto held = std::make_shared<kit::OwnedMessage>(RY_DuplicateMessageHandle(message_.get()));
     link_.submit(std::move(packet), [weak, generation, length, held](int64_t code, const std::string&) {
         if (auto self = weak.lock()) self->acknowledge(generation, code, length);
         return true;

@@ -11,11 +11,13 @@
 // position, where the message view reads it.
 #pragma once
 
-#include "api_handles.h"
 #include "bridge_lookup.h"
 #include "session_link.h"
 
 #include "kestrova/api.h"
+#include "kestrova/kit/bindings.h"
+#include "kestrova/kit/handles.h"
+#include "kestrova/wire/protocol.h"
 
 #include <cstdint>
 #include <functional>
@@ -24,7 +26,7 @@
 namespace kestrova::connection {
 
 inline constexpr size_t kChunkBytes = 512;
-inline constexpr int64_t kCodeChunkAcknowledged = 4;
+inline constexpr int64_t kCodeChunkAcknowledged = wire::protocol::code::kDone;
 // A removed bridged service; like offline, nothing is sent.
 inline constexpr int32_t kStatusServiceRemoved = 101;
 
@@ -52,20 +54,21 @@ public:
     size_t sentOffset() const { return sentOffset_; }
 
 private:
-    static intptr_t onChange(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
     bool serviceOnline() const;
     Step step();
     void acknowledge(uint32_t generation, int64_t code, size_t length);
     void finish();
 
-    OwnedMessage message_;
-    OwnedService service_;  // the target's
+    kit::
+
+        OwnedMessage message_;
+    kit::OwnedService service_;  // the target's
     HSERVICE ownService_;
     SessionLink& link_;
     BridgeLookup* bridges_;
     Finished finished_;
-    HSUBSCRIPTION messageSubscription_ = nullptr;
-    HSUBSCRIPTION serviceSubscription_ = nullptr;
+    kit::Subscription messageSubscription_;
+    kit::Subscription serviceSubscription_;
 
     size_t sentOffset_ = 0;
     bool done_ = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "kestrova/wire/packet.h"
+#include "kestrova/wire/protocol.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,11 +16,11 @@
 namespace kestrova::connection {
 
 // Response codes the client knows by meaning.
-inline constexpr int64_t kCodeSuccess = 0;
-inline constexpr int64_t kCodeSessionEnded = 100;
+inline constexpr int64_t kCodeSuccess = wire::protocol::code::kOk;
+inline constexpr int64_t kCodeSessionEnded = wire::protocol::code::kSessionEnded;
 // A text of the request holds a line break or NUL; the packet writer refuses
 // it, and so does the server.
-inline constexpr int64_t kCodeTextBreaksLine = 16;
+inline constexpr int64_t kCodeTextBreaksLine = wire::protocol::code::kTextBreaksLine;
 
 // (code, text) -> true when the request is finished.
 using ResponseHandler = std::function<bool(int64_t code, const std::string& text)>;

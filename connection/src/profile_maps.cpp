@@ -28,8 +28,4 @@ void applyMapKeys(HDATAMAP map, std::string_view prefix, const wire::DataMapEntr
         if (!applyMapKey(map, prefix, it->first, it->second)) break;
 }
 
-HDATAMAP profileVariantMap(const char* variantName) {
-    return static_cast<HDATAMAP>(RY_GetVariantPtr(variantName));
-}
-
 }  // namespace kestrova::connection

@@ -24,7 +24,4 @@ bool hasMapKeys(const wire::DataMapEntries& entries, std::string_view prefix);
 // Applies every entry of entries whose key starts with prefix.
 void applyMapKeys(HDATAMAP map, std::string_view prefix, const wire::DataMapEntries& entries);
 
-// The data map in the variant (my_profile/...), owned by the api.
-HDATAMAP profileVariantMap(const char* variantName);
-
 }  // namespace kestrova::connection

@@ -1,13 +1,17 @@
 #include "profile_sync.h"
-
-#include "api_handles.h"
 #include "connection.h"
 #include "profile_frame.h"
 #include "profile_maps.h"
 
+#include "kestrova/kit/handles.h"
+#include "kestrova/wire/protocol.h"
+
 #include <optional>
 
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 std::optional<std::string_view> entry(HDATAMAP map, const char* key) {
@@ -35,9 +39,10 @@ void ProfileSync::loadContacts(HDATAMAP profile) {
 void ProfileSync::loadGroupsAndOwnData(HDATAMAP profile) { applyRest(profile, true); }
 
 void ProfileSync::applyUpdate(const wire::Packet& packet) {
-    auto frame = splitProfileBody(packet.body(), packet.headerInt("IV"), packet.headerInt("RK"));
+    auto frame = splitProfileBody(packet.body(), packet.headerInt(protocol::header::kIvLength),
+                                  packet.headerInt(protocol::header::kResumeKey));
     if (!frame) return;
-    OwnedDataMap profile(RY_CreateDataMap());
+    kit::OwnedDataMap profile(RY_CreateDataMap());
     if (!RY_ParseDataMap(profile.get(), frame->map.data(), static_cast<uint32_t>(frame->map.size()))) return;
     applyContacts(profile.get(), false);
     applyRest(profile.get(), false);
@@ -57,17 +62,17 @@ void ProfileSync::applyRest(HDATAMAP profile, bool initial) {
     }
     // The bridge entries belong to the bridge manager, which is not part of
     // the plug-in yet; the contact list is told all the same.
-    if (entry(profile, "BRIDGE")) RY_EventRaise(kestrova::names::kGroupsChanged, nullptr);
+    if (entry(profile, "BRIDGE")) bus::raise(names::kGroupsChanged);
     if (auto requests = entry(profile, "CONTACT_ADD")) applyFriendRequests(*requests);
     applyOwnMaps(profile);
 }
 
 void ProfileSync::applyFriendRequests(std::string_view encoded) {
-    OwnedGroup contactList(RY_GetGroup(kContactListGroup));
+    kit::OwnedGroup contactList(RY_GetGroup(kContactListGroup));
     for (const auto& [key, value] : decode(encoded)) {
         uint64_t id = wire::readDecimalId(key);
         wire::DataMapEntries request = decode(value);
-        OwnedContact contact(contacts_.get(id));
+        kit::OwnedContact contact(contacts_.get(id));
         auto name = request.find("Name");
         if (name != request.end()) {
             RY_ContactData data{};
@@ -78,9 +83,9 @@ void ProfileSync::applyFriendRequests(std::string_view encoded) {
         }
         if (RY_GroupContainsMember(contactList.get(), contact.get())) {
             // Already on the list: the request is a formality.
-            wire::Packet accept("CONTACT ADD RESP");
-            accept.setHeader("Source-Id", id);
-            accept.setHeader("Accepted", int32_t{1});
+            wire::Packet accept(protocol::command::kContactAddResp);
+            accept.setHeader(protocol::header::kSourceId, id);
+            accept.setHeader(protocol::header::kAccepted, int32_t{1});
             link_.submit(std::move(accept), nullptr);
             continue;
         }
@@ -92,8 +97,8 @@ void ProfileSync::applyFriendRequests(std::string_view encoded) {
 }
 
 void ProfileSync::applyOwnMaps(HDATAMAP profile) {
-    HDATAMAP userData = profileVariantMap(kestrova::names::kMyProfileUserData);
-    HDATAMAP userAcl = profileVariantMap(kestrova::names::kMyProfileUserAcl);
+    HDATAMAP userData = bus::get(names::kMyProfileUserData);
+    HDATAMAP userAcl = bus::get(names::kMyProfileUserAcl);
     // Collect first: the enumeration cursor belongs to the map.
     std::vector<std::pair<std::string, std::string>> own;
     const char* key = nullptr;

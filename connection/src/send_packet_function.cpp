@@ -6,18 +6,16 @@
 
 namespace kestrova::connection {
 
-SendPacketFunction::SendPacketFunction() {
-    RY_RegisterFunction(kestrova::names::kConnectionSendPacket, &SendPacketFunction::call, this);
-}
+SendPacketFunction::SendPacketFunction()
+    : function_(kit::registerFunction(names::kConnectionSendPacket,
+                                      [this](const RY_PacketBytes* bytes) { return send(bytes); })) {}
 
-SendPacketFunction::~SendPacketFunction() { RY_UnregisterFunction(kestrova::names::kConnectionSendPacket); }
+SendPacketFunction::~SendPacketFunction() = default;
 
-intptr_t SendPacketFunction::call(void* context, void* argument) {
-    auto* self = static_cast<SendPacketFunction*>(context);
-    auto* bytes = static_cast<const RY_PacketBytes*>(argument);
-    if (!self->connection_ || !bytes || (!bytes->data && bytes->length != 0)) return 0;
+int32_t SendPacketFunction::send(const RY_PacketBytes* bytes) {
+    if (!connection_ || !bytes || (!bytes->data && bytes->length != 0)) return 0;
     std::string_view packet(static_cast<const char*>(bytes->data), bytes->length);
-    return self->connection_->sendRawPacket(packet) ? 1 : 0;
+    return connection_->sendRawPacket(packet) ? 1 : 0;
 }
 
 }  // namespace kestrova::connection

@@ -3,6 +3,9 @@
 // object lives.
 #pragma once
 
+#include "kestrova/api.h"
+#include "kestrova/kit/bindings.h"
+
 #include <cstdint>
 
 namespace kestrova::connection {
@@ -20,9 +23,10 @@ public:
     void setConnection(Connection* connection) { connection_ = connection; }
 
 private:
-    static intptr_t call(void* context, void* argument);
+    int32_t send(const RY_PacketBytes* bytes);
 
     Connection* connection_ = nullptr;
+    kit::RegisteredFunction function_;
 };
 
 }  // namespace kestrova::connection

@@ -1,7 +1,7 @@
 #include "server_list.h"
 
-#include "connection_settings.h"
 #include "kestrova/api.h"
+#include "kestrova/kit/settings.h"
 #include "kestrova/wire/packet.h"
 
 namespace kestrova::connection {
@@ -31,11 +31,11 @@ std::string formatServerList(const std::vector<ServerEntry>& entries) {
 }
 
 void ServerList::load() {
-    entries_ = parseServerList(readSettingText(settings::kServerList));
+    entries_ = parseServerList(kit::readSetting(settings::kServerList));
     cursor_ = 0;
     if (!entries_.empty()) return;
     for (int32_t port : kDefaultServerPorts) entries_.push_back({kDefaultServerHost, port});
-    RY_SetSettingString(settings::kServerList, formatServerList(entries_).c_str());
+    kit::writeSetting(settings::kServerList, formatServerList(entries_));
 }
 
 }  // namespace kestrova::connection

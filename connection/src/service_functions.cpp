@@ -4,14 +4,17 @@
 #include "connection.h"
 #include "contact_lookup.h"
 #include "friend_requests.h"
-#include "service_texts.h"
 
 #include "kestrova/bus_records.h"
+#include "kestrova/wire/protocol.h"
 
 #include <algorithm>
 #include <string_view>
 
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 using ContactRef = std::shared_ptr<RY_ContactRecord>;
@@ -62,6 +65,9 @@ bool isOnlineStatus(int32_t status) {
     }
 }
 
+// What every group this client creates says of itself.
+constexpr const char kChatGroupDescription[] = "Chat group";
+
 constexpr int32_t kGroupBeingLeft = 1;
 constexpr uint64_t kContactListGroup = 0;
 
@@ -75,17 +81,16 @@ ServiceFunctions::ServiceFunctions(ServiceFunctionsEnvironment environment)
       service_(RY_GetPrimaryService()),
       account_(service_),
       alive_(std::make_shared<ServiceFunctions*>(this)) {
-    using namespace kestrova::names;
-    add<&ServiceFunctions::setPresenceStatus>(kServiceSetPresenceStatus);
-    add<&ServiceFunctions::addContact>(kServiceAddContact);
-    add<&ServiceFunctions::acceptContact>(kServiceAcceptContact);
-    add<&ServiceFunctions::deleteContact>(kServiceDeleteContact);
-    add<&ServiceFunctions::adminContact>(kServiceAdminContact);
-    add<&ServiceFunctions::groupSubscribe>(kServiceGroupSubscribe);
-    add<&ServiceFunctions::leaveGroup>(kServiceLeaveGroup);
-    add<&ServiceFunctions::createGroup>(kServiceCreateGroup);
-    add<&ServiceFunctions::getContactHandle>(kServiceGetContactHandle);
-    add<&ServiceFunctions::getMyHandle>(kServiceGetMyHandle);
+    add(names::kServiceSetPresenceStatus, &ServiceFunctions::setPresenceStatus);
+    add(names::kServiceAddContact, &ServiceFunctions::addContact);
+    add(names::kServiceAcceptContact, &ServiceFunctions::acceptContact);
+    add(names::kServiceDeleteContact, &ServiceFunctions::deleteContact);
+    add(names::kServiceAdminContact, &ServiceFunctions::adminContact);
+    add(names::kServiceGroupSubscribe, &ServiceFunctions::groupSubscribe);
+    add(names::kServiceLeaveGroup, &ServiceFunctions::leaveGroup);
+    add(names::kServiceCreateGroup, &ServiceFunctions::createGroup);
+    add(names::kServiceGetContactHandle, &ServiceFunctions::getContactHandle);
+    add(names::kServiceGetMyHandle, &ServiceFunctions::getMyHandle);
 }
 
 ServiceFunctions::~ServiceFunctions() {
@@ -93,19 +98,14 @@ ServiceFunctions::~ServiceFunctions() {
     RY_ReleaseService(service_);
 }
 
-template <intptr_t (ServiceFunctions::*Operation)(void*)>
-void ServiceFunctions::add(const char* operation) {
-    functions_.emplace_back(serviceFunctionName(service_, operation), &ServiceFunctions::call<Operation>, this);
+template <typename Arg, typename Result, typename Member>
+void ServiceFunctions::add(bus::ServiceOperation<Arg, Result> operation, Member member) {
+    functions_.push_back(kit::registerFunction(
+        operation, service_, [this, member](auto... argument) { return (this->*member)(argument...); }));
 }
 
 void ServiceFunctions::writeDesiredStatus(int32_t status) {
-    RY_ServiceData data{};
-    data.size = sizeof data;
-    data.flags = RY_SERVICE_CONNECTION_STATE | RY_SERVICE_TEXT6 | RY_SERVICE_VALUE1;
-    data.connectionState = status;
-    data.text6 = "";
-    data.value1 = kReasonNone;
-    RY_SetServiceData(service_, &data);
+    account_.write(kit::ServiceChange().desiredStatus(status).failure("", kit::kFailureNone));
 }
 
 HCONTACT ServiceFunctions::findContact(uint64_t contactId) const {
@@ -124,27 +124,27 @@ void ServiceFunctions::setOwnPresence(int32_t status) {
     RY_ReleaseContact(own);
 }
 
-intptr_t ServiceFunctions::setPresenceStatus(void* argument) {
-    if (!argument) return 0;
-    int32_t status = static_cast<const RY_PresenceStatusArgs*>(argument)->status;
+int32_t ServiceFunctions::setPresenceStatus(const RY_PresenceStatusArgs* args) {
+    if (!args) return 0;
+    int32_t status = args->status;
     // NOTE: the desired status goes to the server in every "AUTH"; a number
     // that is no status would be asked for there.
     if (!isOnlineStatus(status)) return 0;
     int32_t state = connection_.state();
-    if (status == kStatusOffline) {
-        writeDesiredStatus(kStatusOffline);
+    if (status == RY_PRESENCE_OFFLINE) {
+        writeDesiredStatus(RY_PRESENCE_OFFLINE);
         // NOTE: also from a reconnect wait, which must not come back online.
         if (state != kStateOffline) connection_.disconnect();
         return 1;
     }
     if (state == kStateOnline) {
         setOwnPresence(status);
-        wire::Packet detail("CONTACT DETAIL");
-        detail.setHeader("Online-Status", status);
+        wire::Packet detail(protocol::command::kContactDetail);
+        detail.setHeader(protocol::header::kOnlineStatus, status);
         connection_.sendWithId(detail);
     } else if (state == kStateOffline) {
-        AccountSnapshot account = account_.read();
-        if (account.name.empty() || account.password.empty()) {
+        kit::ServiceFields account = account_.read();
+        if (account.userName.empty() || account.password.empty()) {
             screens_.showSignIn();
             return 0;
         }
@@ -157,24 +157,23 @@ intptr_t ServiceFunctions::setPresenceStatus(void* argument) {
     return 1;
 }
 
-intptr_t ServiceFunctions::addContact(void* argument) {
-    const auto* args = static_cast<const RY_AddContactArgs*>(argument);
+int32_t ServiceFunctions::addContact(const RY_AddContactArgs* args) {
     if (!args || !args->address || !*args->address) return 0;
-    wire::Packet request("CONTACT ADD");
-    request.setHeader(allDecimalDigits(args->address) ? "Target-Id" : "Name", args->address);
+    wire::Packet request(protocol::command::kContactAdd);
+    request.setHeader(allDecimalDigits(args->address) ? protocol::header::kTargetId : protocol::header::kName,
+                      args->address);
     request.setBody(textOf(args->message));
     connection_.submit(std::move(request), toCallback(args->callback, args->user));
     return 1;
 }
 
-intptr_t ServiceFunctions::acceptContact(void* argument) {
-    const auto* args = static_cast<const RY_AcceptContactArgs*>(argument);
+int32_t ServiceFunctions::acceptContact(const RY_AcceptContactArgs* args) {
     if (!args) return 0;
     uint64_t contactId = args->contactId;
-    wire::Packet answer("CONTACT ADD RESP");
-    answer.setHeader("Source-Id", contactId);
+    wire::Packet answer(protocol::command::kContactAddResp);
+    answer.setHeader(protocol::header::kSourceId, contactId);
     // Declining is the absence of the header, not a 0.
-    if (args->accepted) answer.setHeader("Accepted", int32_t{1});
+    if (args->accepted) answer.setHeader(protocol::header::kAccepted, int32_t{1});
     std::weak_ptr<ServiceFunctions*> alive = alive_;
     connection_.submit(std::move(answer), [alive, contactId](int64_t code, const std::string&) {
         if (auto self = alive.lock()) (*self)->friendRequests_.answered(contactId, code);
@@ -183,13 +182,12 @@ intptr_t ServiceFunctions::acceptContact(void* argument) {
     return 1;
 }
 
-intptr_t ServiceFunctions::deleteContact(void* argument) {
-    const auto* handle = static_cast<const HCONTACT*>(argument);
+int32_t ServiceFunctions::deleteContact(const HCONTACT* handle) {
     if (!handle || !*handle) return 0;
     ContactRef contact = holdContact(*handle);
-    wire::Packet update("CONTACT UPDATE");
-    update.setHeader("Contact-Id", RY_GetContactID(contact.get()));
-    update.setHeader("Remove", int32_t{1});
+    wire::Packet update(protocol::command::kContactUpdate);
+    update.setHeader(protocol::header::kContactId, RY_GetContactID(contact.get()));
+    update.setHeader(protocol::header::kRemove, int32_t{1});
     connection_.submit(std::move(update), [contact](int64_t code, const std::string&) {
         if (code != kCodeSuccess) return true;
         HGROUP contactList = RY_GetGroup(kContactListGroup);
@@ -200,37 +198,34 @@ intptr_t ServiceFunctions::deleteContact(void* argument) {
     return 1;
 }
 
-intptr_t ServiceFunctions::adminContact(void* argument) {
-    const auto* args = static_cast<const RY_AdminContactArgs*>(argument);
+int32_t ServiceFunctions::adminContact(const RY_AdminContactArgs* args) {
     if (!args || !args->contact || !args->group) return 0;
-    wire::Packet admin("GROUP ADMIN");
-    admin.setHeader("Group-Id", RY_GetGroupID(args->group));
-    admin.setHeader("Target-Id", RY_GetContactID(args->contact));
-    admin.setHeader("Action", args->action);
+    wire::Packet admin(protocol::command::kGroupAdmin);
+    admin.setHeader(protocol::header::kGroupId, RY_GetGroupID(args->group));
+    admin.setHeader(protocol::header::kTargetId, RY_GetContactID(args->contact));
+    admin.setHeader(protocol::header::kAction, args->action);
     connection_.sendWithId(admin);
     return 1;
 }
 
-intptr_t ServiceFunctions::groupSubscribe(void* argument) {
-    const auto* args = static_cast<const RY_GroupSubscribeArgs*>(argument);
+int32_t ServiceFunctions::groupSubscribe(const RY_GroupSubscribeArgs* args) {
     if (!args || !args->name || !*args->name) return 0;
-    wire::Packet subscribe("GROUP SUBSCRIBE");
-    subscribe.setHeader("Name", args->name);
+    wire::Packet subscribe(protocol::command::kGroupSubscribe);
+    subscribe.setHeader(protocol::header::kName, args->name);
     subscribe.setBody(textOf(args->password));
     connection_.submit(std::move(subscribe), toCallback(args->callback, args->user));
     return 1;
 }
 
-intptr_t ServiceFunctions::leaveGroup(void* argument) {
-    auto* handle = static_cast<HGROUP>(argument);
+int32_t ServiceFunctions::leaveGroup(HGROUP handle) {
     if (!handle) return 0;
     GroupRef group = holdGroup(handle);
     uint64_t groupId = RY_GetGroupID(handle);
     int32_t before = groupStateOf(handle);
     setGroupState(handle, kGroupBeingLeft);
-    wire::Packet leave("GROUP UNSUB");
-    leave.setHeader("Mesg-Id", uint64_t{RY_GetLUID()});
-    leave.setHeader("Group-Id", groupId);
+    wire::Packet leave(protocol::command::kGroupUnsubscribe);
+    leave.setHeader(protocol::header::kMesgId, uint64_t{RY_GetLUID()});
+    leave.setHeader(protocol::header::kGroupId, groupId);
     connection_.submit(std::move(leave), [group, groupId, before](int64_t code, const std::string&) {
         if (code == kCodeSuccess) {
             RY_DeleteGroup(groupId);
@@ -245,29 +240,27 @@ intptr_t ServiceFunctions::leaveGroup(void* argument) {
     return 1;
 }
 
-intptr_t ServiceFunctions::createGroup(void* argument) {
-    const auto* args = static_cast<const RY_CreateGroupArgs*>(argument);
+int32_t ServiceFunctions::createGroup(const RY_CreateGroupArgs* args) {
     if (!args || !args->name || !*args->name) return 0;
-    wire::Packet create("GROUP CREATE");
-    create.setHeader("Mesg-Id", uint64_t{RY_GetLUID()});
-    create.setHeader("Name", args->name);
-    create.setHeader("Desc", texts::kChatGroupDescription);
+    wire::Packet create(protocol::command::kGroupCreate);
+    create.setHeader(protocol::header::kMesgId, uint64_t{RY_GetLUID()});
+    create.setHeader(protocol::header::kName, args->name);
+    create.setHeader(protocol::header::kDescription, kChatGroupDescription);
     // NOTE: the server expects the length even though there is no body.
-    create.setHeader("Content-Length", int32_t{0});
+    create.setHeader(protocol::header::kContentLength, int32_t{0});
     connection_.submit(std::move(create), toCallback(args->callback, args->user));
     return 1;
 }
 
-intptr_t ServiceFunctions::getContactHandle(void* argument) {
-    auto* args = static_cast<RY_GetContactHandleArgs*>(argument);
+int32_t ServiceFunctions::getContactHandle(RY_GetContactHandleArgs* args) {
     if (!args) return 0;
     if (HCONTACT contact = findContact(args->contactId)) args->contact = contact;
     return 1;
 }
 
-intptr_t ServiceFunctions::getMyHandle(void*) {
-    if (connection_.myId() == 0) return 0;
-    return reinterpret_cast<intptr_t>(findContact(connection_.myId()));
+HCONTACT ServiceFunctions::getMyHandle() {
+    if (connection_.myId() == 0) return nullptr;
+    return findContact(connection_.myId());
 }
 
 }  // namespace kestrova::connection

@@ -4,11 +4,12 @@
 // lives; the argument records are in kestrova/bus_records.h.
 #pragma once
 
-#include "account_record.h"
-#include "bus_bindings.h"
 #include "contact_lookup.h"
 
 #include "kestrova/api.h"
+#include "kestrova/bus_records.h"
+#include "kestrova/kit/bindings.h"
+#include "kestrova/kit/service_record.h"
 
 #include <cstdint>
 #include <memory>
@@ -37,23 +38,20 @@ public:
     HSERVICE service() const { return service_; }
 
 private:
-    template <intptr_t (ServiceFunctions::*Operation)(void*)>
-    static intptr_t call(void* context, void* argument) {
-        return (static_cast<ServiceFunctions*>(context)->*Operation)(argument);
-    }
-    template <intptr_t (ServiceFunctions::*Operation)(void*)>
-    void add(const char* operation);
+    // Registers one operation of the own service, handled by a member function.
+    template <typename Arg, typename Result, typename Member>
+    void add(bus::ServiceOperation<Arg, Result> operation, Member member);
 
-    intptr_t setPresenceStatus(void* argument);
-    intptr_t addContact(void* argument);
-    intptr_t acceptContact(void* argument);
-    intptr_t deleteContact(void* argument);
-    intptr_t adminContact(void* argument);
-    intptr_t groupSubscribe(void* argument);
-    intptr_t leaveGroup(void* argument);
-    intptr_t createGroup(void* argument);
-    intptr_t getContactHandle(void* argument);
-    intptr_t getMyHandle(void* argument);
+    int32_t setPresenceStatus(const RY_PresenceStatusArgs* args);
+    int32_t addContact(const RY_AddContactArgs* args);
+    int32_t acceptContact(const RY_AcceptContactArgs* args);
+    int32_t deleteContact(const HCONTACT* handle);
+    int32_t adminContact(const RY_AdminContactArgs* args);
+    int32_t groupSubscribe(const RY_GroupSubscribeArgs* args);
+    int32_t leaveGroup(HGROUP handle);
+    int32_t createGroup(const RY_CreateGroupArgs* args);
+    int32_t getContactHandle(RY_GetContactHandleArgs* args);
+    HCONTACT getMyHandle();
 
     HCONTACT findContact(uint64_t contactId) const;
     void writeDesiredStatus(int32_t status);
@@ -64,11 +62,11 @@ private:
     FriendRequests& friendRequests_;
     AccountScreens& screens_;
     HSERVICE service_;
-    AccountRecord account_;
+    kit::ServiceRecord account_;
     // Answers may come after this object is gone (the connection fails what
     // is still pending when it stops); they check this first.
     std::shared_ptr<ServiceFunctions*> alive_;
-    std::vector<RegisteredFunction> functions_;
+    std::vector<kit::RegisteredFunction> functions_;
 };
 
 }  // namespace kestrova::connection

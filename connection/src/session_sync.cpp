@@ -3,7 +3,11 @@
 #include "admin_notice.h"
 #include "connection.h"
 
+#include "kestrova/wire/protocol.h"
+
 namespace kestrova::connection {
+
+namespace protocol = wire::protocol;
 
 SessionSync::SessionSync(IncomingLimits limits)
     : incoming_(contacts_, link_, limits),
@@ -18,8 +22,10 @@ void SessionSync::attach(Connection& connection) {
     HSERVICE service = RY_GetPrimaryService();
     contacts_.setService(service);
     RY_ReleaseService(service);
-    connection.registerHandler("GROUP UPDATE", [this](const wire::Packet& packet) { groups_.applyUpdate(packet); });
-    connection.registerHandler("GROUP ADMIN", [this](const wire::Packet& packet) { applyGroupAdmin(contacts_, packet); });
+    connection.registerHandler(protocol::command::kGroupUpdate,
+                               [this](const wire::Packet& packet) { groups_.applyUpdate(packet); });
+    connection.registerHandler(protocol::command::kGroupAdmin,
+                               [this](const wire::Packet& packet) { applyGroupAdmin(contacts_, packet); });
 }
 
 void SessionSync::detach() { link_.bind(nullptr); }

@@ -6,9 +6,9 @@
 // window, the event "core.window.OnCommand".
 #pragma once
 
-#include "bus_bindings.h"
-
 #include "kestrova/api.h"
+
+#include "kestrova/kit/bindings.h"
 #include "kestrova/platform/messages.h"
 
 #include <array>
@@ -31,22 +31,18 @@ public:
     platform::HMENU create() const;
     // 1 when the command opened a screen; 0 for the status commands (carried
     // out) and for commands that are not this menu's.
-    intptr_t handle(uintptr_t command);
+    int32_t handle(uint32_t command);
 
 private:
     enum Item { kOnline, kAway, kBusy, kInvisible, kOffline, kMyIdentity, kSignInAs, kItemCount };
-
-    static intptr_t createProc(void* context, void* argument);
-    static intptr_t handleProc(void* context, void* argument);
-    static intptr_t onCommand(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
-    std::optional<Item> itemOf(uintptr_t command) const;
+    std::optional<Item> itemOf(uint32_t command) const;
 
     HSERVICE service_;
     AccountScreens& screens_;
     // Drawn once, so they never collide with another plug-in's commands.
     std::array<uint32_t, kItemCount> commands_{};
-    std::vector<RegisteredFunction> functions_;
-    EventSubscription onCommand_;
+    std::vector<kit::RegisteredFunction> functions_;
+    kit::Subscription onCommand_;
 };
 
 }  // namespace kestrova::connection

@@ -36,7 +36,7 @@ protected:
     }
     void openMenuOf(void* item) {
         RY_OverviewContextMenu at{item, 30, 40};
-        RY_EventRaise(names::kOverviewItemOnContextMenu, &at);
+        bus::raise(names::kOverviewItemOnContextMenu, &at);
     }
 
     HCONTACT ann_ = nullptr;
@@ -74,9 +74,9 @@ TEST_F(FriendRequestsTest, AcceptingAStrangerAsksToAddThemBackAndTheConfirmedAns
     EXPECT_EQ(menuAt_.y, 40);
     ASSERT_EQ(questions_.size(), 1u);
     EXPECT_EQ(questions_[0].caption, "Contact Accepted");
-    EXPECT_EQ(questions_[0].text,
-              "This contact will now be able to see your online status.\n\nWould you like to add this contact to your "
-              "contact list?");
+    EXPECT_EQ(questions_[0].text, "This contact will now be able to see your online status.\n\nWould you "
+                                  "like to add this contact to your "
+                                  "contact list?");
     EXPECT_EQ(questions_[0].style & 0xF, platform::MB_YESNO);
 
     EXPECT_EQ(takeMasked(), "CONTACT ADD\ncontent-length: 44\nmesg-id: #\nname: ann@example.org\n\n"
@@ -117,20 +117,15 @@ TEST_F(FriendRequestsTest, ARefusedDeclineKeepsTheRequestAndShowsItAgain) {
 
 TEST_F(FriendRequestsTest, ChatOpensTheConversationAndOtherItemsAreNotOurs) {
     friendRequests_->addFriendRequest(service(), ann_, kAnnId, "hi");
-    std::vector<void*> chats;
-    HSUBSCRIPTION chat = RY_EventSubscribe(
-        [](void* user, void* data, void*, HSUBSCRIPTION) -> intptr_t {
-            static_cast<std::vector<void*>*>(user)->push_back(data);
-            return 0;
-        },
-        names::kMessagingChatContact, &chats);
+    std::vector<HCONTACT> chats;
+    kit::Subscription chat =
+        kit::subscribe(names::kMessagingChatContact, [&](HCONTACT c) { chats.push_back(c); });
     answerModals("Chat");
     openMenuOf(reinterpret_cast<void*>(0x77));
     EXPECT_TRUE(chats.empty());
     openMenuOf(overview_->items.begin()->first);
-    EXPECT_EQ(chats, std::vector<void*>{ann_});
+    EXPECT_EQ(chats, std::vector<HCONTACT>{ann_});
     EXPECT_TRUE(serverHeardNothing());
-    RY_EventUnsubscribe(chat);
 }
 
 TEST_F(FriendRequestsTest, TheEndOfTheSessionDropsEveryRequestAndItsItem) {

@@ -2,6 +2,8 @@
 // virtual clock.
 #include "sign_in_scene.h"
 
+#include "kestrova/kit/settings.h"
+
 using namespace kestrova;
 using namespace kestrova::connection;
 using kestrova::testing::LoopbackPeer;
@@ -33,7 +35,7 @@ protected:
     // Online with power save, the last message 600 seconds ago: the ping goes
     // out with the stretched interval.
     void pingAfterTenIdleMinutes() {
-        RY_SetSettingLong("advanced.powersave", 1);
+        kit::writeSetting(settings::kPowerSave, 1);
         signInOnline();
         serverSends("MESG\nmesg-id: 9\n\n");
         advance(600);
@@ -55,7 +57,7 @@ TEST_F(PowerSave, TheDeadlineMovesIntervalAndSlackAhead) {
 }
 
 TEST_F(PowerSave, TheIntervalStaysBetweenThirtyAndThreeHundredSeconds) {
-    RY_SetSettingLong("advanced.powersave", 1);
+    kit::writeSetting(settings::kPowerSave, 1);
     signInOnline();
     serverSends("MESG\n\n");
     advance(10);
@@ -97,7 +99,7 @@ TEST_F(KeepAlive, GoingOfflineSaysByeFirstAndDoesNotReconnect) {
     advance(60);
     EXPECT_EQ(peer_.connectionsAccepted(), 1);
     EXPECT_EQ(objects_.sessionsEnded, 1);
-    EXPECT_EQ(account().presence, kStatusOffline);
+    EXPECT_EQ(account().presence, RY_PRESENCE_OFFLINE);
 }
 
 class Reconnect : public SignInScene {
@@ -105,7 +107,7 @@ protected:
     // Counts the connection attempts that failed.
     void SetUp() override {
         SignInScene::SetUp();
-        subscription_ = RY_VariantSubscribe(&Reconnect::onState, "connection.state", this);
+        subscription_ = RY_VariantSubscribe(&Reconnect::onState, names::kConnectionState.name, this);
     }
     void TearDown() override {
         RY_VariantUnsubscribe(subscription_);
@@ -113,7 +115,7 @@ protected:
     }
     static intptr_t onState(void* user, void*, void*, HSUBSCRIPTION) {
         auto* self = static_cast<Reconnect*>(user);
-        if (RY_GetVariantLong("connection.state") == kStateConnecting) ++self->attempts_;
+        if (bus::get(names::kConnectionState) == kStateConnecting) ++self->attempts_;
         return 0;
     }
     // Starts with nobody listening and waits for the first failure.
@@ -145,7 +147,7 @@ TEST_F(Reconnect, WithoutPowerSaveEveryWaitIsFiveSeconds) {
 }
 
 TEST_F(Reconnect, WithPowerSaveTheWaitDoublesUpToFiveMinutes) {
-    RY_SetSettingLong("advanced.powersave", 1);
+    kit::writeSetting(settings::kPowerSave, 1);
     startRefused();
     std::vector<int> waits;
     for (int i = 0; i < 7; ++i) waits.push_back(secondsUntilNextAttempt());
@@ -153,7 +155,7 @@ TEST_F(Reconnect, WithPowerSaveTheWaitDoublesUpToFiveMinutes) {
 }
 
 TEST_F(Reconnect, AConnectResetsTheDelay) {
-    RY_SetSettingLong("advanced.powersave", 1);
+    kit::writeSetting(settings::kPowerSave, 1);
     storeCredentials();
     start();
     takePacket();
@@ -167,10 +169,10 @@ TEST_F(Reconnect, FailedConnectsWalkTheServerListAndWrapAround) {
     uint16_t refusedA = peer_.port(), refusedB = second.port();
     peer_.stopListening();
     second.stopListening();
-    RY_SetSettingString("Connection/Servers/List", ("127.0.0.1:" + std::to_string(refusedA) + ",127.0.0.1:" +
-                                                    std::to_string(refusedB) + ",127.0.0.1:" +
-                                                    std::to_string(third.port()))
-                                                       .c_str());
+    kit::writeSetting(settings::kServerList,
+                                ("127.0.0.1:" + std::to_string(refusedA) + ",127.0.0.1:" +
+                                 std::to_string(refusedB) + ",127.0.0.1:" + std::to_string(third.port()))
+                                    .c_str());
     storeCredentials();
     start();
     ASSERT_TRUE(until([&] { return state() == kStateReconnectWait; }));

@@ -1,6 +1,8 @@
 // Logon and authentication against a scripted server.
 #include "sign_in_scene.h"
 
+#include "kestrova/kit/settings.h"
+
 using namespace kestrova;
 using namespace kestrova::connection;
 using kestrova::testing::SignInScene;
@@ -12,7 +14,7 @@ TEST_F(Logon, StoredCredentialsSignInAtStartWithTheLogonHeadersInOrder) {
     EXPECT_EQ(logon,
               "LOGON\nOperator: PC_CLIENT\napp-type: SmartPhone\nname: kim@example.org\nprotocol-version: 2.0\n\n");
     EXPECT_EQ(state(), kStateLogonSent);
-    EXPECT_EQ(account().desiredStatus, kStatusOnline);
+    EXPECT_EQ(account().desiredStatus, RY_PRESENCE_ONLINE);
 }
 
 TEST_F(Logon, WithoutStoredPasswordNothingHappensAtStart) {
@@ -24,7 +26,7 @@ TEST_F(Logon, WithoutStoredPasswordNothingHappensAtStart) {
 }
 
 TEST_F(Logon, AutoSignInOffWaitsUnlessStartedHidden) {
-    RY_SetSettingLong("Connection/AutoSignIn", 0);
+    kit::writeSetting(settings::kAutoSignIn, 0);
     storeCredentials();
     start();
     EXPECT_EQ(state(), kStateOffline);
@@ -46,8 +48,8 @@ TEST_F(Logon, EncryptedAuthenticationProvesThePasswordAndGoesOnline) {
     char subId[32] = {};
     RY_GetVariantString("Kestrova/Connection/Sub-Id", subId);
     EXPECT_STREQ(subId, "4294967301");
-    AccountSnapshot now = account();
-    EXPECT_EQ(now.presence, kStatusOnline);
+    kit::ServiceFields now = account();
+    EXPECT_EQ(now.presence, RY_PRESENCE_ONLINE);
     HSERVICE service = RY_GetPrimaryService();
     RY_ServiceData data{};
     data.size = sizeof data;
@@ -67,7 +69,7 @@ TEST_F(Logon, EveryProofUsesFreshRandomness) {
     std::string first = random_;
     peer_.dropConnection();
     connection_.reset();
-    RY_SetVariantLong("connection.state", 0);
+    bus::set(names::kConnectionState, 0);
     start();
     takePacket();
     authenticateEncrypted();
@@ -130,11 +132,11 @@ TEST_F(Logon, RefusalWithoutRetryShowsTheReasonAndForgetsThePasswordOnly) {
     EXPECT_EQ(alerts_.shown[0].caption, "Login Failed");
     EXPECT_EQ(alerts_.shown[0].text,
               "The server did not allow you to sign in at this time.\n\nThe reason given was:\nWrong password");
-    AccountSnapshot now = account();
+    kit::ServiceFields now = account();
     EXPECT_EQ(now.password, "");
-    EXPECT_EQ(now.desiredStatus, kStatusOffline);
-    EXPECT_EQ(now.message, "Wrong password");
-    EXPECT_EQ(settingText("connection.pass"), kPassword);
+    EXPECT_EQ(now.desiredStatus, RY_PRESENCE_OFFLINE);
+    EXPECT_EQ(now.failureText, "Wrong password");
+    EXPECT_EQ(kit::readSetting(settings::kPassword), kPassword);
 
     peer_.dropConnection();
     ASSERT_TRUE(until([&] { return state() == kStateOffline && !connection_->isConnected(); }));
@@ -160,10 +162,10 @@ TEST_F(Logon, GhostingTurnsReconnectionOff) {
     serverSends("GHOSTED\n\n");
     peer_.dropConnection();
     ASSERT_TRUE(until([&] { return state() == kStateOffline && !connection_->isConnected(); }));
-    AccountSnapshot now = account();
-    EXPECT_EQ(now.reason, kReasonGhosted);
-    EXPECT_EQ(now.desiredStatus, kStatusOffline);
-    EXPECT_EQ(now.presence, kStatusOffline);
+    kit::ServiceFields now = account();
+    EXPECT_EQ(now.failureReason, kit::kFailureGhosted);
+    EXPECT_EQ(now.desiredStatus, RY_PRESENCE_OFFLINE);
+    EXPECT_EQ(now.presence, RY_PRESENCE_OFFLINE);
     advance(30);
     EXPECT_EQ(peer_.connectionsAccepted(), 1);
     EXPECT_EQ(objects_.sessionsEnded, 1);

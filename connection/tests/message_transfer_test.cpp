@@ -43,7 +43,7 @@ protected:
     }
 
     HCONTACT ann_ = nullptr;
-    std::vector<OwnedMessage> messages_;
+    std::vector<kit::OwnedMessage> messages_;
 };
 
 TEST_F(MessageTransfer, ALongMessageGoesOutIn512ByteChunksWithItsHeaders) {
@@ -151,7 +151,7 @@ TEST_F(MessageTransfer, NothingIsSentWhileTheServiceIsOfflineOrRemoved) {
     setPresence(kStatusServiceRemoved);
     send("wait for me");
     EXPECT_TRUE(serverHeardNothing());
-    setPresence(kStatusOnline);
+    setPresence(RY_PRESENCE_ONLINE);
     EXPECT_EQ(takeChunk().body(), "wait for me") << "the service change pumps the message";
     RY_ReleaseService(service);
 }
@@ -171,7 +171,7 @@ TEST_F(MessageTransfer, AMessageCutOffBySessionEndIsSentAnewAfterTheNextLogon) {
 }
 
 TEST_F(MessageTransfer, GroupsWithoutServiceAreOursContactsOfOtherServicesAreNot) {
-    OwnedGroup group(RY_GetGroup(5));  // known only by id, as from a received message
+    kit::OwnedGroup group(RY_GetGroup(5));  // known only by id, as from a received message
     HMESSAGE toGroup = nullptr;
     RY_SendMessage(group.get(), 1, "text/plain", "all", 3, 1, &toGroup);
     messages_.emplace_back(toGroup);
@@ -181,13 +181,13 @@ TEST_F(MessageTransfer, GroupsWithoutServiceAreOursContactsOfOtherServicesAreNot
 
     RY_ServiceData otherData{};
     otherData.size = sizeof otherData;
-    OwnedService other(RY_CreateService(&otherData));
+    kit::OwnedService other(RY_CreateService(&otherData));
     RY_ContactData elsewhere{};
     elsewhere.size = sizeof elsewhere;
     elsewhere.flags = RY_CONTACT_ID | RY_CONTACT_SERVICE;
     elsewhere.contactId = 90;
     elsewhere.service = other.get();
-    OwnedContact stranger(RY_CreateContact(&elsewhere));
+    kit::OwnedContact stranger(RY_CreateContact(&elsewhere));
     HMESSAGE toStranger = nullptr;
     RY_SendMessage(stranger.get(), 0, "text/plain", "psst", 4, 1, &toStranger);
     messages_.emplace_back(toStranger);
@@ -273,8 +273,8 @@ TEST_F(MessageReception, UnfinishedMessagesFailWhenTheSessionEndsOrTheSenderGoes
     chunk("mesg-id: 11\nsource-id: 78\n");
     HMESSAGE fromAnn = events_->fresh[0];
     HMESSAGE fromBob = events_->fresh[1];
-    OwnedMessage keepAnn(RY_DuplicateMessageHandle(fromAnn));
-    OwnedMessage keepBob(RY_DuplicateMessageHandle(fromBob));
+    kit::OwnedMessage keepAnn(RY_DuplicateMessageHandle(fromAnn));
+    kit::OwnedMessage keepBob(RY_DuplicateMessageHandle(fromBob));
     std::string offline = encode({{"77", encode({{"Online-Status", "0"}})}});
     serverSends(packetWithBody("SUB PROFILE\n", encode({{"contacts", offline}})));
     EXPECT_EQ(messageData(fromAnn).mark1, 1);
@@ -312,7 +312,7 @@ TEST_F(IncomingBound, AMessageLongerThanTheBoundFails) {
     first.setBody("123456");
     sync.receiveMessageChunk(first);
     ASSERT_EQ(events.fresh.size(), 1u);
-    OwnedMessage message(RY_DuplicateMessageHandle(events.fresh[0]));
+    kit::OwnedMessage message(RY_DuplicateMessageHandle(events.fresh[0]));
     wire::Packet next("MESG");
     next.setHeader("Correlation-Id", uint64_t{7});
     next.setHeader("Source-Id", uint64_t{77});
@@ -353,7 +353,7 @@ TEST_F(MessageReception, HistoryIsAskedForAndEveryAnswerReachesTheCaller) {
     request.flag = 1;
     request.callback = &HistoryAnswers::callback;
     request.context = &answers;
-    ASSERT_EQ(RY_CallFunction("Connection/RequestMessageHistory", &request), 1);
+    ASSERT_EQ(bus::call(names::kConnectionRequestMessageHistory, &request), 1);
     wire::Packet sent = parsePacket(takePacket());
     EXPECT_EQ(sent.command(), "MESG HIST");
     EXPECT_EQ(sent.header("From-Private"), "1700000000.000005");

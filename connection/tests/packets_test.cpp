@@ -2,6 +2,8 @@
 #include "send_packet_function.h"
 #include "sign_in_scene.h"
 
+#include "kestrova/kit/settings.h"
+
 using namespace kestrova;
 using namespace kestrova::connection;
 using kestrova::testing::SignInScene;
@@ -11,7 +13,7 @@ class ServerPackets : public SignInScene {};
 TEST_F(ServerPackets, SettingStoresTheValueUnderItsName) {
     signInOnline();
     serverSends("SETTING\nname: advanced.powersave\nvalue: 1\n\n");
-    EXPECT_EQ(RY_GetSettingLong("advanced.powersave", 0), 1);
+    EXPECT_EQ(kit::readSetting(settings::kPowerSave), 1);
 }
 
 TEST_F(ServerPackets, ASettingWithoutNameIsIgnored) {
@@ -76,7 +78,7 @@ class SendPacket : public SignInScene {
 protected:
     intptr_t call(const std::string& bytes) {
         RY_PacketBytes argument{bytes.data(), static_cast<uint32_t>(bytes.size())};
-        return RY_CallFunction("Connection/SendPacket", &argument);
+        return bus::call(names::kConnectionSendPacket, &argument);
     }
 };
 
@@ -99,7 +101,5 @@ TEST_F(SendPacket, DoesNothingWithoutASocket) {
 
 TEST_F(SendPacket, IsGoneOnceItsOwnerIs) {
     { SendPacketFunction function; }
-    NamedFunctionProc proc = nullptr;
-    void* context = nullptr;
-    EXPECT_EQ(RY_GetFunctionProcAddress("Connection/SendPacket", &proc, &context), 0);
+    EXPECT_FALSE(bus::provided(names::kConnectionSendPacket));
 }

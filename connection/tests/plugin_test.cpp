@@ -1,7 +1,8 @@
 // The plug-in library as the shell loads it.
 #include "connection_fixture.h"
 
-#include "kestrova/bus_records.h"
+#include "kestrova/bus.h"
+#include "kestrova/kit/settings.h"
 
 #include <dlfcn.h>
 
@@ -38,16 +39,18 @@ bool registered(const std::string& name) {
     return RY_GetFunctionProcAddress(name.c_str(), &proc, &context) != 0;
 }
 
-bool sendPacketRegistered() { return registered("Connection/SendPacket"); }
+bool sendPacketRegistered() { return kestrova::bus::provided(kestrova::names::kConnectionSendPacket); }
 
 // Every operation of the own service, by its full name.
 std::vector<std::string> serviceFunctions() {
+    using namespace kestrova::names;
     HSERVICE service = RY_GetPrimaryService();
-    std::vector<std::string> names;
-    for (const char* operation : {"SetPresenceStatus", "AddContact", "AcceptContact", "DeleteContact", "AdminContact",
-                                  "GroupSubscribe", "LeaveGroup", "CreateGroup", "GetContactHandle", "GetMyHandle",
-                                  "CreatePopupMenu", "HandlePopupMenu"})
-        names.push_back(kestrova::serviceFunctionName(service, operation));
+    auto nameOf = [service](auto operation) { return kestrova::bus::nameFor(operation, service); };
+    std::vector<std::string> names{
+        nameOf(kServiceSetPresenceStatus), nameOf(kServiceAddContact),      nameOf(kServiceAcceptContact),
+        nameOf(kServiceDeleteContact),     nameOf(kServiceAdminContact),    nameOf(kServiceGroupSubscribe),
+        nameOf(kServiceLeaveGroup),        nameOf(kServiceCreateGroup),     nameOf(kServiceGetContactHandle),
+        nameOf(kServiceGetMyHandle),       nameOf(kServiceCreatePopupMenu), nameOf(kServiceHandlePopupMenu)};
     RY_ReleaseService(service);
     return names;
 }
@@ -81,10 +84,9 @@ TEST_F(ConnectionPluginLibrary, StartRegistersTheBusFunctionsAndStopRemovesThem)
     EXPECT_EQ(plugin->started, 1);
     EXPECT_TRUE(sendPacketRegistered());
     for (const std::string& name : serviceFunctions()) EXPECT_TRUE(registered(name)) << name;
-    EXPECT_EQ(RY_GetVariantLong("connection.state"), 0);
-    char list[256] = {};
-    RY_GetSettingString("Connection/Servers/List", "", list);
-    EXPECT_STREQ(list, "127.0.0.1:38535,127.0.0.1:443,127.0.0.1:12345");
+    EXPECT_EQ(kestrova::bus::get(kestrova::names::kConnectionState), 0);
+    EXPECT_EQ(kestrova::kit::readSetting(kestrova::settings::kServerList),
+              "127.0.0.1:38535,127.0.0.1:443,127.0.0.1:12345");
     plugin->Stop();
     EXPECT_EQ(plugin->started, 0);
     EXPECT_FALSE(sendPacketRegistered());

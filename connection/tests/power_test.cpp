@@ -2,6 +2,8 @@
 // power manager to ask.
 #include "sign_in_scene.h"
 
+#include "kestrova/kit/settings.h"
+
 #include <stdlib.h>
 
 using namespace kestrova;
@@ -32,7 +34,7 @@ TEST_F(PocketPcPower, ShortPingIntervalsKeepTheDeviceUnattended) {
 }
 
 TEST_F(PocketPcPower, LongIntervalsScheduleAWakeUpInstead) {
-    RY_SetSettingLong("advanced.powersave", 1);
+    kit::writeSetting(settings::kPowerSave, 1);
     signInOnline();
     serverSends("MESG\n\n");
     advance(600);

@@ -28,7 +28,7 @@ struct GroupView {
         RY_GetGroupData(group.get(), &data);
     }
     bool has(HCONTACT contact, uint32_t* flags = nullptr) { return RY_GetGroupMember(group.get(), contact, flags); }
-    OwnedGroup group;
+    kit::OwnedGroup group;
     RY_GroupData data{};
 };
 

@@ -2,6 +2,8 @@
 // the proxy).
 #include "sign_in_scene.h"
 
+#include "kestrova/kit/settings.h"
+
 using namespace kestrova;
 using namespace kestrova::connection;
 using kestrova::testing::SignInScene;
@@ -9,10 +11,10 @@ using kestrova::testing::SignInScene;
 class Proxy : public SignInScene {
 protected:
     void useProxy(int32_t type) {
-        RY_SetSettingString("Connection/Servers/List", "chat.example.org:38535");
-        RY_SetSettingLong("Connection/Proxy/Type", type);
-        RY_SetSettingString("Connection/Proxy/Host", "127.0.0.1");
-        RY_SetSettingLong("Connection/Proxy/Port", peer_.port());
+        kit::writeSetting(settings::kServerList, "chat.example.org:38535");
+        kit::writeSetting(settings::kProxyType, type);
+        kit::writeSetting(settings::kProxyHost, "127.0.0.1");
+        kit::writeSetting(settings::kProxyPort, peer_.port());
     }
 };
 
@@ -41,9 +43,9 @@ TEST_F(Proxy, ARefusalIsShownAndStopsReconnecting) {
     EXPECT_EQ(alerts_.shown[0].caption, "Login Failed");
     EXPECT_EQ(alerts_.shown[0].text,
               "The proxy rejected the connection:\n\nHTTP/1.1 407 Proxy Authentication Required");
-    AccountSnapshot now = account();
-    EXPECT_EQ(now.message, "HTTP/1.1 407 Proxy Authentication Required");
-    EXPECT_EQ(now.desiredStatus, kStatusOffline);
+    kit::ServiceFields now = account();
+    EXPECT_EQ(now.failureText, "HTTP/1.1 407 Proxy Authentication Required");
+    EXPECT_EQ(now.desiredStatus, RY_PRESENCE_OFFLINE);
     EXPECT_TRUE(connection_->isConnected());
     peer_.dropConnection();
     ASSERT_TRUE(until([&] { return !connection_->isConnected(); }));

@@ -1,6 +1,8 @@
 #include "connection_fixture.h"
 #include "server_list.h"
 
+#include "kestrova/kit/settings.h"
+
 #include <gtest/gtest.h>
 
 using namespace kestrova::connection;
@@ -32,11 +34,12 @@ TEST_F(ServerListSetting, AnEmptySettingGetsTheThreeDefaultsAndSavesThem) {
     EXPECT_EQ(list.entries()[0].port, 38535);
     EXPECT_EQ(list.entries()[1].port, 443);
     EXPECT_EQ(list.entries()[2].port, 12345);
-    EXPECT_EQ(settingText("Connection/Servers/List"), "127.0.0.1:38535,127.0.0.1:443,127.0.0.1:12345");
+    EXPECT_EQ(kestrova::kit::readSetting(kestrova::settings::kServerList),
+              "127.0.0.1:38535,127.0.0.1:443,127.0.0.1:12345");
 }
 
 TEST_F(ServerListSetting, TheCursorWrapsAfterTheLastEntry) {
-    RY_SetSettingString("Connection/Servers/List", "a:1,b:2");
+    kestrova::kit::writeSetting(kestrova::settings::kServerList, "a:1,b:2");
     ServerList list;
     list.load();
     EXPECT_EQ(list.current().host, "a");

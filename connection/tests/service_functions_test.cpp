@@ -2,6 +2,8 @@
 // what the answers do.
 #include "service_scene.h"
 
+#include "kestrova/kit/settings.h"
+
 using namespace kestrova;
 using namespace kestrova::connection;
 using kestrova::testing::Answers;
@@ -128,12 +130,12 @@ TEST_F(ServiceFunctionsTest, ContactHandlesComeFromTheContactMapWithAReference) 
     startAndTakeLogon();
     startServices();
     HCONTACT own = contacts_->add(kOwnId, "kim@example.org");
-    EXPECT_EQ(callService(names::kServiceGetMyHandle, nullptr), 0) << "no own contact before the first logon";
+    EXPECT_EQ(callService(names::kServiceGetMyHandle), nullptr) << "no own contact before the first logon";
     acceptWithResumeKey(authenticateEncrypted(), "rk");
     ASSERT_TRUE(until([&] { return state() == kStateOnline; }));
     HCONTACT bo = contacts_->add(12, "bo@example.org");
 
-    auto mine = reinterpret_cast<HCONTACT>(callService(names::kServiceGetMyHandle, nullptr));
+    HCONTACT mine = callService(names::kServiceGetMyHandle);
     EXPECT_EQ(mine, own);
     EXPECT_EQ(RY_GetHandleReferenceCount(own), 2);
     RY_ReleaseContact(mine);
@@ -170,7 +172,7 @@ TEST_F(PresenceStatus, OnlineTheOwnContactChangesAndTheServerIsTold) {
 }
 
 TEST_F(PresenceStatus, OfflineWithCredentialsSignsInWithTheNewStatus) {
-    RY_SetSettingLong("Connection/AutoSignIn", 0);
+    kit::writeSetting(settings::kAutoSignIn, 0);
     storeCredentials();
     startOffline();
     ASSERT_EQ(state(), kStateOffline);

@@ -11,6 +11,7 @@
 #include "status_menu.h"
 
 #include "kestrova/bus_records.h"
+#include "kestrova/kit/bindings.h"
 
 #include <map>
 
@@ -26,15 +27,16 @@ public:
         std::string iconName;
     };
     StubOverview() {
-        RY_RegisterFunction(names::kOverviewCreateSection, &StubOverview::createSection, this);
-        RY_RegisterFunction(names::kOverviewAddStaticItem, &StubOverview::addItem, this);
-        RY_RegisterFunction(names::kOverviewUpdateStaticItem, &StubOverview::updateItem, this);
-        RY_RegisterFunction(names::kOverviewDeleteItem, &StubOverview::deleteItem, this);
-    }
-    ~StubOverview() {
-        for (const char* name : {names::kOverviewCreateSection, names::kOverviewAddStaticItem,
-                                 names::kOverviewUpdateStaticItem, names::kOverviewDeleteItem})
-            RY_UnregisterFunction(name);
+        functions_.push_back(
+            kit::registerFunction(names::kOverviewCreateSection,
+                                  [this](const RY_OverviewSectionArgs* a) { return createSection(a); }));
+        functions_.push_back(kit::registerFunction(
+            names::kOverviewAddStaticItem, [this](const RY_OverviewItemArgs* a) { return addItem(a); }));
+        functions_.push_back(
+            kit::registerFunction(names::kOverviewUpdateStaticItem,
+                                  [this](const RY_OverviewItemArgs* a) { return updateItem(a); }));
+        functions_.push_back(kit::registerFunction(names::kOverviewDeleteItem,
+                                                   [this](void* item) { return deleteItem(item); }));
     }
 
     std::vector<std::string> sectionKeys;
@@ -50,36 +52,30 @@ public:
 
 private:
     static void* sectionHandle() { return reinterpret_cast<void*>(0x5ec); }
-    static intptr_t createSection(void* context, void* argument) {
-        auto* self = static_cast<StubOverview*>(context);
-        const auto* args = static_cast<const RY_OverviewSectionArgs*>(argument);
-        self->sectionsAtTop.push_back(args->atTop);
-        self->sectionKeys.emplace_back(args->key);
-        self->sectionTitles.emplace_back(args->title);
-        return reinterpret_cast<intptr_t>(sectionHandle());
+    void* createSection(const RY_OverviewSectionArgs* args) {
+        sectionsAtTop.push_back(args->atTop);
+        sectionKeys.emplace_back(args->key);
+        sectionTitles.emplace_back(args->title);
+        return sectionHandle();
     }
-    static intptr_t addItem(void* context, void* argument) {
-        auto* self = static_cast<StubOverview*>(context);
-        const auto* args = static_cast<const RY_OverviewItemArgs*>(argument);
-        if (!args->section) return 0;
-        void* handle = reinterpret_cast<void*>(0x1000 + self->nextItem_++);
-        self->items[handle] = {args->section, args->title, args->text, args->iconName ? args->iconName : ""};
-        return reinterpret_cast<intptr_t>(handle);
+    void* addItem(const RY_OverviewItemArgs* args) {
+        if (!args->section) return nullptr;
+        void* handle = reinterpret_cast<void*>(0x1000 + nextItem_++);
+        items[handle] = {args->section, args->title, args->text, args->iconName ? args->iconName : ""};
+        return handle;
     }
-    static intptr_t updateItem(void* context, void* argument) {
-        auto* self = static_cast<StubOverview*>(context);
-        const auto* args = static_cast<const RY_OverviewItemArgs*>(argument);
-        Item& item = self->items.at(args->item);
+    int32_t updateItem(const RY_OverviewItemArgs* args) {
+        Item& item = items.at(args->item);
         if (args->title) item.title = args->title;
         if (args->text) item.text = args->text;
         return 1;
     }
-    static intptr_t deleteItem(void* context, void* argument) {
-        auto* self = static_cast<StubOverview*>(context);
-        self->deleted.push_back(argument);
-        return self->items.erase(argument);
+    int32_t deleteItem(void* item) {
+        deleted.push_back(item);
+        return static_cast<int32_t>(items.erase(item));
     }
     int nextItem_ = 0;
+    std::vector<kit::RegisteredFunction> functions_;
 };
 
 class FakeContacts {
@@ -156,8 +152,13 @@ protected:
         startServices();
     }
 
-    intptr_t callService(const char* operation, void* argument) {
-        return RY_CallFunction(serviceFunctionName(functions_->service(), operation).c_str(), argument);
+    template <typename Arg, typename Result>
+    Result callService(bus::ServiceOperation<Arg, Result> operation, std::type_identity_t<Arg> argument) {
+        return bus::call(operation, functions_->service(), argument);
+    }
+    template <typename Result>
+    Result callService(bus::ServiceOperation<void, Result> operation) {
+        return bus::call(operation, functions_->service());
     }
 
     // The packet with its "mesg-id" value replaced by '#'; the id goes to *id.

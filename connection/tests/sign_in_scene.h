@@ -10,10 +10,11 @@
 
 #include "kestrova/crypto/md5.h"
 #include "kestrova/crypto/salsa20.h"
+#include "kestrova/kit/settings.h"
 #include "kestrova/net/mailbox_window.h"
 #include "kestrova/net/platform_hidden_window.h"
-#include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/clock.h"
+#include "kestrova/platform/message_loop.h"
 #include "kestrova/wire/data_map.h"
 
 #include <chrono>
@@ -54,7 +55,8 @@ protected:
     void SetUp() override {
         ConnectionTest::SetUp();
         clock_ = std::make_unique<platform::VirtualClock>();
-        RY_SetSettingString("Connection/Servers/List", ("127.0.0.1:" + std::to_string(peer_.port())).c_str());
+        kit::writeSetting(settings::kServerList,
+                                    ("127.0.0.1:" + std::to_string(peer_.port())).c_str());
     }
     void TearDown() override {
         connection_.reset();
@@ -64,8 +66,8 @@ protected:
     }
 
     void storeCredentials(const char* user = kUser, const char* password = kPassword) {
-        RY_SetSettingString("connection.user", user);
-        RY_SetSettingString("connection.pass", password);
+        kit::writeSetting(settings::kUser, user);
+        kit::writeSetting(settings::kPassword, password);
     }
     // A closed window stays closed, so each connection gets its own.
     void start() {
@@ -120,18 +122,13 @@ protected:
         ASSERT_TRUE(peer_.send(bytes));
         ASSERT_TRUE(until(done));
     }
-    int32_t state() const { return RY_GetVariantLong("connection.state"); }
+    int32_t state() const { return bus::get(names::kConnectionState); }
     void advance(int seconds) {
         clock_->advance(std::chrono::seconds(seconds));
         pump();
     }
 
-    connection::AccountSnapshot account() {
-        HSERVICE service = RY_GetPrimaryService();
-        auto snapshot = connection::AccountRecord(service).read();
-        RY_ReleaseService(service);
-        return snapshot;
-    }
+    kit::ServiceFields account() { return kit::readPrimaryService(); }
 
     // The server's side of the encrypted exchange: sends the challenge, checks
     // the proof with its own keys and keeps R for the session key.

@@ -11,8 +11,7 @@ using kestrova::testing::ServiceScene;
 class StatusMenuTest : public ServiceScene {
 protected:
     platform::UniqueMenu createMenu() {
-        intptr_t menu = callService(names::kServiceCreatePopupMenu, nullptr);
-        return platform::UniqueMenu(reinterpret_cast<platform::HMENU>(menu));
+        return platform::UniqueMenu(callService(names::kServiceCreatePopupMenu));
     }
     // Each entry's text, "-" for a separator, "*" before a checked one.
     static std::vector<std::string> entries(platform::HMENU menu) {
@@ -30,7 +29,7 @@ protected:
         platform::UniqueMenu menu = createMenu();
         uintptr_t command = platform::findMenuCommand(menu.get(), text).value_or(0);
         EXPECT_NE(command, 0u) << text;
-        return callService(names::kServiceHandlePopupMenu, reinterpret_cast<void*>(command));
+        return callService(names::kServiceHandlePopupMenu, static_cast<uint32_t>(command));
     }
 };
 
@@ -50,12 +49,12 @@ TEST_F(StatusMenuTest, TheLastItemOpensTheSignInOfflineAndTheIdentityOnline) {
     EXPECT_EQ(choose("Sign in as..."), 1);
     EXPECT_EQ(screens_.signInShown, 1);
 
-    RY_SetVariantLong(names::kConnectionState, kStateOnline);
+    bus::set(names::kConnectionState, kStateOnline);
     platform::UniqueMenu online = createMenu();
     EXPECT_EQ(entries(online.get()).back(), "My Identity...");
     EXPECT_EQ(choose("My Identity..."), 1);
     EXPECT_EQ(screens_.identityShown, 1);
-    RY_SetVariantLong(names::kConnectionState, kStateOffline);
+    bus::set(names::kConnectionState, kStateOffline);
 }
 
 TEST_F(StatusMenuTest, StatusCommandsAreCarriedOutFromTheMenuAndFromTheMainWindow) {
@@ -67,10 +66,10 @@ TEST_F(StatusMenuTest, StatusCommandsAreCarriedOutFromTheMenuAndFromTheMainWindo
     platform::UniqueMenu menu = createMenu();
     uintptr_t busy = *platform::findMenuCommand(menu.get(), "Busy");
     EXPECT_EQ(*platform::findMenuCommand(createMenu().get(), "Busy"), busy) << "command ids are drawn once";
-    RY_EventRaise(names::kCoreWindowOnCommand, reinterpret_cast<void*>(busy));
+    bus::raise(names::kCoreWindowOnCommand, static_cast<uint32_t>(busy));
     EXPECT_EQ(takeMasked(), "CONTACT DETAIL\nmesg-id: #\nonline-status: 5\n\n");
 
-    EXPECT_EQ(callService(names::kServiceHandlePopupMenu, reinterpret_cast<void*>(uintptr_t{5})), 0);
-    RY_EventRaise(names::kCoreWindowOnCommand, reinterpret_cast<void*>(uintptr_t{5}));
+    EXPECT_EQ(callService(names::kServiceHandlePopupMenu, 5u), 0);
+    bus::raise(names::kCoreWindowOnCommand, 5u);
     EXPECT_TRUE(serverHeardNothing()) << "commands of others are not ours";
 }

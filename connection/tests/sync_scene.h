@@ -34,8 +34,8 @@ struct RecordedFriendRequests final : connection::FriendRequestSink {
 class MessageEvents {
 public:
     MessageEvents() {
-        fresh_ = RY_EventSubscribe(&MessageEvents::onNew, "messages.new", this);
-        complete_ = RY_EventSubscribe(&MessageEvents::onComplete, "messages.new.complete", this);
+        fresh_ = RY_EventSubscribe(&MessageEvents::onNew, names::kMessagesNew.name, this);
+        complete_ = RY_EventSubscribe(&MessageEvents::onComplete, names::kMessagesNewComplete.name, this);
     }
     ~MessageEvents() {
         RY_EventUnsubscribe(fresh_);
@@ -45,7 +45,7 @@ public:
     std::vector<HMESSAGE> fresh;
     std::vector<HMESSAGE> complete;
     bool markNoUnread = false;
-    std::vector<connection::OwnedMessage> held;
+    std::vector<kit::OwnedMessage> held;
 
 private:
     static intptr_t onNew(void* user, void* data, void*, HSUBSCRIPTION) {
@@ -154,7 +154,7 @@ protected:
     std::unique_ptr<connection::MessageSender> sender_;
     std::unique_ptr<connection::MessageHistoryFunction> history_;
     std::unique_ptr<MessageEvents> events_;
-    std::vector<connection::OwnedContact> owned_;
+    std::vector<kit::OwnedContact> owned_;
 };
 
 }  // namespace kestrova::testing

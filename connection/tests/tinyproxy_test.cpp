@@ -3,14 +3,14 @@
 #include "sign_in_scene.h"
 #include "support/tinyproxy_process.h"
 
-#include <unistd.h>
+#include "kestrova/kit/settings.h"
 
+#include <unistd.h>
 
 using namespace kestrova;
 using namespace kestrova::connection;
 using kestrova::testing::SignInScene;
 using kestrova::testing::TinyproxyProcess;
-
 
 class Tinyproxy : public SignInScene {};
 
@@ -18,9 +18,9 @@ TEST_F(Tinyproxy, TheClientSignsInThroughTheTunnel) {
     if (!TinyproxyProcess::installed()) GTEST_SKIP() << "tinyproxy is not installed";
     TinyproxyProcess proxy(home_);
     ASSERT_TRUE(proxy.running());
-    RY_SetSettingLong("Connection/Proxy/Type", 1);
-    RY_SetSettingString("Connection/Proxy/Host", "127.0.0.1");
-    RY_SetSettingLong("Connection/Proxy/Port", proxy.port());
+    kit::writeSetting(settings::kProxyType, 1);
+    kit::writeSetting(settings::kProxyHost, "127.0.0.1");
+    kit::writeSetting(settings::kProxyPort, proxy.port());
 
     std::string logon = startAndTakeLogon();
     EXPECT_EQ(logon,

@@ -4,8 +4,12 @@
 #include "random_bytes.h"
 #include "timestamp.h"
 #include "kestrova/wire/data_map.h"
+#include "kestrova/wire/protocol.h"
 
 namespace kestrova::server {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 constexpr const char* kProtocolVersion = "2.0";
@@ -30,18 +34,18 @@ std::string asText(const uint8_t* bytes, size_t length) { return std::string(rei
 }  // namespace
 
 void LogonHandler::registerCommands(Dispatcher& dispatcher) {
-    dispatcher.add("LOGON", Access::BeforeSignIn, [this](ClientConnection& c, const wire::Packet& p) { onLogon(c, p); });
-    dispatcher.add("AUTH", Access::BeforeSignIn, [this](ClientConnection& c, const wire::Packet& p) { onAuth(c, p); });
+    dispatcher.add(protocol::command::kLogon, Access::BeforeSignIn, [this](ClientConnection& c, const wire::Packet& p) { onLogon(c, p); });
+    dispatcher.add(protocol::command::kAuth, Access::BeforeSignIn, [this](ClientConnection& c, const wire::Packet& p) { onAuth(c, p); });
 }
 
 void LogonHandler::onLogon(ClientConnection& connection, const wire::Packet& packet) {
     LogonState& logon = connection.logon();
     if (logon.step != LogonState::Step::AwaitLogon) return;
-    if (packet.header("Protocol-Version") != kProtocolVersion) return refuse(connection, kUnsupportedVersion, false);
-    logon.name = packet.header("Name");
+    if (packet.header(protocol::header::kProtocolVersion) != kProtocolVersion) return refuse(connection, kUnsupportedVersion, false);
+    logon.name = packet.header(protocol::header::kName);
     logon.account = accounts_.findByName(logon.name);
-    if (packet.hasHeader("Sub-Id")) {
-        if (offerResume(connection, packet.headerId("Sub-Id"))) return;
+    if (packet.hasHeader(protocol::header::kSubId)) {
+        if (offerResume(connection, packet.headerId(protocol::header::kSubId))) return;
         logon.resumeRefused = true;
     }
     offerChallenge(connection);
@@ -55,7 +59,7 @@ bool LogonHandler::offerResume(ClientConnection& connection, uint64_t subId) {
     logon.resumeCandidate = session;
     logon.resumeNonce = randomHexText(kResumeNonceBytes);
     logon.step = LogonState::Step::AwaitResumeProof;
-    wire::Packet offer("AUTH");
+    wire::Packet offer(protocol::command::kAuth);
     offer.setBody(logon.resumeNonce);
     connection.send(offer);
     return true;
@@ -65,13 +69,13 @@ void LogonHandler::offerChallenge(ClientConnection& connection) {
     LogonState& logon = connection.logon();
     logon.step = LogonState::Step::AwaitAuth;
     logon.plainOffered = config_.plainAuth;
-    wire::Packet offer("AUTH");
+    wire::Packet offer(protocol::command::kAuth);
     if (logon.plainOffered) {
-        offer.setHeader("Encryption-Type", int32_t(0));
+        offer.setHeader(protocol::header::kEncryptionType, int32_t(0));
     } else {
         fillRandom(logon.challenge.data(), logon.challenge.size());
         fillRandom(logon.nonce.data(), logon.nonce.size());
-        offer.setHeader("Encryption-Type", int32_t(1));
+        offer.setHeader(protocol::header::kEncryptionType, int32_t(1));
         offer.setBody(asText(logon.challenge.data(), logon.challenge.size()) + asText(logon.nonce.data(), logon.nonce.size()));
     }
     connection.send(offer);
@@ -92,9 +96,9 @@ void LogonHandler::checkProof(ClientConnection& connection, const wire::Packet& 
     // which names exist.
     if (!logon.account) return refuse(connection, kWrongCredentials, false);
     const Account& account = *logon.account;
-    int32_t status = validOnlineStatus(packet.headerInt("Online-Status"));
+    int32_t status = validOnlineStatus(packet.headerInt(protocol::header::kOnlineStatus));
     if (logon.plainOffered) {
-        bool nameMatches = !packet.hasHeader("Name") || sameNameIgnoringCase(packet.header("Name"), logon.name);
+        bool nameMatches = !packet.hasHeader(protocol::header::kName) || sameNameIgnoringCase(packet.header(protocol::header::kName), logon.name);
         if (!nameMatches || !verifyPlainPassword(account.passwordDigest, packet.body()))
             return refuse(connection, kWrongCredentials, false);
         return accept(connection, account, status, std::nullopt);
@@ -108,7 +112,7 @@ void LogonHandler::checkProof(ClientConnection& connection, const wire::Packet& 
 void LogonHandler::checkResumeProof(ClientConnection& connection, const wire::Packet& packet) {
     LogonState& logon = connection.logon();
     std::shared_ptr<SubscriberSession> session = std::move(logon.resumeCandidate);
-    int32_t received = packet.headerInt("PS");
+    int32_t received = packet.headerInt(protocol::header::kPacketsReceived);
     bool valid = session && sessions_.find(session->accountId()) == session &&
                  sameDigest(packet.body(), resumeProof(session->resumeKey(), logon.resumeNonce)) &&
                  session->canResumeFrom(received);
@@ -122,7 +126,7 @@ void LogonHandler::checkResumeProof(ClientConnection& connection, const wire::Pa
     sessions_.resume(self, session);
     logon.step = LogonState::Step::SignedIn;
     std::vector<std::string> missed = session->takeMissedSince(received);
-    session->send(wire::Packet("SUB PROFILE"));
+    session->send(wire::Packet(protocol::command::kSubProfile));
     for (std::string& bytes : missed) session->resend(std::move(bytes));
     if (events_) events_->resumed(session);
 }
@@ -139,13 +143,13 @@ void LogonHandler::accept(ClientConnection& connection, const Account& account, 
     logon.step = LogonState::Step::SignedIn;
     session->send(profile);
     for (const auto& [name, value] : config_.settings) {
-        wire::Packet setting("SETTING");
-        setting.setHeader("Name", name);
-        setting.setHeader("Value", value);
+        wire::Packet setting(protocol::command::kSetting);
+        setting.setHeader(protocol::header::kName, name);
+        setting.setHeader(protocol::header::kValue, value);
         session->send(setting);
     }
     // The client's keep-alive answers pings: the first one starts the cycle.
-    session->send(wire::Packet("P"));
+    session->send(wire::Packet(protocol::command::kPing));
     if (events_) events_->signedIn(session);
 }
 
@@ -157,34 +161,34 @@ wire::Packet LogonHandler::profilePacket(const Account& account, const std::stri
         {"Status", account.statusLine},
     };
     if (events_) events_->fillProfile(account, profile);
-    wire::Packet packet("SUB PROFILE");
-    packet.setHeader("Timestamp", nowTimestamp());
+    wire::Packet packet(protocol::command::kSubProfile);
+    packet.setHeader(protocol::header::kTimestamp, nowTimestamp());
     if (!account.lastOnline.empty()) {
-        packet.setHeader("Last-Online", account.lastOnline);
+        packet.setHeader(protocol::header::kLastOnline, account.lastOnline);
     } else if (events_ && events_->hasStoredMessages(account.id)) {
         // The client asks for stored messages only when it is told when it
         // was last online; an account that never was gets the epoch, so
         // that messages sent before its first sign-in reach it.
-        packet.setHeader("Last-Online", "0.0");
+        packet.setHeader(protocol::header::kLastOnline, "0.0");
     }
     if (sessionKey) {
         Iv iv = randomArray<8>();
-        packet.setHeader("IV", uint64_t(iv.size()));
-        packet.setHeader("RK", uint64_t(resumeKey.size()));
+        packet.setHeader(protocol::header::kIvLength, uint64_t(iv.size()));
+        packet.setHeader(protocol::header::kResumeKey, uint64_t(resumeKey.size()));
         packet.setBody(asText(iv.data(), iv.size()) + wire::encodeDataMap(profile) +
                        encryptResumeKey(*sessionKey, iv, resumeKey));
     } else {
         // Without a session cipher (plain sign-in) the key travels as text.
-        packet.setHeader("RK", resumeKey);
+        packet.setHeader(protocol::header::kResumeKey, resumeKey);
         packet.setBody(wire::encodeDataMap(profile));
     }
     return packet;
 }
 
 void LogonHandler::refuse(ClientConnection& connection, const char* reason, bool retry) {
-    wire::Packet refusal("LOGON FAILED");
-    refusal.setHeader("Reason", reason);
-    refusal.setHeader("Retry", int32_t(retry ? 1 : 0));
+    wire::Packet refusal(protocol::command::kLogonFailed);
+    refusal.setHeader(protocol::header::kReason, reason);
+    refusal.setHeader(protocol::header::kRetry, int32_t(retry ? 1 : 0));
     connection.send(refusal);
     connection.closeAfterFlush();
 }

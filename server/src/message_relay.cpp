@@ -13,9 +13,14 @@
 #include "timestamp.h"
 #include "kestrova/wire/packet_reader.h"
 
+#include "kestrova/wire/protocol.h"
+
 #include <algorithm>
 
 namespace kestrova::server {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 constexpr size_t kChunkBytes = 512;  // what the client sends, and so what we send
@@ -41,17 +46,17 @@ struct ChunkHeaders {
 
 wire::Packet chunkPacket(const ChunkHeaders& message, uint64_t chunkId, bool first, std::string body, bool last,
                          int32_t totalLength) {
-    wire::Packet chunk("MESG");
-    chunk.setHeader("Mesg-Id", first ? message.messageId : chunkId);
-    if (!first) chunk.setHeader("Correlation-Id", message.messageId);
-    chunk.setHeader("Source-Id", message.source);
+    wire::Packet chunk(protocol::command::kMessage);
+    chunk.setHeader(protocol::header::kMesgId, first ? message.messageId : chunkId);
+    if (!first) chunk.setHeader(protocol::header::kCorrelationId, message.messageId);
+    chunk.setHeader(protocol::header::kSourceId, message.source);
     // The client takes a message without "Target-Id" as a private one.
-    if (message.group) chunk.setHeader("Target-Id", *message.group);
-    chunk.setHeader("Content-Type", message.contentType);
-    if (first) chunk.setHeader("name", message.senderName);
-    chunk.setHeader("Timestamp", wireTime(message.timeMicros));
-    if (totalLength > 0) chunk.setHeader("Total-Length", totalLength);
-    if (last) chunk.setHeader("Last", int32_t(1));
+    if (message.group) chunk.setHeader(protocol::header::kTargetId, *message.group);
+    chunk.setHeader(protocol::header::kContentType, message.contentType);
+    if (first) chunk.setHeader(protocol::header::kName, message.senderName);
+    chunk.setHeader(protocol::header::kTimestamp, wireTime(message.timeMicros));
+    if (totalLength > 0) chunk.setHeader(protocol::header::kTotalLength, totalLength);
+    if (last) chunk.setHeader(protocol::header::kLast, int32_t(1));
     chunk.setBody(std::move(body));
     return chunk;
 }
@@ -76,12 +81,12 @@ bool stopsTalking(int32_t capabilities) {
 }  // namespace
 
 void Messaging::onMessage(SubscriberSession& session, const wire::Packet& packet) {
-    if (packet.headerId("Mesg-Id") == 0) return;  // cannot be answered, so cannot be taken
+    if (packet.headerId(protocol::header::kMesgId) == 0) return;  // cannot be answered, so cannot be taken
     if (packet.body().size() > limits_.maxChunkBytes) return respond(session, packet, code::kLimit);
     uint64_t sender = session.accountId();
-    uint64_t correlation = packet.headerId("Correlation-Id");
+    uint64_t correlation = packet.headerId(protocol::header::kCorrelationId);
     bool first = correlation == 0;
-    RelayKey key{sender, first ? packet.headerId("Mesg-Id") : correlation};
+    RelayKey key{sender, first ? packet.headerId(protocol::header::kMesgId) : correlation};
     auto it = inProgress_.find(key);
     if (first) {
         if (it != inProgress_.end()) return respond(session, packet, code::kMalformed);  // the same id twice
@@ -98,7 +103,7 @@ void Messaging::onMessage(SubscriberSession& session, const wire::Packet& packet
         return respond(session, packet, code::kLimit);
     }
     message.body += packet.body();
-    bool last = packet.hasHeader("Last");
+    bool last = packet.hasHeader(protocol::header::kLast);
     if (!forwardChunk(message, packet, first, last)) {
         abandonMessage(it);
         return respond(session, packet, code::kTextBreaksLine);
@@ -112,11 +117,11 @@ void Messaging::onMessage(SubscriberSession& session, const wire::Packet& packet
 
 uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet& packet, Relayed& message) {
     uint64_t sender = session.accountId();
-    std::string contentType = packet.header("Content-Type");
+    std::string contentType = packet.header(protocol::header::kContentType);
     if (!wire::isLineText(contentType)) return code::kTextBreaksLine;
     if (contentType.empty() || contentType.size() > 128) return code::kMalformed;
-    if (packet.headerInt("Total-Length") < 0 ||
-        static_cast<size_t>(packet.headerInt("Total-Length")) > limits_.maxMessageBytes)
+    if (packet.headerInt(protocol::header::kTotalLength) < 0 ||
+        static_cast<size_t>(packet.headerInt(protocol::header::kTotalLength)) > limits_.maxMessageBytes)
         return code::kLimit;
     size_t unfinished = std::count_if(inProgress_.begin(), inProgress_.end(),
                                       [&](const auto& entry) { return entry.first.first == sender; });
@@ -125,10 +130,10 @@ uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet&
     std::optional<Account> me = accounts_.findById(sender);
     if (!me) return code::kNoSuchTarget;
     message.source = sender;
-    message.target = packet.headerId("Target-Id");
+    message.target = packet.headerId(protocol::header::kTargetId);
     message.contentType = std::move(contentType);
     message.senderName = me->nickname;
-    if (packet.headerInt("Mesg-Target") == 1) {
+    if (packet.headerInt(protocol::header::kMesgTarget) == 1) {
         message.kind = Conversation::Group;
         if (!store_.groupById(message.target)) return code::kNoSuchTarget;
         std::optional<int32_t> mine = store_.capabilities(message.target, sender);
@@ -160,7 +165,7 @@ bool Messaging::forwardChunk(Relayed& message, const wire::Packet& chunk, bool f
     ChunkHeaders headers{message.messageId, message.source, group, message.contentType, message.senderName,
                          message.timeMicros};
     std::optional<std::string> written = chunkPacket(headers, first ? 0 : nextMessageId(), first, chunk.body(), last,
-                                                     chunk.headerInt("Total-Length"))
+                                                     chunk.headerInt(protocol::header::kTotalLength))
                                              .serialise();
     if (!written) return false;
     const std::string& bytes = *written;
@@ -242,7 +247,7 @@ void Messaging::sendComplete(uint64_t source, uint64_t recipientId, const std::s
         bool last = offset + length == body.size();
         wire::Packet chunk;
         chunk.setBody(body.substr(offset, length));
-        if (first && !last) chunk.setHeader("Total-Length", static_cast<int32_t>(body.size()));
+        if (first && !last) chunk.setHeader(protocol::header::kTotalLength, static_cast<int32_t>(body.size()));
         if (!forwardChunk(message, chunk, first, last)) return;
         offset += length;
     } while (offset < body.size());
@@ -298,12 +303,12 @@ void Messaging::onStoredMessages(SubscriberSession& session, const wire::Packet&
 }
 
 void Messaging::onHistory(SubscriberSession& session, const wire::Packet& packet) {
-    bool group = packet.hasHeader("From-Group");
-    std::optional<int64_t> time = parseWireTime(packet.header(group ? "From-Group" : "From-Private"));
-    int32_t count = packet.headerInt("Count");
+    bool group = packet.hasHeader(protocol::header::kFromGroup);
+    std::optional<int64_t> time = parseWireTime(packet.header(group ? protocol::header::kFromGroup : "From-Private"));
+    int32_t count = packet.headerInt(protocol::header::kCount);
     if (!time || count == 0 || count == INT32_MIN) return respond(session, packet, code::kMalformed);
     uint64_t self = session.accountId();
-    uint64_t other = packet.headerId("Source-Id");
+    uint64_t other = packet.headerId(protocol::header::kSourceId);
     if (group) {
         if (!store_.groupById(other)) return respond(session, packet, code::kNoSuchTarget);
         if (!store_.capabilities(other, self)) return respond(session, packet, code::kDenied);
@@ -321,7 +326,7 @@ void Messaging::onHistory(SubscriberSession& session, const wire::Packet& packet
     if (!entries.empty()) {
         // Code 0 first: the client's history view takes messages only
         // after it was told that they follow.
-        session.send(responsePacket(packet.headerId("Mesg-Id"), code::kOk));
+        session.send(responsePacket(packet.headerId(protocol::header::kMesgId), code::kOk));
     }
     for (HistoryEntry& entry : entries) {
         std::optional<Account> sender = accounts_.findById(entry.source);
@@ -337,7 +342,7 @@ void Messaging::onHistory(SubscriberSession& session, const wire::Packet& packet
             int32_t total = first && !last ? static_cast<int32_t>(entry.body.size()) : 0;
             wire::Packet chunk = chunkPacket(headers, first ? 0 : nextMessageId(), first, entry.body.substr(offset, length),
                                              last, total);
-            chunk.setHeader("Hist", int32_t(1));
+            chunk.setHeader(protocol::header::kHistory, int32_t(1));
             // Every chunk has the texts of the first: a message that cannot
             // be written (a text stored before such texts were refused) is
             // left out whole.

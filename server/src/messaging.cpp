@@ -5,6 +5,7 @@
 #include "subscriber_session.h"
 
 #include <set>
+#include "kestrova/wire/protocol.h"
 
 namespace kestrova::server {
 namespace {
@@ -19,6 +20,8 @@ std::vector<uint64_t> keysOf(const std::map<uint64_t, Value>& map) {
 
 }  // namespace
 
+namespace protocol = wire::protocol;
+
 Messaging::Messaging(AccountStore& accounts, SessionRegistry& sessions, const ServerConfig& config)
     : accounts_(accounts),
       sessions_(sessions),
@@ -28,19 +31,19 @@ Messaging::Messaging(AccountStore& accounts, SessionRegistry& sessions, const Se
     std::string ignored;  // main reports a database that refuses the tables before it gets here
     MessagingStore::prepare(accounts.database(), ignored);
     handlers_ = {
-        {"CONTACT ADD", &Messaging::onContactAdd},
-        {"CONTACT ADD RESP", &Messaging::onContactAddResponse},
-        {"CONTACT UPDATE", &Messaging::onContactUpdate},
-        {"CONTACT DETAIL", &Messaging::onContactDetail},
-        {"SUB PROFILE UPDATE", &Messaging::onProfileUpdate},
-        {"PLS SUBMIT", &Messaging::onLocationReport},
-        {"GROUP CREATE", &Messaging::onGroupCreate},
-        {"GROUP SUBSCRIBE", &Messaging::onGroupSubscribe},
-        {"GROUP UNSUB", &Messaging::onGroupUnsubscribe},
-        {"GROUP ADMIN", &Messaging::onGroupAdmin},
-        {"MESG", &Messaging::onMessage},
-        {"MESG STORED", &Messaging::onStoredMessages},
-        {"MESG HIST", &Messaging::onHistory},
+        {protocol::command::kContactAdd, &Messaging::onContactAdd},
+        {protocol::command::kContactAddResp, &Messaging::onContactAddResponse},
+        {protocol::command::kContactUpdate, &Messaging::onContactUpdate},
+        {protocol::command::kContactDetail, &Messaging::onContactDetail},
+        {protocol::command::kSubProfileUpdate, &Messaging::onProfileUpdate},
+        {protocol::command::kLocationSubmit, &Messaging::onLocationReport},
+        {protocol::command::kGroupCreate, &Messaging::onGroupCreate},
+        {protocol::command::kGroupSubscribe, &Messaging::onGroupSubscribe},
+        {protocol::command::kGroupUnsubscribe, &Messaging::onGroupUnsubscribe},
+        {protocol::command::kGroupAdmin, &Messaging::onGroupAdmin},
+        {protocol::command::kMessage, &Messaging::onMessage},
+        {protocol::command::kMessagesStored, &Messaging::onStoredMessages},
+        {protocol::command::kMessageHistory, &Messaging::onHistory},
     };
 }
 
@@ -54,9 +57,9 @@ void Messaging::registerCommands(Dispatcher& dispatcher) {
 bool Messaging::handle(SubscriberSession& session, const wire::Packet& packet) {
     auto it = handlers_.find(packet.command());
     if (it == handlers_.end()) return false;
-    if (packet.hasHeader("Mesg-Id")) {
-        if (std::optional<uint32_t> earlier = session.answerTo(packet.headerId("Mesg-Id"))) {
-            session.send(responsePacket(packet.headerId("Mesg-Id"), *earlier));
+    if (packet.hasHeader(protocol::header::kMesgId)) {
+        if (std::optional<uint32_t> earlier = session.answerTo(packet.headerId(protocol::header::kMesgId))) {
+            session.send(responsePacket(packet.headerId(protocol::header::kMesgId), *earlier));
             return true;
         }
     }
@@ -65,7 +68,7 @@ bool Messaging::handle(SubscriberSession& session, const wire::Packet& packet) {
 }
 
 void Messaging::respond(SubscriberSession& session, const wire::Packet& request, uint32_t code) {
-    uint64_t mesgId = request.headerId("Mesg-Id");
+    uint64_t mesgId = request.headerId(protocol::header::kMesgId);
     if (mesgId == 0) return;  // nothing to answer to
     session.rememberAnswer(mesgId, code);
     session.send(responsePacket(mesgId, code));

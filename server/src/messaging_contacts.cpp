@@ -7,9 +7,14 @@
 #include "sqlite_transaction.h"
 #include "subscriber_session.h"
 
+#include "kestrova/wire/protocol.h"
+
 #include <chrono>
 
 namespace kestrova::server {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 constexpr size_t kMaxIdentityText = 256;
@@ -28,7 +33,7 @@ void loadProfile(const Account& account, ProfileData& data) {
 wire::Packet contactPush(uint64_t contactId, const wire::DataMapEntries& record) {
     std::string encoded = record.empty() ? std::string() : wire::encodeDataMap(record);
     wire::DataMapEntries contacts{{std::to_string(contactId), encoded}};
-    wire::Packet packet("SUB PROFILE");
+    wire::Packet packet(protocol::command::kSubProfile);
     packet.setBody(wire::encodeDataMap({{"contacts", wire::encodeDataMap(contacts)}}));
     return packet;
 }
@@ -58,7 +63,7 @@ wire::DataMapEntries Messaging::contactRecord(const Account& account, bool visib
 void Messaging::pushProfile(uint64_t accountId, const wire::DataMapEntries& profile) {
     std::shared_ptr<SubscriberSession> session = sessions_.find(accountId);
     if (!session) return;
-    wire::Packet packet("SUB PROFILE");
+    wire::Packet packet(protocol::command::kSubProfile);
     packet.setBody(wire::encodeDataMap(profile));
     session->send(packet);
 }
@@ -76,8 +81,8 @@ void Messaging::pushPresence(uint64_t accountId, int32_t status) {
 }
 
 void Messaging::onContactAdd(SubscriberSession& session, const wire::Packet& packet) {
-    std::optional<Account> target = packet.hasHeader("Target-Id") ? accounts_.findById(packet.headerId("Target-Id"))
-                                                                  : accounts_.findByName(packet.header("Name"));
+    std::optional<Account> target = packet.hasHeader(protocol::header::kTargetId) ? accounts_.findById(packet.headerId(protocol::header::kTargetId))
+                                                                  : accounts_.findByName(packet.header(protocol::header::kName));
     if (!target) return respond(session, packet, code::kNoSuchTarget);
     uint64_t self = session.accountId();
     if (target->id == self) return respond(session, packet, code::kDenied);
@@ -122,9 +127,9 @@ void Messaging::onContactAdd(SubscriberSession& session, const wire::Packet& pac
 
 void Messaging::onContactAddResponse(SubscriberSession& session, const wire::Packet& packet) {
     uint64_t self = session.accountId();
-    uint64_t requester = packet.headerId("Source-Id");
+    uint64_t requester = packet.headerId(protocol::header::kSourceId);
     if (!store_.hasRequest(requester, self)) return respond(session, packet, code::kNoSuchTarget);
-    bool accepted = packet.hasHeader("Accepted") && packet.headerInt("Accepted") != 0;
+    bool accepted = packet.hasHeader(protocol::header::kAccepted) && packet.headerInt(protocol::header::kAccepted) != 0;
     bool stillAsking = store_.contactState(requester, self).has_value();
     {
         Transaction unit(store_.database());
@@ -148,9 +153,9 @@ void Messaging::onContactAddResponse(SubscriberSession& session, const wire::Pac
 
 void Messaging::onContactUpdate(SubscriberSession& session, const wire::Packet& packet) {
     // Removal is the one change a client can ask for.
-    if (packet.headerInt("Remove") != 1) return respond(session, packet, code::kMalformed);
+    if (packet.headerInt(protocol::header::kRemove) != 1) return respond(session, packet, code::kMalformed);
     uint64_t self = session.accountId();
-    uint64_t contact = packet.headerId("Contact-Id");
+    uint64_t contact = packet.headerId(protocol::header::kContactId);
     if (!store_.contactState(self, contact)) return respond(session, packet, code::kNoSuchTarget);
     // Removal works both ways: the other side no longer sees this account
     // either, and is told so.
@@ -167,17 +172,17 @@ void Messaging::onContactUpdate(SubscriberSession& session, const wire::Packet& 
 
 void Messaging::onContactDetail(SubscriberSession& session, const wire::Packet& packet) {
     uint64_t self = session.accountId();
-    if (packet.hasHeader("Online-Status")) {
-        int32_t status = packet.headerInt("Online-Status");
+    if (packet.hasHeader(protocol::header::kOnlineStatus)) {
+        int32_t status = packet.headerInt(protocol::header::kOnlineStatus);
         if (!validStatus(status)) return respond(session, packet, code::kMalformed);
         session.setOnlineStatus(status);
         pushPresence(self, status);
     }
-    if (packet.hasHeader("Nickname") || packet.hasHeader("Status")) {
+    if (packet.hasHeader(protocol::header::kNickname) || packet.hasHeader(protocol::header::kStatus)) {
         std::optional<Account> me = accounts_.findById(self);
         if (!me) return respond(session, packet, code::kNoSuchTarget);
-        std::string nickname = packet.hasHeader("Nickname") ? packet.header("Nickname") : me->nickname;
-        std::string status = packet.hasHeader("Status") ? packet.header("Status") : me->statusLine;
+        std::string nickname = packet.hasHeader(protocol::header::kNickname) ? packet.header(protocol::header::kNickname) : me->nickname;
+        std::string status = packet.hasHeader(protocol::header::kStatus) ? packet.header(protocol::header::kStatus) : me->statusLine;
         // Both go into headers of others' packets (a message's "name").
         if (!wire::isLineText(nickname) || !wire::isLineText(status))
             return respond(session, packet, code::kTextBreaksLine);

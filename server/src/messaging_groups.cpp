@@ -6,10 +6,14 @@
 #include "sqlite_transaction.h"
 #include "subscriber_session.h"
 #include "kestrova/crypto/md5.h"
+#include "kestrova/wire/protocol.h"
 
 #include <set>
 
 namespace kestrova::server {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 std::string passwordDigest(const std::string& password) {
@@ -73,7 +77,7 @@ void Messaging::sendGroupUpdate(uint64_t groupId, int32_t type, uint64_t memberI
             update["contacts"] = wire::encodeDataMap(
                 {{std::to_string(memberId), wire::encodeDataMap({{"Username", member->name}, {"Nickname", member->nickname}})}});
     }
-    wire::Packet packet("GROUP UPDATE");
+    wire::Packet packet(protocol::command::kGroupUpdate);
     packet.setBody(wire::encodeDataMap(update));
     sendToEach(to, packet);
 }
@@ -93,8 +97,8 @@ void Messaging::tellLeaving(uint64_t groupId, uint64_t memberId, const std::vect
 }
 
 void Messaging::onGroupCreate(SubscriberSession& session, const wire::Packet& packet) {
-    std::string name = packet.header("Name");
-    std::string description = packet.header("Desc");
+    std::string name = packet.header(protocol::header::kName);
+    std::string description = packet.header(protocol::header::kDescription);
     if (!wire::isLineText(name) || !wire::isLineText(description))
         return respond(session, packet, code::kTextBreaksLine);
     if (!validGroupName(name, limits_.maxGroupName) || description.size() > limits_.maxGroupDescription)
@@ -117,7 +121,7 @@ void Messaging::onGroupCreate(SubscriberSession& session, const wire::Packet& pa
 }
 
 void Messaging::onGroupSubscribe(SubscriberSession& session, const wire::Packet& packet) {
-    std::optional<Group> group = store_.groupByName(packet.header("Name"));
+    std::optional<Group> group = store_.groupByName(packet.header(protocol::header::kName));
     if (!group) return respond(session, packet, code::kNoSuchTarget);
     uint64_t self = session.accountId();
     if (store_.capabilities(group->id, self)) return respond(session, packet, code::kInUse);
@@ -134,7 +138,7 @@ void Messaging::onGroupSubscribe(SubscriberSession& session, const wire::Packet&
 }
 
 void Messaging::onGroupUnsubscribe(SubscriberSession& session, const wire::Packet& packet) {
-    uint64_t groupId = packet.headerId("Group-Id");
+    uint64_t groupId = packet.headerId(protocol::header::kGroupId);
     if (!store_.groupById(groupId)) return respond(session, packet, code::kNoSuchTarget);
     if (!store_.capabilities(groupId, session.accountId())) return respond(session, packet, code::kDenied);
     if (!storeLeaving(groupId, session.accountId())) return respond(session, packet, code::kStorageFailed);
@@ -143,9 +147,9 @@ void Messaging::onGroupUnsubscribe(SubscriberSession& session, const wire::Packe
 }
 
 void Messaging::onGroupAdmin(SubscriberSession& session, const wire::Packet& packet) {
-    uint64_t groupId = packet.headerId("Group-Id");
-    uint64_t targetId = packet.headerId("Target-Id");
-    int32_t action = packet.headerInt("Action");
+    uint64_t groupId = packet.headerId(protocol::header::kGroupId);
+    uint64_t targetId = packet.headerId(protocol::header::kTargetId);
+    int32_t action = packet.headerInt(protocol::header::kAction);
     if (!store_.groupById(groupId)) return respond(session, packet, code::kNoSuchTarget);
     std::optional<int32_t> mine = store_.capabilities(groupId, session.accountId());
     if (!mine || !mayAdminister(*mine)) return respond(session, packet, code::kDenied);
@@ -165,11 +169,11 @@ void Messaging::onGroupAdmin(SubscriberSession& session, const wire::Packet& pac
         if (!stored || !unit.commit()) return respond(session, packet, code::kStorageFailed);
     }
     // Every member learns of the action, the one it concerns included.
-    wire::Packet notice("GROUP ADMIN");
-    notice.setHeader("Group-ID", groupId);
-    notice.setHeader("Target-ID", targetId);
-    notice.setHeader("Source-ID", session.accountId());
-    notice.setHeader("Action", action);
+    wire::Packet notice(protocol::command::kGroupAdmin);
+    notice.setHeader(protocol::header::kGroupId, groupId);
+    notice.setHeader(protocol::header::kTargetId, targetId);
+    notice.setHeader(protocol::header::kSourceId, session.accountId());
+    notice.setHeader(protocol::header::kAction, action);
     sendToEach(members, notice);
     if (removes) tellLeaving(groupId, targetId, {targetId});
     respond(session, packet, code::kOk);

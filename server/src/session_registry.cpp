@@ -3,7 +3,12 @@
 #include "client_connection.h"
 #include "timestamp.h"
 
+#include "kestrova/wire/protocol.h"
+
 namespace kestrova::server {
+
+namespace protocol = wire::protocol;
+
 namespace {
 
 ResumeLogLimits logLimits(const ServerConfig& config) {
@@ -45,7 +50,7 @@ std::shared_ptr<SubscriberSession> SessionRegistry::open(const std::shared_ptr<C
     if (auto older = find(account.id)) {
         if (auto olderConnection = older->connection()) {
             olderConnection->clearSession();
-            olderConnection->send(wire::Packet("GHOSTED"));
+            olderConnection->send(wire::Packet(protocol::command::kGhosted));
             olderConnection->closeAfterFlush();
         }
         sessions_.erase(account.id);

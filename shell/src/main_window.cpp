@@ -1,6 +1,9 @@
 #include "main_window.h"
 
 #include "kestrova/api.h"
+#include "kestrova/bus.h"
+#include "kestrova/kit/service_record.h"
+#include "kestrova/kit/texts.h"
 #include "kestrova/platform/menu.h"
 #include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/message_box.h"
@@ -17,11 +20,11 @@ std::unique_ptr<MainWindow> MainWindow::create(bool hidden) {
     if (!window->WindowBase::create("Kestrova", WS_CAPTION, Rect{}, nullptr)) return nullptr;
     HWND hwnd = window->hwnd();
     window->activateMessage_ = registerWindowMessage(kActivateMessage);
-    window->layout_.owner = hwnd;
+    window->layout_.setOwner(hwnd);
     moveWindow(hwnd, workArea());
     if (!hidden) showWindow(hwnd, SW_SHOWNORMAL);
-    RY_SetVariantPtr(names::kCoreWindowHwnd, hwnd);
-    RY_SetVariantPtr(names::kCoreWindowLayout, &window->layout_);
+    bus::set(names::kCoreWindowHwnd, hwnd);
+    bus::set(names::kCoreWindowLayout, &window->layout_);
     window->createSoftKeyBar();
     return window;
 }
@@ -43,7 +46,8 @@ void MainWindow::createSoftKeyBar() {
     appendMenu(menu, MF_STRING, kCommandSettings, "Settings...");
     appendMenu(menu, MF_STRING, kCommandAbout, "About...");
     appendMenu(menu, MF_STRING, kCommandExit, "E&xit...");
-    createMenuBar(hwnd(), {{"Chats", kCommandChats}, {"Menu", kMenuPopupId, menu}});
+    createMenuBar(hwnd(),
+                  {{kit::text(kTextChats), kCommandChats}, {kit::text(kTextMenu), kMenuPopupId, menu}});
 }
 
 LResult MainWindow::handleMessage(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
@@ -64,10 +68,10 @@ void MainWindow::activateFromAnotherStart() {
 }
 
 void MainWindow::onCommand(HWND hwnd, int id, HWND, int) {
-    RY_EventRaise(names::kCoreWindowOnCommand, reinterpret_cast<void*>(static_cast<intptr_t>(id)));
+    bus::raise(names::kCoreWindowOnCommand, static_cast<uint32_t>(id));
     switch (id) {
     case kCommandChats:
-        RY_CallFunction(names::kMessagingPopupChatsList, hwnd);
+        bus::call(names::kMessagingPopupChatsList, hwnd);
         break;
     case kCommandExit:
         exitAfterAsking();
@@ -80,24 +84,16 @@ void MainWindow::onCommand(HWND hwnd, int id, HWND, int) {
 }
 
 void MainWindow::exitAfterAsking() {
-    HSERVICE primary = RY_GetPrimaryService();
-    bool online = false;
-    if (primary) {
-        RY_ServiceData data{};
-        data.size = sizeof data;
-        RY_GetServiceData(primary, &data);
-        online = data.presence != 0;
-        RY_ReleaseService(primary);
-    }
-    if (online && messageBox(hwnd(),
-                             "If you exit, you won't receive any instant messages until you sign in again. "
-                             "Are you sure?",
-                             "Exit Kestrova?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    bool online = kit::readPrimaryService().presence != RY_PRESENCE_OFFLINE;
+    if (online && messageBox(hwnd(), kit::text(kTextExitQuestion), kit::text(kTextExitCaption),
+                             MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     destroyWindow(hwnd());
 }
 
 void MainWindow::onDestroy(HWND) { postQuitMessage(0); }
+
+void MainWindow::onSize(HWND, int, int, int) { layout_.relayout(); }
 
 void MainWindow::onSystemShutdown(HWND hwnd, bool ending) {
     if (ending) destroyWindow(hwnd);

@@ -4,8 +4,8 @@
 
 #include <memory>
 
+#include "kestrova/kit/pane_layout.h"
 #include "kestrova/ui/window_base.h"
-#include "pane_layout.h"
 
 namespace kestrova::shell {
 
@@ -20,12 +20,13 @@ public:
     static std::unique_ptr<MainWindow> create(bool hidden);
     ~MainWindow() override;
 
-    const PaneLayout& layout() const { return layout_; }
+    kit::PaneLayout& layout() { return layout_; }
 
     LResult handleMessage(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) override;
     void onCommand(HWND hwnd, int id, HWND controlHwnd, int notifyCode) override;
     void onDestroy(HWND hwnd) override;
     void onSystemShutdown(HWND hwnd, bool ending) override;
+    void onSize(HWND hwnd, int type, int width, int height) override;
     void onPaint(HWND hwnd) override;
 
 private:
@@ -36,7 +37,7 @@ private:
 
     uint32_t activateMessage_ = 0;
     int serviceMenuCount_ = 0;
-    PaneLayout layout_;
+    kit::PaneLayout layout_;
     HWND focusMemory_ = nullptr;
 };
 

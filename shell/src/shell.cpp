@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 #include "kestrova/api.h"
+#include "kestrova/bus.h"
 #include "kestrova/platform/automation.h"
 #include "kestrova/platform/display.h"
 #include "kestrova/platform/instance.h"
@@ -102,7 +103,7 @@ int runShell(const std::vector<std::string>& arguments) {
     PluginLoader plugins;
     plugins.loadAll(folder, "*.so");                                   // 9
     RY_PluginStartAll();                                               // 10
-    RY_EventRaise(names::kCoreStartup, nullptr);
+    bus::raise(names::kCoreStartup);
 
     if (line.screenshotOnStart) {
         pumpPendingMessages();

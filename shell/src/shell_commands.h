@@ -1,5 +1,8 @@
-// Command identifiers of the shell's menus and soft keys.
+// Command identifiers of the shell's menus and soft keys, and the numbers of
+// its texts in its string table (resources/kestrova/strings.txt).
 #pragma once
+
+#include <cstdint>
 
 namespace kestrova::shell {
 
@@ -18,6 +21,15 @@ enum : int {
     kCommandAddContact = 40032,
     kCommandJoinGroup = 40033,
     kCommandCreateGroup = 40034,
+};
+
+enum : uint32_t {
+    kTextExitCaption = 102,
+    kTextExitQuestion = 103,
+    kTextMenu = 105,
+    kTextOk = 106,
+    kTextCancel = 107,
+    kTextChats = 108,
 };
 
 }  // namespace kestrova::shell

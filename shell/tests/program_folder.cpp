@@ -46,6 +46,10 @@ ProgramFolder::ProgramFolder(const std::vector<std::string>& plugins) {
     auto bin = binFolder();
     for (auto name : {"kestrova", "libapi.so", "libkestrova-platform.so"})
         std::filesystem::copy_file(bin / name, folder_ / name);
+    // The program's own resources (texts, icons) come with it, as installed.
+    std::filesystem::create_directories(folder_ / "resources");
+    std::filesystem::copy(bin / "resources" / "kestrova", folder_ / "resources" / "kestrova",
+                          std::filesystem::copy_options::recursive);
     for (auto& plugin : plugins)
         std::filesystem::copy_file(buildFolder() / "tests" / "shell-plugins" / (plugin + ".so"), folder_ / (plugin + ".so"));
 }

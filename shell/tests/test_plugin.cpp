@@ -8,6 +8,8 @@
 #include <string>
 
 #include "kestrova/api.h"
+#include "kestrova/bus.h"
+#include "kestrova/kit/bindings.h"
 #include "kestrova/platform/display.h"
 #include "kestrova/platform/window.h"
 
@@ -22,36 +24,37 @@ void note(const std::string& event) {
     }
 }
 
-intptr_t onStartup(void*, void*, void*, HSUBSCRIPTION) {
+void onStartup() {
     namespace platform = kestrova::platform;
-    auto main = static_cast<platform::HWND>(RY_GetVariantPtr(kestrova::names::kCoreWindowHwnd));
+    namespace bus = kestrova::bus;
+    namespace names = kestrova::names;
+    platform::HWND main = bus::get(names::kCoreWindowHwnd);
     bool framework = platform::className(main).rfind("RY_CTRL_", 0) == 0;
     note(std::string("startup window=") + (framework ? "framework" : "missing") +
-         " layout=" + (RY_GetVariantPtr(kestrova::names::kCoreWindowLayout) ? "set" : "null") +
+         " layout=" + (bus::get(names::kCoreWindowLayout) ? "set" : "null") +
          " display=" + platform::displayKindName(platform::currentDisplay()));
     const char* exitAt = std::getenv("KESTROVA_TEST_EXIT");
     if (exitAt && std::string(exitAt) == "startup") note("exit " + std::to_string(RY_Exit()));
-    return 0;
 }
 
 class TestPlugin final : public Plugin {
 public:
     void Start() override {
         note("start");
-        subscription_ = RY_EventSubscribe(onStartup, kestrova::names::kCoreStartup, this);
+        subscription_ = kestrova::kit::subscribe(kestrova::names::kCoreStartup, &onStartup);
 #ifndef PLUGIN_START_UNFINISHED
         started = 1;
 #endif
     }
     void Stop() override {
         note("stop");
-        RY_EventUnsubscribe(subscription_);
+        subscription_.reset();
         started = 0;
     }
     const char* GetInfo() override { return ""; }
 
 private:
-    HSUBSCRIPTION subscription_ = nullptr;
+    kestrova::kit::Subscription subscription_;
 };
 
 [[maybe_unused]] TestPlugin* gPlugin = nullptr;

@@ -9,6 +9,7 @@
 #include "connection.h"
 #include "counting_session_objects.h"
 #include "kestrova/api.h"
+#include "kestrova/kit/settings.h"
 #include "kestrova/net/platform_hidden_window.h"
 #include "kestrova/platform/clock.h"
 #include "kestrova/platform/message_loop.h"
@@ -43,8 +44,9 @@ protected:
         server_ = std::make_unique<ServerChild>(database_);
         ASSERT_NE(server_->port(), 0);
         clock_ = std::make_unique<platform::VirtualClock>(platform::unixNow());
-        RY_SetSettingString("Connection/Servers/List", ("127.0.0.1:" + std::to_string(server_->port())).c_str());
-        stateWatch_ = RY_VariantSubscribe(&AgainstServer::recordState, "connection.state", this);
+        kestrova::kit::writeSetting(kestrova::settings::kServerList,
+                                    ("127.0.0.1:" + std::to_string(server_->port())).c_str());
+        stateWatch_ = RY_VariantSubscribe(&AgainstServer::recordState, names::kConnectionState.name, this);
     }
     void TearDown() override {
         RY_VariantUnsubscribe(stateWatch_);
@@ -61,8 +63,8 @@ protected:
     void start(const char* password = kPassword) {
         connection_.reset();
         window_.reset();
-        RY_SetSettingString("connection.user", kUser);
-        RY_SetSettingString("connection.pass", password);
+        kestrova::kit::writeSetting(kestrova::settings::kUser, kUser);
+        kestrova::kit::writeSetting(kestrova::settings::kPassword, password);
         window_ = std::make_unique<net::PlatformHiddenWindow>();
         connection_ = std::make_unique<Connection>(ConnectionEnvironment{*window_, alerts_, power_, objects_, false});
     }
@@ -79,15 +81,10 @@ protected:
         clock_->advance(std::chrono::seconds(seconds));
         platform::pumpPendingMessages();
     }
-    int32_t state() const { return RY_GetVariantLong("connection.state"); }
-    AccountSnapshot account() const {
-        HSERVICE service = RY_GetPrimaryService();
-        AccountSnapshot snapshot = AccountRecord(service).read();
-        RY_ReleaseService(service);
-        return snapshot;
-    }
+    int32_t state() const { return bus::get(names::kConnectionState); }
+    kit::ServiceFields account() const { return kit::readPrimaryService(); }
     static intptr_t recordState(void* user, void*, void*, HSUBSCRIPTION) {
-        static_cast<AgainstServer*>(user)->states_.push_back(RY_GetVariantLong("connection.state"));
+        static_cast<AgainstServer*>(user)->states_.push_back(bus::get(names::kConnectionState));
         return 0;
     }
     bool passedThrough(int32_t state) const {
@@ -124,7 +121,7 @@ TEST_F(AgainstServer, TheRightPasswordSignsInWithTheServersProfile) {
     data.size = sizeof data;
     RY_GetServiceData(service, &data);
     EXPECT_STREQ(data.text3, "Kim");
-    EXPECT_EQ(data.presence, kStatusOnline);
+    EXPECT_EQ(data.presence, RY_PRESENCE_ONLINE);
     RY_ReleaseService(service);
     EXPECT_TRUE(alerts_.shown.empty());
 }
@@ -135,7 +132,7 @@ TEST_F(AgainstServer, TheWrongPasswordIsRefusedAndNotRetried) {
     EXPECT_EQ(alerts_.shown[0].caption, "Login Failed");
     EXPECT_NE(alerts_.shown[0].text.find("Wrong e-mail address or password."), std::string::npos);
     ASSERT_TRUE(until([&] { return state() == kStateOffline && !connection_->isConnected(); }));
-    EXPECT_EQ(account().desiredStatus, kStatusOffline);
+    EXPECT_EQ(account().desiredStatus, RY_PRESENCE_OFFLINE);
     EXPECT_EQ(account().password, "");
     advance(30);
     EXPECT_EQ(state(), kStateOffline);
@@ -146,7 +143,7 @@ TEST_F(AgainstServer, ASecondSignInOfTheAccountGhostsTheFirst) {
     auto elsewhere = server::testing::signIn(server_->port(), {kUser, kPassword, ""});
     ASSERT_TRUE(elsewhere);
     ASSERT_TRUE(until([&] { return state() == kStateOffline && !connection_->isConnected(); }));
-    EXPECT_EQ(account().reason, kReasonGhosted);
+    EXPECT_EQ(account().failureReason, kit::kFailureGhosted);
     advance(30);
     EXPECT_EQ(state(), kStateOffline) << "a ghosted client does not come back";
 }
@@ -202,9 +199,9 @@ TEST_F(AgainstServer, SignsInThroughTinyproxy) {
     if (!kestrova::testing::TinyproxyProcess::installed()) GTEST_SKIP() << "tinyproxy is not installed";
     kestrova::testing::TinyproxyProcess proxy(home_);
     ASSERT_TRUE(proxy.running());
-    RY_SetSettingLong("Connection/Proxy/Type", 1);
-    RY_SetSettingString("Connection/Proxy/Host", "127.0.0.1");
-    RY_SetSettingLong("Connection/Proxy/Port", proxy.port());
+    kestrova::kit::writeSetting(kestrova::settings::kProxyType, 1);
+    kestrova::kit::writeSetting(kestrova::settings::kProxyHost, "127.0.0.1");
+    kestrova::kit::writeSetting(kestrova::settings::kProxyPort, proxy.port());
     signInOnline();
     EXPECT_EQ(connection_->resumeKey().size(), 32u);
 }

@@ -18,6 +18,8 @@
 #include "harness_child.h"
 #include "server_child.h"
 
+#include "kestrova/setting_names.h"
+
 namespace kestrova::e2e {
 namespace {
 
@@ -297,9 +299,10 @@ pid_t startProgram(const std::filesystem::path& home, uint16_t port, const Harne
     {
         std::ofstream settings(home / "user.reg");
         settings << "kestrova-registry 1\n";
-        for (auto [name, value] : {std::pair<std::string, std::string>{"connection.user", account.user},
-                                   {"connection.pass", account.password},
-                                   {"Connection/Servers/List", "127.0.0.1:" + std::to_string(port)}})
+        using namespace kestrova::settings;
+        for (auto [name, value] : {std::pair<std::string, std::string>{kUser.name, account.user},
+                                   {kPassword.name, account.password},
+                                   {kServerList.name, "127.0.0.1:" + std::to_string(port)}})
             settings << "SOFTWARE\\\\Kestorva\\\\Settings\t" << name << "\t" << value << "\n";
     }
     const char* bin = std::getenv("KESTROVA_BIN");

@@ -12,6 +12,7 @@
 #include "command_reader.h"
 #include "harness_output.h"
 #include "kestrova/api.h"
+#include "kestrova/kit/settings.h"
 #include "kestrova/platform/display.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/modal.h"
@@ -46,10 +47,12 @@ bool parseOptions(int argc, char** argv, Options& options) {
 
 // Stored credentials make the connection sign in when it starts.
 void storeAccount(const Options& options) {
-    if (!options.server.empty()) RY_SetSettingString("Connection/Servers/List", options.server.c_str());
-    if (!options.user.empty()) RY_SetSettingString("connection.user", options.user.c_str());
-    if (!options.password.empty()) RY_SetSettingString("connection.pass", options.password.c_str());
-    RY_SetSettingLong("Connection/AutoSignIn", 1);
+    if (!options.server.empty())
+        kestrova::kit::writeSetting(kestrova::settings::kServerList, options.server.c_str());
+    if (!options.user.empty()) kestrova::kit::writeSetting(kestrova::settings::kUser, options.user.c_str());
+    if (!options.password.empty())
+        kestrova::kit::writeSetting(kestrova::settings::kPassword, options.password.c_str());
+    kestrova::kit::writeSetting(kestrova::settings::kAutoSignIn, 1);
 }
 
 // Nobody is there to answer a message box or a menu: each is reported and

@@ -7,14 +7,17 @@
 #include <cstdint>
 #include <map>
 
+#include <memory>
+
 #include "kestrova/api.h"
+#include "kestrova/kit/bindings.h"
+#include "kestrova/kit/handles.h"
 
 namespace kestrova::harness {
 
 class OutgoingWatch {
 public:
     OutgoingWatch() = default;
-    ~OutgoingWatch();
     OutgoingWatch(const OutgoingWatch&) = delete;
     OutgoingWatch& operator=(const OutgoingWatch&) = delete;
 
@@ -26,19 +29,15 @@ public:
 
 private:
     struct Watched {
-        OutgoingWatch* owner;
         uint32_t ref;
-        HMESSAGE message;
-        HSUBSCRIPTION subscription;
+        kit::OwnedMessage message;
+        kit::Subscription subscription;
     };
-
-    static intptr_t onChange(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
     // Prints the outcome and forgets the message once it has one.
-    void check(Watched& watched);
-    void forget(uint32_t ref);
+    void check(uint32_t ref);
 
     uint32_t nextRef_ = 1;
-    std::map<uint32_t, Watched*> watched_;
+    std::map<uint32_t, std::unique_ptr<Watched>> watched_;
 };
 
 }  // namespace kestrova::harness

@@ -4,8 +4,6 @@
 #include <string>
 
 #include "harness_output.h"
-#include "kestrova/api.h"
-#include "kestrova/bus_records.h"
 
 namespace kestrova::harness {
 namespace {
@@ -15,45 +13,39 @@ std::string textOf(const char* text) { return text ? escapeText(text) : std::str
 }  // namespace
 
 OverviewStandIn::OverviewStandIn() {
-    RY_RegisterFunction(names::kOverviewCreateSection, &OverviewStandIn::createSection, this);
-    RY_RegisterFunction(names::kOverviewAddStaticItem, &OverviewStandIn::addItem, this);
-    RY_RegisterFunction(names::kOverviewUpdateStaticItem, &OverviewStandIn::updateItem, this);
-    RY_RegisterFunction(names::kOverviewDeleteItem, &OverviewStandIn::deleteItem, this);
+    functions_.push_back(kit::registerFunction(
+        names::kOverviewCreateSection, [this](const RY_OverviewSectionArgs* a) { return createSection(a); }));
+    functions_.push_back(kit::registerFunction(names::kOverviewAddStaticItem,
+                                               [this](const RY_OverviewItemArgs* a) { return addItem(a); }));
+    functions_.push_back(kit::registerFunction(
+        names::kOverviewUpdateStaticItem, [this](const RY_OverviewItemArgs* a) { return updateItem(a); }));
+    functions_.push_back(
+        kit::registerFunction(names::kOverviewDeleteItem, [this](void* item) { return deleteItem(item); }));
 }
 
-OverviewStandIn::~OverviewStandIn() {
-    RY_UnregisterFunction(names::kOverviewCreateSection);
-    RY_UnregisterFunction(names::kOverviewAddStaticItem);
-    RY_UnregisterFunction(names::kOverviewUpdateStaticItem);
-    RY_UnregisterFunction(names::kOverviewDeleteItem);
-}
-
-intptr_t OverviewStandIn::createSection(void* self, void* argument) {
-    auto* args = static_cast<const RY_OverviewSectionArgs*>(argument);
-    if (!args) return 0;
-    intptr_t handle = static_cast<OverviewStandIn*>(self)->nextHandle_++;
+void* OverviewStandIn::createSection(const RY_OverviewSectionArgs* args) {
+    if (!args) return nullptr;
+    intptr_t handle = nextHandle_++;
     emit("overview section=" + std::to_string(handle) + " title=" + textOf(args->title));
-    return handle;
+    return reinterpret_cast<void*>(handle);
 }
 
-intptr_t OverviewStandIn::addItem(void* self, void* argument) {
-    auto* args = static_cast<const RY_OverviewItemArgs*>(argument);
-    if (!args) return 0;
-    intptr_t handle = static_cast<OverviewStandIn*>(self)->nextHandle_++;
+void* OverviewStandIn::addItem(const RY_OverviewItemArgs* args) {
+    if (!args) return nullptr;
+    intptr_t handle = nextHandle_++;
     emit("overview add item=" + std::to_string(handle) + " title=" + textOf(args->title) + " text=" + textOf(args->text));
-    return handle;
+    return reinterpret_cast<void*>(handle);
 }
 
-intptr_t OverviewStandIn::updateItem(void*, void* argument) {
-    auto* args = static_cast<const RY_OverviewItemArgs*>(argument);
+int32_t OverviewStandIn::updateItem(const RY_OverviewItemArgs* args) {
     if (!args) return 0;
     emit("overview update item=" + std::to_string(reinterpret_cast<intptr_t>(args->item)) +
          " title=" + textOf(args->title) + " text=" + textOf(args->text));
     return 1;
 }
 
-intptr_t OverviewStandIn::deleteItem(void*, void* argument) {
-    emit("overview delete item=" + std::to_string(reinterpret_cast<intptr_t>(argument)));
+int32_t OverviewStandIn::deleteItem(void* item) {
+    emit("overview delete item=" + std::to_string(reinterpret_cast<intptr_t>(item)));
     return 1;
 }
 

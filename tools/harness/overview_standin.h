@@ -3,24 +3,28 @@
 // test sees a request arrive and go.
 #pragma once
 
+#include "kestrova/bus_records.h"
+#include "kestrova/kit/bindings.h"
+
 #include <cstdint>
+#include <vector>
 
 namespace kestrova::harness {
 
 class OverviewStandIn {
 public:
     OverviewStandIn();
-    ~OverviewStandIn();
     OverviewStandIn(const OverviewStandIn&) = delete;
     OverviewStandIn& operator=(const OverviewStandIn&) = delete;
 
 private:
-    static intptr_t createSection(void* self, void* argument);
-    static intptr_t addItem(void* self, void* argument);
-    static intptr_t updateItem(void* self, void* argument);
-    static intptr_t deleteItem(void* self, void* argument);
+    void* createSection(const RY_OverviewSectionArgs* args);
+    void* addItem(const RY_OverviewItemArgs* args);
+    int32_t updateItem(const RY_OverviewItemArgs* args);
+    int32_t deleteItem(void* item);
 
     intptr_t nextHandle_ = 1;
+    std::vector<kit::RegisteredFunction> functions_;
 };
 
 }  // namespace kestrova::harness

@@ -5,7 +5,8 @@
 
 #include "harness_output.h"
 #include "kestrova/api.h"
-#include "kestrova/bus_records.h"
+#include "kestrova/bus.h"
+#include "kestrova/kit/handles.h"
 
 namespace kestrova::harness {
 namespace {
@@ -16,11 +17,10 @@ void printAnswer(void* user, const int64_t* code, uint32_t) {
     emit(std::string("answer op=") + static_cast<const char*>(user) + " code=" + std::to_string(*code));
 }
 
-intptr_t callService(const char* operation, void* argument) {
-    HSERVICE service = RY_GetPrimaryService();
-    intptr_t result = RY_CallFunction(serviceFunctionName(service, operation).c_str(), argument);
-    RY_ReleaseService(service);
-    return result;
+template <typename Arg, typename Result>
+Result callService(bus::ServiceOperation<Arg, Result> operation, std::type_identity_t<Arg> argument) {
+    kit::OwnedService service(RY_GetPrimaryService());
+    return bus::call(operation, service.get(), argument);
 }
 
 bool parseNumber(const std::string& text, uint64_t& out) {

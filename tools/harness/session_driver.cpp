@@ -7,6 +7,8 @@
 
 #include "harness_output.h"
 #include "service_commands.h"
+
+#include "kestrova/bus.h"
 #include "kestrova/platform/message_loop.h"
 
 namespace kestrova::harness {
@@ -76,29 +78,17 @@ std::string describeMessage(HMESSAGE message) {
     return line;
 }
 
-SessionDriver::SessionDriver() {
-    stateWatch_ = RY_VariantSubscribe(&SessionDriver::onState, names::kConnectionState, this);
-    messageWatch_ = RY_EventSubscribe(&SessionDriver::onMessageComplete, names::kMessagesNewComplete, this);
+SessionDriver::SessionDriver()
+    : stateWatch_(kit::subscribe(names::kConnectionState, [this](int32_t) { printState(); })),
+      messageWatch_(kit::subscribe(names::kMessagesNewComplete,
+                                   [](HMESSAGE message) { emit(describeMessage(message)); })) {
     printState();
 }
 
-SessionDriver::~SessionDriver() {
-    RY_EventUnsubscribe(messageWatch_);
-    RY_VariantUnsubscribe(stateWatch_);
-}
-
-intptr_t SessionDriver::onState(void* user, void*, void*, HSUBSCRIPTION) {
-    static_cast<SessionDriver*>(user)->printState();
-    return 0;
-}
-
-intptr_t SessionDriver::onMessageComplete(void*, void* data, void*, HSUBSCRIPTION) {
-    emit(describeMessage(static_cast<HMESSAGE>(data)));
-    return 0;
-}
+SessionDriver::~SessionDriver() = default;
 
 void SessionDriver::printState() {
-    int32_t state = RY_GetVariantLong(names::kConnectionState);
+    int32_t state = bus::get(names::kConnectionState);
     if (state == lastState_) return;
     lastState_ = state;
     emit("state " + std::to_string(state));
@@ -118,9 +108,7 @@ void SessionDriver::handle(const std::string& line) {
         lastState_ = -1;
         printState();
     } else if (command == "whoami") {
-        char id[256] = {};
-        RY_GetVariantString(names::kConnectionSubId, id);
-        emit(std::string("me id=") + id);
+        emit("me id=" + bus::get(names::kConnectionSubId));
     } else if (command == "contacts") {
         printContacts();
     } else if (command == "groups") {
@@ -206,7 +194,7 @@ void SessionDriver::requestHistory(const std::vector<std::string>& words, bool o
     request.flag = 1;
     request.callback = &SessionDriver::onHistoryAnswer;
     request.context = this;
-    if (RY_CallFunction(names::kConnectionRequestMessageHistory, &request) == 0) emit("error history refused");
+    if (bus::call(names::kConnectionRequestMessageHistory, &request) == 0) emit("error history refused");
     if (ofGroup) RY_ReleaseGroup(static_cast<HGROUP>(conversation));
     else RY_ReleaseContact(static_cast<HCONTACT>(conversation));
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kestrova/api.h"
+#include "kestrova/kit/bindings.h"
 #include "outgoing_watch.h"
 
 namespace kestrova::harness {
@@ -21,8 +22,6 @@ public:
     void handle(const std::string& line);
 
 private:
-    static intptr_t onState(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
-    static intptr_t onMessageComplete(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
 
     void printState();
     void printContacts();
@@ -36,8 +35,8 @@ private:
 
     int32_t lastState_ = -1;
     bool quitting_ = false;
-    HSUBSCRIPTION stateWatch_ = nullptr;
-    HSUBSCRIPTION messageWatch_ = nullptr;
+    kit::Subscription stateWatch_;
+    kit::Subscription messageWatch_;
     OutgoingWatch outgoing_;
 };
 

@@ -8,8 +8,6 @@
 #include "kestrova/api.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <string>
 
 // How a request to the server ended: callback(user, &code, high word of the
 // code). code is 0 on success and 100 when offline or the session ended.
@@ -96,13 +94,34 @@ struct RY_OverviewContextMenu {
     int32_t y;
 };
 
-namespace kestrova {
+// "Connection/SetIdentity": the nickname and status line shown to others;
+// either may be null to leave it as it is.
+struct RY_IdentityArgs {
+    const char* nickname;
+    const char* statusLine;
+};
 
-// "Service/<handle>/<operation>", the name of one service's function.
-inline std::string serviceFunctionName(const void* service, const char* operation) {
-    char name[160];
-    std::snprintf(name, sizeof name, names::kServiceFunctionFormat, const_cast<void*>(service), operation);
-    return name;
-}
+// "Connection/Bridging/Create": the account fields of a new bridge, each
+// optional (null).
+struct RY_BridgingCreateArgs {
+    const char* userName;
+    const char* nickname;
+    const char* password;
+};
 
-}  // namespace kestrova
+// One field of an account form: a key and its value, NUL-terminated.
+struct RY_RegistrationField {
+    char key[16];
+    char value[65];
+};
+
+// "ServiceType/%p/Register": the account form of a network to bridge. The
+// plug-in writes requestId; the words marked "caller's" are never read.
+struct RY_ServiceTypeRegistration {
+    HSERVICETYPE serviceType;
+    uint32_t callerWord;
+    uint64_t requestId;
+    int32_t fieldCount;  // at most 8
+    uint8_t callerByte;
+    RY_RegistrationField fields[8];
+};

@@ -13,7 +13,17 @@
 namespace kestrova::platform {
 namespace {
 
-constexpr const char kProgramResourceName[] = "kestrova";
+// What the program's own resources are: the program's, unless a test
+// program stands in for a plug-in. Set once before any lookup.
+struct ProgramResources {
+    std::filesystem::path root;  // empty: beside the program
+    std::string name = "kestrova";
+};
+
+ProgramResources& programResources() {
+    static ProgramResources resources;
+    return resources;
+}
 
 std::optional<std::vector<uint8_t>> readBoundedFile(const std::filesystem::path& path) {
     std::error_code error;
@@ -50,7 +60,12 @@ IconPtr scaledCopy(const IconImage& image, int size) {
 
 std::filesystem::path resourcesRoot() {
     if (const char* root = std::getenv("KESTROVA_RESOURCES"); root && *root) return root;
+    if (!programResources().root.empty()) return programResources().root;
     return programFolder() / "resources";
+}
+
+void standInForModule(std::filesystem::path root, std::string moduleName) {
+    programResources() = {std::move(root), std::move(moduleName)};
 }
 
 void* mainProgramModule() {
@@ -62,7 +77,7 @@ std::string moduleResourceName(void* module) {
     link_map* map = nullptr;
     if (!module || module == mainProgramModule() || ::dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || !map ||
         !map->l_name || !*map->l_name)
-        return kProgramResourceName;
+        return programResources().name;
     std::string name = std::filesystem::path(map->l_name).filename().string();
     if (name.starts_with("lib")) name.erase(0, 3);
     if (const size_t so = name.find(".so"); so != std::string::npos) name.erase(so);

@@ -24,9 +24,14 @@ struct ResourceName {
 
 // $KESTROVA_RESOURCES if set, else the "resources" folder beside the program.
 std::filesystem::path resourcesRoot();
+// A test program that runs a plug-in's code linked into itself looks that
+// plug-in's resources up as its own: under root (unless $KESTROVA_RESOURCES
+// says otherwise) and by the plug-in's module name. Call before any lookup.
+void standInForModule(std::filesystem::path root, std::string moduleName);
 // The module handle that stands for the program's own resources.
 void* mainProgramModule();
-// "kestrova" for the program, else the module's file name without "lib" and ".so".
+// "kestrova" for the program (or the module it stands in for), else the
+// module's file name without "lib" and ".so".
 std::string moduleResourceName(void* module);
 std::filesystem::path iconResourcePath(void* module, const ResourceName& name);
 
