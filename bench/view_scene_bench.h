@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kestrova/api.h"
+#include "kestrova/platform/icon_resources.h"
 #include "kestrova/platform/paths.h"
 #include "kestrova/platform/screen.h"
 #include "kestrova/platform/window.h"

@@ -18,6 +18,7 @@
 #include "kestrova/kit/bindings.h"
 #include "kestrova/platform/automation.h"
 #include "kestrova/platform/clock.h"
+#include "kestrova/platform/display.h"
 #include "kestrova/platform/input.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/screen.h"
@@ -170,6 +171,12 @@ class ChatScene : public ::testing::Test {
         pump();
     }
     int32_t unread() const { return bus::get(names::kMessagesUnread); }
+    void screenshot(ChatWindow& chat, const std::string& name) {
+        pump();
+        platform::updateAllWindows();
+        ASSERT_TRUE(platform::saveScreenPng(
+            screenshotFolder() / (name + "_" + platform::formatScreenGeometry(platform::screen()) + ".png")));
+    }
 
     std::filesystem::path home_;
     std::unique_ptr<platform::VirtualClock> clock_;

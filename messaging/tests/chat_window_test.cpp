@@ -6,6 +6,7 @@
 
 #include "chat_scene.h"
 #include "chats_list.h"
+#include "history_items.h"
 #include "kestrova/platform/controls.h"
 #include "kestrova/platform/menu_bar.h"
 #include "line_items.h"

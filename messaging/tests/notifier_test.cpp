@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "alert_choice.h"
+#include "kestrova/bus.h"
 #include "kestrova/platform/audio_settings.h"
 #include "kestrova/platform/sound.h"
 #include "kestrova/platform/sound_profile.h"
@@ -49,7 +50,7 @@ class Alerts : public testing::ViewScene {
     // A message completes, as the connection announces it.
     void arrives(const char* type, int32_t origin = RY_ORIGIN_LIVE, std::string_view body = "hello") {
         HMESSAGE m = message(bob_, body, type, origin);
-        RY_EventRaise(names::kMessagesNewComplete, m);
+        bus::raise(names::kMessagesNewComplete, m);
         RY_ReleaseMessage(m);
     }
     void waitForPatterns() {

@@ -50,10 +50,11 @@ TEST(MessagingPlugin, LoadsOnlyAtVersion5StartsAndStopsCleanly) {
     EXPECT_TRUE(kestrova::bus::provided(kestrova::names::kMessagingPopupChatsList));
     plugin->Stop();
     EXPECT_EQ(plugin->started, 0);
-    EXPECT_FALSE(kestrova::bus::provided(kestrova::names::kMessagingPopupChatsList)) << "nothing left on the bus";
+    EXPECT_FALSE(kestrova::bus::provided(kestrova::names::kMessagingPopupChatsList))
+        << "nothing left on the bus";
     EXPECT_EQ(unload(), 0);
     RY_API_Cleanup();
     std::filesystem::remove_all(home);
 }
 
-}  // namespace
+} // namespace

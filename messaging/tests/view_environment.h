@@ -37,12 +37,22 @@ inline platform::UnixTime localTime(int year, int month, int day, int hour, int 
     return {static_cast<int64_t>(std::mktime(&tm)), 0};
 }
 
+inline std::filesystem::path screenshotFolder() {
+    const char* bin = std::getenv("KESTROVA_BIN");
+    std::filesystem::path build =
+        bin ? std::filesystem::path(bin).parent_path() : platform::programFolder().parent_path();
+    std::filesystem::path folder = build / "screenshots";
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
 // A contact on the service, online, "<nickname>@example.org"; the caller
 // releases it.
 inline HCONTACT makeContact(HSERVICE service, const char* nickname, uint64_t id) {
     RY_ContactData data{};
     data.size = sizeof data;
-    data.flags = RY_CONTACT_ID | RY_CONTACT_SERVICE | RY_CONTACT_NAME | RY_CONTACT_NICKNAME | RY_CONTACT_PRESENCE;
+    data.flags =
+        RY_CONTACT_ID | RY_CONTACT_SERVICE | RY_CONTACT_NAME | RY_CONTACT_NICKNAME | RY_CONTACT_PRESENCE;
     data.contactId = id;
     data.service = service;
     std::string name = std::string(nickname) + "@example.org";

@@ -47,15 +47,6 @@ class Frame : public ui::WindowBase {
     }
 };
 
-inline std::filesystem::path screenshotFolder() {
-    const char* bin = std::getenv("KESTROVA_BIN");
-    std::filesystem::path build =
-        bin ? std::filesystem::path(bin).parent_path() : platform::programFolder().parent_path();
-    std::filesystem::path folder = build / "screenshots";
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
 class ViewScene : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -57,24 +57,27 @@ std::vector<std::string> quotedWords(const std::string& reply) {
 
 std::filesystem::path screenshotFolder() {
     const char* bin = std::getenv("KESTROVA_BIN");
-    std::filesystem::path folder = (bin ? std::filesystem::path(bin).parent_path() : std::filesystem::current_path()) /
-                                   "screenshots";
+    std::filesystem::path folder =
+        (bin ? std::filesystem::path(bin).parent_path() : std::filesystem::current_path()) / "screenshots";
     std::filesystem::create_directories(folder);
     return folder;
 }
 
 // One person's program and what that person does with it.
 class Person {
-public:
+  public:
     Person(std::unique_ptr<ProgramChild> program) : program_(std::move(program)) {}
 
     ProgramChild& program() { return *program_; }
-    bool signedIn() { return program_->waitUntilContains("find title=\"connection.state 100\"", "OK 0x", 60s); }
+    bool signedIn() {
+        return program_->waitUntilContains("find title=\"connection.state 100\"", "OK 0x", 60s);
+    }
 
     // Opens the chat as a tap on its row would; true once it is in front.
     bool openChat(const std::string& target) {
-        std::string opener = okValue(program_->waitFor("find title=" + quoted("open " + target),
-                                                       [](const std::string& r) { return r.starts_with("OK "); }));
+        std::string opener =
+            okValue(program_->waitFor("find title=" + quoted("open " + target),
+                                      [](const std::string& r) { return r.starts_with("OK "); }));
         if (opener.empty()) return false;
         program_->request("close " + opener);
         return chatInFront();
@@ -87,7 +90,9 @@ public:
         }
         return false;
     }
-    std::string frontTitle() { return quotedWords(program_->request("text " + okValue(program_->request("foreground")))).at(0); }
+    std::string frontTitle() {
+        return quotedWords(program_->request("text " + okValue(program_->request("foreground")))).at(0);
+    }
 
     void say(const std::string& text) {
         program_->request("type " + text);
@@ -117,12 +122,12 @@ public:
     // The text of the newest message of the chat in front, copied from its menu.
     std::string lastMessage() {
         program_->request("clipboard set nothing copied");
-        program_->request("key UP");  // from the text input to the messages
+        program_->request("key UP"); // from the text input to the messages
         program_->request("key END");
         program_->request("choose Copy to Clipboard");
         program_->request("key ENTER");
         std::string reply = program_->request("clipboard");
-        program_->request("key DOWN");  // back to the text input
+        program_->request("key DOWN"); // back to the text input
         std::vector<std::string> words = quotedWords(reply);
         return words.empty() ? "" : words[0];
     }
@@ -131,16 +136,17 @@ public:
         program_->request("screenshot " + quoted((screenshotFolder() / (name + ".png")).string()));
     }
 
-private:
+  private:
     std::unique_ptr<ProgramChild> program_;
 };
 
 class ChatsBetweenPrograms : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/kestrova-chats-XXXXXX";
         root_ = ::mkdtemp(pattern);
-        server_ = std::make_unique<ServerChild>((root_ / "server.db").string(), 0, std::vector<std::string>{"--demo"});
+        server_ = std::make_unique<ServerChild>((root_ / "server.db").string(), 0,
+                                                std::vector<std::string>{"--demo"});
         ASSERT_NE(server_->port(), 0);
         folder_ = makeProgramFolder(root_ / "program", {KESTROVA_E2E_OPENER});
     }
@@ -155,8 +161,8 @@ protected:
         options.folder = folder_;
         options.screen = screen;
         options.waveOut = root_ / (account.user + ".wav");
-        auto program = std::make_unique<ProgramChild>(root_ / account.user, port ? port : server_->port(), account,
-                                                      options);
+        auto program = std::make_unique<ProgramChild>(root_ / account.user, port ? port : server_->port(),
+                                                      account, options);
         EXPECT_TRUE(program->ready()) << account.user << "'s program did not start";
         people_[account.user] = std::make_unique<Person>(std::move(program));
         return *people_[account.user];
@@ -232,7 +238,8 @@ TEST_F(ChatsBetweenPrograms, HistoryPagesBackPastTheFirstMessageShown) {
     Person& ann = signIn(kAnn);
     Person& bob = signIn(kBob);
     ASSERT_TRUE(ann.openChat("contact bob@example.org"));
-    for (const char* line : {"First of three", "Second of three", "Third of three"}) ann.say(line);
+    for (const char* line : {"First of three", "Second of three", "Third of three"})
+        ann.say(line);
     ASSERT_TRUE(bob.chatsListShows("Ann (3)"));
 
     // A new window starts empty, with the history marker at the top.
@@ -243,12 +250,12 @@ TEST_F(ChatsBetweenPrograms, HistoryPagesBackPastTheFirstMessageShown) {
     ann.program().request("key UP");
     ann.program().request("key UP");
     ann.program().request("key UP");
-    std::this_thread::sleep_for(1s);  // the three presses go as one request after a quarter second
+    std::this_thread::sleep_for(1s); // the three presses go as one request after a quarter second
     std::string oldest;
     for (int attempt = 0; attempt < 100 && oldest != "First of three"; ++attempt) {
         ann.program().request("clipboard set nothing copied");
         ann.program().request("key HOME");
-        ann.program().request("key DOWN");  // the first message under the marker
+        ann.program().request("key DOWN"); // the first message under the marker
         ann.program().request("choose Copy to Clipboard");
         ann.program().request("key ENTER");
         std::vector<std::string> words = quotedWords(ann.program().request("clipboard"));
@@ -263,7 +270,7 @@ TEST_F(ChatsBetweenPrograms, AMessageToBobWhileHeIsAwayArrivesWhenHeStarts) {
     Person& ann = signIn(kAnn);
     ASSERT_TRUE(ann.openChat("contact bob@example.org"));
     ann.say("Call me when you are back.");
-    std::this_thread::sleep_for(1s);  // the server has it before Bob comes
+    std::this_thread::sleep_for(1s); // the server has it before Bob comes
 
     Person& bob = signIn(kBob);
     ASSERT_TRUE(bob.chatsListShows("Ann (1)"));
@@ -283,22 +290,23 @@ TEST_F(ChatsBetweenPrograms, WhenAnnsProgramDiesInTheMiddleOfALongMessageBobNeve
 
     ASSERT_TRUE(ann.openChat("contact bob@example.org"));
     std::string story;
-    while (story.size() < 3000) story += "A long story, told in many words. ";
+    while (story.size() < 3000)
+        story += "A long story, told in many words. ";
     ann.say(story);
     ASSERT_TRUE(line.waitForCut()) << "the first chunk went out and the rest was held back";
-    std::this_thread::sleep_for(500ms);  // the first chunk reaches Bob
+    std::this_thread::sleep_for(500ms); // the first chunk reaches Bob
     ann.program().kill();
     line.drop();
 
     std::this_thread::sleep_for(2s);
     std::string shown = bob.lastMessage();
-    EXPECT_TRUE(shown == "nothing copied" || shown == story) << "Bob saw half a message: " << shown.size()
-                                                             << " bytes";
+    EXPECT_TRUE(shown == "nothing copied" || shown == story)
+        << "Bob saw half a message: " << shown.size() << " bytes";
     EXPECT_TRUE(bob.sounds().empty()) << "no alert for a message that never came whole";
     std::vector<std::string> list = bob.chatsList();
     EXPECT_EQ(std::count(list.begin(), list.end(), "Ann (1)"), 0);
     bob.screenshot("e2e_cut_off_bob_480x640");
 }
 
-}  // namespace
-}  // namespace kestrova::e2e
+} // namespace
+} // namespace kestrova::e2e

@@ -31,7 +31,7 @@ struct Target {
 };
 
 class Opener {
-public:
+  public:
     Opener() {
         platform::registerClass({kClass, &Opener::proc, 0, std::nullopt});
         state_ = makeWindow("connection.state 0");
@@ -39,16 +39,19 @@ public:
             platform::setWindowText(state_, "connection.state " + std::to_string(state));
             refreshGroups();
         });
-        onContact_ = kit::subscribe(names::kContactChanged, [this](HCONTACT contact) { addContact(contact); });
+        onContact_ =
+            kit::subscribe(names::kContactChanged, [this](HCONTACT contact) { addContact(contact); });
         onGroups_ = kit::subscribe(names::kGroupsChanged, [this] { refreshGroups(); });
     }
     ~Opener() {
-        for (auto& [hwnd, target] : targets_) platform::destroyWindow(hwnd);
+        for (auto& [hwnd, target] : targets_)
+            platform::destroyWindow(hwnd);
         platform::destroyWindow(state_);
     }
 
-private:
-    static platform::LResult proc(platform::HWND hwnd, uint32_t message, platform::WParam w, platform::LParam l) {
+  private:
+    static platform::LResult proc(platform::HWND hwnd, uint32_t message, platform::WParam w,
+                                  platform::LParam l) {
         if (message == platform::WM_CLOSE && instance()) {
             instance()->open(hwnd);
             return 0;
@@ -63,8 +66,10 @@ private:
     void open(platform::HWND hwnd) {
         auto it = targets_.find(hwnd);
         if (it == targets_.end()) return;
-        if (it->second.contact) bus::raise(names::kMessagingChatContact, it->second.contact.get());
-        else bus::raise(names::kMessagingChatGroup, it->second.group.get());
+        if (it->second.contact)
+            bus::raise(names::kMessagingChatContact, it->second.contact.get());
+        else
+            bus::raise(names::kMessagingChatGroup, it->second.group.get());
     }
 
     void addContact(HCONTACT contact) {
@@ -94,13 +99,13 @@ private:
         }
     }
 
-public:
+  public:
     static Opener*& instance() {
         static Opener* opener = nullptr;
         return opener;
     }
 
-private:
+  private:
     platform::HWND state_ = nullptr;
     std::map<std::string, platform::HWND> titles_;
     std::map<platform::HWND, Target> targets_;
@@ -110,7 +115,7 @@ private:
 };
 
 class OpenerPlugin final : public Plugin {
-public:
+  public:
     void Start() override {
         opener_ = std::make_unique<Opener>();
         Opener::instance() = opener_.get();
@@ -123,13 +128,13 @@ public:
     }
     const char* GetInfo() override { return ""; }
 
-private:
+  private:
     std::unique_ptr<Opener> opener_;
 };
 
 OpenerPlugin* gPlugin = nullptr;
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -149,4 +154,4 @@ RY_EXPORT int32_t PluginUnload() {
     return 0;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -52,7 +52,7 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 CutoffRelay::CutoffRelay(uint16_t serverPort) : serverPort_(serverPort) {
     listen_ = listenOnLoopback(port_);
@@ -105,7 +105,7 @@ void CutoffRelay::serve() {
 // the cut falls exactly after the first chunk of a long message.
 void CutoffRelay::relay(int client, int server) {
     wire::PacketReader reader;
-    std::string packetBytes;  // the bytes of the client's packet being read
+    std::string packetBytes; // the bytes of the client's packet being read
     bool holding = false;
     char buffer[16384];
     while (!stopping_) {
@@ -128,7 +128,8 @@ void CutoffRelay::relay(int client, int server) {
                 wire::Packet packet = reader.takePacket();
                 if (!writeAll(server, packetBytes)) return;
                 packetBytes.clear();
-                if (packet.command() == "MESG" && packet.hasHeader("Total-Length") && !packet.hasHeader("Last")) {
+                if (packet.command() == "MESG" && packet.hasHeader("Total-Length") &&
+                    !packet.hasHeader("Last")) {
                     holding = true;
                     std::lock_guard<std::mutex> lock(mutex_);
                     cut_ = true;
@@ -139,4 +140,4 @@ void CutoffRelay::relay(int client, int server) {
     }
 }
 
-}  // namespace kestrova::e2e
+} // namespace kestrova::e2e

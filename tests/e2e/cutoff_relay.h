@@ -15,7 +15,7 @@
 namespace kestrova::e2e {
 
 class CutoffRelay {
-public:
+  public:
     explicit CutoffRelay(uint16_t serverPort);
     ~CutoffRelay();
     CutoffRelay(const CutoffRelay&) = delete;
@@ -27,7 +27,7 @@ public:
     // Closes both ends, as a line that went dead.
     void drop();
 
-private:
+  private:
     void serve();
     void relay(int client, int server);
 
@@ -43,4 +43,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace kestrova::e2e
+} // namespace kestrova::e2e

@@ -176,11 +176,14 @@ std::filesystem::path makeProgramFolder(const std::filesystem::path& at,
                                         const std::vector<std::filesystem::path>& extraPlugins) {
     std::filesystem::create_directories(at);
     std::filesystem::path bin = binFolder();
-    for (const char* name : {"kestrova", "libapi.so", "libkestrova-platform.so", "connection.so", "messaging.so"})
+    for (const char* name :
+         {"kestrova", "libapi.so", "libkestrova-platform.so", "connection.so", "messaging.so"})
         std::filesystem::copy_file(bin / name, at / name, std::filesystem::copy_options::overwrite_existing);
-    if (!std::filesystem::exists(at / "resources")) std::filesystem::create_directory_symlink(bin / "resources", at / "resources");
+    if (!std::filesystem::exists(at / "resources"))
+        std::filesystem::create_directory_symlink(bin / "resources", at / "resources");
     for (const std::filesystem::path& plugin : extraPlugins)
-        std::filesystem::copy_file(plugin, at / plugin.filename(), std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(plugin, at / plugin.filename(),
+                                   std::filesystem::copy_options::overwrite_existing);
     return at;
 }
 

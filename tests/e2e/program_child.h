@@ -19,7 +19,7 @@
 namespace kestrova::e2e {
 
 struct ProgramOptions {
-    std::filesystem::path folder;             // the program's folder; empty: build/bin
+    std::filesystem::path folder;            // the program's folder; empty: build/bin
     std::string screen;                      // "480x640@192"; empty: the default screen
     std::filesystem::path waveOut;           // where sounds are played to; empty: no sound device
     std::vector<std::string> extraArguments; // before the automation option

@@ -14,14 +14,17 @@ namespace {
 
 constexpr uint32_t kAlertSound = 105;
 
-}  // namespace
+} // namespace
 
 MessageNotifier::MessageNotifier(std::unique_ptr<VoicePlayback> playback)
     : playback_(std::move(playback)), vibrations_(platform::platformName().starts_with("P")),
-      onComplete_(kit::subscribe(names::kMessagesNewComplete, [this](HMESSAGE message) { notify(message); })) {}
+      onComplete_(
+          kit::subscribe(names::kMessagesNewComplete, [this](HMESSAGE message) { notify(message); })) {}
 
 // The subscription goes first, then the patterns (joined), then the queue.
-MessageNotifier::~MessageNotifier() { onComplete_.reset(); }
+MessageNotifier::~MessageNotifier() {
+    onComplete_.reset();
+}
 
 void MessageNotifier::notify(HMESSAGE message) {
     if (!message) return;
@@ -40,9 +43,11 @@ void MessageNotifier::notify(HMESSAGE message) {
     } else if (alert == AlertKind::kSound) {
         // NOTE: the phone kept its audio device at full power while the
         // alert played; a desktop's sound device has no such state to hold.
-        if (text) platform::playSoundResource(messagingModule(), {"", kAlertSound});
-        else if (playback_) playback_->queueForPlayback(message);
+        if (text)
+            platform::playSoundResource(messagingModule(), {"", kAlertSound});
+        else if (playback_)
+            playback_->queueForPlayback(message);
     }
 }
 
-}  // namespace kestrova::messaging
+} // namespace kestrova::messaging

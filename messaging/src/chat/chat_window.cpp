@@ -78,7 +78,7 @@ bool ChatWindow::build() {
         return false;
     windowId_ = RY_GetLUID();
     Rect client = clientRect(hwnd());
-    view_ = std::make_unique<MessageView>(*this, metrics_);
+    view_ = std::make_unique<MessageView>(static_cast<ViewHost&>(*this), metrics_);
     if (!view_->create(hwnd(), client, kView)) return false;
     createMenuBar(hwnd(), {{text(texts::kChats), kChats}, {text(texts::kClose), kClose}});
     overrideBackKey(hwnd(), true);
@@ -94,7 +94,8 @@ bool ChatWindow::build() {
     layout();
 
     service_ = kit::OwnedService::share(serviceOfConversation(conversation(), isGroup()));
-    history_ = std::make_unique<HistoryPager>(*view_, *this, conversation(), isGroup());
+    history_ =
+        std::make_unique<HistoryPager>(*view_, static_cast<HistoryLink&>(*this), conversation(), isGroup());
     HSERVICE primary = RY_GetPrimaryService();
     // Older messages can only be fetched from the user's own service.
     if (service_.get() && service_.get() == primary)
@@ -150,7 +151,7 @@ void ChatWindow::onDestroy(HWND) {
 // --- Activation and unread messages ---------------------------------------------------
 
 void ChatWindow::onActivate(HWND hwnd, int state, HWND, bool) {
-    if (!view_ || !history_) return;  // still being made
+    if (!view_ || !history_) return; // still being made
     if (state == WA_INACTIVE) {
         HWND focus = focusWindow();
         if (focus && isDescendant(hwnd, focus)) focusMemory_ = focus;
@@ -346,6 +347,7 @@ void ChatWindow::onKey(HWND, uint32_t key, bool down, int, uint32_t flags) {
 void ChatWindow::handleKey(uint32_t key, bool autoRepeat) {
     switch (key) {
     case VK_ESCAPE:
+    case VK_BACK:
         // Posted: the key may come from a child that the close destroys.
         postMessage(hwnd(), WM_CLOSE);
         return;
@@ -372,8 +374,9 @@ void ChatWindow::handleKey(uint32_t key, bool autoRepeat) {
 }
 
 void ChatWindow::onHotKey(HWND, int, int, int) {
-    // The Back key, taken from the soft-key bar: it deletes in the text
-    // input, and closes the chat from anywhere else.
+    // The Back key, taken from the soft-key bar, reaches the focused control
+    // as Backspace: it deletes in the text input, and closes the chat from
+    // an empty input or anywhere else.
     sendBackToFocusWindow();
 }
 

@@ -40,6 +40,7 @@ class PendingButton : public ui::WindowBase {
         case VK_LEFT:
         case VK_RIGHT:
         case VK_ESCAPE:
+        case VK_BACK:
             sendMessage(parentOf(hwnd), WM_KEYDOWN, key, 0);
             return;
         case VK_UP:

@@ -131,6 +131,7 @@ bool TextInput::onKey(uint32_t key, WParam wParam, LParam lParam) {
     case VK_LEFT:
     case VK_RIGHT:
     case VK_ESCAPE:
+    case VK_BACK:
         // With text these move the caret or delete; empty, they are the chat
         // window's (another input mode; Back closes the chat).
         if (!empty()) return false;

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "kestrova/platform/dc.h"
 #include "kestrova/platform/window.h"
 
 namespace kestrova::messaging {

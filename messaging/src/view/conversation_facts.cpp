@@ -1,6 +1,8 @@
 #include "conversation_facts.h"
 
-#include "kestrova/bus_records.h"
+#include "kestrova/bus.h"
+#include "kestrova/kit/handles.h"
+#include "kestrova/kit/service_record.h"
 
 namespace kestrova::messaging {
 namespace {
@@ -9,13 +11,6 @@ RY_ContactData contactData(HCONTACT contact) {
     RY_ContactData data{};
     data.size = sizeof data;
     if (contact) RY_GetContactData(contact, &data);
-    return data;
-}
-
-RY_ServiceData serviceData(HSERVICE service) {
-    RY_ServiceData data{};
-    data.size = sizeof data;
-    if (service) RY_GetServiceData(service, &data);
     return data;
 }
 
@@ -54,23 +49,19 @@ HSERVICE serviceOfConversation(void* conversation, bool isGroup) {
 }
 
 std::string ownName(HSERVICE service) {
-    RY_ServiceData data = serviceData(service);
-    std::string nickname = orEmpty(data.text3);
-    return nickname.empty() ? orEmpty(data.text1) : nickname;
+    if (!service) return "";
+    return kit::ServiceRecord(service).read().displayName();
 }
 
 bool isOwnContact(HCONTACT contact) {
     HSERVICE service = contactData(contact).service;
-    if (!contact || !service) return false;
-    std::string name = serviceFunctionName(service, names::kServiceGetMyHandle);
-    auto me = reinterpret_cast<HCONTACT>(RY_CallFunction(name.c_str(), nullptr));
-    if (!me) return false;
-    RY_ReleaseContact(me);
-    return me == contact;
+    if (!contact || !service || !bus::provided(names::kServiceGetMyHandle, service)) return false;
+    kit::OwnedContact me(bus::call(names::kServiceGetMyHandle, service));
+    return me.get() == contact;
 }
 
 int32_t serviceState(HSERVICE service) {
-    return serviceData(service).presence;
+    return service ? kit::ServiceRecord(service).read().presence : 0;
 }
 
 } // namespace kestrova::messaging

@@ -61,25 +61,16 @@ std::string_view wholeBody(HMESSAGE message) {
 } // namespace
 
 MessageItem::MessageItem(MessageView& view, HMESSAGE message)
-    : ChatItem(view), message_(RY_DuplicateMessageHandle(message)) {
-    snapshot_ = readMessage(message_);
+    : ChatItem(view), message_(kit::OwnedMessage::share(message)), snapshot_(readMessage(message)) {
     own_ = !snapshot_.contact || (snapshot_.origin == RY_ORIGIN_HISTORY && isOwnContact(snapshot_.contact));
-    subscription_ = RY_MessageSubscribe(&MessageItem::onChanged, message_, this);
+    onChange_ = kit::subscribe(message, [this](HMESSAGE) { refresh(); });
 }
 
-MessageItem::~MessageItem() {
-    RY_MessageUnsubscribe(subscription_);
-    RY_ReleaseMessage(message_);
-}
-
-intptr_t MessageItem::onChanged(void* user, void*, void*, HSUBSCRIPTION) {
-    static_cast<MessageItem*>(user)->refresh();
-    return 0;
-}
+MessageItem::~MessageItem() = default;
 
 void MessageItem::refresh() {
     MessageSnapshot before = std::move(snapshot_);
-    snapshot_ = readMessage(message_);
+    snapshot_ = readMessage(message_.get());
     bool resized = before.dataLength != snapshot_.dataLength || before.contentType != snapshot_.contentType ||
                    before.complete != snapshot_.complete;
     view().itemChanged(*this, resized);
@@ -263,7 +254,7 @@ void MessageItem::paintProgress(const ItemPaint& p, const Progress& progress) {
 void MessageItem::activate() {
     const std::string& type = snapshot_.contentType;
     if (isVoice(type))
-        view().host().queueForPlayback(message_);
+        view().host().queueForPlayback(message_.get());
     else if (isPicture(type))
         viewPicture();
 }
@@ -276,7 +267,7 @@ std::vector<MessageItem::MenuEntry> MessageItem::menuEntries() const {
     std::vector<MenuEntry> entries{contentMenuEntry()};
     if (snapshot_.contentType.starts_with("text/") && textShown()) {
         int command = kCommandFirstLink;
-        for (std::string_view link : findLinks(wholeBody(message_)))
+        for (std::string_view link : findLinks(wholeBody(message_.get())))
             entries.push_back({command++, displayableText(link)});
     }
     return entries;
@@ -309,16 +300,16 @@ void MessageItem::runCommand(int command) {
 }
 
 void MessageItem::copyToClipboard() const {
-    platform::setClipboardText(displayableText(wholeBody(message_)));
+    platform::setClipboardText(displayableText(wholeBody(message_.get())));
 }
 
 void MessageItem::openLink(size_t index) const {
-    std::vector<std::string_view> links = findLinks(wholeBody(message_));
+    std::vector<std::string_view> links = findLinks(wholeBody(message_.get()));
     if (index < links.size()) platform::openWithShell(links[index], view().hwnd());
 }
 
 void MessageItem::viewPicture() const {
-    std::optional<std::filesystem::path> file = writePictureFile(wholeBody(message_));
+    std::optional<std::filesystem::path> file = writePictureFile(wholeBody(message_.get()));
     if (!file) {
         platform::playDefaultBeep();
         return;

@@ -18,6 +18,8 @@
 
 #include "chat_item.h"
 #include "kestrova/api.h"
+#include "kestrova/kit/bindings.h"
+#include "kestrova/kit/handles.h"
 #include "message_snapshot.h"
 #include "wrapped_text.h"
 
@@ -41,7 +43,7 @@ class MessageItem : public ChatItem {
     MessageItem(MessageView& view, HMESSAGE message);
     ~MessageItem() override;
 
-    HMESSAGE message() const { return message_; }
+    HMESSAGE message() const { return message_.get(); }
     const MessageSnapshot& snapshot() const { return snapshot_; }
     // Runs join by this: the sender, null for the user's own messages.
     HCONTACT sender() const { return snapshot_.contact; }
@@ -84,7 +86,6 @@ class MessageItem : public ChatItem {
     virtual MenuEntry contentMenuEntry() const;
 
   private:
-    static intptr_t onChanged(void* user, void* data, void* extra, HSUBSCRIPTION subscription);
     void refresh();
     std::string shownText() const;
     bool shownAsAction() const;
@@ -98,8 +99,8 @@ class MessageItem : public ChatItem {
     void openLink(size_t index) const;
     void viewPicture() const;
 
-    HMESSAGE message_;
-    HSUBSCRIPTION subscription_ = nullptr;
+    kit::OwnedMessage message_;
+    kit::Subscription onChange_;
     MessageSnapshot snapshot_;
     bool own_ = false;
     bool header_ = true;

@@ -204,7 +204,7 @@ void MessageView::updateScrollBar() {
     uint32_t style = platform::windowStyle(h);
     if (needed != ((style & platform::WS_VSCROLL) != 0)) {
         platform::setWindowStyle(h, needed ? style | platform::WS_VSCROLL : style & ~platform::WS_VSCROLL);
-        return;  // the resize came back here with the new width
+        return; // the resize came back here with the new width
     }
     platform::ScrollInfo info;
     info.mask = platform::SIF_RANGE | platform::SIF_PAGE | platform::SIF_POS;
@@ -300,7 +300,7 @@ void MessageView::onKey(HWND hwnd, uint32_t key, bool down, int repeat, uint32_t
     using namespace platform;
     if (!down) return;
     bool autoRepeat = (flags & kKeyWasDown) != 0;
-    if (key == VK_ESCAPE || key == VK_LEFT || key == VK_UP || key == VK_RIGHT) {
+    if (key == VK_ESCAPE || key == VK_BACK || key == VK_LEFT || key == VK_UP || key == VK_RIGHT) {
         host_.viewKey(key, autoRepeat);
         // The chat window may have closed, and this view with it.
         if (!isWindow(hwnd)) return;
@@ -341,6 +341,17 @@ void MessageView::onKey(HWND hwnd, uint32_t key, bool down, int repeat, uint32_t
     }
 }
 
+platform::LResult MessageView::handleMessage(HWND hwnd, uint32_t message, platform::WParam wParam,
+                                             platform::LParam lParam) {
+    // Characters typed while the messages have the focus belong to the chat
+    // window's input.
+    if (message == platform::WM_CHAR) {
+        HWND parent = platform::parentOf(hwnd);
+        return parent ? platform::sendMessage(parent, message, wParam, lParam) : 0;
+    }
+    return WindowBase::handleMessage(hwnd, message, wParam, lParam);
+}
+
 platform::LResult MessageView::onGetDialogCode(HWND, const platform::Msg*) {
     return platform::DLGC_WANTARROWS | platform::DLGC_WANTALLKEYS;
 }
@@ -373,7 +384,8 @@ void MessageView::onContextMenu(HWND hwnd, HWND, int x, int y) {
 }
 
 void MessageView::onVerticalScroll(HWND, HWND, int code, int position) {
-    if (auto target = platform::scrollTarget(platform::makeWParam(code, position), scroll_, kLineStep, kPageStep))
+    if (auto target =
+            platform::scrollTarget(platform::makeWParam(code, position), scroll_, kLineStep, kPageStep))
         setScroll(*target);
 }
 

@@ -84,6 +84,8 @@ class MessageView : public ui::WindowBase {
     void itemChanged(ChatItem& item, bool resized);
 
     // --- Window ----------------------------------------------------------------------
+    platform::LResult handleMessage(platform::HWND hwnd, uint32_t message, platform::WParam wParam,
+                                    platform::LParam lParam) override;
     void onPaint(platform::HWND hwnd) override;
     platform::LResult onEraseBackground(platform::HWND hwnd, platform::DeviceContext* dc) override {
         return 1;

@@ -1,19 +1,14 @@
 #include "module_resources.h"
 
-#include <dlfcn.h>
-
 #include <map>
 #include <utility>
+
+#include "kestrova/kit/own_module.h"
 
 namespace kestrova::messaging {
 
 void* messagingModule() {
-    // FIXME: kit::ownModule() once the plug-in kit is there.
-    Dl_info info{};
-    if (!::dladdr(reinterpret_cast<void*>(&messagingModule), &info) || !info.dli_fname) return nullptr;
-    void* handle = ::dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
-    if (handle) ::dlclose(handle);
-    return handle;
+    return kit::ownModule();
 }
 
 const platform::Icon* messagingIcon(const platform::ResourceName& name, int size) {
