@@ -122,7 +122,7 @@ def main():
             ask("clipboard set -")
             ask("key UP")
             ask("key END")
-            ask("choose Copy to Clipboard")
+            ask('choose "Copy to Clipboard"')
             ask("key ENTER")
             ask("key DOWN")
             words = quoted_words(ask("clipboard"))

@@ -115,7 +115,7 @@ class Person {
         return false;
     }
     void openFromChatsList(const std::string& entry) {
-        program_->request("choose " + entry);
+        program_->request("choose " + quoted(entry));
         program_->request("softkey 1");
     }
 
@@ -124,7 +124,7 @@ class Person {
         program_->request("clipboard set nothing copied");
         program_->request("key UP"); // from the text input to the messages
         program_->request("key END");
-        program_->request("choose Copy to Clipboard");
+        program_->request("choose \"Copy to Clipboard\"");
         program_->request("key ENTER");
         std::string reply = program_->request("clipboard");
         program_->request("key DOWN"); // back to the text input
@@ -256,7 +256,7 @@ TEST_F(ChatsBetweenPrograms, HistoryPagesBackPastTheFirstMessageShown) {
         ann.program().request("clipboard set nothing copied");
         ann.program().request("key HOME");
         ann.program().request("key DOWN"); // the first message under the marker
-        ann.program().request("choose Copy to Clipboard");
+        ann.program().request("choose \"Copy to Clipboard\"");
         ann.program().request("key ENTER");
         std::vector<std::string> words = quotedWords(ann.program().request("clipboard"));
         oldest = words.empty() ? "" : words[0];

@@ -67,6 +67,7 @@ std::vector<std::string> ModalAnswers::menuTexts(HMENU menu) {
 
 std::optional<int> ModalAnswers::respond(const ModalRequest& request) {
     asked_.push_back(request);
+    if (request.kind == ModalKind::kPopupMenu) lastMenuTexts_ = menuTexts(request.menu);
     if (!plans_.empty() && plans_.front().kind == request.kind) {
         Plan plan = plans_.front();
         plans_.pop_front();

@@ -61,6 +61,9 @@ public:
     const std::vector<ModalRequest>& asked() const { return asked_; }
     // The texts of the entries of the menus asked, flattened with submenus.
     static std::vector<std::string> menuTexts(HMENU menu);
+    // The entries of the last menu asked, as they were when it was asked (its
+    // owner may destroy the menu as soon as the choice is made).
+    const std::vector<std::string>& lastMenuTexts() const { return lastMenuTexts_; }
 
 private:
     struct Plan {
@@ -72,6 +75,7 @@ private:
 
     std::deque<Plan> plans_;
     std::vector<ModalRequest> asked_;
+    std::vector<std::string> lastMenuTexts_;
     bool dismissUnplanned_;
     std::unique_ptr<ScopedModalResponder> guard_;
 };
