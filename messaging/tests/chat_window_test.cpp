@@ -88,6 +88,11 @@ TEST_F(ChatWindowTest, EnterSendsWhatWasTypedToTheConversationAndShiftEnterBreak
     EXPECT_TRUE(sent_[0].complete);
     EXPECT_TRUE(chat->textInput().empty()) << "the field is cleared";
     EXPECT_EQ(lastShownText(*chat), typed) << "the window shows what it sent";
+    type("and more");
+    press(VK_RETURN);
+    ASSERT_EQ(sent_.size(), 2u);
+    EXPECT_EQ(sent_[1].body.find("ee you"), std::string::npos)
+        << "the next one starts afresh: " << sent_[1].body;
     EXPECT_TRUE(chat->view().item(chat->view().count() - 1).asMessage()->own());
 }
 
@@ -222,8 +227,10 @@ TEST_F(ChatWindowTest, ArrowsChangeTheModeTypingAnywhereTypesAndBackCloses) {
     type("ok");
     EXPECT_EQ(focusWindow(), chat->textInput().hwnd());
     EXPECT_FALSE(chat->textInput().empty());
-    // From the messages too.
+    // From the messages too; the character of Enter stays there.
     setFocus(chat->view().hwnd());
+    sendMessage(chat->view().hwnd(), WM_CHAR, '\r', 1);
+    EXPECT_EQ(focusWindow(), chat->view().hwnd());
     type("!");
     EXPECT_EQ(focusWindow(), chat->textInput().hwnd());
 

@@ -222,6 +222,9 @@ TEST_F(MessageViewTest, AReceivedTextShowsOnlyWhenWholeAndThenPushesLaterItemsDo
     EXPECT_EQ(view_->extent(0).height(), before) << "half a text shows no text";
     EXPECT_FALSE(messageAt(0).textShown());
     EXPECT_EQ(messageAt(0).menuEntries().size(), 1u) << "no links of half a text";
+    setClipboardText("before");
+    messageAt(0).runCommand(kCommandCopy);
+    EXPECT_EQ(clipboardText(), "before") << "half a text is not copied either";
     ASSERT_TRUE(messageProgress(messageAt(0).snapshot()));
     EXPECT_EQ(messageProgress(messageAt(0).snapshot())->done, 500 + 37 * 512);
     screenshot("message_view_receiving");

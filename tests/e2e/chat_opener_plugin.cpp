@@ -39,8 +39,10 @@ class Opener {
             platform::setWindowText(state_, "connection.state " + std::to_string(state));
             refreshGroups();
         });
-        onContact_ =
-            kit::subscribe(names::kContactChanged, [this](HCONTACT contact) { addContact(contact); });
+        onContact_ = kit::subscribe(names::kContactChanged, [this](HCONTACT contact) {
+            addContact(contact);
+            refreshGroups(); // groups arrive with their members
+        });
         onGroups_ = kit::subscribe(names::kGroupsChanged, [this] { refreshGroups(); });
     }
     ~Opener() {
@@ -86,17 +88,23 @@ class Opener {
     void refreshGroups() {
         uint64_t id = 0;
         if (!RY_EnumGroupsBegin(&id)) return;
-        for (; id != 0; id = RY_EnumGroupsNext(id)) {
-            kit::OwnedGroup group(RY_GetGroup(id));
-            RY_GroupData data{};
-            data.size = sizeof data;
-            RY_GetGroupData(group.get(), &data);
-            std::string title = std::string("open group ") + (data.name ? data.name : "");
-            if (titles_.count(title) || !data.name || !*data.name) continue;
-            platform::HWND hwnd = makeWindow(title);
-            titles_[title] = hwnd;
-            targets_[hwnd].group = std::move(group);
-        }
+        // The contact list is group 0; the table is walked in order of ids.
+        do {
+            if (id != 0) addGroup(id);
+            id = RY_EnumGroupsNext(id);
+        } while (id != 0);
+    }
+
+    void addGroup(uint64_t id) {
+        kit::OwnedGroup group(RY_GetGroup(id));
+        RY_GroupData data{};
+        data.size = sizeof data;
+        RY_GetGroupData(group.get(), &data);
+        std::string title = std::string("open group ") + (data.name ? data.name : "");
+        if (titles_.count(title) || !data.name || !*data.name) return;
+        platform::HWND hwnd = makeWindow(title);
+        titles_[title] = hwnd;
+        targets_[hwnd].group = std::move(group);
     }
 
   public:

@@ -185,7 +185,10 @@ LResult ChatWindow::handleMessage(HWND hwnd, uint32_t message, WParam wParam, LP
         showOutgoing(reinterpret_cast<HMESSAGE>(lParam));
         return 0;
     case WM_CHAR:
-        // A character typed where the focus was not an input goes to the input.
+        // A character typed where the focus was not an input goes to the
+        // input; the characters of Enter, Back and the like stay where they
+        // were pressed.
+        if (wParam < 0x20 || wParam == 0x7F) return 0;
         if (HWND input = inputControl(); input && input != hwnd && isEnabled(input)) {
             setFocus(input);
             return sendMessage(input, message, wParam, lParam);

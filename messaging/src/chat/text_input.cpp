@@ -61,8 +61,9 @@ std::string TextInput::text() const {
 bool TextInput::empty() const {
     return windowText(hwnd_).empty();
 }
+// Through the edit's own message: it keeps the text it shows.
 void TextInput::clear() {
-    setWindowText(hwnd_, "");
+    sendMessage(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LParam>(""));
 }
 
 LResult TextInput::proc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
@@ -126,7 +127,7 @@ bool TextInput::onKey(uint32_t key, WParam wParam, LParam lParam) {
         if (keyIsDown(VK_SHIFT))
             sendMessage(hwnd_, EM_REPLACESEL, 1, reinterpret_cast<LParam>("\r\n"));
         else if (!keyIsDown(VK_CONTROL))
-            postMessage(parent, WM_COMMAND, makeWParam(kSendCommand, 0), 0);
+            sendMessage(parent, WM_COMMAND, makeWParam(kSendCommand, 0), 0);
         return true;
     case VK_LEFT:
     case VK_RIGHT:

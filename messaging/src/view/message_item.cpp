@@ -300,7 +300,7 @@ void MessageItem::runCommand(int command) {
 }
 
 void MessageItem::copyToClipboard() const {
-    platform::setClipboardText(displayableText(wholeBody(message_.get())));
+    if (textShown()) platform::setClipboardText(displayableText(wholeBody(message_.get())));
 }
 
 void MessageItem::openLink(size_t index) const {
