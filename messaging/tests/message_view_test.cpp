@@ -178,6 +178,15 @@ TEST_F(MessageViewTest, AMessagesMenuCopiesItsTextAndOpensItsLinksInOrder) {
     EXPECT_EQ(messageAt(1).menuEntries()[0].text, "Play");
     EXPECT_EQ(messageAt(2).menuEntries()[0].text, "View");
     EXPECT_EQ(messageAt(3).menuEntries()[0].text, "Copy to Clipboard");
+
+    // "View" hands the picture, written to the temporary folder, to the shell.
+    clearShellOpenRecord();
+    {
+        ModalAnswers answers(true); // the viewer says the picture is damaged
+        messageAt(2).runCommand(kCommandView);
+    }
+    ASSERT_EQ(shellOpenRecord().size(), 1u);
+    EXPECT_EQ(std::filesystem::path(shellOpenRecord()[0].target).filename(), "image.jpg");
 }
 
 TEST_F(MessageViewTest, TapsSelectAndADoubleTapPlaysAVoiceMessage) {
