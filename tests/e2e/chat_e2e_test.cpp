@@ -30,9 +30,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const HarnessAccount kAnn{"ann@example.org", "ann"};
-const HarnessAccount kBob{"bob@example.org", "bob"};
-const HarnessAccount kCat{"cat@example.org", "cat"};
 constexpr char kSmallScreen[] = "240x320@131";
 constexpr char kLargeScreen[] = "480x640@192";
 

@@ -14,6 +14,7 @@
 #include "kestrova/bus.h"
 #include "kestrova/kit/bindings.h"
 #include "kestrova/kit/handles.h"
+#include "kestrova/kit/plugin_entry.h"
 #include "kestrova/platform/window.h"
 
 namespace {
@@ -140,26 +141,13 @@ class OpenerPlugin final : public Plugin {
     std::unique_ptr<Opener> opener_;
 };
 
-OpenerPlugin* gPlugin = nullptr;
-
 } // namespace
+
+using Entry = kestrova::kit::PluginEntry<OpenerPlugin>;
 
 extern "C" {
 
-RY_EXPORT int32_t PluginLoad(int32_t apiVersion, Plugin** out) {
-    if (apiVersion != RY_API_VERSION) {
-        *out = nullptr;
-        return 0;
-    }
-    if (!gPlugin) gPlugin = new OpenerPlugin;
-    *out = gPlugin;
-    return 1;
-}
-
-RY_EXPORT int32_t PluginUnload() {
-    delete gPlugin;
-    gPlugin = nullptr;
-    return 0;
-}
+RY_EXPORT int32_t PluginLoad(int32_t apiVersion, Plugin** out) { return Entry::load(apiVersion, out); }
+RY_EXPORT int32_t PluginUnload() { return Entry::unload(); }
 
 } // extern "C"
