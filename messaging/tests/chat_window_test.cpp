@@ -59,6 +59,10 @@ TEST_F(ChatWindowTest, OpeningAChatShowsItInFrontAndOpeningItAgainBringsTheSameW
     EXPECT_EQ(foregroundWindow(), chat->hwnd());
 
     screenshot(*chat, "chat_window_opened");
+    arrives(bob_, "Are you coming tonight? The address is www.example.org/party");
+    press(VK_UP); // to the messages: the input shows its cue, the newest message its selection
+    EXPECT_EQ(focusWindow(), chat->view().hwnd());
+    screenshot(*chat, "chat_window_reading");
 }
 
 TEST_F(ChatWindowTest, EnterSendsWhatWasTypedToTheConversationAndShiftEnterBreaksTheLine) {
