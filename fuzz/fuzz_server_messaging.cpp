@@ -6,7 +6,7 @@
 // it would on a long-running server.
 #include "messaging.h"
 #include "subscriber_session.h"
-#include "kestrova/wire/packet_receiver.h"
+#include "fuzz_packets.h"
 
 #include <cstdlib>
 #include <memory>
@@ -53,13 +53,8 @@ struct World {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 64 * 1024) return 0;
     static World world;
-    wire::ReaderLimits limits;
-    limits.maxBody = 16 * 1024;
-    wire::PacketReceiver receiver(limits);
-    receiver.append(std::string_view(reinterpret_cast<const char*>(data), size));
-    wire::Packet packet;
     size_t count = 0;
-    while (receiver.next(packet) == wire::ReadStatus::Complete) {
+    for (const wire::Packet& packet : fuzzPackets(data, size)) {
         // Each packet comes from the next subscriber in turn.
         SubscriberSession& from = *world.sessions[count++ % world.sessions.size()];
         world.messaging->handle(from, packet);

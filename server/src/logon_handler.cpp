@@ -140,6 +140,7 @@ void LogonHandler::accept(ClientConnection& connection, const Account& account, 
     std::shared_ptr<SubscriberSession> session =
         sessions_.open(connection.shared_from_this(), account, std::move(resumeKey), firstSequence);
     session->setOnlineStatus(onlineStatus);
+    session->setCipherKey(sessionKey);
     logon.step = LogonState::Step::SignedIn;
     session->send(profile);
     for (const auto& [name, value] : config_.settings) {

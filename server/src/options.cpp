@@ -42,7 +42,9 @@ const char* usageText() {
            "  --idle-timeout-ms N         drop a signed-in connection silent this long (360000)\n"
            "  --write-timeout-ms N        drop a peer that takes none of our bytes this long (60000)\n"
            "  --resume-window-ms N        keep a dropped session resumable this long (300000)\n"
-           "  --max-body BYTES            largest packet body accepted (16777216)\n";
+           "  --max-body BYTES            largest packet body accepted (16777216)\n"
+           "  --bridge-key-file PATH      key that seals bridge credentials (default: the\n"
+           "                              database's path with .bridge-key; made when missing)\n";
 }
 
 bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
@@ -100,6 +102,9 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                                                 : option == "--write-timeout-ms" ? config.writeTimeout
                                                                                   : config.resumeWindow;
             if (!parseMilliseconds(argv[++i], target)) return fail("expected a positive number of milliseconds");
+        } else if (option == "--bridge-key-file") {
+            if (!value()) return false;
+            config.bridges.keyFile = argv[++i];
         } else if (option == "--max-body") {
             if (!value()) return false;
             if (!parseNumber(std::string_view(argv[++i]), config.maxBody)) return fail("not a number");
@@ -108,6 +113,10 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
             return false;
         }
     }
+    // The key lives beside the database, not in it; an in-memory database
+    // gets a key in memory only.
+    if (config.bridges.keyFile.empty() && options.database != ":memory:")
+        config.bridges.keyFile = options.database + ".bridge-key";
     if (options.createAccount && options.createAccount->name.empty()) {
         error = "--nickname needs --create-account";
         return false;

@@ -1,12 +1,13 @@
 #include "server.h"
 
+#include "bridges/xmpp/xmpp_network.h"
 #include "client_connection.h"
 
 #include <algorithm>
 
 namespace kestrova::server {
 
-Server::Server(asio::io_context& io, AccountStore& accounts, ServerConfig config)
+Server::Server(asio::io_context& io, AccountStore& accounts, ServerConfig config, bridges::NetworkFactory networks)
     : io_(io),
       config_(std::move(config)),
       accounts_(accounts),
@@ -15,16 +16,21 @@ Server::Server(asio::io_context& io, AccountStore& accounts, ServerConfig config
       logon_(accounts_, sessions_, config_),
       sessionCommands_(sessions_),
       messaging_(accounts_, sessions_, config_),
+      bridges_(accounts_, sessions_, config_, networks ? std::move(networks) : bridges::xmpp::xmppNetwork(io)),
       listener_(io, *this),
       expiryTimer_(io) {
     logon_.registerCommands(dispatcher_);
     sessionCommands_.registerCommands(dispatcher_);
     messaging_.registerCommands(dispatcher_);
-    sessions_.setEvents(&messaging_);
-    logon_.setEvents(&messaging_);
+    bridges_.registerCommands(dispatcher_);
+    events_.add(&messaging_);
+    events_.add(&bridges_);
+    sessions_.setEvents(&events_);
+    logon_.setEvents(&events_);
 }
 
 bool Server::listen(std::string& error) {
+    if (!bridges_.open(error)) return false;
     if (!listener_.listen(config_.address, config_.port, error)) return false;
     armExpiry();
     return true;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "account_store.h"
+#include "bridges/bridges.h"
 #include "connection_host.h"
 #include "dispatcher.h"
 #include "listener.h"
@@ -13,6 +14,7 @@
 #include "messaging.h"
 #include "server_config.h"
 #include "session_commands.h"
+#include "session_event_fanout.h"
 #include "session_registry.h"
 
 #include <asio.hpp>
@@ -25,7 +27,9 @@ namespace kestrova::server {
 
 class Server : public ConnectionHost {
 public:
-    Server(asio::io_context& io, AccountStore& accounts, ServerConfig config);
+    // `networks` logs bridges in to other networks; by default the real
+    // ones (XMPP), tests pass scripted ones.
+    Server(asio::io_context& io, AccountStore& accounts, ServerConfig config, bridges::NetworkFactory networks = {});
 
     bool listen(std::string& error);
     uint16_t port() const { return listener_.port(); }
@@ -40,6 +44,7 @@ public:
     size_t openConnections() const { return connections_.size(); }
     SessionRegistry& sessions() { return sessions_; }
     Messaging& messaging() { return messaging_; }
+    bridges::Bridges& bridges() { return bridges_; }
     AccountStore& accounts() { return accounts_; }
 
 private:
@@ -53,6 +58,8 @@ private:
     LogonHandler logon_;
     SessionCommands sessionCommands_;
     Messaging messaging_;
+    bridges::Bridges bridges_;
+    SessionEventFanout events_;
     Listener listener_;
     asio::steady_timer expiryTimer_;
     std::map<uint64_t, std::weak_ptr<ClientConnection>> connections_;

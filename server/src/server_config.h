@@ -2,6 +2,8 @@
 // choose: where it listens, how long it waits, which sign-in it offers.
 #pragma once
 
+#include "bridges/bridge_config.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -68,6 +70,7 @@ struct ServerConfig {
     size_t maxResumeLogPackets = 4096;
     size_t maxResumeLogBytes = 8 * 1024 * 1024;
     MessagingLimits messaging;
+    bridges::BridgeConfig bridges;
 };
 
 }  // namespace kestrova::server

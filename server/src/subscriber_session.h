@@ -8,6 +8,7 @@
 // means packets 0..n-1 arrived and the rest must be sent again.
 #pragma once
 
+#include "kestrova/crypto/md5.h"
 #include "kestrova/wire/packet.h"
 
 #include <chrono>
@@ -46,6 +47,10 @@ public:
     const std::string& resumeKey() const { return resumeKey_; }
     int32_t onlineStatus() const { return onlineStatus_; }
     void setOnlineStatus(int32_t status) { onlineStatus_ = status; }
+    // The key of the session cipher (K2), after a challenge sign-in only:
+    // bridge credentials travel encrypted with it. A resume keeps it.
+    const std::optional<crypto::Md5Digest>& cipherKey() const { return cipherKey_; }
+    void setCipherKey(const std::optional<crypto::Md5Digest>& key) { cipherKey_ = key; }
 
     // Logs the packet under the next sequence number and writes it when a
     // connection is attached. A packet that cannot be written (a text in it
@@ -105,6 +110,7 @@ private:
     std::string accountName_;
     std::string resumeKey_;
     int32_t onlineStatus_ = 1;
+    std::optional<crypto::Md5Digest> cipherKey_;
     ResumeLogLimits limits_;
     std::deque<Logged> log_;
     size_t logBytes_ = 0;

@@ -23,6 +23,7 @@ TEST(ServerOptions, DefaultsListenOnLoopbackAtTheFirstDefaultPort) {
     EXPECT_EQ(options.config.port, 38535);
     EXPECT_FALSE(options.demo);
     EXPECT_FALSE(options.createAccount);
+    EXPECT_EQ(options.config.bridges.keyFile, "kestrova-server.db.bridge-key");
 }
 
 TEST(ServerOptions, EveryOptionIsTaken) {
@@ -31,7 +32,7 @@ TEST(ServerOptions, EveryOptionIsTaken) {
     ASSERT_TRUE(parse({"--listen", "0.0.0.0", "--port", "0", "--db", "/tmp/x.db", "--demo", "--plain-auth",
                        "--setting", "advanced.powersave=1", "--setting", "a=b=c", "--logon-timeout-ms", "5",
                        "--idle-timeout-ms", "6", "--write-timeout-ms", "7", "--resume-window-ms", "8", "--max-body",
-                       "1024"},
+                       "1024", "--bridge-key-file", "/tmp/k"},
                       options, error))
         << error;
     EXPECT_EQ(options.config.address, "0.0.0.0");
@@ -46,6 +47,7 @@ TEST(ServerOptions, EveryOptionIsTaken) {
     EXPECT_EQ(options.config.writeTimeout.count(), 7);
     EXPECT_EQ(options.config.resumeWindow.count(), 8);
     EXPECT_EQ(options.config.maxBody, 1024u);
+    EXPECT_EQ(options.config.bridges.keyFile, "/tmp/k");
 }
 
 TEST(ServerOptions, AccountCreationTakesNameAndPasswordInEitherOrderWithTheNickname) {

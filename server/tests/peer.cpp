@@ -1,5 +1,7 @@
 #include "peer.h"
 
+#include <algorithm>
+
 namespace kestrova::server::testing {
 
 uint32_t responseCode(const wire::Packet& response) {
@@ -40,6 +42,7 @@ std::optional<Peer> Peer::signIn(uint16_t port, const TestAccount& account) {
     peer.client = std::move(session->client);
     peer.profile = std::move(session->profileMap);
     peer.resumeKey = session->resumeKey;
+    peer.sessionKey = session->sessionKey;
     peer.lastOnline = session->profile.packet.header("Last-Online");
     peer.received = session->received;
     return peer;
@@ -60,7 +63,16 @@ std::optional<wire::Packet> Peer::read() {
 
 std::optional<wire::Packet> Peer::expect(std::string_view command,
                                          const std::function<bool(const wire::Packet&)>& test) {
-    auto matches = [&](const wire::Packet& p) { return p.command() == command && (!test || test(p)); };
+    return expectMatching([&](const wire::Packet& p) { return p.command() == command && (!test || test(p)); });
+}
+
+std::optional<wire::Packet> Peer::expectOneOf(std::initializer_list<std::string_view> commands) {
+    return expectMatching([&](const wire::Packet& p) {
+        return std::find(commands.begin(), commands.end(), p.command()) != commands.end();
+    });
+}
+
+std::optional<wire::Packet> Peer::expectMatching(const std::function<bool(const wire::Packet&)>& matches) {
     for (auto it = aside_.begin(); it != aside_.end(); ++it) {
         if (!matches(*it)) continue;
         wire::Packet found = std::move(*it);

@@ -29,6 +29,8 @@ public:
     // set aside first; nothing when none comes within the guard time.
     std::optional<wire::Packet> expect(std::string_view command,
                                        const std::function<bool(const wire::Packet&)>& test = nullptr);
+    // The next packet with any of these commands, as expect does.
+    std::optional<wire::Packet> expectOneOf(std::initializer_list<std::string_view> commands);
     // The code of the "RESPONSE" to the request.
     std::optional<uint32_t> codeFor(uint64_t mesgId);
     uint32_t request(wire::Packet packet) { return codeFor(send(std::move(packet))).value_or(0xFFFFFFFF); }
@@ -43,11 +45,13 @@ public:
     std::unique_ptr<TestClient> client;
     wire::DataMapEntries profile;
     std::string resumeKey;
+    std::array<uint8_t, 16> sessionKey{};
     std::string lastOnline;
     int32_t received = 0;
 
 private:
     std::optional<wire::Packet> read();
+    std::optional<wire::Packet> expectMatching(const std::function<bool(const wire::Packet&)>& matches);
     std::deque<wire::Packet> aside_;
     uint64_t nextId_ = 32768;
 };

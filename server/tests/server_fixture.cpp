@@ -33,11 +33,11 @@ ServerConfig loopbackConfig() {
     return config;
 }
 
-RunningServer::RunningServer(ServerConfig config) {
+RunningServer::RunningServer(ServerConfig config, bridges::NetworkFactory networks) {
     std::string error;
     accounts_ = AccountStore::open(":memory:", error);
     for (const TestAccount& account : {kAnn, kBob, kCat}) accounts_->create(account.name, account.password, account.nickname);
-    server_ = std::make_unique<Server>(io_, *accounts_, std::move(config));
+    server_ = std::make_unique<Server>(io_, *accounts_, std::move(config), std::move(networks));
     if (server_->listen(error)) port_ = server_->port();
     thread_ = std::thread([this] { io_.run(); });
 }
@@ -147,6 +147,7 @@ std::optional<SignedIn> signIn(uint16_t port, const TestAccount& account) {
     auto parsed = wire::parseDataMap({reinterpret_cast<const uint8_t*>(map.data()), map.size()}, session.profileMap);
     if (parsed.status != wire::ParseStatus::Complete || parsed.consumed != map.size()) return std::nullopt;
     session.resumeKey = proof.decryptResumeKey(body.substr(0, ivLength), body.substr(body.size() - keyLength));
+    session.sessionKey = proof.sessionKey();
     session.profile = std::move(*profile);
     for (;;) {
         std::optional<Received> next = session.client->receive();

@@ -47,7 +47,7 @@ private:
 
 class RunningServer {
 public:
-    explicit RunningServer(ServerConfig config = loopbackConfig());
+    explicit RunningServer(ServerConfig config = loopbackConfig(), bridges::NetworkFactory networks = {});
     ~RunningServer();
 
     uint16_t port() const { return port_; }
@@ -86,6 +86,8 @@ public:
     explicit ClientProof(std::string password);
     std::string answer(const std::string& challengeAndNonce);
     std::string decryptResumeKey(const std::string& iv, const std::string& block) const;
+    // K2, the session cipher's key.
+    const std::array<uint8_t, 16>& sessionKey() const { return k2_; }
 
 private:
     std::string password_;
@@ -103,6 +105,7 @@ struct SignedIn {
     Received profile;
     wire::DataMapEntries profileMap;
     std::string resumeKey;
+    std::array<uint8_t, 16> sessionKey{};
     int32_t received = 0;  // packets counted as the client counts them
 };
 

@@ -50,6 +50,9 @@ inline constexpr const char kBridgeContact[] = "BRIDGE CONTACT";
 inline constexpr const char kBridgeContactAdd[] = "BRIDGE CONTACT ADD";
 inline constexpr const char kBridgeContactAddResp[] = "BRIDGE CONTACT ADD RESP";
 inline constexpr const char kBridgeChatContact[] = "BRIDGE CHAT CONTACT";
+inline constexpr const char kBridgeContactUpdate[] = "BRIDGE CONTACT UPDATE";
+inline constexpr const char kBridgeChatJoin[] = "BRIDGE CHAT JOIN";
+inline constexpr const char kBridgeChatLeave[] = "BRIDGE CHAT LEAVE";
 }  // namespace command
 
 namespace header {
@@ -112,6 +115,8 @@ inline constexpr uint32_t kLimit = 14;      // a limit of the server was reached
 inline constexpr uint32_t kMalformed = 15;  // the request cannot be read
 inline constexpr uint32_t kTextBreaksLine = 16;  // a text holds a line feed, carriage return or NUL
 inline constexpr uint32_t kStorageFailed = 17;   // the server could not store the change; nothing changed
+inline constexpr uint32_t kUnsupportedNetwork = 18;  // bridges: a network not bridged, or content it cannot carry
+inline constexpr uint32_t kBridgeOffline = 19;       // bridges: the bridge is not logged in to its network
 // Never sent: what the client answers itself for a request that could not
 // reach the server (offline, or the session ended first).
 inline constexpr uint32_t kSessionEnded = 100;
