@@ -3,28 +3,27 @@
 // made by kestrova-mkupdate and served by kestrova-update-server, and release
 // 1 of `kestrova`, headless, checking on its virtual clock (moved through
 // automation), installing, and being started again.
-#include "program_folder.h"
+#include "program_child.h"
 #include "tool_child.h"
 
 #include "kestrova/platform/build_stamp.h"
 #include "kestrova/platform/registry.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
-using shell_testing::automationRequest;
-using shell_testing::ProgramFolder;
-using shell_testing::waitForAutomation;
+using kestrova::e2e::listeningPort;
+using kestrova::e2e::okValue;
+using kestrova::e2e::ProgramChild;
+using kestrova::e2e::ToolChild;
 
 namespace {
 
@@ -50,84 +49,80 @@ std::map<std::string, std::string> topFiles(const fs::path& folder) {
 }
 
 fs::path probe(int release) {
-    return shell_testing::buildFolder() / "tests" / "update-probe" / std::to_string(release) / "updprobe.so";
+    return fs::path(KESTROVA_BUILD_DIR) / "tests" / "update-probe" / std::to_string(release) / "updprobe.so";
 }
 
-// Release 1 of the program, made from the build, run headless from its own
-// folder with its own settings and desktop folders.
+// Release 1 of the program (with the updates plug-in and release 1 of the
+// probe), run headless from its own folder with its own settings and
+// desktop folders.
 class Release1Scene : public ::testing::Test {
   protected:
-    ProgramFolder client{std::vector<std::string>{}};
-    fs::path work = client.runtime() / "work";
+    fs::path root = makeRoot();
+    fs::path folder = root / "program";
+    fs::path work = root / "work";
     fs::path release1 = work / "release-1";
     fs::path release2 = work / "release-2";
     fs::path published = work / "published";
-    fs::path config = client.runtime() / "config";
+    fs::path config = root / "config";
+    std::unique_ptr<ProgramChild> program;
 
     void SetUp() override {
-        fs::path bin = shell_testing::binFolder();
-        for (const auto& entry : fs::directory_iterator(bin))
-            fs::copy(entry.path(), client.folder() / entry.path().filename(),
-                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        fs::copy_file(probe(1), client.folder() / "updprobe.so");
-        ASSERT_TRUE(kestrova::platform::writeBuildStamp(client.folder() / "updprobe.so", 1'600'000'001));
+        kestrova::e2e::makeProgramFolder(folder, {fs::path(KESTROVA_BIN_DIR) / "updates.so", probe(1)});
+        ASSERT_TRUE(kestrova::platform::writeBuildStamp(folder / "updprobe.so", 1'600'000'001));
         fs::create_directories(published);
-        fs::copy(client.folder(), release1, fs::copy_options::recursive);
-        fs::copy(client.folder(), release2, fs::copy_options::recursive);
+        auto options = fs::copy_options::recursive | fs::copy_options::copy_symlinks;
+        fs::copy(folder, release1, options);
+        fs::copy(folder, release2, options);
         fs::copy_file(probe(2), release2 / "updprobe.so", fs::copy_options::overwrite_existing);
         ASSERT_TRUE(kestrova::platform::writeBuildStamp(release2 / "updprobe.so", 1'600'000'002));
         ASSERT_NE(readFile(release1 / "updprobe.so"), readFile(release2 / "updprobe.so"));
+    }
+    void TearDown() override {
+        program.reset();
+        fs::remove_all(root);
     }
 
     // Publishes the update from release 1 to release 2, signed with the key.
     void publish(const fs::path& key) {
         std::ofstream(work / "notes.txt") << "Faster start.\nFewer bugs.\n";
-        kestrova::e2e::ToolChild mkupdate({KESTROVA_MKUPDATE, "--key", key.string(), "--changelog",
-                                           (work / "notes.txt").string(), release1.string(),
-                                           release2.string(), (published / "release-2.kup").string()});
+        ToolChild mkupdate({KESTROVA_MKUPDATE, "--key", key.string(), "--changelog",
+                            (work / "notes.txt").string(), release1.string(), release2.string(),
+                            (published / "release-2.kup").string()});
         ASSERT_EQ(mkupdate.wait(), 0);
     }
 
+    // The settings, written before the first start: the update server and
+    // no sign-in.
     void pointAtServer(int port) {
         kestrova::platform::RegistryTree tree;
         tree[kSettingsKey]["Updates/ServerHost"] = "127.0.0.1";
         tree[kSettingsKey]["Updates/ServerPort"] = std::to_string(port);
-        std::ofstream(client.home() / "user.reg") << kestrova::platform::formatRegistryText(tree);
+        fs::create_directories(home());
+        std::ofstream(home() / "user.reg") << kestrova::platform::formatRegistryText(tree);
     }
 
+    fs::path home() const { return root / "settings" / "home"; }
     std::string setting(const std::string& name) {
-        auto tree = kestrova::platform::parseRegistryText(readFile(client.home() / "user.reg"));
+        auto tree = kestrova::platform::parseRegistryText(readFile(home() / "user.reg"));
         return tree[kSettingsKey][name];
     }
 
-    void TearDown() override {
-        // A test that failed half-way may leave its program running: only
-        // ever the processes this scene started.
-        for (pid_t pid : started_)
-            if (pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
-            }
+    void start() {
+        kestrova::e2e::ProgramOptions options;
+        options.folder = folder;
+        options.extraArguments = {"--virtual-clock", std::to_string(kStartTime)};
+        options.environment = {{"XDG_CONFIG_HOME", config.string()}};
+        program =
+            std::make_unique<ProgramChild>(root / "settings", 0, kestrova::e2e::HarnessAccount{}, options);
+        ASSERT_TRUE(program->ready());
     }
-
-    pid_t start() {
-        pid_t pid = client.start({"--display", "headless", "--automation", client.automationSocket().string(),
-                                  "--virtual-clock", std::to_string(kStartTime)},
-                                 {{"XDG_CONFIG_HOME", config.string()}});
-        started_.push_back(pid);
-        EXPECT_TRUE(waitForAutomation(client.automationSocket()));
-        return pid;
-    }
-    std::string ask(const std::string& line) { return automationRequest(client.automationSocket(), line); }
+    std::string ask(const std::string& line) { return program->request(line); }
     // The handle of a top-level window with that title ("" when there is none).
-    std::string window(const std::string& title) {
-        std::string reply = ask("find title=\"" + title + "\"");
-        return reply.rfind("OK ", 0) == 0 ? reply.substr(3) : "";
-    }
+    std::string window(const std::string& title) { return okValue(ask("find title=\"" + title + "\"")); }
     std::string overviewLog() {
         std::string children = ask("children " + window("overview log"));
-        std::string reply = ask("text " + children.substr(std::min<size_t>(3, children.size())));
-        return reply.rfind("OK ", 0) == 0 ? reply.substr(3) : reply;
+        std::string reply = ask("text " + okValue(children));
+        return reply.starts_with("OK ") ? reply.substr(3) : reply;
     }
     bool waitForOverview(const std::string& line) {
         auto until = std::chrono::steady_clock::now() + kPatience;
@@ -137,14 +132,12 @@ class Release1Scene : public ::testing::Test {
         }
         return false;
     }
-    // Closes the main window, as the user leaving the program does.
-    int quit(pid_t pid) {
-        EXPECT_EQ(ask("close " + window("Kestrova")), "OK");
-        return client.wait(pid);
-    }
 
   private:
-    std::vector<pid_t> started_;
+    static fs::path makeRoot() {
+        std::string pattern = (fs::temp_directory_path() / "kestrova-update-e2e-XXXXXX").string();
+        return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
+    }
 };
 
 } // namespace
@@ -152,12 +145,11 @@ class Release1Scene : public ::testing::Test {
 TEST_F(Release1Scene, TheRunningProgramFetchesAndInstallsAnUpdateThatTakesEffectAtTheNextStart) {
     publish(KESTROVA_TEST_RELEASE_SECRET);
     std::string listening;
-    kestrova::e2e::ToolChild server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"},
-                                    &listening);
-    ASSERT_GT(kestrova::e2e::listeningPort(listening), 0) << listening;
-    pointAtServer(kestrova::e2e::listeningPort(listening));
+    ToolChild server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"}, &listening);
+    ASSERT_GT(listeningPort(listening), 0) << listening;
+    pointAtServer(listeningPort(listening));
 
-    pid_t first = start();
+    start();
     EXPECT_NE(window("update probe 1"), "");
     EXPECT_EQ(ask("clock advance 299999"), "OK virtual=1 unix=1800000299 tick=300999");
     EXPECT_EQ(overviewLog(), "\"\"") << "nothing before the first five minutes";
@@ -174,21 +166,21 @@ TEST_F(Release1Scene, TheRunningProgramFetchesAndInstallsAnUpdateThatTakesEffect
 
     // In place while the program runs; the old file and the change log wait
     // for the next start.
-    EXPECT_EQ(readFile(client.folder() / "updprobe.so"), readFile(release2 / "updprobe.so"));
-    EXPECT_TRUE(fs::exists(client.folder() / "updprobe.so.old"));
-    EXPECT_TRUE(fs::exists(client.folder() / "changelog.txt"));
+    EXPECT_EQ(readFile(folder / "updprobe.so"), readFile(release2 / "updprobe.so"));
+    EXPECT_TRUE(fs::exists(folder / "updprobe.so.old"));
+    EXPECT_TRUE(fs::exists(folder / "changelog.txt"));
     // An installed update is kept: later ticks check no more.
     ask("clock set " + std::to_string(kStartTime + 3 * 3600));
     ask("clock advance 300000");
     EXPECT_EQ(overviewLog(), log);
-    EXPECT_EQ(quit(first), 0);
+    EXPECT_EQ(program->quit(), 0);
     EXPECT_EQ(setting("Updates/LastCheck"), std::to_string(kStartTime + 300));
     EXPECT_EQ(setting("updates.versionid"), "5");
     EXPECT_TRUE(fs::exists(config / "autostart" / "kestrova.desktop"));
 
     // The next start runs the new plug-in, removes the leftovers and shows
     // the change log.
-    pid_t second = start();
+    start();
     EXPECT_EQ(window("update probe 1"), "");
     EXPECT_NE(window("update probe 2"), "");
     std::string changeLog = window("Kestrova Updated!");
@@ -201,38 +193,37 @@ TEST_F(Release1Scene, TheRunningProgramFetchesAndInstallsAnUpdateThatTakesEffect
     EXPECT_EQ(ask("softkeys"), "OK \"OK\" -");
     EXPECT_EQ(ask("softkey 1"), "OK");
     EXPECT_EQ(window("Kestrova Updated!"), "");
-    auto files = topFiles(client.folder());
+    auto files = topFiles(folder);
     EXPECT_TRUE(files == topFiles(release2)) << "the folder holds release 2 and nothing else";
-    EXPECT_EQ(quit(second), 0);
+    EXPECT_EQ(program->quit(), 0);
 
     // Once only.
-    pid_t third = start();
+    start();
     EXPECT_NE(window("update probe 2"), "");
     EXPECT_EQ(window("Kestrova Updated!"), "");
-    EXPECT_EQ(quit(third), 0);
+    EXPECT_EQ(program->quit(), 0);
 }
 
 TEST_F(Release1Scene, AnUpdateSignedWithAnotherKeyIsRefusedAndNothingIsWritten) {
-    kestrova::e2e::ToolChild keygen({KESTROVA_MKUPDATE, "--keygen", (work / "stranger").string()});
+    ToolChild keygen({KESTROVA_MKUPDATE, "--keygen", (work / "stranger").string()});
     ASSERT_EQ(keygen.wait(), 0);
     publish(work / "stranger.key");
     std::string listening;
-    kestrova::e2e::ToolChild server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"},
-                                    &listening);
-    ASSERT_GT(kestrova::e2e::listeningPort(listening), 0) << listening;
-    pointAtServer(kestrova::e2e::listeningPort(listening));
-    auto before = topFiles(client.folder());
+    ToolChild server({KESTROVA_UPDATE_SERVER, "--updates", published.string(), "--port", "0"}, &listening);
+    ASSERT_GT(listeningPort(listening), 0) << listening;
+    pointAtServer(listeningPort(listening));
+    auto before = topFiles(folder);
 
-    pid_t pid = start();
+    start();
     ask("clock advance 300000");
     ASSERT_TRUE(waitForOverview("update Automatic Updates / Installing Updates\\ndelete\\n"))
         << overviewLog();
     EXPECT_EQ(overviewLog().find("New Updates Installed"), std::string::npos);
-    EXPECT_TRUE(topFiles(client.folder()) == before) << "no file written, none replaced";
-    EXPECT_EQ(quit(pid), 0);
+    EXPECT_TRUE(topFiles(folder) == before) << "no file written, none replaced";
+    EXPECT_EQ(program->quit(), 0);
 
-    pid = start();
+    start();
     EXPECT_NE(window("update probe 1"), "");
     EXPECT_EQ(window("Kestrova Updated!"), "");
-    EXPECT_EQ(quit(pid), 0);
+    EXPECT_EQ(program->quit(), 0);
 }

@@ -11,6 +11,7 @@
 #include "kestrova/bus.h"
 #include "kestrova/bus_records.h"
 #include "kestrova/kit/bindings.h"
+#include "kestrova/kit/plugin_entry.h"
 #include "kestrova/platform/controls.h"
 #include "kestrova/platform/window.h"
 
@@ -111,24 +112,17 @@ class ProbePlugin final : public Plugin {
     std::vector<kit::RegisteredFunction> functions_;
 };
 
-ProbePlugin* gPlugin = nullptr;
+using Entry = kit::PluginEntry<ProbePlugin>;
 
 } // namespace
 
 extern "C" {
 
 RY_EXPORT int32_t PluginLoad(int32_t apiVersion, Plugin** out) {
-    *out = nullptr;
-    if (apiVersion != RY_API_VERSION) return 0;
-    if (!gPlugin) gPlugin = new ProbePlugin;
-    *out = gPlugin;
-    return 1;
+    return Entry::load(apiVersion, out);
 }
-
 RY_EXPORT int32_t PluginUnload() {
-    delete gPlugin;
-    gPlugin = nullptr;
-    return 0;
+    return Entry::unload();
 }
 
 } // extern "C"

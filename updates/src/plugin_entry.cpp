@@ -1,26 +1,17 @@
 // The two exports of the plug-in library.
 #include "updates_plugin.h"
 
-namespace {
+#include "kestrova/kit/plugin_entry.h"
 
-kestrova::updates::UpdatesPlugin* gPlugin = nullptr;
-
-} // namespace
+using Entry = kestrova::kit::PluginEntry<kestrova::updates::UpdatesPlugin>;
 
 extern "C" {
 
 RY_EXPORT int32_t PluginLoad(int32_t apiVersion, Plugin** out) {
-    *out = nullptr;
-    if (apiVersion != RY_API_VERSION) return 0;
-    if (!gPlugin) gPlugin = new kestrova::updates::UpdatesPlugin(kestrova::updates::runningProgram());
-    *out = gPlugin;
-    return 1;
+    return Entry::load(apiVersion, out);
 }
-
 RY_EXPORT int32_t PluginUnload() {
-    delete gPlugin;
-    gPlugin = nullptr;
-    return 0;
+    return Entry::unload();
 }
 
 } // extern "C"

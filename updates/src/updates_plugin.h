@@ -30,6 +30,8 @@ PluginPlace runningProgram();
 
 class UpdatesPlugin final : public Plugin {
   public:
+    // In the running program's folder.
+    UpdatesPlugin() : UpdatesPlugin(runningProgram()) {}
     explicit UpdatesPlugin(PluginPlace place);
     ~UpdatesPlugin();
     UpdatesPlugin(const UpdatesPlugin&) = delete;
