@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,7 +38,11 @@ TEST(StringTables, TheProgramAndTheConnectionCarryTheirTexts) {
     const auto program = installedTable("kestrova").strings;
     EXPECT_EQ(program.at(102), "Exit Kestrova?");
     EXPECT_EQ(program.at(123), "%d New Messages");
-    EXPECT_EQ(program.size(), 74u) << "the numbered texts of the program's screens, 102 to 183";
+    const auto numbered = std::count_if(program.begin(), program.end(), [](const auto& entry) {
+        return entry.first >= 102 && entry.first <= 183;
+    });
+    EXPECT_EQ(numbered, 74) << "the numbered texts of the program's screens, 102 to 183";
+    EXPECT_EQ(program.at(1209), "E&xit...");
     const auto connection = installedTable("connection").strings;
     EXPECT_EQ(connection.at(1000), "Login Failed");
     EXPECT_EQ(connection.at(1027), "This contact will now be able to see your online status.\n\nWould you "

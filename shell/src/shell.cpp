@@ -95,7 +95,9 @@ int runShell(const std::vector<std::string>& arguments) {
     auto automation = startAutomation(line);
 
     std::unique_ptr<MainWindow> mainWindow = MainWindow::create(line.hidden);  // 5
-    // FIXME: the tray icon and the contact list (step 6) arrive with their screens.
+    // 6: the tray icon, then the contact list, which finds the main window
+    // and its layout through "core.window.hwnd" and "core.window.layout".
+    // FIXME: the tray icon and the contact list arrive with their screens.
 
     std::filesystem::path folder = programFolder();
     loadLanguageLibraries(folder, userLanguageId());                    // 7
@@ -113,6 +115,7 @@ int runShell(const std::vector<std::string>& arguments) {
 
     RY_PluginStopAll();  // 12
     automation.reset();
+    // The contact list first, then the tray icon, then the main window.
     mainWindow.reset();
     RY_API_Cleanup();
     stopDisplay();
