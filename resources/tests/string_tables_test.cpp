@@ -38,10 +38,10 @@ TEST(StringTables, TheProgramAndTheConnectionCarryTheirTexts) {
     const auto program = installedTable("kestrova").strings;
     EXPECT_EQ(program.at(102), "Exit Kestrova?");
     EXPECT_EQ(program.at(123), "%d New Messages");
-    const auto numbered = std::count_if(program.begin(), program.end(), [](const auto& entry) {
-        return entry.first >= 102 && entry.first <= 183;
-    });
-    EXPECT_EQ(numbered, 74) << "the numbered texts of the program's screens, 102 to 183";
+    size_t numbered = 0;
+    for (const auto& [number, text] : program) numbered += number >= 102 && number <= 183;
+    EXPECT_EQ(numbered, 74u) << "the numbered texts of the program's screens, 102 to 183";
+    EXPECT_EQ(program.at(1107), "Are you sure you wish to remove this contact from your contact list?");
     EXPECT_EQ(program.at(1209), "E&xit...");
     const auto connection = installedTable("connection").strings;
     EXPECT_EQ(connection.at(1000), "Login Failed");

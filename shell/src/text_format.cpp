@@ -13,13 +13,14 @@ size_t placeholderLength(std::string_view pattern, size_t at) {
     if (i < pattern.size() && (pattern[i] == 'd' || pattern[i] == 's' || pattern[i] == 'u')) return 2;
     if (i < pattern.size() && pattern[i] == '.') {
         ++i;
-        while (i < pattern.size() && std::isdigit(static_cast<unsigned char>(pattern[i]))) ++i;
+        while (i < pattern.size() && std::isdigit(static_cast<unsigned char>(pattern[i])))
+            ++i;
         if (i < pattern.size() && pattern[i] == 'f') return i + 1 - at;
     }
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values) {
     std::string out;
@@ -49,4 +50,4 @@ std::string textWithNumber(uint32_t textNumber, long number) {
     return fillIn(kit::text(textNumber), {std::to_string(number)});
 }
 
-}  // namespace kestrova::shell
+} // namespace kestrova::shell

@@ -17,4 +17,4 @@ std::string fillIn(std::string_view pattern, std::initializer_list<std::string_v
 // The string table's text with its one number placeholder filled.
 std::string textWithNumber(uint32_t textNumber, long number);
 
-}  // namespace kestrova::shell
+} // namespace kestrova::shell

@@ -1,20 +1,12 @@
-// The shell's code linked into the tests looks up the program's texts and
-// icons as its own: the installed ones in the build's program folder.
-#include <gtest/gtest.h>
-
+// The home screen's tests run the program's code inside their own program:
+// its texts and icons come from the build's program folder.
 #include "kestrova/platform/icon_resources.h"
-#include "program_folder.h"
 
-namespace shell_testing {
 namespace {
 
-class ProgramResources : public ::testing::Environment {
-  public:
-    void SetUp() override { kestrova::platform::standInForModule(binFolder() / "resources", "kestrova"); }
-};
-
-[[maybe_unused]] ::testing::Environment* const kResources =
-    ::testing::AddGlobalTestEnvironment(new ProgramResources);
+[[maybe_unused]] const bool kStandingInForTheProgram = [] {
+    kestrova::platform::standInForModule(KESTROVA_BIN_DIR "/resources", "kestrova");
+    return true;
+}();
 
 } // namespace
-} // namespace shell_testing
