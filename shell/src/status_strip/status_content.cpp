@@ -2,10 +2,10 @@
 
 #include <optional>
 
+#include "home_texts.h"
 #include "kestrova/bus_names.h"
 #include "kestrova/kit/texts.h"
 #include "shell_commands.h"
-#include "status_strip/status_texts.h"
 #include "text_format.h"
 
 namespace kestrova::shell {
@@ -17,23 +17,23 @@ namespace state = names::connection_state;
 std::optional<uint32_t> stateText(int32_t s) {
     switch (s) {
     case state::kOffline:
-        return strip_texts::kNotConnected;
+        return texts::kStripNotConnected;
     case state::kCheckingNetwork:
-        return strip_texts::kDialing;
+        return texts::kDialing;
     case state::kConnecting:
-        return strip_texts::kConnecting;
+        return texts::kConnecting;
     case state::kWaitingForProxy:
-        return strip_texts::kConnectingViaProxy;
+        return texts::kConnectingViaProxy;
     case state::kLogonSent:
-        return strip_texts::kLoggingIn;
+        return texts::kLoggingIn;
     case state::kLoadingContacts:
     case state::kLoadingGroups:
     case state::kFetchingStoredMessages:
-        return strip_texts::kSynchronizing;
+        return texts::kSynchronizing;
     case state::kReconnectWait:
-        return strip_texts::kReconnectPending;
+        return texts::kReconnectPending;
     case state::kResumeSent:
-        return strip_texts::kResumingSession;
+        return texts::kResumingSession;
     default:
         return std::nullopt;
     }
@@ -41,25 +41,13 @@ std::optional<uint32_t> stateText(int32_t s) {
 
 // The presence the user asked for, as the strip names it; empty for a value without a name.
 std::string presenceText(int32_t presence) {
-    switch (presence) {
-    case RY_PRESENCE_OFFLINE:
-    case RY_PRESENCE_ONLINE:
-        return kit::text(strip_texts::kOnline);
-    case RY_PRESENCE_AWAY:
-        return kit::text(strip_texts::kAway);
-    case RY_PRESENCE_INVISIBLE:
-        return kit::text(strip_texts::kInvisible);
-    case RY_PRESENCE_BUSY:
-        return kit::text(strip_texts::kBusy);
-    default:
-        return {};
-    }
+    return presenceName(presence == RY_PRESENCE_OFFLINE ? RY_PRESENCE_ONLINE : presence);
 }
 
 std::string firstLine(int32_t s, const kit::ServiceFields& primary) {
     if (s != state::kOnline) {
         std::optional<uint32_t> text = stateText(s);
-        return kit::text(text ? *text : strip_texts::kUnknownState);
+        return kit::text(text ? *text : texts::kUnknownState);
     }
     std::string presence = presenceText(primary.desiredStatus);
     // NOTE: without a presence name the line is the name alone, not the name
@@ -69,22 +57,22 @@ std::string firstLine(int32_t s, const kit::ServiceFields& primary) {
 }
 
 std::string secondLine(int32_t s, int32_t unread, const kit::ServiceFields& primary) {
-    if (unread == 1) return kit::text(strip_texts::kOneNewMessage);
-    if (unread > 1) return textWithNumber(strip_texts::kNewMessages, unread);
+    if (unread == 1) return kit::text(texts::kOneNewMessage);
+    if (unread > 1) return textWithNumber(texts::kNewMessages, unread);
     switch (s) {
     case state::kLoadingContacts:
-        return kit::text(strip_texts::kRetrievingContacts);
+        return kit::text(texts::kRetrievingContacts);
     case state::kLoadingGroups:
-        return kit::text(strip_texts::kRetrievingGroups);
+        return kit::text(texts::kRetrievingGroups);
     case state::kFetchingStoredMessages:
-        return kit::text(strip_texts::kRetrievingMessages);
+        return kit::text(texts::kRetrievingMessages);
     case state::kOnline:
         if (!primary.statusText.empty()) return primary.statusText;
         break;
     default:
         break;
     }
-    return kit::text(strip_texts::kNoMessages);
+    return kit::text(texts::kNoMessages);
 }
 
 StripIcon iconOf(int32_t s, int32_t unread) {
