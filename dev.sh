@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Developer entry point: ./dev.sh run | test | bench | fuzz [seconds] | asan | build
+# Developer entry point: ./dev.sh run | demo | test | bench | fuzz [seconds] | asan | build
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
@@ -88,10 +88,15 @@ case "$cmd" in
   run)
     install_missing
     configure_and_build build
+    exec "$ROOT/tools/run.sh" "$ROOT/build/bin" "$@"
+    ;;
+  demo)
+    install_missing
+    configure_and_build build
     exec "$ROOT/tools/demo.sh" "$ROOT/build/bin" "$@"
     ;;
   *)
-    echo "usage: ./dev.sh run | test | bench | fuzz [seconds] | asan | build" >&2
+    echo "usage: ./dev.sh run | demo | test | bench | fuzz [seconds] | asan | build" >&2
     exit 2
     ;;
 esac

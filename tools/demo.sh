@@ -4,36 +4,21 @@
 # her contacts and groups, chats with the echo robot and signs off. Every
 # line the client prints is shown as it comes.
 #
-#   tools/demo.sh <build/bin>
+#   tools/demo.sh <build/bin>    (./dev.sh demo)
 set -euo pipefail
 bin=${1:?usage: demo.sh <build/bin>}
 DEMO_USER=${DEMO_USER:-ann@example.org}
 DEMO_PASSWORD=${DEMO_PASSWORD:-ann}
 
 work=$(mktemp -d)
-server_pid=""
+source "$(dirname "$0")/demo_server.sh"
 cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  stop_demo_server
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-"$bin/kestrova-server" --demo --db "$work/demo.db" --port 0 >"$work/server.out" 2>&1 &
-server_pid=$!
-port=""
-for _ in $(seq 100); do
-  port=$(awk '/^port /{print $2; exit}' "$work/server.out")
-  [ -n "$port" ] && break
-  kill -0 "$server_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$port" ]; then
-  echo "demo: kestrova-server did not start:" >&2
-  cat "$work/server.out" >&2
-  exit 1
-fi
-echo "== kestrova-server --demo on 127.0.0.1:$port"
-grep -v '^port ' "$work/server.out" | sed 's/^/server: /' || true
+start_demo_server "$bin" "$work"
 
 mkdir -p "$work/client"
 coproc CLIENT {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -41,6 +42,7 @@ TEST(StringTables, TheProgramAndTheConnectionCarryTheirTexts) {
     for (const auto& [number, text] : program) numbered += number >= 102 && number <= 183;
     EXPECT_EQ(numbered, 74u) << "the numbered texts of the program's screens, 102 to 183";
     EXPECT_EQ(program.at(1107), "Are you sure you wish to remove this contact from your contact list?");
+    EXPECT_EQ(program.at(1209), "E&xit...");
     const auto connection = installedTable("connection").strings;
     EXPECT_EQ(connection.at(1000), "Login Failed");
     EXPECT_EQ(connection.at(1027), "This contact will now be able to see your online status.\n\nWould you "

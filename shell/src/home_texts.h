@@ -1,5 +1,5 @@
-// The numbers of the home screen's texts (the contact list and the overview)
-// in the program's string table, resources/kestrova/strings.txt.
+// The numbers of the home screen's texts (the contact list, the overview and
+// the status strip) in the program's string table, resources/kestrova/strings.txt.
 #pragma once
 
 #include <cstdint>
@@ -7,14 +7,25 @@
 namespace kestrova::shell::texts {
 
 enum : uint32_t {
+    kStripNotConnected = 112,
+    kConnecting = 113,
     kLoggingIn = 114,
+    kSynchronizing = 116,
+    kDialing = 117,
+    kReconnectPending = 118,
     kBusy = 119,
     kAway = 120,
     kOnline = 121,
     kOneNewMessage = 122,
     kNewMessages = 123, // "%d New Messages"
+    kRetrievingContacts = 124,
+    kRetrievingGroups = 125,
+    kRetrievingMessages = 126,
+    kNoMessages = 127,
     kLoggingOff = 128,
+    kConnectingViaProxy = 131,
     kInvisible = 133,
+    kResumingSession = 156,
     kContacts = 157,
     kWaitingForAcceptance = 158,
     kUnknownState = 161,

@@ -1,5 +1,6 @@
 // Command identifiers of the shell's menus and soft keys, and the numbers of
-// its texts in its string table (resources/kestrova/strings.txt).
+// the main window's texts in the program's string table
+// (resources/kestrova/strings.txt).
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,9 @@ enum : int {
     kCommandCreateGroup = 40034,
 };
 
+// The control identifier of the status strip among the main window's panes.
+inline constexpr uintptr_t kStatusStripId = 5001;
+
 enum : uint32_t {
     kTextExitCaption = 102,
     kTextExitQuestion = 103,
@@ -30,6 +34,20 @@ enum : uint32_t {
     kTextOk = 106,
     kTextCancel = 107,
     kTextChats = 108,
+
+    kTextProductName = 1200,  // the window's title, and the label of a service without a type
+    kTextMenuAddService = 1201,
+    kTextMenuContacts = 1202,
+    kTextMenuAddContact = 1203,
+    kTextMenuGroups = 1204,
+    kTextMenuJoinGroup = 1205,
+    kTextMenuCreateGroup = 1206,
+    kTextMenuSettings = 1207,
+    kTextMenuAbout = 1208,
+    kTextMenuExit = 1209,
+    kTextServiceLabel = 1210,  // "%s (%s)": a service's name and its account
+    kTextNameAndState = 1211,  // "%s - %s": the user's name and presence on the status strip
+    kTextShortened = 1212,     // "%s...": an account text cut short
 };
 
 }  // namespace kestrova::shell

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "home_texts.h"
+#include "kestrova/api.h"
 #include "kestrova/kit/texts.h"
 
 namespace kestrova::shell {
@@ -48,6 +50,21 @@ std::string fillIn(std::string_view pattern, std::initializer_list<std::string_v
 
 std::string textWithNumber(uint32_t textNumber, long number) {
     return fillIn(kit::text(textNumber), {std::to_string(number)});
+}
+
+std::string presenceName(int32_t presence) {
+    switch (presence) {
+    case RY_PRESENCE_ONLINE:
+        return kit::text(texts::kOnline);
+    case RY_PRESENCE_AWAY:
+        return kit::text(texts::kAway);
+    case RY_PRESENCE_INVISIBLE:
+        return kit::text(texts::kInvisible);
+    case RY_PRESENCE_BUSY:
+        return kit::text(texts::kBusy);
+    default:
+        return {};
+    }
 }
 
 } // namespace kestrova::shell

@@ -5,6 +5,7 @@
 // text with fewer placeholders than values simply drops the rest.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -16,5 +17,7 @@ namespace kestrova::shell {
 std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values);
 // The string table's text with its one number placeholder filled.
 std::string textWithNumber(uint32_t textNumber, long number);
+// "Online", "Away", "Invisible" or "Busy"; empty for any other presence.
+std::string presenceName(int32_t presence);
 
 } // namespace kestrova::shell

@@ -1,8 +1,8 @@
 #include "program_folder.h"
 
+#include "automation_client.h"
+
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,30 +149,11 @@ bool ProgramFolder::waitForLogLine(const std::string& text) {
 }
 
 std::string automationRequest(const std::filesystem::path& socket, const std::string& line) {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
-    std::string reply;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        std::string request = line + "\n";
-        if (::write(fd, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
-            char c;
-            while (::read(fd, &c, 1) == 1 && c != '\n')
-                reply += c;
-        }
-    }
-    ::close(fd);
-    return reply;
+    return kestrova::automation::request(socket, line, kPatience);
 }
 
 bool waitForAutomation(const std::filesystem::path& socket) {
-    auto until = std::chrono::steady_clock::now() + kPatience;
-    while (std::chrono::steady_clock::now() < until) {
-        if (automationRequest(socket, "ping") == "OK pong") return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+    return kestrova::automation::waitUntilServing(socket, kPatience);
 }
 
 } // namespace shell_testing

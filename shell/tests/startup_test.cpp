@@ -131,7 +131,7 @@ TEST(StartUp, TheStartUpScreenIsSavedAndExitFromTheSoftKeyMenuEndsTheProgram) {
     Running running(program, {});
     ASSERT_FALSE(running.mainWindow.empty());
     EXPECT_EQ(running.request("softkeys"), "OK \"Chats\" \"Menu\"");
-    EXPECT_EQ(running.request("nav"), "OK \"Kestrova\"");
+    EXPECT_EQ(running.request("nav"), "OK \"\"") << "the main window leaves the bar above its tabs empty";
     auto shots = buildFolder() / "screenshots";
     std::filesystem::create_directories(shots);
     auto png = shots / "kestrova-startup.png";

@@ -76,8 +76,10 @@ class HomeScreenAgainstServer : public ::testing::Test {
     }
     void TearDown() override {
         if (pid_ > 0) {
+            // Signed in, the program asks before it exits.
+            request("answer yes");
             request("close " + main_);
-            program_->wait(pid_);
+            EXPECT_EQ(program_->wait(pid_), 0);
         }
         clients_.clear();
         program_.reset();
@@ -100,8 +102,10 @@ class HomeScreenAgainstServer : public ::testing::Test {
                                 program_->automationSocket().string()});
         ASSERT_TRUE(shell_testing::waitForAutomation(program_->automationSocket()));
         main_ = request("find title=Kestrova").substr(3);
-        std::istringstream in(request("children " + main_).substr(3));
-        in >> strip_ >> overview_;
+        Rows shown = panes();
+        ASSERT_GE(shown.size(), 2u) << request("children " + main_);
+        strip_ = shown[0];
+        overview_ = shown[1];
         ASSERT_FALSE(overview_.empty());
         ASSERT_TRUE(eventually([&] { return has(overview_, "Ann - Online\nann@example.org"); }))
             << request("items " + overview_);
@@ -119,12 +123,19 @@ class HomeScreenAgainstServer : public ::testing::Test {
     }
     Rows rows(const std::string& window) { return quotedWords(request("items " + window)); }
     bool has(const std::string& window, const std::string& row) { return indexOf(rows(window), row) >= 0; }
-    // The group page shown now (the child after the strip and the overview).
-    std::string page() {
+    // The main window's children but its status strip: the tab strip, the
+    // overview and the group page shown now, in this order.
+    Rows panes() {
+        const std::string statusStrip = request("find id=5001").substr(3);
         std::istringstream in(request("children " + main_).substr(3));
-        std::string strip, overview, page;
-        in >> strip >> overview >> page;
-        return page;
+        Rows out;
+        for (std::string child; in >> child;)
+            if (child != statusStrip) out.push_back(child);
+        return out;
+    }
+    std::string page() {
+        Rows shown = panes();
+        return shown.size() > 2 ? shown[2] : "";
     }
     // Selects the first row that starts with `row`, with the focus on its list.
     void select(const std::string& window, const std::string& row) {

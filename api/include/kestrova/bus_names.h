@@ -119,6 +119,22 @@ inline constexpr bus::Function<const RY_BridgingCreateArgs*> kConnectionBridging
     "Connection/Bridging/Create"};
 // variant: the connection state (0 offline ... 100 online, 130 waiting to reconnect, 140 resume answered)
 inline constexpr bus::Variant<int32_t> kConnectionState{"connection.state"};
+// The values of "connection.state".
+namespace connection_state {
+enum : int32_t {
+    kOffline = 0,
+    kCheckingNetwork = 10,
+    kConnecting = 30,
+    kWaitingForProxy = 35,
+    kLogonSent = 40,
+    kLoadingContacts = 50,
+    kLoadingGroups = 60,
+    kFetchingStoredMessages = 70,
+    kOnline = 100,
+    kReconnectWait = 130,
+    kResumeSent = 140,
+};
+}  // namespace connection_state
 // event, no data: the session ended (contacts stale, requests failed)
 inline constexpr bus::Event<void> kConnectionSessionEnded{"Connection/SessionEnded"};
 // variant: the account's own subscriber id in decimal

@@ -1,5 +1,6 @@
 #include "kestrova/kit/pane_layout.h"
 
+#include "kestrova/platform/scroll.h"
 #include "kestrova/platform/window.h"
 
 #include <algorithm>
@@ -85,13 +86,14 @@ void PaneLayout::relayout() {
     const platform::Rect client = owner_ ? platform::clientRect(owner_) : platform::Rect{};
     const int32_t width = client.width();
     const int32_t height = client.height();
+    const int32_t scrolled = owner_ ? platform::getScrollPos(owner_, platform::SB_VERT) : 0;
     for (const auto& [pane, placement] : panes_) {
         platform::Rect at;
         if (fillsInnerArea(placement)) {
             at = platform::Rect::ofSize(marginLeft_, marginTop_, width - marginLeft_ - marginRight_,
                                         height - marginTop_ - marginBottom_);
         } else {
-            at = placementRect(placement, width, height).offset(0, -verticalScroll_);
+            at = placementRect(placement, width, height).offset(0, -scrolled);
         }
         platform::moveWindow(pane, at, true);
     }

@@ -1,5 +1,6 @@
 #include "kestrova/kit/pane_layout.h"
 
+#include "kestrova/platform/scroll.h"
 #include "kestrova/platform/window.h"
 
 #include <gtest/gtest.h>
@@ -70,8 +71,9 @@ TEST_F(PaneLayoutTest, BarsFillsAndPlacedPanesResolveAgainstTheClientArea) {
     EXPECT_EQ(layout_.marginTop(), 20);
     EXPECT_EQ(layout_.marginBottom(), 48);
 
-    // Scrolling moves placed panes up; a fill pane stays inside the margins.
-    layout_.setVerticalScroll(5);
+    // Scrolling the owner moves placed panes up; a fill pane stays inside the margins.
+    platform::ScrollInfo scrolled{platform::SIF_RANGE | platform::SIF_PAGE | platform::SIF_POS, 0, 399, 300, 5};
+    ASSERT_EQ(platform::setScrollInfo(owner_, platform::SB_VERT, scrolled), 5);
     layout_.relayout();
     EXPECT_EQ(this->placed(placed), (Rect{100, 195, 150, 220}));
     EXPECT_EQ(this->placed(tabs), Rect::ofSize(0, -5, 200, 20));

@@ -70,3 +70,25 @@ TEST(DisplayChoice, NamesAreParsedAndAutoIsHeadlessWithoutADesktop) {
     stopDisplay();
     if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
 }
+
+TEST(DesktopWindow, ASmallPhoneIsShownDoubledUnlessTheDesktopIsTooLowForIt) {
+    // A desktop of 1080 lines: 240x320 doubled, 480x640 as it is.
+    EXPECT_EQ(fitOnDesktop({240, 320}, {1920, 1050}, {2, 30}), (Size{480, 640}));
+    EXPECT_EQ(fitOnDesktop({480, 640}, {1920, 1050}, {2, 30}), (Size{480, 640}));
+    // A screen 600 lines high shows the whole phone, frame included, in its aspect.
+    Size fit = fitOnDesktop({240, 320}, {800, 570}, {2, 30});
+    EXPECT_EQ(fit, (Size{405, 540}));
+    fit = fitOnDesktop({480, 640}, {800, 570}, {2, 30});
+    EXPECT_LE(fit.height + 30, 570);
+    EXPECT_EQ(fit.width * 640, fit.height * 480);
+    // Nothing known of the desktop: the plain size.
+    EXPECT_EQ(fitOnDesktop({240, 320}, {}, {}), (Size{480, 640}));
+}
+
+TEST(DesktopWindow, ADraggedWindowKeepsTheScreensAspectFollowingTheSideThatMovedMore) {
+    const Size screen{240, 320};
+    EXPECT_EQ(keepAspect(screen, {480, 640}, {600, 650}), (Size{600, 800}));
+    EXPECT_EQ(keepAspect(screen, {480, 640}, {490, 400}), (Size{300, 400}));
+    // Already in the aspect, give or take a rounding pixel: left alone.
+    EXPECT_EQ(keepAspect(screen, {480, 640}, {360, 481}), (Size{360, 481}));
+}

@@ -2,6 +2,7 @@
 
 #include "home_texts.h"
 #include "kestrova/kit/texts.h"
+#include "text_format.h"
 
 namespace kestrova::shell {
 
@@ -36,16 +37,8 @@ std::string serviceStateText(const kit::ServiceFields& service) {
     switch (service.desiredStatus) {
     case RY_PRESENCE_OFFLINE:
         return kit::text(service.serviceType ? texts::kOffline : texts::kNotConnected);
-    case RY_PRESENCE_ONLINE:
-        return kit::text(texts::kOnline);
-    case RY_PRESENCE_AWAY:
-        return kit::text(texts::kAway);
-    case RY_PRESENCE_INVISIBLE:
-        return kit::text(texts::kInvisible);
-    case RY_PRESENCE_BUSY:
-        return kit::text(texts::kBusy);
     default:
-        return {};
+        return presenceName(service.desiredStatus);
     }
 }
 

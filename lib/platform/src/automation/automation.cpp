@@ -17,6 +17,7 @@ std::vector<HWND> findWindows(const WindowQuery& q) {
         if (q.className && className(hwnd) != *q.className) return;
         if (q.title && (parentOf(hwnd) || windowText(hwnd) != *q.title)) return;
         if (q.text && visibleText(hwnd) != *q.text) return;
+        if (q.controlId && (!parentOf(hwnd) || controlIdOf(hwnd) != *q.controlId)) return;
         found.push_back(hwnd);
     });
     return found;
@@ -58,9 +59,10 @@ std::vector<std::string> ModalAnswers::menuTexts(HMENU menu) {
     for (int i = 0; i < menuItemCount(menu); ++i) {
         auto item = menuItem(menu, static_cast<uint32_t>(i), MF_BYPOSITION);
         if (!item || (item->flags & MF_SEPARATOR)) continue;
-        out.push_back(stripMnemonics(item->text));
+        const std::string text = stripMnemonics(item->text);
+        out.push_back(text);
         if (item->popup)
-            for (auto& sub : menuTexts(item->popup)) out.push_back(out.back() + " > " + sub);
+            for (auto& sub : menuTexts(item->popup)) out.push_back(text + " > " + sub);
     }
     return out;
 }

@@ -68,6 +68,11 @@ std::string findCommand(const std::vector<std::string>& args) {
         else if (key == "title") q.title = value;
         else if (key == "text") q.text = value;
         else if (key == "visible") q.visibleOnly = value == "1";
+        else if (key == "id") {
+            auto id = parseInt(value);
+            if (!id || *id < 0) return "ERR bad id";
+            q.controlId = static_cast<uintptr_t>(*id);
+        }
         else return "ERR unknown key " + key;
     }
     HWND found = findWindow(q);
@@ -216,6 +221,15 @@ std::string runAutomationCommand(const std::string& line, ModalAnswers& answers)
     if (c == "close" && a.size() == 2) {
         auto h = parseHandle(a[1]);
         if (!h || !postMessage(*h, WM_CLOSE)) return "ERR no such window";
+        pumpPendingMessages();
+        return "OK";
+    }
+    if (c == "desktop" && a.size() == 1) {
+        auto size = desktopWindowSize();
+        return size ? "OK " + std::to_string(size->width) + "x" + std::to_string(size->height) : "OK none";
+    }
+    if (c == "closebutton" && a.size() == 1) {
+        closeFromDesktop();
         pumpPendingMessages();
         return "OK";
     }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -189,6 +190,40 @@ std::unique_ptr<Bitmap> captureWindow(HWND hwnd) {
 }
 
 bool saveScreenPng(const std::filesystem::path& path) { return captureScreen()->savePng(path); }
+
+Size fitOnDesktop(Size screen, Size usable, Size frame) {
+    if (screen.width <= 0 || screen.height <= 0) return screen;
+    // Small phone screens are hard to read pixel for pixel on a desktop.
+    double scale = screen.width <= 320 ? 2.0 : 1.0;
+    const int roomWidth = usable.width - frame.width;
+    const int roomHeight = usable.height - frame.height;
+    if (roomWidth > 0 && roomHeight > 0)
+        scale = std::min({scale, double(roomWidth) / screen.width, double(roomHeight) / screen.height});
+    return {std::max(1, int(screen.width * scale)), std::max(1, int(screen.height * scale))};
+}
+
+Size keepAspect(Size screen, Size before, Size requested) {
+    if (screen.width <= 0 || screen.height <= 0 || requested.width <= 0 || requested.height <= 0) return requested;
+    const int heightForWidth = int(std::lround(double(requested.width) * screen.height / screen.width));
+    if (std::abs(heightForWidth - requested.height) <= 1) return requested;
+    if (std::abs(requested.width - before.width) >= std::abs(requested.height - before.height))
+        return {requested.width, heightForWidth};
+    return {int(std::lround(double(requested.height) * screen.width / screen.height)), requested.height};
+}
+
+std::optional<Size> desktopWindowSize() {
+    if (!gBackend) return std::nullopt;
+    return gBackend->windowSize();
+}
+
+void closeFromDesktop() {
+    for (HWND top : topLevelWindows())
+        if (isVisible(top)) {
+            postMessage(top, WM_CLOSE);
+            return;
+        }
+    postQuitMessage(0);
+}
 
 bool saveWindowPng(HWND hwnd, const std::filesystem::path& path) {
     auto bitmap = captureWindow(hwnd);

@@ -12,6 +12,8 @@ namespace kestrova::platform::detail {
 class DisplayBackend : public EventSource {
 public:
     virtual bool interactive() const = 0;
+    // The inside of the window on the desktop.
+    virtual Size windowSize() const = 0;
 };
 
 // Null when SDL cannot open a window here.

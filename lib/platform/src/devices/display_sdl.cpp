@@ -2,7 +2,10 @@
 #include <SDL.h>
 #include <cairo.h>
 
+#include <algorithm>
+
 #include "devices/display_backend.h"
+#include "kestrova/platform/display.h"
 #include "kestrova/platform/input.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/screen.h"
@@ -48,17 +51,33 @@ public:
     bool open() {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
         ScreenGeometry s = screen();
-        scale_ = s.width <= 320 ? 2 : 1;
-        window_ = SDL_CreateWindow("Kestrova", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, s.width * scale_,
-                                   s.height * scale_, 0);
+        screen_ = {s.width, s.height};
+        // NOTE: the frame the window manager adds is known only once the
+        // window is there; until then a usual title bar is assumed.
+        Size size = fitOnDesktop(screen_, usableArea(), {0, kAssumedTitleBar});
+        window_ = SDL_CreateWindow("Kestrova", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, size.width, size.height,
+                                   SDL_WINDOW_RESIZABLE);
         if (!window_) return false;
+        SDL_SetWindowMinimumSize(window_, std::max(1, s.width / 2), std::max(1, s.height / 2));
+        fitToFrame();
+        lastSize_ = windowSize();
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
         if (!renderer_) return false;
+        // The screen keeps its aspect in any window; taps are read in screen pixels.
+        SDL_RenderSetLogicalSize(renderer_, s.width, s.height);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, s.width, s.height);
+        if (!texture_) return false;
+        chooseScaleMode();
         wakeEvent_ = SDL_RegisterEvents(1);
         frame_ = std::make_unique<Bitmap>(s.width, s.height);
         SDL_StartTextInput();
-        return texture_ != nullptr;
+        return true;
+    }
+
+    Size windowSize() const override {
+        Size size;
+        SDL_GetWindowSize(window_, &size.width, &size.height);
+        return size;
     }
 
     ~SdlBackend() override {
@@ -98,13 +117,55 @@ public:
     }
 
 private:
-    Point toScreen(int x, int y) const { return {x / scale_, y / scale_}; }
+    static constexpr int kAssumedTitleBar = 32;
+
+    Size usableArea() const {
+        SDL_Rect usable{};
+        int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+        if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return {};
+        return {usable.w, usable.h};
+    }
+
+    // Shrinks the window when it and its frame are taller or wider than the desktop allows.
+    void fitToFrame() {
+        int top = 0, left = 0, bottom = 0, right = 0;
+        if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) return;
+        Size fit = fitOnDesktop(screen_, usableArea(), {left + right, top + bottom});
+        Size now = windowSize();
+        if (fit.height < now.height) SDL_SetWindowSize(window_, fit.width, fit.height);
+    }
+
+    // Whole multiples stay sharp; any other scale is smoothed.
+    void chooseScaleMode() {
+        Size now = windowSize();
+        bool whole = now.width % screen_.width == 0 && now.height % screen_.height == 0 &&
+                     now.width / screen_.width == now.height / screen_.height;
+        SDL_SetTextureScaleMode(texture_, whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    }
+
+    void resized(Size requested) {
+        Size kept = keepAspect(screen_, lastSize_, requested);
+        lastSize_ = kept;
+        if (!(kept == requested)) SDL_SetWindowSize(window_, kept.width, kept.height);
+        chooseScaleMode();
+    }
+
+    // Events of the mouse arrive in screen pixels already (the renderer's
+    // logical size); the wheel's pointer position is read in window pixels.
+    static Point toScreen(int x, int y) { return {x, y}; }
+    Point pointerInScreen() const {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        float logicalX = 0, logicalY = 0;
+        SDL_RenderWindowToLogical(renderer_, x, y, &logicalX, &logicalY);
+        return {int(logicalX), int(logicalY)};
+    }
 
     static void followModifiers(SDL_Keymod mod) { setModifierKeys(mod & KMOD_SHIFT, mod & KMOD_CTRL); }
 
     void handle(const SDL_Event& e) {
         switch (e.type) {
-        case SDL_QUIT: closeFront(); break;
+        case SDL_QUIT: closeFromDesktop(); break;
         case SDL_KEYDOWN:
             if (auto vk = virtualKeyOf(e.key.keysym.sym)) keyDown(*vk, e.key.repeat != 0);
             break;
@@ -123,14 +184,13 @@ private:
             if (e.motion.state & SDL_BUTTON_LMASK) pointerMove(toScreen(e.motion.x, e.motion.y));
             break;
         case SDL_MOUSEWHEEL: {
-            int x = 0, y = 0;
-            SDL_GetMouseState(&x, &y);
             int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
-            mouseWheel(notches * WHEEL_DELTA, toScreen(x, y));
+            mouseWheel(notches * WHEEL_DELTA, pointerInScreen());
             break;
         }
         case SDL_WINDOWEVENT:
             presented_ = 0;
+            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) resized({e.window.data1, e.window.data2});
             // Shift or Ctrl may have been pressed or let go while another
             // window had the keyboard.
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED || e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
@@ -140,22 +200,12 @@ private:
         }
     }
 
-    // Closing the desktop window closes the oldest visible top-level window:
-    // the program's main window.
-    void closeFront() {
-        for (HWND top : topLevelWindows())
-            if (isVisible(top)) {
-                postMessage(top, WM_CLOSE);
-                return;
-            }
-        postQuitMessage(0);
-    }
-
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     uint32_t wakeEvent_ = 0;
-    int scale_ = 1;
+    Size screen_;
+    Size lastSize_;
     uint64_t presented_ = ~0ull;
     std::unique_ptr<Bitmap> frame_;
 };

@@ -62,18 +62,14 @@ public:
     // Takes the pane out and gives its bar's height back to its margin. A pane
     // not in the layout changes nothing; the caller lays out again.
     void remove(platform::HWND pane);
-    // Moves every pane to its place in the owner's client area and rebuilds
-    // the focus order.
+    // Moves every pane to its place in the owner's client area, placed panes
+    // shifted up by the owner's vertical scroll position, and rebuilds the
+    // focus order.
     void relayout();
     // The nearest enabled, visible pane after (or before) current in the
     // focus order; current itself when there is none or current is not in
     // it (no wrapping); null when the focus order is empty.
     platform::HWND nextFocus(platform::HWND current, bool backwards) const;
-
-    // NOTE: the platform keeps no scroll bars; an owner that scrolls its
-    // panes tells the layout its vertical position, and relayout moves every
-    // placed pane up by it.
-    void setVerticalScroll(int32_t position) { verticalScroll_ = position; }
 
     const std::map<platform::HWND, PanePlacement>& panes() const { return panes_; }
     int32_t marginLeft() const { return marginLeft_; }
@@ -92,7 +88,6 @@ private:
     int32_t marginRight_ = 0;
     int32_t marginBottom_ = 0;
     std::vector<platform::HWND> focusOrder_;
-    int32_t verticalScroll_ = 0;
 };
 
 }  // namespace kestrova::kit

@@ -20,6 +20,7 @@ struct WindowQuery {
     std::optional<std::string> title;  // text of a top-level window
     std::optional<std::string> text;   // text of any window
     bool visibleOnly = false;
+    std::optional<uintptr_t> controlId = std::nullopt;  // a child window's identifier
 };
 
 // A window's text as automation reads and matches it. A password edit reads
