@@ -87,7 +87,7 @@ bool ChatWindow::build() {
     modes_ = std::make_unique<ModeSelector>(metrics_);
     modes_->create(hwnd(), {}, kModes);
     textInput_.create(hwnd(), {}, kText, metrics_.largeFont);
-    voiceButton_ = makeVoiceButton(hwnd(), {}, kVoice, metrics_);
+    voiceButton_ = makeVoiceButton(hwnd(), {}, kVoice, metrics_, context_.playback());
     photoButton_ = makePhotoButton(hwnd(), {}, kPhoto, metrics_);
     label_ =
         createControl(kStaticClass, text(texts::kMayNotTalk), SS_CENTER | SS_NOPREFIX, {}, hwnd(), kLabel);

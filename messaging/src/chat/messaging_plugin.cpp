@@ -3,6 +3,7 @@
 #include "chat_window.h"
 #include "chats_list.h"
 #include "kestrova/bus.h"
+#include "playback_queue.h"
 
 namespace kestrova::messaging {
 
@@ -11,7 +12,7 @@ MessagingSession::MessagingSession()
                                 [this](HCONTACT contact) { ChatWindow::open(*this, contact, false); })),
       onGroup_(kit::subscribe(names::kMessagingChatGroup,
                               [this](HGROUP group) { ChatWindow::open(*this, group, true); })),
-      notifier_(std::make_unique<MessageNotifier>()), registry_(std::make_unique<ChatWindowRegistry>()),
+      notifier_(std::make_unique<MessageNotifier>(std::make_unique<PlaybackQueue>())), registry_(std::make_unique<ChatWindowRegistry>()),
       chatsList_(kit::registerFunction(names::kMessagingPopupChatsList, [this](platform::HWND) {
           popupChatsList();
           return intptr_t{0};

@@ -1,0 +1,88 @@
+#include "photo_capture.h"
+
+#include <fstream>
+#include <vector>
+
+#include "kestrova/platform/message_box.h"
+#include "kestrova/platform/message_loop.h"
+#include "kestrova/platform/window.h"
+#include "texts.h"
+
+namespace kestrova::messaging {
+
+using namespace kestrova::platform;
+
+namespace {
+
+PhotoOutcome box(uint32_t caption, uint32_t message, uint32_t icon) {
+    PhotoOutcome outcome;
+    outcome.caption = text(caption);
+    outcome.text = text(message);
+    outcome.icon = icon;
+    return outcome;
+}
+
+// The whole file when it is smaller than the bound; nothing when it cannot
+// be read. tooLarge tells a file at or over the bound.
+bool readPhoto(const std::filesystem::path& file, std::vector<char>& bytes, bool& tooLarge) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    bytes.resize(kMaxPhotoBytes);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) return false;
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    tooLarge = bytes.size() == kMaxPhotoBytes;
+    return true;
+}
+
+kit::OwnedMessage photoMessage(const std::vector<char>& bytes) {
+    RY_MessageData data{};
+    data.size = sizeof data;
+    data.flags = RY_MESSAGE_ID | RY_MESSAGE_CONTENT_TYPE | RY_MESSAGE_DATA | RY_MESSAGE_COMPLETE;
+    data.messageId = RY_GetLUID();
+    data.contentType = "image/jpeg";
+    data.data = bytes.data();
+    data.dataLength = static_cast<int32_t>(bytes.size());
+    data.complete = 1;
+    return kit::OwnedMessage(RY_CreateMessage(&data));
+}
+
+} // namespace
+
+PhotoOutcome photoOutcome(const CameraResult& result) {
+    switch (result.code) {
+    case S_OK: {
+        std::vector<char> bytes;
+        bool tooLarge = false;
+        if (!readPhoto(result.file, bytes, tooLarge))
+            return box(texts::kCaptureFailed, texts::kSavedFileNotOpened, MB_ICONINFORMATION);
+        if (tooLarge) return box(texts::kError, texts::kImageTooLarge, MB_ICONERROR);
+        PhotoOutcome outcome;
+        outcome.message = photoMessage(bytes);
+        return outcome;
+    }
+    case S_FALSE:
+        return {};
+    case E_NOTIMPL:
+        return box(texts::kComingSoon, texts::kPhotoNotSupported, MB_ICONINFORMATION);
+    case E_OUTOFMEMORY:
+        return box(texts::kCaptureFailed, texts::kNotEnoughMemory, MB_ICONERROR);
+    case E_INVALIDARG:
+        return box(texts::kCaptureFailed, texts::kInvalidArgument, MB_ICONERROR);
+    default:
+        return box(texts::kCaptureFailed, texts::kUnknownError, MB_ICONERROR);
+    }
+}
+
+void captureAndSendPhoto(HWND chatWindow, HWND button) {
+    CameraRequest request;
+    request.owner = chatWindow;
+    PhotoOutcome outcome = photoOutcome(capturePicture(request));
+    if (outcome.message.get())
+        sendMessage(chatWindow, WM_APP, reinterpret_cast<WParam>(button),
+                    reinterpret_cast<LParam>(outcome.message.get()));
+    else if (!outcome.text.empty())
+        messageBox(button, outcome.text, outcome.caption, MB_OK | outcome.icon);
+}
+
+} // namespace kestrova::messaging
