@@ -47,6 +47,8 @@ class ChatWindow final : public ui::WindowBase, private ViewHost, private Histor
     MessageView& view() { return *view_; }
     HistoryPager& history() { return *history_; }
     ModeSelector& modes() { return *modes_; }
+    PushToTalkButton* voiceButton() { return voiceButton_.get(); }
+    CapturePhotoButton* photoButton() { return photoButton_.get(); }
     TextInput& textInput() { return textInput_; }
     // The control that takes input in the current mode, or the label.
     platform::HWND inputControl() const;

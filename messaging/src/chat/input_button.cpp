@@ -58,7 +58,9 @@ void InputButton::onKillFocus(HWND hwnd, HWND) {
     invalidateRect(hwnd, nullptr, false);
 }
 
+// The window's text follows the label, so automation reads what is shown.
 void InputButton::repaintNow() {
+    setWindowText(hwnd(), label());
     invalidateRect(hwnd(), nullptr, false);
     updateWindow(hwnd());
 }
