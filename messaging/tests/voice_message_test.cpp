@@ -4,6 +4,7 @@
 // encoding and decoding of the same sound.
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "chat_scene.h"
 #include "device_files.h"
@@ -243,6 +244,32 @@ TEST_F(VoiceMessages, AStreamThatStopsGrowingIsLeftAfterAWhileAndAutomaticPlayba
     kit::writeSetting(settings::kNotificationSound, 1);
     arrives(bob_, {reinterpret_cast<const char*>(body.data()), body.size()}, nullptr, kVoiceContentType);
     EXPECT_TRUE(queue().playing());
+}
+
+TEST_F(VoiceMessages, StoppingThePlugInWhileTheUserSpeaksCompletesTheMessage) {
+    ChatWindow* chat = openChat(bob_);
+    ASSERT_NE(chat, nullptr);
+    PushToTalkButton& button = voiceButton(*chat);
+    platform::keyDown(VK_SPACE);
+    pump();
+    kit::OwnedMessage message = kit::OwnedMessage::share(button.message());
+    ASSERT_NE(message.get(), nullptr);
+    run(200ms);
+    arrives(bob_, "not a frame", nullptr, kVoiceContentType); // waits in the held queue
+    plugin_->Stop();
+    platform::keyUp(VK_SPACE);
+    pump();
+    RY_MessageData data{};
+    data.size = sizeof data;
+    RY_GetMessageData(message.get(), &data);
+    EXPECT_EQ(data.complete, 1);
+    EXPECT_GE(recordCount(bytes(bodyOf(message.get()))), 10u);
+    bool free = false;
+    std::thread([&] {
+        free = RY_AudioTryLock();
+        if (free) RY_AudioUnlock();
+    }).join();
+    EXPECT_TRUE(free) << "the audio lock was given back (another thread takes it)";
 }
 
 } // namespace

@@ -18,14 +18,15 @@ MessagingSession::MessagingSession()
           return intptr_t{0};
       })) {}
 
-// Stopping: the events first, then the notifier, then every chat window,
-// then the chats list.
+// Stopping: the events first, then every chat window (a recording in one
+// gives its hold on the playback queue back), then the notifier with the
+// queue, then the chats list.
 MessagingSession::~MessagingSession() {
     onContact_.reset();
     onGroup_.reset();
-    notifier_.reset();
     registry_->closeAll();
     registry_.reset();
+    notifier_.reset();
     chatsList_ = {};
 }
 
