@@ -246,6 +246,35 @@ TEST_F(VoiceMessages, AStreamThatStopsGrowingIsLeftAfterAWhileAndAutomaticPlayba
     EXPECT_TRUE(queue().playing());
 }
 
+TEST_F(VoiceMessages, ThePointerHoldsTheButtonAndLosingTheFocusEndsTheRecording) {
+    ChatWindow* chat = openChat(bob_);
+    ASSERT_NE(chat, nullptr);
+    PushToTalkButton& button = voiceButton(*chat);
+    platform::Rect at = platform::windowRect(button.hwnd());
+    platform::Point middle{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
+    platform::pointerDown(middle);
+    pump();
+    ASSERT_TRUE(button.recording());
+    run(120ms);
+    screenshot(*chat, "voice_recording");
+    platform::setFocus(chat->view().hwnd());
+    pump();
+    EXPECT_FALSE(button.recording()) << "the focus went elsewhere";
+    ASSERT_EQ(sent_.size(), 1u);
+    platform::pointerUp(middle);
+    pump();
+    EXPECT_FALSE(button.recording());
+    EXPECT_EQ(sent_.size(), 1u) << "the release starts nothing";
+
+    // Up and Down move on, Left goes back to the text mode.
+    platform::setFocus(button.hwnd());
+    press(VK_UP);
+    EXPECT_NE(platform::focusWindow(), button.hwnd());
+    platform::setFocus(button.hwnd());
+    press(VK_LEFT);
+    EXPECT_TRUE(platform::isVisible(chat->textInput().hwnd()));
+}
+
 TEST_F(VoiceMessages, StoppingThePlugInWhileTheUserSpeaksCompletesTheMessage) {
     ChatWindow* chat = openChat(bob_);
     ASSERT_NE(chat, nullptr);
