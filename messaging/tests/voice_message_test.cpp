@@ -1,18 +1,18 @@
 // Voice messages in a chat window, on the platform's WAV sound and virtual
 // clock: what the push-to-talk button sends while the user speaks, and what
-// the playback queue writes to the output, compared with the codec's own
-// encoding and decoding of the same sound.
+// the playback queue writes to the output, compared with libspeex's own
+// encoding and decoding of the same sound (called directly).
 #include <chrono>
 #include <cmath>
 #include <thread>
 
 #include "chat_scene.h"
 #include "device_files.h"
+#include "direct_speex.h"
 #include "kestrova/kit/settings.h"
 #include "kestrova/platform/audio_settings.h"
 #include "kestrova/platform/automation.h"
 #include "playback_queue.h"
-#include "speex_codec.h"
 #include "voice_body.h"
 
 namespace kestrova::messaging::testing {
@@ -21,35 +21,16 @@ namespace {
 using namespace std::chrono_literals;
 using namespace kestrova::platform;
 
-// Sound that changes all the time, so a lost, repeated or shifted frame shows.
-std::vector<uint8_t> speech(size_t samples) {
-    std::vector<uint8_t> pcm;
-    for (size_t i = 0; i < samples; ++i) {
-        auto s = static_cast<int16_t>(6000 * std::sin(double(i) * (0.05 + double(i % 4000) / 80000.0)));
-        pcm.push_back(uint8_t(s & 0xFF));
-        pcm.push_back(uint8_t((uint16_t(s) >> 8) & 0xFF));
-    }
-    return pcm;
-}
-
 std::vector<uint8_t> encoded(std::span<const uint8_t> pcm) {
-    std::vector<uint8_t> body;
-    SpeexEncoder::create()->encode(pcm, body);
-    return body;
+    return direct_speex::encode({pcm.begin(), pcm.end()});
 }
 
-// The samples a fresh decoder makes of the bodies, one after the other.
+// What libspeex makes of the bodies played one after the other.
 std::vector<uint8_t> decoded(std::initializer_list<std::span<const uint8_t>> bodies) {
-    auto decoder = SpeexDecoder::create();
-    std::vector<uint8_t> pcm;
-    for (auto body : bodies) {
-        size_t at = 0;
-        while (auto record = readVoiceRecord(body, at)) {
-            if (!decoder->decode(record->frame, pcm)) break;
-            at = record->next;
-        }
-    }
-    return pcm;
+    std::vector<uint8_t> joined;
+    for (auto body : bodies)
+        joined.insert(joined.end(), body.begin(), body.end());
+    return direct_speex::decode(joined);
 }
 
 size_t recordCount(std::span<const uint8_t> body) {
@@ -74,7 +55,7 @@ class VoiceMessages : public ChatScene {
   protected:
     void SetUp() override {
         ChatScene::SetUp();
-        spoken_ = speech(2 * 16000);
+        spoken_ = direct_speex::speech(2 * 16000);
         device_files::writeFile(folder_ / "in.wav", device_files::wavBytes(kVoiceFormat, spoken_));
         setAudioSettings({AudioBackend::kWav, folder_ / "in.wav", folder_ / "out.wav"});
     }
@@ -172,7 +153,7 @@ TEST_F(VoiceMessages, AVoiceMessageArrivingWhileTheUserSpeaksPlaysAfterTheRecord
     ASSERT_NE(chat, nullptr);
     PushToTalkButton& button = voiceButton(*chat);
     std::vector<uint8_t> first = encoded(std::span(spoken_).first(16000)); // a quarter of a second
-    std::vector<uint8_t> second = encoded(std::span(spoken_).subspan(16000, 8000));
+    std::vector<uint8_t> second = encoded(std::span(spoken_).subspan(16000, 6400));
 
     platform::keyDown(VK_RETURN);
     pump();

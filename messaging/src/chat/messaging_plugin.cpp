@@ -12,7 +12,8 @@ MessagingSession::MessagingSession()
                                 [this](HCONTACT contact) { ChatWindow::open(*this, contact, false); })),
       onGroup_(kit::subscribe(names::kMessagingChatGroup,
                               [this](HGROUP group) { ChatWindow::open(*this, group, true); })),
-      notifier_(std::make_unique<MessageNotifier>(std::make_unique<PlaybackQueue>())), registry_(std::make_unique<ChatWindowRegistry>()),
+      notifier_(std::make_unique<MessageNotifier>(std::make_unique<PlaybackQueue>())),
+      registry_(std::make_unique<ChatWindowRegistry>()),
       chatsList_(kit::registerFunction(names::kMessagingPopupChatsList, [this](platform::HWND) {
           popupChatsList();
           return intptr_t{0};

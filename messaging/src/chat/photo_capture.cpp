@@ -6,6 +6,7 @@
 #include "kestrova/platform/message_box.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/window.h"
+#include "outgoing_message.h"
 #include "texts.h"
 
 namespace kestrova::messaging {
@@ -35,18 +36,6 @@ bool readPhoto(const std::filesystem::path& file, std::vector<char>& bytes, bool
     return true;
 }
 
-kit::OwnedMessage photoMessage(const std::vector<char>& bytes) {
-    RY_MessageData data{};
-    data.size = sizeof data;
-    data.flags = RY_MESSAGE_ID | RY_MESSAGE_CONTENT_TYPE | RY_MESSAGE_DATA | RY_MESSAGE_COMPLETE;
-    data.messageId = RY_GetLUID();
-    data.contentType = "image/jpeg";
-    data.data = bytes.data();
-    data.dataLength = static_cast<int32_t>(bytes.size());
-    data.complete = 1;
-    return kit::OwnedMessage(RY_CreateMessage(&data));
-}
-
 } // namespace
 
 PhotoOutcome photoOutcome(const CameraResult& result) {
@@ -58,7 +47,7 @@ PhotoOutcome photoOutcome(const CameraResult& result) {
             return box(texts::kCaptureFailed, texts::kSavedFileNotOpened, MB_ICONINFORMATION);
         if (tooLarge) return box(texts::kError, texts::kImageTooLarge, MB_ICONERROR);
         PhotoOutcome outcome;
-        outcome.message = photoMessage(bytes);
+        outcome.message = makeOutgoingMessage("image/jpeg", {bytes.data(), bytes.size()});
         return outcome;
     }
     case S_FALSE:
