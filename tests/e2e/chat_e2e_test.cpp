@@ -382,5 +382,54 @@ TEST_F(ChatsBetweenPrograms, BobHearsAnnsVoiceMessageWhileSheIsStillSpeaking) {
     bob.screenshot("e2e_voice_bob_480x640");
 }
 
+// Ann takes a photo (her camera answers with a picture of 65,535 bytes, the
+// largest that may go); it reaches Bob whole and opens in his viewer. One
+// byte more is refused on Ann's side with the system's words.
+TEST_F(ChatsBetweenPrograms, AnnsPhotoReachesBobByteForByteAndOpensInHisViewer) {
+    std::ifstream seed(std::string(KESTROVA_SOURCE_DIR) + "/fuzz/corpus/fuzz_jpeg_image/baseline444.jpg",
+                       std::ios::binary);
+    std::string photo{std::istreambuf_iterator<char>(seed), std::istreambuf_iterator<char>()};
+    ASSERT_GT(photo.size(), 100u);
+    photo.resize(65535, '\x5A'); // after the picture's end, as a camera's padding
+    std::filesystem::path largest = root_ / "largest.jpg", tooLarge = root_ / "too_large.jpg";
+    std::ofstream(largest, std::ios::binary) << photo;
+    std::ofstream(tooLarge, std::ios::binary) << photo << 'x';
+
+    Person& ann = signIn(kAnn);
+    Person& bob = signIn(kBob, kLargeScreen);
+    ASSERT_TRUE(bob.openChat("contact ann@example.org"));
+    ASSERT_TRUE(ann.openChat("contact bob@example.org"));
+    ann.program().request("key RIGHT");
+    ann.program().request("key RIGHT"); // the photo mode
+    ann.program().request("key DOWN");  // its button
+    ann.program().request("camera " + quoted(tooLarge.string()));
+    ann.program().request("key ENTER");
+    EXPECT_EQ(quotedWords(ann.program().request("modal")),
+              (std::vector<std::string>{"Error", "Image size exceeds 64kB. Please reduce the resolution."}));
+    ann.program().request("camera " + quoted(largest.string()));
+    ann.program().request("key ENTER");
+
+    // Bob views the newest message once it has come whole (a picture still
+    // arriving would show its first part).
+    bob.program().request("key UP");
+    std::string received;
+    for (int attempt = 0; attempt < 100 && received.size() < photo.size(); ++attempt) {
+        bob.program().request("shellopens clear");
+        bob.program().request("key END");
+        bob.program().request("choose View");
+        bob.program().request("key ENTER");
+        std::string opens = bob.program().request("shellopens");
+        if (size_t viewer = opens.find("viewer \""); viewer != std::string::npos) {
+            std::ifstream file(quotedWords(opens.substr(viewer)).at(0), std::ios::binary);
+            received.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        }
+        if (received.size() < photo.size()) std::this_thread::sleep_for(200ms);
+    }
+    EXPECT_EQ(received.size(), photo.size());
+    EXPECT_TRUE(received == photo) << "byte for byte";
+    EXPECT_TRUE(bob.program().waitUntilContains("find class=KestrovaImageViewer", "OK 0x", 10s));
+    bob.screenshot("e2e_photo_bob_480x640");
+}
+
 } // namespace
 } // namespace kestrova::e2e
