@@ -63,6 +63,8 @@ PhotoOutcome photoOutcome(const CameraResult& result) {
     }
 }
 
+// FIXME: where a V4L2 camera is present it could take a real 320x240
+// picture; the platform's camera offers its picture chooser only.
 void captureAndSendPhoto(HWND chatWindow, HWND button) {
     CameraRequest request;
     request.owner = chatWindow;
