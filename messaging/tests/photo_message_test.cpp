@@ -98,18 +98,8 @@ TEST_F(PhotoMessages, AReceivedPhotoOpensInTheViewer) {
     ASSERT_NE(chat, nullptr);
     std::vector<uint8_t> photo = device_files::jpegBytes(320, 240, 200, 60, 30);
     // Its first half, still arriving, is not viewed: only a beep.
-    RY_MessageData data{};
-    data.size = sizeof data;
-    data.flags = RY_MESSAGE_ID | RY_MESSAGE_CONTACT | RY_MESSAGE_TARGET | RY_MESSAGE_CONTENT_TYPE |
-                 RY_MESSAGE_DATA | RY_MESSAGE_COMPLETE | RY_MESSAGE_ORIGIN;
-    data.messageId = RY_GetLUID();
-    data.contact = bob_;
-    data.target = me_;
-    data.contentType = "image/jpeg";
-    data.data = photo.data();
-    data.dataLength = static_cast<int32_t>(photo.size() / 2);
-    data.origin = RY_ORIGIN_LIVE;
-    kit::OwnedMessage half(RY_CreateMessage(&data));
+    kit::OwnedMessage half =
+        received(bob_, "image/jpeg", {reinterpret_cast<const char*>(photo.data()), photo.size() / 2}, false);
     bus::raise(names::kMessagesNew, half.get());
     pump();
     clearShellOpenRecord();

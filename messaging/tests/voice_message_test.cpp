@@ -74,19 +74,8 @@ class VoiceMessages : public ChatScene {
     std::vector<uint8_t> played() { return device_files::wavSamples(folder_ / "out.wav"); }
     // A voice message from Bob; complete, or the first part of one.
     kit::OwnedMessage voiceFrom(HCONTACT from, const std::vector<uint8_t>& body, bool complete = true) {
-        RY_MessageData data{};
-        data.size = sizeof data;
-        data.flags = RY_MESSAGE_ID | RY_MESSAGE_CONTACT | RY_MESSAGE_TARGET | RY_MESSAGE_CONTENT_TYPE |
-                     RY_MESSAGE_DATA | RY_MESSAGE_COMPLETE | RY_MESSAGE_ORIGIN;
-        data.messageId = RY_GetLUID();
-        data.contact = from;
-        data.target = me_;
-        data.contentType = kVoiceContentType;
-        data.data = body.data();
-        data.dataLength = static_cast<int32_t>(body.size());
-        data.complete = complete;
-        data.origin = RY_ORIGIN_LIVE;
-        return kit::OwnedMessage(RY_CreateMessage(&data));
+        return received(from, kVoiceContentType, {reinterpret_cast<const char*>(body.data()), body.size()},
+                        complete);
     }
     PlaybackQueue& queue() { return static_cast<PlaybackQueue&>(*plugin_->session()->playback()); }
 
