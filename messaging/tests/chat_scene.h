@@ -151,6 +151,25 @@ class ChatScene : public ::testing::Test {
         pump();
     }
 
+    // A live message from a contact to the user, made as the connection
+    // makes it when its first chunk comes (complete: its last one too);
+    // nothing raised.
+    kit::OwnedMessage received(HCONTACT from, const char* type, std::string_view body, bool complete) {
+        RY_MessageData data{};
+        data.size = sizeof data;
+        data.flags = RY_MESSAGE_ID | RY_MESSAGE_CONTACT | RY_MESSAGE_TARGET | RY_MESSAGE_CONTENT_TYPE |
+                     RY_MESSAGE_DATA | RY_MESSAGE_COMPLETE | RY_MESSAGE_ORIGIN;
+        data.messageId = RY_GetLUID();
+        data.contact = from;
+        data.target = me_;
+        data.contentType = type;
+        data.data = body.data();
+        data.dataLength = static_cast<int32_t>(body.size());
+        data.complete = complete;
+        data.origin = RY_ORIGIN_LIVE;
+        return kit::OwnedMessage(RY_CreateMessage(&data));
+    }
+
     ChatWindow* openChat(HCONTACT contact) {
         bus::raise(names::kMessagingChatContact, contact);
         pump();

@@ -238,11 +238,13 @@ TEST_F(ChatWindowTest, ArrowsChangeTheModeTypingAnywhereTypesAndBackCloses) {
     type("!");
     EXPECT_EQ(focusWindow(), chat->textInput().hwnd());
 
-    // Back deletes while there is text, then closes the chat.
+    // Back deletes while there is text, then closes the chat (which deletes
+    // the window object: only its handle is asked about afterwards).
+    HWND window = chat->hwnd();
     for (int i = 0; i < 5; ++i)
         press(VK_ESCAPE);
     EXPECT_EQ(plugin_->session()->registry().size(), 0u);
-    EXPECT_FALSE(isWindow(chat->hwnd()));
+    EXPECT_FALSE(isWindow(window));
 }
 
 TEST_F(ChatWindowTest, UpOnTheHistoryMarkerAsksForOlderMessagesAfterAQuarterSecond) {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "cutoff_relay.h"
+#include "direct_speex.h"
 #include "program_child.h"
 #include "server_child.h"
 
@@ -158,8 +159,10 @@ class ChatsBetweenPrograms : public ::testing::Test {
         std::filesystem::remove_all(root_);
     }
 
-    Person& start(const HarnessAccount& account, const std::string& screen, uint16_t port = 0) {
+    Person& start(const HarnessAccount& account, const std::string& screen, uint16_t port = 0,
+                  std::map<std::string, std::string> environment = {}) {
         ProgramOptions options;
+        options.environment = std::move(environment);
         options.folder = folder_;
         options.screen = screen;
         options.waveOut = root_ / (account.user + ".wav");
@@ -173,6 +176,12 @@ class ChatsBetweenPrograms : public ::testing::Test {
         Person& person = start(account, screen);
         EXPECT_TRUE(person.signedIn()) << account.user << " did not sign in";
         return person;
+    }
+    std::vector<uint8_t> soundSamples(const HarnessAccount& account) {
+        std::ifstream in(root_ / (account.user + ".wav"), std::ios::binary);
+        std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return bytes.size() > 44 ? std::vector<uint8_t>(bytes.begin() + 44, bytes.end())
+                                 : std::vector<uint8_t>{};
     }
     std::uintmax_t soundBytes(const HarnessAccount& account) {
         std::error_code ec;
@@ -313,6 +322,113 @@ TEST_F(ChatsBetweenPrograms, WhenAnnsProgramDiesInTheMiddleOfALongMessageBobNeve
     std::vector<std::string> list = bob.chatsList();
     EXPECT_EQ(std::count(list.begin(), list.end(), "Ann (1)"), 0);
     bob.screenshot("e2e_cut_off_bob_480x640");
+}
+
+// Ann speaks into her microphone (a WAV file of two seconds) while she holds
+// the talk key; Bob, whose chat with her is open, streams the message from
+// its menu as soon as it shows. He hears it before she lets go, and what his
+// program plays is, sample for sample, what the codec itself makes of the
+// body Ann's program had to send: her sound encoded from its first sample.
+TEST_F(ChatsBetweenPrograms, BobHearsAnnsVoiceMessageWhileSheIsStillSpeaking) {
+    std::vector<uint8_t> spoken = direct_speex::speech(2 * 16000);
+    std::filesystem::path microphone = root_ / "ann_microphone.wav";
+    direct_speex::writeVoiceWav(microphone, spoken);
+    Person& bob = signIn(kBob, kLargeScreen);
+    Person& ann = start(kAnn, kSmallScreen, 0, {{"KESTROVA_WAVE_IN", microphone.string()}});
+    ASSERT_TRUE(ann.signedIn());
+    ASSERT_TRUE(bob.openChat("contact ann@example.org"));
+    ASSERT_TRUE(ann.openChat("contact bob@example.org"));
+    ann.program().request("key RIGHT"); // the voice mode
+    ann.program().request("key DOWN");  // its button
+    ASSERT_EQ(quotedWords(ann.program().request("text " + okValue(ann.program().request("focus")))),
+              std::vector<std::string>{"Push to Talk"});
+
+    ann.program().request("keydown SPACE");
+    auto pressed = std::chrono::steady_clock::now();
+    bob.program().request("key UP"); // from his text input to the messages
+    bool heardWhileSpeaking = false;
+    while (std::chrono::steady_clock::now() - pressed < 2500ms) {
+        bob.program().request("key END");
+        bob.program().request("choose Stream");
+        bob.program().request("key ENTER");
+        std::this_thread::sleep_for(100ms);
+        if (soundBytes(kBob) > 44u + 6400u) {
+            heardWhileSpeaking = true;
+            break;
+        }
+    }
+    std::this_thread::sleep_for(3000ms - (std::chrono::steady_clock::now() - pressed));
+    bool stillSpeaking = std::chrono::steady_clock::now() - pressed < 3200ms;
+    ann.program().request("keyup SPACE");
+    EXPECT_TRUE(heardWhileSpeaking && stillSpeaking) << "Bob's program played before Ann let go";
+
+    // What Bob hears stops growing once the last chunk has played.
+    std::vector<uint8_t> heard;
+    for (int quiet = 0; quiet < 10;) {
+        std::this_thread::sleep_for(200ms);
+        std::vector<uint8_t> now = soundSamples(kBob);
+        quiet = now.size() == heard.size() ? quiet + 1 : 0;
+        heard = std::move(now);
+    }
+    ASSERT_EQ(heard.size() % 640, 0u) << "whole frames";
+    size_t frames = heard.size() / 640;
+    EXPECT_GE(frames, 140u) << "three seconds held, less the time before the first buffer";
+    // Ann held the key longer than her sound lasts: the rest was silence.
+    std::vector<uint8_t> recorded = spoken;
+    recorded.resize(frames * 640, 0);
+    std::vector<uint8_t> body = direct_speex::encode(recorded);
+    EXPECT_EQ(heard, direct_speex::decode(body)) << "sample for sample";
+    ann.screenshot("e2e_voice_ann_240x320");
+    bob.screenshot("e2e_voice_bob_480x640");
+}
+
+// Ann takes a photo (her camera answers with a picture of 65,535 bytes, the
+// largest that may go); it reaches Bob whole and opens in his viewer. One
+// byte more is refused on Ann's side with the system's words.
+TEST_F(ChatsBetweenPrograms, AnnsPhotoReachesBobByteForByteAndOpensInHisViewer) {
+    std::ifstream seed(std::string(KESTROVA_SOURCE_DIR) + "/fuzz/corpus/fuzz_jpeg_image/baseline444.jpg",
+                       std::ios::binary);
+    std::string photo{std::istreambuf_iterator<char>(seed), std::istreambuf_iterator<char>()};
+    ASSERT_GT(photo.size(), 100u);
+    photo.resize(65535, '\x5A'); // after the picture's end, as a camera's padding
+    std::filesystem::path largest = root_ / "largest.jpg", tooLarge = root_ / "too_large.jpg";
+    std::ofstream(largest, std::ios::binary) << photo;
+    std::ofstream(tooLarge, std::ios::binary) << photo << 'x';
+
+    Person& ann = signIn(kAnn);
+    Person& bob = signIn(kBob, kLargeScreen);
+    ASSERT_TRUE(bob.openChat("contact ann@example.org"));
+    ASSERT_TRUE(ann.openChat("contact bob@example.org"));
+    ann.program().request("key RIGHT");
+    ann.program().request("key RIGHT"); // the photo mode
+    ann.program().request("key DOWN");  // its button
+    ann.program().request("camera " + quoted(tooLarge.string()));
+    ann.program().request("key ENTER");
+    EXPECT_EQ(quotedWords(ann.program().request("modal")),
+              (std::vector<std::string>{"Error", "Image size exceeds 64kB. Please reduce the resolution."}));
+    ann.program().request("camera " + quoted(largest.string()));
+    ann.program().request("key ENTER");
+
+    // Bob views the newest message once it has come whole (a picture still
+    // arriving would show its first part).
+    bob.program().request("key UP");
+    std::string received;
+    for (int attempt = 0; attempt < 100 && received.size() < photo.size(); ++attempt) {
+        bob.program().request("shellopens clear");
+        bob.program().request("key END");
+        bob.program().request("choose View");
+        bob.program().request("key ENTER");
+        std::string opens = bob.program().request("shellopens");
+        if (size_t viewer = opens.find("viewer \""); viewer != std::string::npos) {
+            std::ifstream file(quotedWords(opens.substr(viewer)).at(0), std::ios::binary);
+            received.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        }
+        if (received.size() < photo.size()) std::this_thread::sleep_for(200ms);
+    }
+    EXPECT_EQ(received.size(), photo.size());
+    EXPECT_TRUE(received == photo) << "byte for byte";
+    EXPECT_TRUE(bob.program().waitUntilContains("find class=KestrovaImageViewer", "OK 0x", 10s));
+    bob.screenshot("e2e_photo_bob_480x640");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "kestrova/api.h"
+#include "voice_playback.h"
 
 namespace kestrova::messaging {
 
@@ -13,6 +14,8 @@ class ChatContext {
     virtual ChatWindowRegistry& registry() = 0;
     // A voice message to play (the notifier's playback queue).
     virtual void queueForPlayback(HMESSAGE message) = 0;
+    // The playback queue itself (a recording holds it); null when none.
+    virtual VoicePlayback* playback() = 0;
     // The Chats soft key.
     virtual void popupChatsList() = 0;
 };

@@ -14,6 +14,7 @@
 #include "kestrova/platform/system_info.h"
 #include "kestrova/platform/window.h"
 #include "module_resources.h"
+#include "outgoing_message.h"
 #include "texts.h"
 
 namespace kestrova::messaging {
@@ -87,7 +88,7 @@ bool ChatWindow::build() {
     modes_ = std::make_unique<ModeSelector>(metrics_);
     modes_->create(hwnd(), {}, kModes);
     textInput_.create(hwnd(), {}, kText, metrics_.largeFont);
-    voiceButton_ = makeVoiceButton(hwnd(), {}, kVoice, metrics_);
+    voiceButton_ = makeVoiceButton(hwnd(), {}, kVoice, metrics_, context_.playback());
     photoButton_ = makePhotoButton(hwnd(), {}, kPhoto, metrics_);
     label_ =
         createControl(kStaticClass, text(texts::kMayNotTalk), SS_CENTER | SS_NOPREFIX, {}, hwnd(), kLabel);
@@ -249,15 +250,7 @@ void ChatWindow::sendTypedText() {
     if (typed.empty()) return;
     std::string body = textMessageBody(typed);
     textInput_.clear();
-    RY_MessageData data{};
-    data.size = sizeof data;
-    data.flags = RY_MESSAGE_ID | RY_MESSAGE_CONTENT_TYPE | RY_MESSAGE_DATA | RY_MESSAGE_COMPLETE;
-    data.messageId = RY_GetLUID();
-    data.contentType = "text/plain";
-    data.data = body.data();
-    data.dataLength = static_cast<int32_t>(body.size());
-    data.complete = 1;
-    kit::OwnedMessage message(RY_CreateMessage(&data));
+    kit::OwnedMessage message = makeOutgoingMessage("text/plain", body);
     sendMessage(hwnd(), WM_APP, reinterpret_cast<WParam>(textInput_.hwnd()),
                 reinterpret_cast<LParam>(message.get()));
 }

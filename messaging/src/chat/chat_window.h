@@ -18,6 +18,7 @@
 #include "chat_context.h"
 #include "conversation.h"
 #include "history_pager.h"
+#include "input_buttons.h"
 #include "kestrova/kit/bindings.h"
 #include "kestrova/kit/handles.h"
 #include "kestrova/platform/icon.h"
@@ -46,6 +47,8 @@ class ChatWindow final : public ui::WindowBase, private ViewHost, private Histor
     MessageView& view() { return *view_; }
     HistoryPager& history() { return *history_; }
     ModeSelector& modes() { return *modes_; }
+    PushToTalkButton* voiceButton() { return voiceButton_.get(); }
+    CapturePhotoButton* photoButton() { return photoButton_.get(); }
     TextInput& textInput() { return textInput_; }
     // The control that takes input in the current mode, or the label.
     platform::HWND inputControl() const;
@@ -109,8 +112,8 @@ class ChatWindow final : public ui::WindowBase, private ViewHost, private Histor
     std::unique_ptr<MessageView> view_;
     std::unique_ptr<ModeSelector> modes_;
     TextInput textInput_;
-    std::unique_ptr<ui::WindowBase> voiceButton_;
-    std::unique_ptr<ui::WindowBase> photoButton_;
+    std::unique_ptr<PushToTalkButton> voiceButton_;
+    std::unique_ptr<CapturePhotoButton> photoButton_;
     platform::HWND label_ = nullptr;
     std::unique_ptr<HistoryPager> history_;
 

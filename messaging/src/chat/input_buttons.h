@@ -8,21 +8,20 @@
 // Keys the controls leave to the chat window: Left and Right (another mode)
 // as WM_KEYDOWN to the parent; Up and Down (the focus moves on) as
 // WM_NEXTDLGCTL to the parent, 1 for Up.
-//
-// FIXME: push-to-talk recording and photo capture come with the voice and
-// photo messages; until then both modes show their button, which only beeps.
 #pragma once
 
 #include <memory>
 
-#include "kestrova/ui/window_base.h"
-#include "view_metrics.h"
+#include "capture_photo_button.h"
+#include "push_to_talk_button.h"
 
 namespace kestrova::messaging {
 
-std::unique_ptr<ui::WindowBase> makeVoiceButton(platform::HWND chatWindow, const platform::Rect& rect,
-                                                uintptr_t controlId, const ViewMetrics& metrics);
-std::unique_ptr<ui::WindowBase> makePhotoButton(platform::HWND chatWindow, const platform::Rect& rect,
-                                                uintptr_t controlId, const ViewMetrics& metrics);
+// playback: the queue a recording holds while it runs (may be null).
+std::unique_ptr<PushToTalkButton> makeVoiceButton(platform::HWND chatWindow, const platform::Rect& rect,
+                                                  uintptr_t controlId, const ViewMetrics& metrics,
+                                                  VoicePlayback* playback);
+std::unique_ptr<CapturePhotoButton> makePhotoButton(platform::HWND chatWindow, const platform::Rect& rect,
+                                                    uintptr_t controlId, const ViewMetrics& metrics);
 
 } // namespace kestrova::messaging

@@ -3,6 +3,7 @@
 #include "chat_window.h"
 #include "chats_list.h"
 #include "kestrova/bus.h"
+#include "playback_queue.h"
 
 namespace kestrova::messaging {
 
@@ -11,20 +12,22 @@ MessagingSession::MessagingSession()
                                 [this](HCONTACT contact) { ChatWindow::open(*this, contact, false); })),
       onGroup_(kit::subscribe(names::kMessagingChatGroup,
                               [this](HGROUP group) { ChatWindow::open(*this, group, true); })),
-      notifier_(std::make_unique<MessageNotifier>()), registry_(std::make_unique<ChatWindowRegistry>()),
+      notifier_(std::make_unique<MessageNotifier>(std::make_unique<PlaybackQueue>())),
+      registry_(std::make_unique<ChatWindowRegistry>()),
       chatsList_(kit::registerFunction(names::kMessagingPopupChatsList, [this](platform::HWND) {
           popupChatsList();
           return intptr_t{0};
       })) {}
 
-// Stopping: the events first, then the notifier, then every chat window,
-// then the chats list.
+// Stopping: the events first, then every chat window (a recording in one
+// gives its hold on the playback queue back), then the notifier with the
+// queue, then the chats list.
 MessagingSession::~MessagingSession() {
     onContact_.reset();
     onGroup_.reset();
-    notifier_.reset();
     registry_->closeAll();
     registry_.reset();
+    notifier_.reset();
     chatsList_ = {};
 }
 

@@ -22,6 +22,7 @@ class MessagingSession final : public ChatContext {
 
     ChatWindowRegistry& registry() override { return *registry_; }
     void queueForPlayback(HMESSAGE message) override;
+    VoicePlayback* playback() override { return notifier_ ? notifier_->playback() : nullptr; }
     void popupChatsList() override;
     MessageNotifier& notifier() { return *notifier_; }
 

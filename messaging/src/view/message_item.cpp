@@ -309,7 +309,10 @@ void MessageItem::openLink(size_t index) const {
 }
 
 void MessageItem::viewPicture() const {
-    std::optional<std::filesystem::path> file = writePictureFile(wholeBody(message_.get()));
+    // NOTE: a picture still arriving is not viewed (only a beep): its first
+    // part would show as the whole photo with a grey rest.
+    std::optional<std::filesystem::path> file;
+    if (textShown()) file = writePictureFile(wholeBody(message_.get()));
     if (!file) {
         platform::playDefaultBeep();
         return;

@@ -72,9 +72,10 @@ class MessageItem : public ChatItem {
 
     // The name in the header: the sender's, or the user's own.
     std::string senderName() const;
-    // A received text is shown (copied, searched for links) only once it is
-    // complete: until then it reads "Receiving", so half a message is never
-    // taken for a whole one, even when its sender never finishes it.
+    // A received text is shown (copied, searched for links), and a received
+    // picture viewed, only once it is complete: until then it reads
+    // "Receiving", so half a message is never taken for a whole one, even
+    // when its sender never finishes it.
     bool textShown() const { return snapshot_.origin == RY_ORIGIN_LOCAL || snapshot_.complete; }
 
   protected:

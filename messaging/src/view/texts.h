@@ -47,6 +47,15 @@ inline constexpr uint32_t kTypeMessageHere = 1040;
 inline constexpr uint32_t kChatWindowTitle = 1041;
 inline constexpr uint32_t kContactList = 1050;
 inline constexpr uint32_t kNone = 1051;
+inline constexpr uint32_t kCaptureFailed = 1060;
+inline constexpr uint32_t kSavedFileNotOpened = 1061;
+inline constexpr uint32_t kError = 1062;
+inline constexpr uint32_t kImageTooLarge = 1063;
+inline constexpr uint32_t kComingSoon = 1064;
+inline constexpr uint32_t kPhotoNotSupported = 1065;
+inline constexpr uint32_t kNotEnoughMemory = 1066;
+inline constexpr uint32_t kInvalidArgument = 1067;
+inline constexpr uint32_t kUnknownError = 1068;
 } // namespace texts
 
 // The text of that number; the empty text when the table lacks it.

@@ -1,7 +1,8 @@
 // The seam to voice playback: the queue of voice messages to play, one after
 // the other, which the message notifier owns so that it outlives any player.
 // A voice message arriving with sounds on is queued here, and so is one the
-// user plays from its menu or by a double tap.
+// user plays from its menu or by a double tap. A recording holds the queue:
+// what arrives meanwhile plays once the user has finished speaking.
 #pragma once
 
 #include "kestrova/api.h"
@@ -14,6 +15,10 @@ class VoicePlayback {
     // Plays the message after those queued before it; a message without a
     // body is not queued.
     virtual void queueForPlayback(HMESSAGE message) = 0;
+    // A recording begins: nothing starts playing until it ends.
+    virtual void holdForRecording() {}
+    // The recording ended: what waits plays now.
+    virtual void releaseAfterRecording() {}
 };
 
 } // namespace kestrova::messaging
