@@ -53,7 +53,7 @@ TEST(AboutScreen, ModulesShowTheBuildTimeEachCarriesAndCreditsTheWorkWeShipOn) {
     EXPECT_EQ(scene.rows(modulesList),
               (std::vector<std::string>{"kestrova\n2023-11-14 22:13:20", "libapi.so\n1970-01-01 23:59:59",
                                         "plain.so\nUnknown Version"}));
-    scene.screenshot("about-modules-240x320");
+    scene.screenshot("about-modules");
 
     scene.chooseTab(strip, 1);
     EXPECT_FALSE(isVisible(modulesList));
@@ -64,7 +64,7 @@ TEST(AboutScreen, ModulesShowTheBuildTimeEachCarriesAndCreditsTheWorkWeShipOn) {
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows.front(), "Kestrova");
     EXPECT_NE(std::find(rows.begin(), rows.end(), "Speex\nThe speech codec of voice messages"), rows.end());
-    scene.screenshot("about-credits-240x320");
+    scene.screenshot("about-credits");
 
     scene.pressSoftKey(screen, 0);
     EXPECT_FALSE(isWindow(screen));

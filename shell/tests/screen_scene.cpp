@@ -34,6 +34,19 @@ WindowQuery queryClass(std::string className) {
     return query;
 }
 
+namespace {
+
+// The same tests run on the small and on the large screen; the screen is
+// set before the first window or font is made.
+[[maybe_unused]] const bool kScreenSet = [] {
+#ifdef KESTROVA_TEST_SCREEN
+    setScreen(*parseScreenGeometry(KESTROVA_TEST_SCREEN));
+#endif
+    return true;
+}();
+
+} // namespace
+
 bool ScreenScene::Main::make() {
     return create("Kestrova", WS_CAPTION | WS_VISIBLE, workArea(), nullptr);
 }
@@ -117,7 +130,9 @@ void ScreenScene::screenshot(const std::string& name) {
     pump();
     std::filesystem::path shots = std::filesystem::path(KESTROVA_BIN_DIR).parent_path() / "screenshots";
     std::filesystem::create_directories(shots);
-    saveScreenPng(shots / (name + ".png"));
+    ScreenGeometry size = screen();
+    saveScreenPng(shots /
+                  (name + "-" + std::to_string(size.width) + "x" + std::to_string(size.height) + ".png"));
 }
 
 std::filesystem::path ScreenScene::autostartEntry() const {

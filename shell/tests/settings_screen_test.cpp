@@ -55,13 +55,13 @@ TEST(SettingsScreen, ShowsThreePagesAndOnlyTheChosenPagesControls) {
     EXPECT_FALSE(scene.checked(screen, "Run at startup"));
     EXPECT_TRUE(scene.checked(screen, "Beep on new messages"));
     EXPECT_FALSE(scene.checked(screen, "Power/Data Saving Mode"));
-    scene.screenshot("settings-general-240x320");
+    scene.screenshot("settings-general");
 
     scene.chooseTab(stripOf(), 1);
     EXPECT_FALSE(scene.visible(screen, "Run at startup"));
     EXPECT_TRUE(scene.visible(screen, "One tab per Group"));
     EXPECT_TRUE(scene.checked(screen, "Show the Tray Icon"));
-    scene.screenshot("settings-display-240x320");
+    scene.screenshot("settings-display");
 
     // The host and port are there only while the proxy is asked for.
     scene.chooseTab(stripOf(), 2);
@@ -70,7 +70,7 @@ TEST(SettingsScreen, ShowsThreePagesAndOnlyTheChosenPagesControls) {
     scene.click(screen, "Connect via HTTPS Proxy");
     EXPECT_TRUE(scene.visible(screen, "Host"));
     EXPECT_TRUE(scene.visible(screen, "Port"));
-    scene.screenshot("settings-proxy-240x320");
+    scene.screenshot("settings-proxy");
     scene.click(screen, "Connect via HTTPS Proxy");
     EXPECT_FALSE(scene.visible(screen, "Port"));
 

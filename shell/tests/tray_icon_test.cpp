@@ -49,7 +49,7 @@ TEST(TrayIcon, NewMessagesRaiseOneNotificationAndTheIconBlinksUntilTheyAreRead) 
     ASSERT_TRUE(bubble());
     EXPECT_TRUE(isVisible(scene.control(bubble(), "Open Kestrova")));
     EXPECT_TRUE(isVisible(scene.control(bubble(), "Dismiss")));
-    scene.screenshot("notification-240x320");
+    scene.screenshot("notification");
 
     // Every 750 ms the icon turns: unread, connected, unread.
     std::vector<const Icon*> seen;

@@ -34,6 +34,14 @@ std::map<Key, HWND> gBubbles;
 int unit() {
     return screenDpi() / 8;
 }
+// Inside the bubble, around the text and between the buttons.
+int margin() {
+    return unit() / 4 + 2;
+}
+// Between the bubble and the screen's edges.
+int edgeGap() {
+    return std::max(2, screenDpi() / 48);
+}
 int bandHeight() {
     return std::max(smallIconSize(), unit() * 2) + 4;
 }
@@ -52,33 +60,33 @@ void paint(HWND hwnd, const Bubble& bubble) {
     dc.fillRect(client, kFace);
     Rect band{client.left, client.top, client.right, client.top + bandHeight()};
     dc.fillRect(band, kBand);
-    int margin = unit() / 2 + 2;
-    int x = band.left + margin;
+    const int gap = margin();
+    int x = band.left + gap;
     if (bubble.record.icon) {
         dc.drawIcon(*bubble.record.icon, {x, band.top + (band.height() - bubble.record.icon->height()) / 2});
-        x += bubble.record.icon->width() + margin;
+        x += bubble.record.icon->width() + gap;
     }
     dc.selectFont(detail::chromeBoldFont());
     dc.setTextColour(rgb(255, 255, 255));
-    dc.drawText(bubble.record.title, Rect{x, band.top, band.right - margin, band.bottom},
+    dc.drawText(bubble.record.title, Rect{x, band.top, band.right - gap, band.bottom},
                 DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     dc.selectFont(detail::chromeFont());
     dc.setTextColour(rgb(0, 0, 0));
-    Rect text{client.left + margin, band.bottom + margin, client.right - margin,
-              client.bottom - buttonHeight() - margin * 2};
+    Rect text{client.left + gap, band.bottom + gap, client.right - gap,
+              client.bottom - buttonHeight() - gap * 2};
     dc.drawText(bubble.record.text, text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     dc.frameRect(client, kFrame);
 }
 
 void placeButtons(HWND hwnd, const Bubble& bubble) {
     Rect client = clientRect(hwnd);
-    int margin = unit() / 2 + 2;
+    const int gap = margin();
     size_t count = bubble.record.buttons.size();
     if (count == 0) return;
-    int width = (client.width() - margin * static_cast<int>(count + 1)) / static_cast<int>(count);
-    int top = client.bottom - margin - buttonHeight();
+    int width = (client.width() - gap * static_cast<int>(count + 1)) / static_cast<int>(count);
+    int top = client.bottom - gap - buttonHeight();
     for (size_t i = 0; i < count; ++i) {
-        int left = margin + static_cast<int>(i) * (width + margin);
+        int left = gap + static_cast<int>(i) * (width + gap);
         moveWindow(childById(hwnd, kFirstButtonId + i), Rect{left, top, left + width, top + buttonHeight()});
     }
 }
@@ -120,16 +128,17 @@ LResult bubbleProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
 
 Rect bubbleRect(const NotificationRecord& record) {
     Rect area = workArea();
-    int margin = unit() / 2 + 2;
-    int width = area.width() - 2 * margin;
+    const int gap = margin();
+    int width = area.width() - 2 * edgeGap();
     Bitmap scratch(1, 1);
     DeviceContext dc(scratch);
     dc.selectFont(detail::chromeFont());
-    int textHeight = dc.drawText(record.text, Rect{0, 0, width - 2 * margin, area.height()},
+    int textHeight = dc.drawText(record.text, Rect{0, 0, width - 2 * gap, area.height()},
                                  DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-    int height = bandHeight() + textHeight + buttonHeight() + margin * 4;
-    height = std::min(height, area.height() - 2 * margin);
-    return Rect{area.left + margin, area.bottom - margin - height, area.right - margin, area.bottom - margin};
+    int height = bandHeight() + textHeight + buttonHeight() + gap * 4;
+    height = std::min(height, area.height() - 2 * edgeGap());
+    return Rect{area.left + edgeGap(), area.bottom - edgeGap() - height, area.right - edgeGap(),
+                area.bottom - edgeGap()};
 }
 
 } // namespace
