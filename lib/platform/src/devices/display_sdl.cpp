@@ -50,7 +50,7 @@ public:
         ScreenGeometry s = screen();
         scale_ = s.width <= 320 ? 2 : 1;
         window_ = SDL_CreateWindow("Kestrova", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, s.width * scale_,
-                                   s.height * scale_, 0);
+                                   s.height * scale_, SDL_WINDOW_HIDDEN);
         if (!window_) return false;
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
         if (!renderer_) return false;
@@ -86,6 +86,7 @@ public:
     void idle() override {
         uint64_t generation = screenGeneration();
         if (generation == presented_) return;
+        followProgramVisibility();
         composeScreen(*frame_);
         presented_ = screenGeneration();
         cairo_surface_t* surface = frame_->surface();
@@ -140,6 +141,20 @@ private:
         }
     }
 
+    // NOTE: the desktop window shows only while the program shows a window
+    // (a program started hidden is no empty phone frame on the desktop; its
+    // notification brings it up).
+    void followProgramVisibility() {
+        bool anyShown = false;
+        for (HWND top : topLevelWindows()) anyShown = anyShown || isVisible(top);
+        if (anyShown == shown_) return;
+        shown_ = anyShown;
+        if (shown_)
+            SDL_ShowWindow(window_);
+        else
+            SDL_HideWindow(window_);
+    }
+
     // Closing the desktop window closes the oldest visible top-level window:
     // the program's main window.
     void closeFront() {
@@ -156,6 +171,7 @@ private:
     SDL_Texture* texture_ = nullptr;
     uint32_t wakeEvent_ = 0;
     int scale_ = 1;
+    bool shown_ = false;
     uint64_t presented_ = ~0ull;
     std::unique_ptr<Bitmap> frame_;
 };
