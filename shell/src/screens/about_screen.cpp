@@ -10,13 +10,8 @@ namespace kestrova::shell {
 using namespace kestrova::platform;
 
 AboutScreen* AboutScreen::create(HWND owner, const std::filesystem::path& program) {
-    auto* screen = new AboutScreen;
     auto pages = [&program](HWND window) { return makeAboutPages(window, program); };
-    if (!screen->build(owner, kit::text(texts::kAboutCaption), {kit::text(texts::kDone), {}}, pages)) {
-        discard(screen);
-        return nullptr;
-    }
-    return screen;
+    return make<AboutScreen>(owner, kit::text(texts::kAboutCaption), {kit::text(texts::kDone), {}}, pages);
 }
 
 void AboutScreen::closing() {

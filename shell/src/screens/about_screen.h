@@ -17,6 +17,7 @@ class AboutScreen final : public TabbedScreen {
                                const std::filesystem::path& program = platform::programPath());
 
   private:
+    friend class TabbedScreen;
     AboutScreen() = default;
     void closing() override;
 };

@@ -10,13 +10,8 @@ namespace kestrova::shell {
 using namespace kestrova::platform;
 
 SettingsScreen* SettingsScreen::create(HWND owner) {
-    auto* screen = new SettingsScreen;
-    if (!screen->build(owner, kit::text(texts::kSettingsCaption),
-                       {kit::text(texts::kOk), kit::text(texts::kCancel)}, makeSettingsPages)) {
-        discard(screen);
-        return nullptr;
-    }
-    return screen;
+    return make<SettingsScreen>(owner, kit::text(texts::kSettingsCaption),
+                                {kit::text(texts::kOk), kit::text(texts::kCancel)}, makeSettingsPages);
 }
 
 void SettingsScreen::closing() {

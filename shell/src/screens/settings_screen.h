@@ -13,6 +13,7 @@ class SettingsScreen final : public TabbedScreen {
     static SettingsScreen* create(platform::HWND owner);
 
   private:
+    friend class TabbedScreen;
     SettingsScreen() = default;
     void closing() override;
 };

@@ -55,12 +55,21 @@ class TabbedScreen : public ui::WindowBase, private TabStripListener {
     using PageMaker = std::function<std::vector<std::unique_ptr<ScreenPage>>(platform::HWND screen)>;
     bool build(platform::HWND owner, const std::string& caption, const SoftKeys& keys,
                const PageMaker& makePages);
-    // A screen whose build failed: gone with its window, or deleted.
-    static void discard(TabbedScreen* screen);
+    // A new screen of that kind, built; null when it cannot be made.
+    template <typename Screen>
+    static Screen* make(platform::HWND owner, const std::string& caption, const SoftKeys& keys,
+                        const PageMaker& makePages) {
+        auto* screen = new Screen;
+        if (screen->build(owner, caption, keys, makePages)) return screen;
+        discard(screen);
+        return nullptr;
+    }
     // Called as the window goes, before the object is deleted.
     virtual void closing() {}
 
   private:
+    // A screen whose build failed: gone with its window, or deleted.
+    static void discard(TabbedScreen* screen);
     void tabChosen(TabStrip& strip, size_t index) override;
     void placePages();
     void saveAndClose();
