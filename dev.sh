@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-dejavu-core xvfb xauth tinyproxy
   libssl-dev libsodium-dev ccache
   libmicrohttpd-dev liblzma-dev desktop-file-utils xdelta3 libstrophe-dev prosody
+  libglib2.0-dev dbus-daemon
 )
 
 install_missing() {

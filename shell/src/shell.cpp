@@ -20,6 +20,7 @@
 #include "main_window.h"
 #include "plugin_loader.h"
 #include "shell_commands.h"
+#include "tray/tray_icon.h"
 
 #ifndef KESTROVA_VERSION
 #define KESTROVA_VERSION "0.0.0"
@@ -102,7 +103,8 @@ int runShell(const std::vector<std::string>& arguments) {
     auto automation = startAutomation(line);
 
     std::unique_ptr<MainWindow> mainWindow = MainWindow::create(line.hidden);  // 5
-    // FIXME: the tray icon (step 6, before the contact list) arrives with its screen.
+    // Started hidden, the program is reached through its icon and notification.
+    std::unique_ptr<TrayIcon> trayIcon = TrayIcon::create();
     // The contact list makes the overview, whose functions the plug-ins find at their start.
     std::unique_ptr<ContactList> contactList = ContactList::create();         // 6
 
@@ -123,6 +125,7 @@ int runShell(const std::vector<std::string>& arguments) {
     RY_PluginStopAll();  // 12
     automation.reset();
     contactList.reset();
+    trayIcon.reset();
     mainWindow.reset();
     RY_API_Cleanup();
     stopDisplay();

@@ -119,14 +119,23 @@ TEST_F(MainWindowTest, AScreenCommandCreatesItsScreenOnceAndThenBringsItBack) {
     destroyWindow(shell::SingleScreen<FakeScreen>::current()->hwnd());
     shell::SingleScreen<FakeScreen>::vacate(shell::SingleScreen<FakeScreen>::current());
 
-    // Until the shell's screens register, their commands are only announced.
+    // A command whose screen is not registered is only announced.
     std::vector<uint32_t> heard;
     auto onCommand = kit::subscribe(names::kCoreWindowOnCommand, [&](uint32_t id) { heard.push_back(id); });
-    for (int command : {shell::kCommandAbout, shell::kCommandAddService, shell::kCommandSettings,
-                        shell::kCommandAddContact, shell::kCommandJoinGroup, shell::kCommandCreateGroup})
+    for (int command : {shell::kCommandAddService, shell::kCommandAddContact, shell::kCommandJoinGroup,
+                        shell::kCommandCreateGroup})
         sendMessage(mainWindow(), WM_COMMAND, static_cast<WParam>(command), 0);
-    EXPECT_EQ(heard.size(), 6u);
+    EXPECT_EQ(heard.size(), 4u);
     EXPECT_EQ(foregroundWindow(), mainWindow());
+
+    // The shell's own table: Settings and About open their screens in front.
+    for (int command : {shell::kCommandSettings, shell::kCommandAbout}) {
+        sendMessage(mainWindow(), WM_COMMAND, static_cast<WParam>(command), 0);
+        HWND front = foregroundWindow();
+        ASSERT_NE(front, mainWindow()) << "command " << command << " opened nothing";
+        destroyWindow(front);
+    }
+    EXPECT_EQ(heard.size(), 6u);
 }
 
 TEST_F(MainWindowTest, ItIsPublishedOnTheBusFillsTheScreenAndCarriesItsIcons) {

@@ -6,6 +6,7 @@
 #include "kestrova/kit/settings.h"
 #include "kestrova/kit/texts.h"
 #include "kestrova/platform/screen.h"
+#include "tabs.h"
 
 namespace kestrova::shell {
 
@@ -45,6 +46,7 @@ ContactList::ContactList(HWND mainWindow, kit::PaneLayout& layout)
     : layout_(layout), mainWindow_(mainWindow) {}
 
 ContactList::~ContactList() {
+    groupsChanged_.reset();
     closeGroupPage();
     if (overview_) layout_.remove(overview_->hwnd());
     overview_.reset();
@@ -54,16 +56,35 @@ ContactList::~ContactList() {
 }
 
 bool ContactList::createTabStrip() {
-    bool tabPerGroup = kit::readSetting(settings::kTabPerGroup) != 0;
-    tabStrip_ = TabStrip::create(mainWindow_, tabPerGroup, *this);
+    tabPerGroup_ = kit::readSetting(settings::kTabPerGroup) != 0;
+    tabStrip_ = TabStrip::create(mainWindow_, *this);
     if (!tabStrip_) return false;
     HWND strip = tabStrip_->hwnd();
     layout_.addTopBar(strip, 21 * screenDpi() / 96);
-    tabStrip_->fillTabs();
+    fillTabs();
+    groupsChanged_ = kit::subscribe(names::kGroupsChanged, [this] {
+        // Keep the position where the strip still has it, and show the page
+        // of the tab that stands there now.
+        int keep = tabStrip_->selectedIndex();
+        fillTabs();
+        tabStrip_->select(keep);
+    });
     // The strip's height is its own from now on.
     layout_.remove(strip);
     layout_.addTopBar(strip, clientRect(strip).height());
     return true;
+}
+
+void ContactList::fillTabs() {
+    tabStrip_->setTabs(makeHomeTabs(tabPerGroup_, *tabStrip_));
+}
+
+void ContactList::tabChosen(TabStrip& strip, size_t index) {
+    const auto& tab = static_cast<const HomeTab&>(strip.tab(index));
+    if (HGROUP group = tab.group())
+        showGroup(group);
+    else
+        showOverview();
 }
 
 void ContactList::closeGroupPage() {

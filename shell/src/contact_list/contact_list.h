@@ -7,9 +7,10 @@
 #include <memory>
 
 #include "group_page.h"
+#include "kestrova/kit/bindings.h"
 #include "kestrova/kit/pane_layout.h"
 #include "overview/overview_screen.h"
-#include "tab_strip.h"
+#include "tab_strip/tab_strip.h"
 
 namespace kestrova::shell {
 
@@ -21,8 +22,9 @@ class ContactList final : public TabStripListener {
     ContactList(const ContactList&) = delete;
     ContactList& operator=(const ContactList&) = delete;
 
-    void showOverview() override;
-    void showGroup(HGROUP group) override;
+    void showOverview();
+    void showGroup(HGROUP group);
+    void tabChosen(TabStrip& strip, size_t index) override;
 
     TabStrip& tabStrip() { return *tabStrip_; }
     GroupPage* groupPage() { return groupPage_.get(); }
@@ -31,6 +33,7 @@ class ContactList final : public TabStripListener {
   private:
     ContactList(platform::HWND mainWindow, kit::PaneLayout& layout);
     bool createTabStrip();
+    void fillTabs();
     void closeGroupPage();
 
     // Declared first so that it goes last: the pages and the strip are
@@ -38,6 +41,8 @@ class ContactList final : public TabStripListener {
     kit::PaneLayout& layout_;
     platform::HWND mainWindow_;
     std::unique_ptr<TabStrip> tabStrip_;
+    bool tabPerGroup_ = false;
+    kit::Subscription groupsChanged_;
     std::unique_ptr<GroupPage> groupPage_;
     std::unique_ptr<OverviewScreen> overview_;
 };

@@ -5,7 +5,7 @@
 #include "group_table.h"
 #include "kestrova/platform/menu.h"
 #include "section_list/row_drawing.h"
-#include "tab_strip.h"
+#include "tab_strip/tab_strip.h"
 
 namespace kestrova::shell {
 
@@ -14,12 +14,6 @@ using namespace kestrova::platform;
 namespace {
 
 constexpr uint32_t kOverviewTabIcon = 174;
-
-void paintName(DeviceContext& dc, const std::string& name, const Rect& area, const TabLook& look) {
-    dc.selectFont(*look.font);
-    dc.setTextColour(rowColours::kText);
-    dc.drawText(name, area, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-}
 
 } // namespace
 
@@ -34,7 +28,7 @@ int GroupTab::contentWidth(const TabLook& look) const {
 }
 
 void GroupTab::paintContent(DeviceContext& dc, const Rect& content, const TabLook& look) const {
-    paintName(dc, name_, content, look);
+    paintTabText(dc, name_, content, look);
 }
 
 GroupChooserTab::GroupChooserTab(uint64_t groupId)
@@ -47,7 +41,7 @@ int GroupChooserTab::contentWidth(const TabLook& look) const {
 void GroupChooserTab::paintContent(DeviceContext& dc, const Rect& content, const TabLook& look) const {
     Rect cell{content.left, content.top, content.left + look.chooserIconSize, content.bottom};
     drawCentredIcon(dc, programIcon("GROUP", look.chooserIconSize), cell);
-    paintName(dc, name_, Rect{cell.right, content.top, content.right, content.bottom}, look);
+    paintTabText(dc, name_, Rect{cell.right, content.top, content.right, content.bottom}, look);
 }
 
 void GroupChooserTab::choose(TabStrip& strip, uint64_t groupId) {
@@ -97,6 +91,44 @@ void GroupChooserTab::chooseFromMenu(TabStrip& strip, Point screenPoint) {
     std::vector<uint64_t> now = chatGroupIds();
     uint64_t chosen = ids[static_cast<size_t>(command) - 1];
     if (std::find(now.begin(), now.end(), chosen) != now.end()) choose(strip, chosen);
+}
+
+} // namespace kestrova::shell
+
+namespace kestrova::shell {
+namespace {
+
+std::vector<std::unique_ptr<Tab>> onePerGroup() {
+    std::vector<std::unique_ptr<Tab>> tabs;
+    tabs.push_back(std::make_unique<OverviewTab>());
+    for (uint64_t id : groupIds()) {
+        kit::OwnedGroup group(RY_GetGroup(id));
+        tabs.push_back(std::make_unique<GroupTab>(group.get()));
+    }
+    return tabs;
+}
+
+std::vector<std::unique_ptr<Tab>> compact(const TabStrip& current) {
+    // NOTE: the chooser keeps the group the user chose while that group is
+    // still there, instead of falling back to the first one on every change.
+    std::vector<uint64_t> chatGroups = chatGroupIds();
+    uint64_t chosen = chatGroups.empty() ? 0 : chatGroups.front();
+    if (current.tabCount() > 2)
+        if (auto* chooser = dynamic_cast<const GroupChooserTab*>(&current.tab(2)))
+            if (std::find(chatGroups.begin(), chatGroups.end(), chooser->groupId()) != chatGroups.end())
+                chosen = chooser->groupId();
+    std::vector<std::unique_ptr<Tab>> tabs;
+    tabs.push_back(std::make_unique<OverviewTab>());
+    kit::OwnedGroup contacts(RY_GetGroup(kContactsGroupId));
+    tabs.push_back(std::make_unique<GroupTab>(contacts.get()));
+    if (!chatGroups.empty()) tabs.push_back(std::make_unique<GroupChooserTab>(chosen));
+    return tabs;
+}
+
+} // namespace
+
+std::vector<std::unique_ptr<Tab>> makeHomeTabs(bool tabPerGroup, const TabStrip& current) {
+    return tabPerGroup ? onePerGroup() : compact(current);
 }
 
 } // namespace kestrova::shell

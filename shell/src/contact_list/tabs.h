@@ -5,45 +5,36 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "kestrova/kit/handles.h"
-#include "kestrova/platform/dc.h"
+#include "tab_strip/tab.h"
 
 namespace kestrova::shell {
 
-class TabStrip;
-
-// How the strip draws: its font and the icon sizes that follow from its height.
-struct TabLook {
-    const platform::Font* font;
-    int overviewIconSize;
-    int chooserIconSize;
-};
-
-class Tab {
+// A tab of the home screen: the page it shows is the overview (no group) or
+// a group's members.
+class HomeTab : public Tab {
   public:
-    virtual ~Tab() = default;
-    virtual int contentWidth(const TabLook& look) const = 0;
-    virtual void paintContent(platform::DeviceContext& dc, const platform::Rect& content,
-                              const TabLook& look) const = 0;
-    // The group whose page the tab shows; null for the overview.
     virtual HGROUP group() const { return nullptr; }
-    // The tab as automation reads it.
-    virtual std::string text() const { return {}; }
-    // A key or a tap while the tab is selected; true when the tab took it.
-    virtual bool onKey(TabStrip&, uint32_t) { return false; }
-    virtual bool onTap(TabStrip&, const platform::Rect&, platform::Point) { return false; }
 };
 
-class OverviewTab final : public Tab {
+// The home screen's tabs from the group table, in one of two kinds chosen by
+// "Clist/TabPerGroup": one tab per group, or the compact strip (the
+// overview, the contact list and a group chooser). `current` are the tabs
+// shown now: the compact chooser keeps its group while it is still there.
+std::vector<std::unique_ptr<Tab>> makeHomeTabs(bool tabPerGroup, const TabStrip& current);
+
+class OverviewTab final : public HomeTab {
   public:
     int contentWidth(const TabLook& look) const override { return look.overviewIconSize; }
     void paintContent(platform::DeviceContext& dc, const platform::Rect& content,
                       const TabLook& look) const override;
 };
 
-class GroupTab final : public Tab {
+class GroupTab final : public HomeTab {
   public:
     explicit GroupTab(HGROUP group);
     int contentWidth(const TabLook& look) const override;
@@ -57,7 +48,7 @@ class GroupTab final : public Tab {
     std::string name_;
 };
 
-class GroupChooserTab final : public Tab {
+class GroupChooserTab final : public HomeTab {
   public:
     explicit GroupChooserTab(uint64_t groupId);
     int contentWidth(const TabLook& look) const override;

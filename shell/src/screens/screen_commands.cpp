@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "screens/about_screen.h"
+#include "screens/settings_screen.h"
 #include "shell_commands.h"
 
 namespace kestrova::shell {
@@ -10,10 +12,13 @@ namespace {
 // One line per screen: {command, &SingleScreen<TheScreen>::open}. The commands
 // are kCommandAbout, kCommandAddService, kCommandSettings, kCommandAddContact,
 // kCommandJoinGroup and kCommandCreateGroup (shell_commands.h).
-// FIXME: the About, Settings, Add a Service, Add a Contact, Join a Group and
-// Create a Group screens are not written yet; until each adds its line its
-// command opens nothing.
-const std::vector<ScreenCommand> kScreens{};
+// FIXME: the Add a Service, Add a Contact, Join a Group and Create a Group
+// dialogs are not written yet; until each adds its line its command opens
+// nothing.
+const std::vector<ScreenCommand> kScreens{
+    {kCommandSettings, &openSettings},
+    {kCommandAbout, &openAbout},
+};
 
 } // namespace
 

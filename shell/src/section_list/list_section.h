@@ -1,6 +1,6 @@
 // A section of a section list: a key, a title, a collapsed flag and its rows.
 // The list shows a section's header only while it has rows, and its rows
-// only while it is expanded.
+// only while it is expanded. A section without a title has no header.
 #pragma once
 
 #include <memory>

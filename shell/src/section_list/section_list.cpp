@@ -92,9 +92,12 @@ void SectionList::layOut() {
     int top = 0;
     for (auto& section : sections_) {
         if (section->rows.empty()) continue;
-        placed_.push_back({section->header.get(), top, section->header->height()});
-        top += placed_.back().height;
-        if (section->collapsed) continue;
+        // A section without a title is a plain run of rows.
+        if (!section->title.empty()) {
+            placed_.push_back({section->header.get(), top, section->header->height()});
+            top += placed_.back().height;
+            if (section->collapsed) continue;
+        }
         for (auto& row : section->rows) {
             placed_.push_back({row.get(), top, row->height()});
             top += placed_.back().height;

@@ -12,6 +12,7 @@
 #include "kestrova/platform/screen.h"
 #include "kestrova/platform/vibration.h"
 #include "kestrova/platform/window.h"
+#include "shell_services/notification_area.h"
 #include "window_system/window_system.h"
 
 namespace kestrova::platform {
@@ -51,6 +52,13 @@ void drawNavBar(DeviceContext& dc, HWND fg) {
     HWND titled = fg;
     while (navBarTextOf(titled).empty() && ownerOf(titled)) titled = ownerOf(titled);
     dc.drawText(navBarTextOf(titled), bar.inset(margin, 0), DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+// The notification area: the icons at the right of the navigation bar,
+// the first added rightmost.
+void drawTrayIcons(DeviceContext& dc) {
+    for (const auto& icon : placedTrayIcons())
+        if (icon.record.icon) dc.drawIcon(*icon.record.icon, {icon.place.left, icon.place.top});
 }
 
 void drawSoftKey(DeviceContext& dc, const SoftKey& key, const Rect& half, uint32_t align) {
@@ -109,10 +117,12 @@ void composeScreen(Bitmap& target) {
         DeviceContext::ClipGuard clip(dc, workArea());
         dc.fillRect(workArea(), colours::kWindow);
         for (HWND top : topLevelWindows())
-            if (top != fg) drawTree(dc, top, {0, 0});
+            if (top != fg && !isFloating(top)) drawTree(dc, top, {0, 0});
         if (fg) drawTree(dc, fg, {0, 0});
+        for (HWND bubble : floatingWindows()) drawTree(dc, bubble, {0, 0});
     }
     drawNavBar(dc, fg);
+    drawTrayIcons(dc);
     drawSoftKeyBar(dc, fg);
     drawVibration(dc);
 }

@@ -56,7 +56,7 @@ public:
         // window is there; until then a usual title bar is assumed.
         Size size = fitOnDesktop(screen_, usableArea(), {0, kAssumedTitleBar});
         window_ = SDL_CreateWindow("Kestrova", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, size.width, size.height,
-                                   SDL_WINDOW_RESIZABLE);
+                                   SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
         if (!window_) return false;
         SDL_SetWindowMinimumSize(window_, std::max(1, s.width / 2), std::max(1, s.height / 2));
         fitToFrame();
@@ -105,6 +105,7 @@ public:
     void idle() override {
         uint64_t generation = screenGeneration();
         if (generation == presented_) return;
+        followProgramVisibility();
         composeScreen(*frame_);
         presented_ = screenGeneration();
         cairo_surface_t* surface = frame_->surface();
@@ -200,12 +201,27 @@ private:
         }
     }
 
+    // NOTE: the desktop window shows only while the program shows a window
+    // (a program started hidden is no empty phone frame on the desktop; its
+    // notification brings it up).
+    void followProgramVisibility() {
+        bool anyShown = false;
+        for (HWND top : topLevelWindows()) anyShown = anyShown || isVisible(top);
+        if (anyShown == shown_) return;
+        shown_ = anyShown;
+        if (shown_)
+            SDL_ShowWindow(window_);
+        else
+            SDL_HideWindow(window_);
+    }
+
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     uint32_t wakeEvent_ = 0;
     Size screen_;
     Size lastSize_;
+    bool shown_ = false;
     uint64_t presented_ = ~0ull;
     std::unique_ptr<Bitmap> frame_;
 };

@@ -15,10 +15,15 @@ std::filesystem::path fromEnv(const char* name) {
 
 }  // namespace
 
-std::filesystem::path programFolder() {
+std::filesystem::path programPath() {
     std::error_code ec;
     auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() : exe.parent_path();
+    return ec ? std::filesystem::path() : exe;
+}
+
+std::filesystem::path programFolder() {
+    auto exe = programPath();
+    return exe.empty() ? std::filesystem::current_path() : exe.parent_path();
 }
 
 std::filesystem::path kestrovaHome() {

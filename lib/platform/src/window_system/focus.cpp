@@ -27,12 +27,28 @@ void activateNextTopLevel(HWND excluding) {
         return;
     }
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-        if (*it != excluding && isVisible(*it)) {
+        if (*it != excluding && isVisible(*it) && !isFloating(*it)) {
             activate(*it);
             return;
         }
     }
     activate(nullptr);
+}
+
+void setFloating(HWND hwnd) {
+    if (Window* w = find(hwnd)) w->floating = true;
+}
+
+bool isFloating(HWND hwnd) {
+    Window* w = find(hwnd);
+    return w && w->floating;
+}
+
+std::vector<HWND> floatingWindows() {
+    std::vector<HWND> out;
+    for (HWND top : topLevelWindows())
+        if (isFloating(top) && isVisible(top)) out.push_back(top);
+    return out;
 }
 
 void forgetFocusInside(HWND hwnd) {

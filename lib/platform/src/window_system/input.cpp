@@ -12,6 +12,8 @@
 #include "kestrova/platform/text.h"
 #include "kestrova/platform/window.h"
 #include "controls/scroll_bar.h"
+#include "shell_services/notification_area.h"
+#include "window_system/window_system.h"
 
 namespace kestrova::platform {
 namespace {
@@ -45,6 +47,12 @@ HWND keyTarget() {
 // the point inside the front window.
 HWND pointerTarget(Point at) {
     if (HWND c = captureWindow()) return c;
+    auto bubbles = detail::floatingWindows();
+    for (auto it = bubbles.rbegin(); it != bubbles.rend(); ++it)
+        if (windowRect(*it).contains(at)) {
+            HWND hit = windowFromPoint(*it, at);
+            return hit && isEnabled(hit) ? hit : nullptr;
+        }
     HWND fg = foregroundWindow();
     if (!fg) return nullptr;
     HWND hit = windowFromPoint(fg, at);
@@ -138,6 +146,12 @@ void mouseWheel(int delta, Point at) {
 }
 
 void pointerDown(Point at) {
+    if (!captureWindow())
+        for (const auto& icon : detail::placedTrayIcons())
+            if (icon.place.contains(at)) {
+                tapTrayIcon(icon.record.owner, icon.record.id);
+                return;
+            }
     if (onSoftKeyBar(at) && !captureWindow()) {
         if (HWND owner = detail::softKeyOwner()) pressSoftKey(owner, at.x < screen().width / 2 ? 0 : 1);
         return;

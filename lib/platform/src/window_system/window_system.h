@@ -112,6 +112,9 @@ struct Window {
     std::shared_ptr<const Icon> smallIcon;
     std::shared_ptr<const Icon> largeIcon;
     std::shared_ptr<ControlState> control;
+    // A floating window (a notification bubble) is drawn over every other,
+    // takes taps before the front window, and is never made the front one.
+    bool floating = false;
 };
 
 struct WindowSystem {
@@ -140,6 +143,10 @@ void dropTimersOf(HWND hwnd);
 void dropPaintOf(Window& window);
 bool firstInvalidWindow(const std::thread::id& thread, HWND& out);
 void activateNextTopLevel(HWND excluding);
+void setFloating(HWND hwnd);
+bool isFloating(HWND hwnd);
+// The visible floating windows, oldest first.
+std::vector<HWND> floatingWindows();
 void forgetFocusInside(HWND hwnd);
 // The DC of a window's surface (created on demand at the client size).
 Bitmap& surfaceOf(Window& window);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "group_table.h"
 #include "kestrova/platform/list_box.h"
 #include "kestrova/platform/tab_control.h"
 #include "kestrova/ui/fonts.h"
@@ -27,58 +26,20 @@ constexpr int kChooserIconSize = 16;
 
 } // namespace
 
-std::unique_ptr<TabStrip> TabStrip::create(HWND parent, bool tabPerGroup, TabStripListener& listener) {
-    std::unique_ptr<TabStrip> strip(new TabStrip(tabPerGroup, listener));
+std::unique_ptr<TabStrip> TabStrip::create(HWND parent, TabStripListener& listener) {
+    std::unique_ptr<TabStrip> strip(new TabStrip(listener));
     if (!strip->WindowBase::create({}, WS_CHILD | WS_VISIBLE | WS_TABSTOP, Rect{}, parent)) return nullptr;
-    strip->groupsChanged_ = kit::subscribe(names::kGroupsChanged, [s = strip.get()] {
-        // Keep the position where the strip still has it, and show the page
-        // of the tab that stands there now.
-        int keep = s->selected_;
-        s->fillTabs();
-        s->select(std::min(keep, static_cast<int>(s->tabs_.size()) - 1));
-    });
     return strip;
 }
 
-TabStrip::TabStrip(bool tabPerGroup, TabStripListener& listener)
-    : tabPerGroup_(tabPerGroup), listener_(listener) {}
+TabStrip::TabStrip(TabStripListener& listener) : listener_(listener) {}
 
-TabStrip::~TabStrip() {
-    groupsChanged_.reset();
-}
+TabStrip::~TabStrip() = default;
 
-void TabStrip::fillTabs() {
-    if (tabPerGroup_)
-        fillOnePerGroup();
-    else
-        fillCompact();
-    selected_ = std::clamp(selected_, 0, static_cast<int>(tabs_.size()) - 1);
+void TabStrip::setTabs(std::vector<std::unique_ptr<Tab>> tabs) {
+    tabs_ = std::move(tabs);
+    selected_ = std::clamp(selected_, 0, std::max(0, static_cast<int>(tabs_.size()) - 1));
     layOutTabs();
-}
-
-void TabStrip::fillOnePerGroup() {
-    tabs_.clear();
-    tabs_.push_back(std::make_unique<OverviewTab>());
-    for (uint64_t id : groupIds()) {
-        kit::OwnedGroup group(RY_GetGroup(id));
-        tabs_.push_back(std::make_unique<GroupTab>(group.get()));
-    }
-}
-
-void TabStrip::fillCompact() {
-    // NOTE: the chooser keeps the group the user chose while that group is
-    // still there, instead of falling back to the first one on every change.
-    std::vector<uint64_t> chatGroups = chatGroupIds();
-    uint64_t chosen = chatGroups.empty() ? 0 : chatGroups.front();
-    if (tabs_.size() > 2)
-        if (auto* chooser = dynamic_cast<const GroupChooserTab*>(tabs_[2].get()))
-            if (std::find(chatGroups.begin(), chatGroups.end(), chooser->groupId()) != chatGroups.end())
-                chosen = chooser->groupId();
-    tabs_.clear();
-    tabs_.push_back(std::make_unique<OverviewTab>());
-    kit::OwnedGroup contacts(RY_GetGroup(kContactsGroupId));
-    tabs_.push_back(std::make_unique<GroupTab>(contacts.get()));
-    if (!chatGroups.empty()) tabs_.push_back(std::make_unique<GroupChooserTab>(chosen));
 }
 
 TabLook TabStrip::look() const {
@@ -101,10 +62,7 @@ void TabStrip::layOutTabs() {
 
 void TabStrip::showSelectedPage() {
     if (tabs_.empty()) return;
-    if (HGROUP group = tabs_[static_cast<size_t>(selected_)]->group())
-        listener_.showGroup(group);
-    else
-        listener_.showOverview();
+    listener_.tabChosen(*this, static_cast<size_t>(selected_));
 }
 
 void TabStrip::select(int index) {
@@ -139,7 +97,6 @@ void TabStrip::onKey(HWND hwnd, uint32_t key, bool down, int, uint32_t) {
         postMessage(parentOf(hwnd), WM_NEXTDLGCTL, 1, 0);
         break;
     case VK_DOWN:
-        // NOTE: the page below is the only way on from the strip.
         postMessage(parentOf(hwnd), WM_NEXTDLGCTL, 0, 0);
         break;
     default:

@@ -1,25 +1,23 @@
-// TabStrip: the row of tabs over the home screen's page. Choosing a tab
-// shows its page: the overview, or a group's members. There are two kinds,
-// chosen once by the setting "Clist/TabPerGroup": one tab per group, or the
-// compact strip (the overview, the contact list and a group chooser). Both
-// fill their tabs again when the groups change, keeping the selected
-// position where they can.
+// TabStrip: a row of tabs over a page. Choosing a tab (Left and Right, a
+// tap, or the tab query) tells the listener, which shows the tab's page.
+// Its owner gives it the tabs and may give new ones at any time, keeping
+// the selected position where it can. The home screen's strip (the
+// overview and the groups) and the tabbed screens' (one text tab per page)
+// are both this one.
 #pragma once
 
 #include <memory>
 #include <vector>
 
-#include "kestrova/kit/bindings.h"
 #include "kestrova/ui/window_base.h"
-#include "tabs.h"
+#include "tab.h"
 
 namespace kestrova::shell {
 
-// What the strip asks for when a tab is chosen.
 class TabStripListener {
   public:
-    virtual void showOverview() = 0;
-    virtual void showGroup(HGROUP group) = 0;
+    // The tab at index was chosen, or chosen again (select()).
+    virtual void tabChosen(TabStrip& strip, size_t index) = 0;
 
   protected:
     ~TabStripListener() = default;
@@ -27,12 +25,12 @@ class TabStripListener {
 
 class TabStrip final : public ui::WindowBase {
   public:
-    static std::unique_ptr<TabStrip> create(platform::HWND parent, bool tabPerGroup,
-                                            TabStripListener& listener);
+    static std::unique_ptr<TabStrip> create(platform::HWND parent, TabStripListener& listener);
     ~TabStrip() override;
 
-    // Makes the tabs again from the group table.
-    void fillTabs();
+    // Puts these tabs in place of the old ones; the selection is clamped.
+    // Nothing is chosen: the caller chooses with select() when it wants.
+    void setTabs(std::vector<std::unique_ptr<Tab>> tabs);
     // Selects the tab (clamped) and shows its page, also when it was
     // selected already.
     void select(int index);
@@ -55,21 +53,17 @@ class TabStrip final : public ui::WindowBase {
     void onKillFocus(platform::HWND hwnd, platform::HWND newFocus) override;
 
   private:
-    TabStrip(bool tabPerGroup, TabStripListener& listener);
-    void fillOnePerGroup();
-    void fillCompact();
+    explicit TabStrip(TabStripListener& listener);
     TabLook look() const;
     void layOutTabs();
     void showSelectedPage();
     void changeSelection(int index);
     platform::LResult answerQuery(uint32_t message, platform::WParam wParam, platform::LParam lParam);
 
-    bool tabPerGroup_;
     TabStripListener& listener_;
     std::vector<std::unique_ptr<Tab>> tabs_;
     std::vector<platform::Rect> rects_;
     int selected_ = 0;
-    kit::Subscription groupsChanged_;
 };
 
 } // namespace kestrova::shell
