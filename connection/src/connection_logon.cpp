@@ -27,9 +27,14 @@ std::string platformName() {
     return name;
 }
 
+// Room for the longest name the platform gives (31 UTF-16 units).
+constexpr int32_t kOperatorBytes = 128;
+
 std::string operatorName() {
-    char name[64] = {};
+    char name[kOperatorBytes] = {};
     if (!RY_GetOperatorName(name, sizeof name)) return kNoOperator;
+    // An empty header is not written, and one that breaks its line cannot be.
+    if (!*name || !wire::isLineText(name)) return kNoOperator;
     return name;
 }
 

@@ -429,7 +429,8 @@ RY_EXPORT void RY_SaveSettings();
 // Length of the platform name ("SmartPhone" unless KESTROVA_PLATFORM says
 // otherwise), at most 31 bytes; copied with its NUL when out is not null.
 RY_EXPORT int32_t RY_GetPlatformName(char* out);
-// 1 and the operator's name in out; 0 and "Unknown" when there is none.
+// 1 and the operator's name in out; 0 and "Unknown" when there is none or
+// when it does not fit into size bytes with its NUL (never cut).
 RY_EXPORT int32_t RY_GetOperatorName(char* out, int32_t size);
 
 // ---------------------------------------------------------------------------
