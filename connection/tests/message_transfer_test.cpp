@@ -356,7 +356,7 @@ TEST_F(MessageReception, HistoryIsAskedForAndEveryAnswerReachesTheCaller) {
     ASSERT_EQ(bus::call(names::kConnectionRequestMessageHistory, &request), 1);
     wire::Packet sent = parsePacket(takePacket());
     EXPECT_EQ(sent.command(), "MESG HIST");
-    EXPECT_EQ(sent.header("From-Private"), "1700000000.000005");
+    EXPECT_EQ(sent.header("From-Private"), "1700000000.5");
     EXPECT_EQ(sent.header("Source-Id"), "77");
     EXPECT_EQ(sent.header("Count"), "-20");
     uint64_t id = sent.headerId("Mesg-Id");
