@@ -48,9 +48,6 @@ void ContactSync::applyContactList(std::string_view encoded, bool full) {
 }
 
 void ContactSync::applyRecord(uint64_t id, const wire::DataMapEntries& record, bool full) {
-    // Records of bridged accounts go to the bridge manager, which is not
-    // there yet; those have a "Bridge-Id" and are left alone.
-    if (field(record, "Bridge-Id")) return;
     kit::OwnedContact contact(contacts_.get(id));
 
     RY_ContactData current{};
