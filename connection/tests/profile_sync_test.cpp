@@ -113,6 +113,24 @@ TEST_F(Profile, AfterAReconnectWhatTheServerNoLongerListsIsPrunedAndTheRestRefre
     EXPECT_EQ(friendRequests_.drops, 1) << "the session's friend requests went with it";
 }
 
+TEST_F(Profile, TheOwnContactExistsFromTheLogonEvenWhenTheServerDoesNotListIt) {
+    signInWith({{"Nickname", "Kim"}, {"Status", "at work"}, {"contacts", contactList({{"77", encode(kAnn)}})}});
+    ASSERT_TRUE(sync_.contacts().contains(kMyId));
+    RY_ContactData own = contactData(contact(kMyId));
+    EXPECT_STREQ(own.name, kUser);
+    EXPECT_STREQ(own.nickname, "Kim");
+    EXPECT_STREQ(own.statusText, "at work");
+    EXPECT_EQ(own.presence, RY_PRESENCE_ONLINE) << "the status the logon asked for";
+    EXPECT_EQ(own.dataMap, static_cast<HDATAMAP>(bus::get(names::kMyProfileUserData)));
+
+    reconnect();
+    EXPECT_EQ(contactData(contact(kMyId)).presence, RY_PRESENCE_UNKNOWN);
+    logOn({});
+    own = contactData(contact(kMyId));
+    EXPECT_EQ(own.presence, RY_PRESENCE_ONLINE) << "refreshed, not left stale";
+    EXPECT_STREQ(own.nickname, kUser) << "no nickname in the profile: the name stands in";
+}
+
 TEST_F(Profile, GroupUpdatesAddAndRemoveMembersAndTheGroupGoesWhenWeLeave) {
     signInWith({{"group_sub", encode({{"5", encode({{"name", "Team"}, {"78", encode({{"capabilities", "4"}})}})}})}});
     groupUpdate({{"Group-Id", "5"}, {"Type", "0"}, {"Contact-Id", "77"}, {"Name", "Renamed"}});
