@@ -138,10 +138,15 @@ int32_t ServiceFunctions::setPresenceStatus(const RY_PresenceStatusArgs* args) {
         return 1;
     }
     if (state == kStateOnline) {
-        setOwnPresence(status);
         wire::Packet detail(protocol::command::kContactDetail);
         detail.setHeader(protocol::header::kOnlineStatus, status);
-        connection_.sendWithId(detail);
+        // The next sign-in asks for the desired status all the same; the
+        // own contact shows only what the server was told.
+        if (!connection_.sendWithId(detail)) {
+            writeDesiredStatus(status);
+            return 0;
+        }
+        setOwnPresence(status);
     } else if (state == kStateOffline) {
         kit::ServiceFields account = account_.read();
         if (account.userName.empty() || account.password.empty()) {
@@ -204,8 +209,7 @@ int32_t ServiceFunctions::adminContact(const RY_AdminContactArgs* args) {
     admin.setHeader(protocol::header::kGroupId, RY_GetGroupID(args->group));
     admin.setHeader(protocol::header::kTargetId, RY_GetContactID(args->contact));
     admin.setHeader(protocol::header::kAction, args->action);
-    connection_.sendWithId(admin);
-    return 1;
+    return connection_.sendWithId(admin) ? 1 : 0;
 }
 
 int32_t ServiceFunctions::groupSubscribe(const RY_GroupSubscribeArgs* args) {

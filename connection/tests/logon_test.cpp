@@ -159,6 +159,19 @@ TEST_F(Logon, RefusalWithoutRetryShowsTheReasonAndForgetsThePasswordOnly) {
     EXPECT_EQ(peer_.connectionsAccepted(), 1);
 }
 
+TEST_F(Logon, AnAccountNameWithALineBreakIsNeverSentAndEndsTheSignIn) {
+    storeCredentials("kim@example.org\nsetting: x", kPassword);
+    start();
+    ASSERT_TRUE(until([&] { return !alerts_.shown.empty(); }));
+    EXPECT_EQ(alerts_.shown[0].caption, "Login Failed");
+    EXPECT_EQ(account().failureText, alerts_.shown[0].text);
+    EXPECT_EQ(account().desiredStatus, RY_PRESENCE_OFFLINE);
+    EXPECT_EQ(state(), kStateOffline);
+    EXPECT_TRUE(serverHeardNothing());
+    advance(60);
+    EXPECT_EQ(peer_.connectionsAccepted(), 1) << "no reconnect: the name would not change";
+}
+
 TEST_F(Logon, RefusalWithRetryReconnectsWithTheSameCredentials) {
     startAndTakeLogon();
     serverSends("LOGON FAILED\nretry: 1\n\n");

@@ -171,6 +171,19 @@ TEST_F(PresenceStatus, OnlineTheOwnContactChangesAndTheServerIsTold) {
     EXPECT_EQ(account().desiredStatus, RY_PRESENCE_BUSY);
 }
 
+TEST_F(PresenceStatus, AStatusTheServerCouldNotBeToldIsNotShownAsTaken) {
+    goOnline();
+    HCONTACT own = contacts_->add(kOwnId, "kim@example.org");
+    ASSERT_TRUE(peer_.shutClientSending());
+    EXPECT_EQ(setStatus(RY_PRESENCE_BUSY), 0);
+    RY_ContactData data{};
+    data.size = sizeof data;
+    RY_GetContactData(own, &data);
+    EXPECT_NE(data.presence, RY_PRESENCE_BUSY);
+    EXPECT_EQ(account().desiredStatus, RY_PRESENCE_BUSY) << "the next sign-in asks for it";
+    EXPECT_EQ(state(), kStateReconnectWait);
+}
+
 TEST_F(PresenceStatus, OfflineWithCredentialsSignsInWithTheNewStatus) {
     kit::writeSetting(settings::kAutoSignIn, 0);
     storeCredentials();
