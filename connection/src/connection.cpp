@@ -63,10 +63,7 @@ Connection::~Connection() {
     window_.setHandler(nullptr);
 }
 
-Connection::Micros Connection::now() {
-    platform::UnixTime time = platform::unixNow();
-    return time.seconds * 1'000'000 + time.microseconds;
-}
+Connection::Micros Connection::now() { return static_cast<Micros>(platform::tickCount64()) * 1000; }
 
 int32_t Connection::state() const { return bus::get(names::kConnectionState); }
 

@@ -106,8 +106,14 @@ public:
     intptr_t handleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 private:
-    using Micros = int64_t;  // Unix time in microseconds; 0 means "not set"
+    // Microseconds on the platform's tick, the clock the timer runs on; 0
+    // means "not set".
+    using Micros = int64_t;
 
+    // NOTE: every deadline the timer checks is counted on the timer's own
+    // clock. On the system clock a tick could come a fraction of a
+    // millisecond before a deadline it was meant to meet, and the wait would
+    // grow by a whole tick.
     static Micros now();
     void setState(int32_t state);
     void registerCoreHandlers();
