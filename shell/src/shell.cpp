@@ -16,6 +16,7 @@
 #include "main_window.h"
 #include "plugin_loader.h"
 #include "shell_commands.h"
+#include "termination_signals.h"
 
 #ifndef KESTROVA_VERSION
 #define KESTROVA_VERSION "0.0.0"
@@ -82,6 +83,7 @@ int runShell(const std::vector<std::string>& arguments) {
         return 0;
     }
 
+    TerminationSignals signals;  // before any thread starts
     preparePlatform(line);                                   // 1
     InstanceLock instance(kInstanceLockName);                // 2
     if (line.appRunAtTime) return 0;                         // 3
@@ -95,6 +97,7 @@ int runShell(const std::vector<std::string>& arguments) {
     auto automation = startAutomation(line);
 
     std::unique_ptr<MainWindow> mainWindow = MainWindow::create(line.hidden);  // 5
+    if (mainWindow) signals.setWindow(mainWindow->hwnd());
     // FIXME: the tray icon and the contact list (step 6) arrive with their screens.
 
     std::filesystem::path folder = programFolder();
@@ -110,6 +113,7 @@ int runShell(const std::vector<std::string>& arguments) {
         saveScreenPng(*line.screenshotOnStart);
     }
     runMessageLoop();  // 11
+    signals.shutdownStarted();
 
     RY_PluginStopAll();  // 12
     automation.reset();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include "program_folder.h"
@@ -111,6 +112,18 @@ TEST(StartUp, ALaterStartActivatesTheRunningCopyAndEndsWithoutLoadingAnything) {
     EXPECT_TRUE(shown);
     EXPECT_EQ(first.close(), 0);
     EXPECT_EQ(matching(program.log(first.pid), " stop"), (std::vector<std::string>{"alpha stop"}));
+}
+
+TEST(StartUp, TermIntAndHupRunTheNormalShutdown) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        ProgramFolder program({"alpha"});
+        Running running(program, {});
+        ASSERT_FALSE(running.mainWindow.empty()) << signal;
+        ASSERT_GT(running.pid, 0);
+        ASSERT_EQ(::kill(running.pid, signal), 0);
+        EXPECT_EQ(program.wait(running.pid), 0) << signal;
+        EXPECT_EQ(matching(program.log(running.pid), " stop"), (std::vector<std::string>{"alpha stop"})) << signal;
+    }
 }
 
 TEST(StartUp, NewInstanceStartsASecondFullCopy) {
