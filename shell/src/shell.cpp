@@ -46,12 +46,11 @@ void listenForLaterStarts(InstanceLock& lock) {
     });
 }
 
-std::unique_ptr<AutomationServer> startAutomation(const CommandLine& line) {
-    std::string path;
-    if (line.automationSocket) path = *line.automationSocket;
-    else if (const char* env = std::getenv("KESTROVA_AUTOMATION"); env && *env) path = env;
-    if (path.empty()) return nullptr;
-    return AutomationServer::start(path);
+// The automation socket asked for, if any; empty when none was.
+std::string automationPath(const CommandLine& line) {
+    if (line.automationSocket) return *line.automationSocket;
+    if (const char* env = std::getenv("KESTROVA_AUTOMATION"); env && *env) return env;
+    return {};
 }
 
 // Without a screen nobody can answer a message box or a menu. The program
@@ -59,8 +58,8 @@ std::unique_ptr<AutomationServer> startAutomation(const CommandLine& line) {
 // platform's default, made for tests).
 void dismissUnansweredModals() {
     setUnansweredModalHandler([](const ModalRequest& request) {
-        std::fprintf(stderr, "kestrova: nobody to answer \"%s\": %s (taken as dismissed)\n", request.caption.c_str(),
-                     request.text.c_str());
+        std::fprintf(stderr, "kestrova: nobody to answer \"%s\": %s (taken as dismissed)\n",
+                     request.caption.c_str(), request.text.c_str());
     });
 }
 
@@ -69,7 +68,7 @@ int reportUsageError(const CommandLine& line) {
     return 2;
 }
 
-}  // namespace
+} // namespace
 
 int runShell(const std::vector<std::string>& arguments) {
     CommandLine line = parseCommandLine(arguments);
@@ -83,39 +82,63 @@ int runShell(const std::vector<std::string>& arguments) {
         return 0;
     }
 
-    TerminationSignals signals;  // before any thread starts
-    preparePlatform(line);                                   // 1
-    InstanceLock instance(kInstanceLockName);                // 2
-    if (line.appRunAtTime) return 0;                         // 3
-    if (!line.newInstance && instance.alreadyExisted()) {    // 4
+    TerminationSignals signals;               // before any thread starts
+    preparePlatform(line);                    // 1
+    InstanceLock instance(kInstanceLockName); // 2
+    if (line.appRunAtTime) return 0;          // 3
+    if (!line.newInstance && !instance.failure().empty()) {
+        std::fprintf(stderr, "kestrova: cannot tell whether another copy runs: %s\n",
+                     instance.failure().c_str());
+        return 1;
+    }
+    if (!line.newInstance && instance.alreadyExisted()) { // 4
         activateRunningInstance();
         return 0;
     }
-    startDisplay(line.display);
+    // Auto may settle for headless; an SDL display asked for by name may not.
+    if (startDisplay(line.display) != line.display && line.display != DisplayKind::kAuto) {
+        std::fprintf(stderr,
+                     "kestrova: the %s display cannot be opened (is DISPLAY or WAYLAND_DISPLAY set?)\n",
+                     displayKindName(line.display));
+        stopDisplay();
+        return 1;
+    }
     dismissUnansweredModals();
     listenForLaterStarts(instance);
-    auto automation = startAutomation(line);
+    std::unique_ptr<AutomationServer> automation;
+    if (std::string path = automationPath(line); !path.empty()) {
+        automation = AutomationServer::start(path);
+        if (!automation) {
+            std::fprintf(stderr,
+                         "kestrova: cannot serve automation on %s (a file that is no stale socket, or a "
+                         "running server, is there)\n",
+                         path.c_str());
+            stopDisplay();
+            return 1;
+        }
+    }
 
-    std::unique_ptr<MainWindow> mainWindow = MainWindow::create(line.hidden);  // 5
+    std::unique_ptr<MainWindow> mainWindow = MainWindow::create(line.hidden); // 5
     if (mainWindow) signals.setWindow(mainWindow->hwnd());
     // FIXME: the tray icon and the contact list (step 6) arrive with their screens.
 
+    bus::set(names::kCoreStartedHidden, int32_t{line.hidden ? 1 : 0});
     std::filesystem::path folder = programFolder();
-    loadLanguageLibraries(folder, userLanguageId());                    // 7
-    removeLegacyModules(folder);                                       // 8
+    loadLanguageLibraries(folder, userLanguageId()); // 7
+    removeLegacyModules(folder);                     // 8
     PluginLoader plugins;
-    plugins.loadAll(folder, "*.so");                                   // 9
-    RY_PluginStartAll();                                               // 10
+    plugins.loadAll(folder, "*.so"); // 9
+    RY_PluginStartAll();             // 10
     bus::raise(names::kCoreStartup);
 
     if (line.screenshotOnStart) {
         pumpPendingMessages();
         saveScreenPng(*line.screenshotOnStart);
     }
-    runMessageLoop();  // 11
+    runMessageLoop(); // 11
     signals.shutdownStarted();
 
-    RY_PluginStopAll();  // 12
+    RY_PluginStopAll(); // 12
     automation.reset();
     mainWindow.reset();
     RY_API_Cleanup();
@@ -123,4 +146,4 @@ int runShell(const std::vector<std::string>& arguments) {
     return 0;
 }
 
-}  // namespace kestrova::shell
+} // namespace kestrova::shell

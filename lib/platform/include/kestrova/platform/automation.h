@@ -80,6 +80,8 @@ private:
 // thread that started the server (the user-interface thread).
 class AutomationServer {
 public:
+    // Null when the socket cannot be made. A file already at the path is
+    // replaced only when it is a socket nobody listens on any more.
     static std::unique_ptr<AutomationServer> start(const std::filesystem::path& socketPath);
     ~AutomationServer();
     AutomationServer(const AutomationServer&) = delete;
