@@ -1,5 +1,8 @@
 #include "kestrova/platform/automation.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "devices/display_internal.h"
 #include "kestrova/platform/edit.h"
 #include "kestrova/platform/menu.h"
@@ -8,7 +11,9 @@
 
 namespace kestrova::platform {
 
-std::string visibleText(HWND hwnd) { return isPasswordEdit(hwnd) ? editDisplayText(hwnd) : windowText(hwnd); }
+std::string visibleText(HWND hwnd) {
+    return isPasswordEdit(hwnd) ? editDisplayText(hwnd) : windowText(hwnd);
+}
 
 std::vector<HWND> findWindows(const WindowQuery& q) {
     std::vector<HWND> found;
@@ -47,10 +52,16 @@ ModalAnswers::ModalAnswers(bool dismissUnplanned) : dismissUnplanned_(dismissUnp
 
 ModalAnswers::~ModalAnswers() = default;
 
-void ModalAnswers::answerMessageBox(int button) { plans_.push_back({ModalKind::kMessageBox, button, {}}); }
+void ModalAnswers::answerMessageBox(int button) {
+    plans_.push_back({ModalKind::kMessageBox, button, {}});
+}
 
 void ModalAnswers::chooseMenuEntry(std::string text) {
     plans_.push_back({ModalKind::kPopupMenu, 0, std::move(text)});
+}
+
+size_t ModalAnswers::clearPlans() {
+    return std::exchange(plans_, {}).size();
 }
 
 std::vector<std::string> ModalAnswers::menuTexts(HMENU menu) {
@@ -58,18 +69,24 @@ std::vector<std::string> ModalAnswers::menuTexts(HMENU menu) {
     for (int i = 0; i < menuItemCount(menu); ++i) {
         auto item = menuItem(menu, static_cast<uint32_t>(i), MF_BYPOSITION);
         if (!item || (item->flags & MF_SEPARATOR)) continue;
-        out.push_back(stripMnemonics(item->text));
+        std::string text = stripMnemonics(item->text);
+        out.push_back(text);
         if (item->popup)
-            for (auto& sub : menuTexts(item->popup)) out.push_back(out.back() + " > " + sub);
+            for (auto& sub : menuTexts(item->popup))
+                out.push_back(text + " > " + sub);
     }
     return out;
 }
 
 std::optional<int> ModalAnswers::respond(const ModalRequest& request) {
     asked_.push_back(request);
-    if (!plans_.empty() && plans_.front().kind == request.kind) {
-        Plan plan = plans_.front();
-        plans_.pop_front();
+    // NOTE: message boxes and menus each take their own plans in order; a
+    // plan of the other kind that never comes must not block this one.
+    auto planned =
+        std::find_if(plans_.begin(), plans_.end(), [&](const Plan& p) { return p.kind == request.kind; });
+    if (planned != plans_.end()) {
+        Plan plan = *planned;
+        plans_.erase(planned);
         if (request.kind == ModalKind::kMessageBox) return plan.button;
         if (plan.entry.empty()) return 0;
         auto command = findMenuCommand(request.menu, plan.entry);
@@ -81,4 +98,4 @@ std::optional<int> ModalAnswers::respond(const ModalRequest& request) {
     return (request.style & 0xF) == MB_YESNO ? IDNO : (request.style & 0xF) == MB_OK ? IDOK : IDCANCEL;
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform
