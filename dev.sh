@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-dejavu-core xvfb xauth tinyproxy
   libssl-dev libsodium-dev ccache
   libmicrohttpd-dev desktop-file-utils xdelta3 libstrophe-dev prosody
+  socat  # the automation example in docs/AUTOMATION.md
 )
 
 install_missing() {
