@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "command_line.h"
+#include "contact_list/contact_list.h"
 #include "kestrova/api.h"
 #include "kestrova/bus.h"
 #include "kestrova/platform/automation.h"
@@ -58,8 +59,8 @@ std::string automationPath(const CommandLine& line) {
 // platform's default, made for tests).
 void dismissUnansweredModals() {
     setUnansweredModalHandler([](const ModalRequest& request) {
-        std::fprintf(stderr, "kestrova: nobody to answer \"%s\": %s (taken as dismissed)\n",
-                     request.caption.c_str(), request.text.c_str());
+        std::fprintf(stderr, "kestrova: nobody to answer \"%s\": %s (taken as dismissed)\n", request.caption.c_str(),
+                     request.text.c_str());
     });
 }
 
@@ -68,7 +69,7 @@ int reportUsageError(const CommandLine& line) {
     return 2;
 }
 
-} // namespace
+}  // namespace
 
 int runShell(const std::vector<std::string>& arguments) {
     CommandLine line = parseCommandLine(arguments);
@@ -82,16 +83,16 @@ int runShell(const std::vector<std::string>& arguments) {
         return 0;
     }
 
-    TerminationSignals signals;               // before any thread starts
-    preparePlatform(line);                    // 1
-    InstanceLock instance(kInstanceLockName); // 2
-    if (line.appRunAtTime) return 0;          // 3
+    TerminationSignals signals;                              // before any thread starts
+    preparePlatform(line);                                   // 1
+    InstanceLock instance(kInstanceLockName);                // 2
+    if (line.appRunAtTime) return 0;                         // 3
     if (!line.newInstance && !instance.failure().empty()) {
         std::fprintf(stderr, "kestrova: cannot tell whether another copy runs: %s\n",
                      instance.failure().c_str());
         return 1;
     }
-    if (!line.newInstance && instance.alreadyExisted()) { // 4
+    if (!line.newInstance && instance.alreadyExisted()) {    // 4
         activateRunningInstance();
         return 0;
     }
@@ -118,32 +119,35 @@ int runShell(const std::vector<std::string>& arguments) {
         }
     }
 
-    std::unique_ptr<MainWindow> mainWindow = MainWindow::create(line.hidden); // 5
+    std::unique_ptr<MainWindow> mainWindow = MainWindow::create(line.hidden);  // 5
     if (mainWindow) signals.setWindow(mainWindow->hwnd());
-    // FIXME: the tray icon and the contact list (step 6) arrive with their screens.
+    // FIXME: the tray icon (step 6, before the contact list) arrives with its screen.
+    // The contact list makes the overview, whose functions the plug-ins find at their start.
+    std::unique_ptr<ContactList> contactList = ContactList::create();         // 6
 
     bus::set(names::kCoreStartedHidden, int32_t{line.hidden ? 1 : 0});
     std::filesystem::path folder = programFolder();
-    loadLanguageLibraries(folder, userLanguageId()); // 7
-    removeLegacyModules(folder);                     // 8
+    loadLanguageLibraries(folder, userLanguageId());                    // 7
+    removeLegacyModules(folder);                                       // 8
     PluginLoader plugins;
-    plugins.loadAll(folder, "*.so"); // 9
-    RY_PluginStartAll();             // 10
+    plugins.loadAll(folder, "*.so");                                   // 9
+    RY_PluginStartAll();                                               // 10
     bus::raise(names::kCoreStartup);
 
     if (line.screenshotOnStart) {
         pumpPendingMessages();
         saveScreenPng(*line.screenshotOnStart);
     }
-    runMessageLoop(); // 11
+    runMessageLoop();  // 11
     signals.shutdownStarted();
 
-    RY_PluginStopAll(); // 12
+    RY_PluginStopAll();  // 12
     automation.reset();
+    contactList.reset();
     mainWindow.reset();
     RY_API_Cleanup();
     stopDisplay();
     return 0;
 }
 
-} // namespace kestrova::shell
+}  // namespace kestrova::shell

@@ -80,6 +80,7 @@ std::vector<std::string> ModalAnswers::menuTexts(HMENU menu) {
 
 std::optional<int> ModalAnswers::respond(const ModalRequest& request) {
     asked_.push_back(request);
+    askedTexts_.push_back(request.kind == ModalKind::kPopupMenu ? menuTexts(request.menu) : std::vector<std::string>{});
     // NOTE: message boxes and menus each take their own plans in order; a
     // plan of the other kind that never comes must not block this one.
     auto planned =

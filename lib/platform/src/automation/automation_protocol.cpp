@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <map>
 
-#include "automation/protocol_text.h"
 #include "kestrova/platform/automation.h"
 #include "kestrova/platform/display.h"
 #include "kestrova/platform/input.h"
@@ -11,6 +10,7 @@
 #include "kestrova/platform/message_box.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/window.h"
+#include "automation/protocol_text.h"
 
 namespace kestrova::platform {
 namespace {
@@ -25,12 +25,12 @@ using detail::tokenize;
 
 std::optional<uint32_t> keyOf(const std::string& name) {
     static const std::map<std::string, uint32_t> keys = {
-        {"F1", VK_F1},         {"F2", VK_F2},         {"SOFT1", VK_F1},     {"SOFT2", VK_F2},
-        {"BACK", VK_ESCAPE},   {"ESCAPE", VK_ESCAPE}, {"UP", VK_UP},        {"DOWN", VK_DOWN},
-        {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT},   {"ENTER", VK_RETURN}, {"ACTION", VK_RETURN},
-        {"APPS", VK_APPS},     {"MENU", VK_APPS},     {"TAB", VK_TAB},      {"BACKSPACE", VK_BACK},
-        {"DELETE", VK_DELETE}, {"HOME", VK_HOME},     {"END", VK_END},      {"PAGEUP", VK_PRIOR},
-        {"PAGEDOWN", VK_NEXT}, {"SHIFT", VK_SHIFT},   {"CTRL", VK_CONTROL}, {"CONTROL", VK_CONTROL},
+        {"F1", VK_F1},       {"F2", VK_F2},         {"SOFT1", VK_F1},   {"SOFT2", VK_F2},
+        {"BACK", VK_ESCAPE}, {"ESCAPE", VK_ESCAPE}, {"UP", VK_UP},      {"DOWN", VK_DOWN},
+        {"LEFT", VK_LEFT},   {"RIGHT", VK_RIGHT},   {"ENTER", VK_RETURN}, {"ACTION", VK_RETURN},
+        {"APPS", VK_APPS},   {"MENU", VK_APPS},     {"TAB", VK_TAB},    {"BACKSPACE", VK_BACK},
+        {"DELETE", VK_DELETE}, {"HOME", VK_HOME},   {"END", VK_END},    {"PAGEUP", VK_PRIOR},
+        {"PAGEDOWN", VK_NEXT}, {"SHIFT", VK_SHIFT}, {"CTRL", VK_CONTROL}, {"CONTROL", VK_CONTROL},
         {"SPACE", VK_SPACE},
     };
     if (auto it = keys.find(name); it != keys.end()) return it->second;
@@ -52,10 +52,9 @@ std::string describeWindow(HWND hwnd) {
     if (!s.exists) return "ERR no such window";
     char rect[64];
     std::snprintf(rect, sizeof rect, "%d,%d,%d,%d", s.rect.left, s.rect.top, s.rect.right, s.rect.bottom);
-    return "OK class=" + quote(s.className) + " text=" + quote(s.text) +
-           " visible=" + (s.visible ? "1" : "0") + " enabled=" + (s.enabled ? "1" : "0") +
-           " focused=" + (s.focused ? "1" : "0") + " foreground=" + (s.foreground ? "1" : "0") +
-           " rect=" + rect;
+    return "OK class=" + quote(s.className) + " text=" + quote(s.text) + " visible=" + (s.visible ? "1" : "0") +
+           " enabled=" + (s.enabled ? "1" : "0") + " focused=" + (s.focused ? "1" : "0") +
+           " foreground=" + (s.foreground ? "1" : "0") + " rect=" + rect;
 }
 
 std::string findCommand(const std::vector<std::string>& args) {
@@ -64,16 +63,11 @@ std::string findCommand(const std::vector<std::string>& args) {
         auto eq = args[i].find('=');
         if (eq == std::string::npos) return "ERR expected key=value";
         std::string key = args[i].substr(0, eq), value = args[i].substr(eq + 1);
-        if (key == "class")
-            q.className = value;
-        else if (key == "title")
-            q.title = value;
-        else if (key == "text")
-            q.text = value;
-        else if (key == "visible")
-            q.visibleOnly = value == "1";
-        else
-            return "ERR unknown key " + key;
+        if (key == "class") q.className = value;
+        else if (key == "title") q.title = value;
+        else if (key == "text") q.text = value;
+        else if (key == "visible") q.visibleOnly = value == "1";
+        else return "ERR unknown key " + key;
     }
     HWND found = findWindow(q);
     return found ? "OK " + handleText(found) : "ERR not found";
@@ -82,11 +76,9 @@ std::string findCommand(const std::vector<std::string>& args) {
 std::string lastModal(const ModalAnswers& answers) {
     if (answers.asked().empty()) return "OK none";
     const ModalRequest& r = answers.asked().back();
-    if (r.kind == ModalKind::kMessageBox)
-        return "OK messagebox caption=" + quote(r.caption) + " text=" + quote(r.text);
+    if (r.kind == ModalKind::kMessageBox) return "OK messagebox caption=" + quote(r.caption) + " text=" + quote(r.text);
     std::string out = "OK menu";
-    for (auto& t : ModalAnswers::menuTexts(r.menu))
-        out += " " + quote(t);
+    for (auto& t : answers.askedMenuTexts(answers.asked().size() - 1)) out += " " + quote(t);
     return out;
 }
 
@@ -110,11 +102,9 @@ std::string inputCommand(const Args& a) {
         auto keys = keysOf(a[1]);
         if (!keys) return "ERR unknown key";
         if (c != "keyup")
-            for (size_t i = 0; i < keys->size(); ++i)
-                keyDown((*keys)[i]);
+            for (size_t i = 0; i < keys->size(); ++i) keyDown((*keys)[i]);
         if (c != "keydown")
-            for (size_t i = keys->size(); i-- > 0;)
-                keyUp((*keys)[i]);
+            for (size_t i = keys->size(); i-- > 0;) keyUp((*keys)[i]);
         return "OK";
     }
     if (c == "wheel" && (a.size() == 2 || a.size() == 4)) {
@@ -132,16 +122,14 @@ std::string inputCommand(const Args& a) {
     if ((c == "tap" || c == "hold") && a.size() == 3) {
         auto x = parseInt(a[1]), y = parseInt(a[2]);
         if (!x || !y) return "ERR bad point";
-        if (c == "tap")
-            tap({*x, *y});
-        else
-            tapAndHold({*x, *y});
+        if (c == "tap") tap({*x, *y});
+        else tapAndHold({*x, *y});
         return "OK";
     }
     return {};
 }
 
-} // namespace
+}  // namespace
 
 std::string runAutomationCommand(const std::string& line, ModalAnswers& answers) {
     Args a = tokenize(line);
@@ -165,16 +153,14 @@ std::string runAutomationCommand(const std::string& line, ModalAnswers& answers)
     }
     if (c == "windows") {
         std::string out = "OK";
-        for (HWND top : topLevelWindows())
-            out += " " + handleText(top);
+        for (HWND top : topLevelWindows()) out += " " + handleText(top);
         return out;
     }
     if (c == "children" && a.size() == 2) {
         auto h = parseHandle(a[1]);
         if (!h || !isWindow(*h)) return "ERR no such window";
         std::string out = "OK";
-        for (HWND child : childrenOf(*h))
-            out += " " + handleText(child);
+        for (HWND child : childrenOf(*h)) out += " " + handleText(child);
         return out;
     }
     if (c == "find") return findCommand(a);
@@ -220,4 +206,4 @@ std::string runAutomationCommand(const std::string& line, ModalAnswers& answers)
     return "ERR unknown command";
 }
 
-} // namespace kestrova::platform
+}  // namespace kestrova::platform
