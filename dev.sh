@@ -15,6 +15,7 @@ PACKAGES=(
   libssl-dev libsodium-dev ccache
   libmicrohttpd-dev liblzma-dev desktop-file-utils xdelta3 libstrophe-dev prosody
   libglib2.0-dev dbus-daemon
+  socat  # the automation example in docs/AUTOMATION.md
 )
 
 install_missing() {

@@ -1,6 +1,7 @@
 // The process-wide state of the core API: created by the first export that
 // needs it and destroyed by RY_API_Cleanup. The library takes no lock around
-// it: everything but the audio lock runs on the user-interface thread.
+// it: everything runs on the user-interface thread (the audio lock, which any
+// thread takes, lives outside it for the whole process).
 #pragma once
 
 #include "handle.h"
@@ -12,7 +13,6 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -50,7 +50,6 @@ struct CoreState {
     std::vector<HandleRecord*> serviceTypes;  // creation order, no references held
     NameTable<std::unique_ptr<EventRecord>> events;
     NameTable<FunctionEntry> functions;
-    std::recursive_mutex audioLock;
     uint32_t nextLuid = 0x8000;
     HandleRecord* primaryService = nullptr;  // holds one reference
 };

@@ -1,12 +1,13 @@
 // MD5, Salsa20 and the audio lock: the exports any thread may call. The
 // digest and the cipher work only on the caller's context; the lock is a real
 // recursive critical section.
-#include "core_state.h"
+#include "kestrova/api.h"
 
 #include "kestrova/crypto/md5.h"
 #include "kestrova/crypto/salsa20.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -26,7 +27,14 @@ void withContext(Outer* outer, Work work) {
     std::memcpy(outer, &inner, sizeof inner);
 }
 
-std::recursive_mutex& audioLock() { return kestrova::api::core().audioLock; }
+// NOTE: the lock lives as long as the process, not the core state: a thread
+// that records or plays may still hold it while the user-interface thread
+// cleans up, and a lock destroyed under it would let the next one in. It is
+// never destroyed, so no exit-time destructor can pull it away either.
+std::recursive_mutex& audioLock() {
+    static auto* lock = new std::recursive_mutex;
+    return *lock;
+}
 
 }  // namespace
 

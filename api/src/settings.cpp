@@ -97,11 +97,10 @@ int32_t RY_GetPlatformName(char* out) {
 int32_t RY_GetOperatorName(char* out, int32_t size) {
     std::memcpy(out, "Unknown", 8);
     auto name = kestrova::platform::operatorName();
-    if (!name || !kestrova::platform::isValidUtf8(*name) || size <= 0) return 0;
-    // Written with its NUL, at most size bytes, never cutting a character.
-    std::string text = name->substr(0, static_cast<size_t>(size - 1));
-    while (!kestrova::platform::isValidUtf8(text)) text.pop_back();
-    std::memcpy(out, text.c_str(), text.size() + 1);
+    // NOTE: a name that does not fit with its NUL is not cut: a cut name
+    // would be taken for the operator's, so it is as good as none.
+    if (!name || size <= 0 || name->size() >= static_cast<size_t>(size)) return 0;
+    std::memcpy(out, name->c_str(), name->size() + 1);
     return 1;
 }
 

@@ -89,3 +89,11 @@ TEST_F(AudioLock, AnotherThreadCannotTakeItWhileHeldAndTheHolderCanAgain) {
     RY_AudioUnlock();
     EXPECT_EQ(tryLockOnAnotherThread(), 1);
 }
+
+TEST_F(AudioLock, OutlivesTheCoreStateWhileAThreadHoldsIt) {
+    RY_AudioLock();
+    RY_API_Cleanup();
+    EXPECT_EQ(tryLockOnAnotherThread(), 0);
+    RY_AudioUnlock();
+    EXPECT_EQ(tryLockOnAnotherThread(), 1);
+}

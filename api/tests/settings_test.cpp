@@ -124,6 +124,22 @@ TEST_F(Settings, PlatformAndOperatorNames) {
     auto key = RegistryKey::create(Hive::LocalMachine, "System\\State\\Phone");
     key.setValue("Current Operator Name", "Telco Long Name");
     ASSERT_TRUE(key.commit());
-    EXPECT_EQ(RY_GetOperatorName(op, 8), 1);
-    EXPECT_STREQ(op, "Telco L");
+    EXPECT_EQ(RY_GetOperatorName(op, sizeof op), 1);
+    EXPECT_STREQ(op, "Telco Long Name");
+    // A name that does not fit is unknown, never cut.
+    EXPECT_EQ(RY_GetOperatorName(op, 15), 0);
+    EXPECT_STREQ(op, "Unknown");
+    EXPECT_EQ(RY_GetOperatorName(op, 16), 1);
+}
+
+TEST_F(Settings, AnOperatorNameLongerThanThePhoneReadsIsUnknown) {
+    auto key = RegistryKey::create(Hive::LocalMachine, "System\\State\\Phone");
+    key.setValue("Current Operator Name", std::string(31, 'x'));
+    ASSERT_TRUE(key.commit());
+    char op[64];
+    EXPECT_EQ(RY_GetOperatorName(op, sizeof op), 1);
+    key.setValue("Current Operator Name", std::string(32, 'x'));
+    ASSERT_TRUE(key.commit());
+    EXPECT_EQ(RY_GetOperatorName(op, sizeof op), 0);
+    EXPECT_STREQ(op, "Unknown");
 }

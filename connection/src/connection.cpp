@@ -63,14 +63,38 @@ Connection::~Connection() {
     window_.setHandler(nullptr);
 }
 
-Connection::Micros Connection::now() {
-    platform::UnixTime time = platform::unixNow();
-    return time.seconds * 1'000'000 + time.microseconds;
-}
+Connection::Micros Connection::now() { return static_cast<Micros>(platform::tickCount64()) * 1000; }
 
 int32_t Connection::state() const { return bus::get(names::kConnectionState); }
 
-void Connection::setState(int32_t state) { bus::set(names::kConnectionState, state); }
+namespace {
+
+// The states that stand for a live socket.
+bool needsSocket(int32_t state) {
+    switch (state) {
+    case kStateProxy:
+    case kStateLogonSent:
+    case kStateLoadingContacts:
+    case kStateLoadingRest:
+    case kStateStoredMessages:
+    case kStateOnline:
+    case kStateResumeSent:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+void Connection::setState(int32_t state) {
+    // NOTE: a step that moves the state up (sign-in, resume, stored messages)
+    // does so after sending, and a failed send has already closed the socket
+    // and set the state to offline or waiting to reconnect. That failure
+    // wins: without a socket the state cannot go up again.
+    if (needsSocket(state) && !isConnected()) return;
+    bus::set(names::kConnectionState, state);
+}
 
 bool Connection::powerSave() const { return kit::readSetting(settings::kPowerSave) > 0; }
 
@@ -193,8 +217,7 @@ bool Connection::send(const wire::Packet& packet) {
 uint32_t Connection::sendWithId(wire::Packet& packet) {
     uint32_t id = RY_GetLUID();
     packet.setHeader(protocol::header::kMesgId, uint64_t{id});
-    send(packet);
-    return id;
+    return send(packet) ? id : 0;
 }
 
 void Connection::submit(wire::Packet packet, ResponseHandler handler) {
@@ -221,8 +244,7 @@ void Connection::submit(wire::Packet packet, ResponseHandler handler) {
 bool Connection::sendRawPacket(std::string_view bytes) {
     if (!isConnected()) return false;
     queueBytes(bytes);
-    poll();
-    return true;
+    return flush();
 }
 
 void Connection::onResponse(const wire::Packet& packet) {

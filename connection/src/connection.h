@@ -70,12 +70,14 @@ public:
 
     // Writes a packet now. False when the socket is not there or the write failed.
     bool send(const wire::Packet& packet);
-    // Gives the packet a fresh "Mesg-Id", sends it and returns the id.
+    // Gives the packet a fresh "Mesg-Id", sends it and returns the id; 0 when
+    // it could not be sent (see send).
     uint32_t sendWithId(wire::Packet& packet);
     // Sends a request that waits for its "RESPONSE"; offline, its handler is
     // answered with code 100 at once.
     void submit(wire::Packet packet, ResponseHandler handler);
     // "Connection/SendPacket": bytes of a whole packet written unchanged.
+    // False when they could not be written.
     bool sendRawPacket(std::string_view bytes);
 
     // A later registration of the same command replaces the earlier one.
@@ -104,8 +106,14 @@ public:
     intptr_t handleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 private:
-    using Micros = int64_t;  // Unix time in microseconds; 0 means "not set"
+    // Microseconds on the platform's tick, the clock the timer runs on; 0
+    // means "not set".
+    using Micros = int64_t;
 
+    // NOTE: every deadline the timer checks is counted on the timer's own
+    // clock. On the system clock a tick could come a fraction of a
+    // millisecond before a deadline it was meant to meet, and the wait would
+    // grow by a whole tick.
     static Micros now();
     void setState(int32_t state);
     void registerCoreHandlers();
@@ -118,6 +126,8 @@ private:
 
     // Logon and authentication.
     void sendLogon();
+    // The sign-in cannot go on: say why, go offline and stay there.
+    void abandonSignIn(const std::string& reason);
     void onAuth(const wire::Packet& packet);
     void answerResume(const wire::Packet& packet);
     void answerEncrypted(const wire::Packet& packet, const kit::ServiceFields& account);

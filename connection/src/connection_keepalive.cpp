@@ -85,7 +85,10 @@ void Connection::updatePowerRequest(Micros wakeAt) {
         power_.resetIdleTimer();
         return;
     }
-    power_.scheduleProgramStart(platform::UnixTime{wakeAt / kSecond, static_cast<int32_t>(wakeAt % kSecond)});
+    // The system wakes the program by the calendar: the same moment in Unix time.
+    platform::UnixTime unix = platform::unixNow();
+    int64_t at = unix.seconds * kSecond + unix.microseconds + (wakeAt - now());
+    power_.scheduleProgramStart(platform::UnixTime{at / kSecond, static_cast<int32_t>(at % kSecond)});
 }
 
 }  // namespace kestrova::connection

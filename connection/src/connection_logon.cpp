@@ -27,9 +27,14 @@ std::string platformName() {
     return name;
 }
 
+// Room for the longest name the platform gives (31 UTF-16 units).
+constexpr int32_t kOperatorBytes = 128;
+
 std::string operatorName() {
-    char name[64] = {};
+    char name[kOperatorBytes] = {};
     if (!RY_GetOperatorName(name, sizeof name)) return kNoOperator;
+    // An empty header is not written, and one that breaks its line cannot be.
+    if (!*name || !wire::isLineText(name)) return kNoOperator;
     return name;
 }
 
@@ -50,7 +55,21 @@ void Connection::sendLogon() {
     logon.setHeader(protocol::header::kName, account_.read().userName);
     logon.setHeaderVerbatim(protocol::header::kOperator, operatorName());
     if (myId_ != 0 && !resumeKey_.empty()) logon.setHeader(protocol::header::kSubId, myId_);
+    // An account name with a line break can never be sent; trying again
+    // would not change that.
+    if (!logon.writable()) {
+        abandonSignIn(kit::text(texts::kNameBreaksLine));
+        return;
+    }
     send(logon);
+}
+
+void Connection::abandonSignIn(const std::string& reason) {
+    account_.write(kit::ServiceChange().failure(reason, kit::kFailureNone).desiredStatus(RY_PRESENCE_OFFLINE));
+    alerts_.showError(kit::text(texts::kLoginFailed), reason);
+    window_.stopTimer();
+    closeSocket();
+    onDisconnected();
 }
 
 void Connection::onAuth(const wire::Packet& packet) {
@@ -150,6 +169,12 @@ void Connection::acceptLogonProfile(const wire::Packet& packet) {
     objects_.loadContacts(profile);
     setState(kStateLoadingRest);
     objects_.loadGroupsAndOwnData(profile);
+    // Answering a friend request may have found the line gone; the session
+    // has ended then, and nothing below may make it look signed in.
+    if (!isConnected()) {
+        RY_ReleaseDataMap(profile);
+        return;
+    }
 
     takeResumeKey(packet, frame->iv, frame->resumeKey);
     const char* nickname = RY_GetDataMapString(profile, "Nickname");
@@ -164,9 +189,11 @@ void Connection::acceptLogonProfile(const wire::Packet& packet) {
         setState(kStateOnline);
         return;
     }
+    // The state comes first: the request may be answered before submit
+    // returns (refused, or the line lost), and that answer ends this state.
+    setState(kStateStoredMessages);
     requestStoredMessages(packet.header(protocol::header::kLastOnline));
     wasOnline_ = false;
-    setState(kStateStoredMessages);
 }
 
 void Connection::takeResumeKey(const wire::Packet& packet, std::string_view iv, std::string_view sealedKey) {

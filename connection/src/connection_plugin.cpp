@@ -1,7 +1,5 @@
 #include "connection_plugin.h"
 
-#include "command_line.h"
-
 #include "kestrova/kit/own_module.h"
 
 namespace kestrova::connection {
@@ -15,7 +13,7 @@ void ConnectionPlugin::Start() {
     friendRequests_ = std::make_unique<FriendRequests>(kit::ownModule());
     objects_.setFriendRequestSink(friendRequests_.get());
     connection_ = std::make_unique<Connection>(
-        ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden()});
+        ConnectionEnvironment{*window_, alerts_, power_, objects_, bus::get(names::kCoreStartedHidden) != 0});
     sendPacket_->setConnection(connection_.get());
     objects_.attach(*connection_);
     sender_ = std::make_unique<MessageSender>(objects_.link());

@@ -4,6 +4,7 @@
 
 #include "kestrova/bus.h"
 #include "kestrova/kit/handles.h"
+#include "kestrova/kit/service_record.h"
 #include "kestrova/wire/packet.h"
 
 namespace kestrova::connection {
@@ -48,9 +49,6 @@ void ContactSync::applyContactList(std::string_view encoded, bool full) {
 }
 
 void ContactSync::applyRecord(uint64_t id, const wire::DataMapEntries& record, bool full) {
-    // Records of bridged accounts go to the bridge manager, which is not
-    // there yet; those have a "Bridge-Id" and are left alone.
-    if (field(record, "Bridge-Id")) return;
     kit::OwnedContact contact(contacts_.get(id));
 
     RY_ContactData current{};
@@ -118,10 +116,7 @@ void ContactSync::applyUserData(HCONTACT contact, uint64_t id, const wire::DataM
         HDATAMAP own = bus::get(names::kMyProfileUserData);
         if (!own) return;
         applyMapKeys(own, kUserDataKey, record);
-        change.flags |= RY_CONTACT_DATA_MAP;
-        // A set with the map the contact already holds takes no reference;
-        // any other map's reference is handed over.
-        change.dataMap = currentMap(contact) == own ? own : RY_DuplicateDataMapHandle(own);
+        shareOwnMap(contact, own, change);
         return;
     }
     HDATAMAP map = currentMap(contact);
@@ -129,6 +124,29 @@ void ContactSync::applyUserData(HCONTACT contact, uint64_t id, const wire::DataM
     applyMapKeys(map, kUserDataKey, record);
     change.flags |= RY_CONTACT_DATA_MAP;
     change.dataMap = map;
+}
+
+void ContactSync::shareOwnMap(HCONTACT contact, HDATAMAP own, RY_ContactData& change) {
+    change.flags |= RY_CONTACT_DATA_MAP;
+    // A set with the map the contact already holds takes no reference; any
+    // other map's reference is handed over.
+    change.dataMap = currentMap(contact) == own ? own : RY_DuplicateDataMapHandle(own);
+}
+
+void ContactSync::refreshOwnContact(const char* nickname, const char* statusLine) {
+    uint64_t myId = link_.myId();
+    if (myId == 0 || !contacts_.service()) return;
+    kit::ServiceFields account = kit::ServiceRecord(contacts_.service()).read();
+    kit::OwnedContact own(contacts_.get(myId));
+    RY_ContactData change{};
+    change.size = sizeof change;
+    change.flags = RY_CONTACT_NAME | RY_CONTACT_NICKNAME | RY_CONTACT_STATUS_TEXT | RY_CONTACT_PRESENCE;
+    change.name = account.userName.c_str();
+    change.nickname = nickname && *nickname ? nickname : account.userName.c_str();
+    change.statusText = statusLine ? statusLine : "";
+    change.presence = account.desiredStatus;
+    if (HDATAMAP map = bus::get(names::kMyProfileUserData)) shareOwnMap(own.get(), map, change);
+    RY_SetContactData(own.get(), &change);
 }
 
 void ContactSync::pruneStale() {

@@ -31,10 +31,17 @@ public:
     // Drops this service's contacts that the server did not confirm since the
     // session ended.
     void pruneStale();
+    // The account's own contact, there from the logon on whether or not the
+    // server lists it: the account's name, the profile's nickname (else the
+    // name) and status line, the status the logon asked for, the profile's
+    // user data. A record of the server for it is applied over this.
+    void refreshOwnContact(const char* nickname, const char* statusLine);
 
 private:
     void applyUserData(HCONTACT contact, uint64_t id, const wire::DataMapEntries& record, bool full,
                        RY_ContactData& change);
+    // Points the own contact at the profile's user-data map.
+    static void shareOwnMap(HCONTACT contact, HDATAMAP own, RY_ContactData& change);
 
     ContactDirectory& contacts_;
     IncomingMessages& incoming_;

@@ -21,7 +21,7 @@ void markFailed(HMESSAGE message) {
     RY_SetMessageData(message, &data);
 }
 
-}  // namespace
+} // namespace
 
 RY_MessageTime toLocalTime(RY_MessageTime server, platform::UnixTime offset) {
     int64_t seconds = int64_t{server.seconds} - offset.seconds;
@@ -35,10 +35,13 @@ RY_MessageTime toLocalTime(RY_MessageTime server, platform::UnixTime offset) {
     return RY_MessageTime{static_cast<uint32_t>(seconds), static_cast<uint32_t>(micros)};
 }
 
-IncomingMessages::IncomingMessages(ContactDirectory& contacts, SessionLink& link, IncomingLimits limits)
-    : contacts_(contacts), link_(link), limits_(limits) {}
+IncomingMessages::IncomingMessages(ContactDirectory& contacts, SessionLink& link, IncomingLimits limits,
+                                   std::filesystem::path shownFile)
+    : contacts_(contacts), link_(link), limits_(limits), shown_(std::move(shownFile)) {}
 
-IncomingMessages::~IncomingMessages() { failAll(); }
+IncomingMessages::~IncomingMessages() {
+    failAll();
+}
 
 HCONTACT IncomingMessages::sourceOf(const wire::Packet& packet, uint64_t bridgeId) {
     uint64_t sourceId = packet.headerId(protocol::header::kSourceId);
@@ -73,9 +76,11 @@ void IncomingMessages::continueMessage(const wire::Packet& packet, HCONTACT sour
     bool last = packet.hasHeader(protocol::header::kLast);
     it->bytes += body.size();
     HMESSAGE message = it->message;
+    std::optional<ShownKey> key = it->key;
     if (last) partial_.erase(it);
     RY_ContinueMessage(message, body.data(), static_cast<int32_t>(body.size()), last ? 1 : 0);
     if (!last) return;
+    if (key) shown_.remember(*key);
     bus::raise(names::kMessagesNewComplete, message);
     RY_ReleaseMessage(message);
 }
@@ -88,6 +93,13 @@ void IncomingMessages::startMessage(const wire::Packet& packet, HCONTACT source,
     if (totalLength < 0 || static_cast<size_t>(totalLength) > limits_.maxMessageBytes ||
         body.size() > limits_.maxMessageBytes)
         return;
+    bool history = packet.hasHeader(protocol::header::kHistory);
+    std::optional<ShownKey> key;
+    if (!history) {
+        key = ShownKey{bridgeId, packet.headerId(protocol::header::kSourceId),
+                       packet.headerId(protocol::header::kMesgId)};
+        if (shown_.contains(*key)) return;
+    }
 
     bool isGroup = packet.hasHeader(protocol::header::kTargetId);
     kit::OwnedContact ownContact;
@@ -130,7 +142,7 @@ void IncomingMessages::startMessage(const wire::Packet& packet, HCONTACT source,
     if (link_.state() == kStateStoredMessages)
         data.origin = RY_ORIGIN_WHILE_CONNECTING;
     else
-        data.origin = packet.hasHeader(protocol::header::kHistory) ? RY_ORIGIN_HISTORY : RY_ORIGIN_LIVE;
+        data.origin = history ? RY_ORIGIN_HISTORY : RY_ORIGIN_LIVE;
     if (auto server = parseServerTime(packet.header(protocol::header::kTimestamp))) {
         data.serverTime = RY_MessageTime{static_cast<uint32_t>(server->seconds),
                                          static_cast<uint32_t>(server->microseconds)};
@@ -145,11 +157,12 @@ void IncomingMessages::startMessage(const wire::Packet& packet, HCONTACT source,
     if (!after.noUnread && after.origin != RY_ORIGIN_HISTORY) RY_UnreadMessageAdd(message);
 
     if (last) {
+        if (key) shown_.remember(*key);
         bus::raise(names::kMessagesNewComplete, message);
         RY_ReleaseMessage(message);
         return;
     }
-    partial_.push_back(Partial{message, data.messageId, source, body.size()});
+    partial_.push_back(Partial{message, data.messageId, source, body.size(), key});
     if (partial_.size() > limits_.maxPartial) {
         Partial oldest = partial_.front();
         partial_.pop_front();
@@ -174,13 +187,15 @@ void IncomingMessages::failFrom(HCONTACT source) {
             ++it;
         }
     }
-    for (Partial& partial : failing) fail(partial);
+    for (Partial& partial : failing)
+        fail(partial);
 }
 
 void IncomingMessages::failAll() {
     std::deque<Partial> failing = std::move(partial_);
     partial_.clear();
-    for (Partial& partial : failing) fail(partial);
+    for (Partial& partial : failing)
+        fail(partial);
 }
 
-}  // namespace kestrova::connection
+} // namespace kestrova::connection

@@ -8,11 +8,15 @@
 // unfinished, so both are bounded: a message longer than maxMessageBytes
 // (declared or received) is failed and dropped, and when more than
 // maxPartial messages are unfinished the oldest one is failed and dropped.
+//
+// A message that was shown complete once is dropped when it comes again (see
+// ShownMessages); history the user asked for is shown whatever it holds.
 #pragma once
 
 #include "bridge_lookup.h"
 #include "contact_directory.h"
 #include "session_link.h"
+#include "shown_messages.h"
 
 #include "kestrova/api.h"
 #include "kestrova/wire/packet.h"
@@ -20,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 
 namespace kestrova::connection {
 
@@ -33,8 +38,9 @@ struct IncomingLimits {
 };
 
 class IncomingMessages {
-public:
-    IncomingMessages(ContactDirectory& contacts, SessionLink& link, IncomingLimits limits = {});
+  public:
+    IncomingMessages(ContactDirectory& contacts, SessionLink& link, IncomingLimits limits = {},
+                     std::filesystem::path shownFile = {});
     ~IncomingMessages();
     IncomingMessages(const IncomingMessages&) = delete;
     IncomingMessages& operator=(const IncomingMessages&) = delete;
@@ -48,12 +54,13 @@ public:
     void failAll();
     size_t partialCount() const { return partial_.size(); }
 
-private:
+  private:
     struct Partial {
-        HMESSAGE message;  // our reference
+        HMESSAGE message; // our reference
         uint64_t id;
-        HCONTACT source;   // held by the message
+        HCONTACT source; // held by the message
         size_t bytes;
+        std::optional<ShownKey> key; // none for history
     };
 
     HCONTACT sourceOf(const wire::Packet& packet, uint64_t bridgeId);
@@ -66,6 +73,7 @@ private:
     IncomingLimits limits_;
     BridgeLookup* bridges_ = nullptr;
     std::deque<Partial> partial_;
+    ShownMessages shown_;
 };
 
-}  // namespace kestrova::connection
+} // namespace kestrova::connection

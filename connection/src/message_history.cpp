@@ -10,10 +10,9 @@ namespace protocol = wire::protocol;
 
 wire::Packet historyRequestPacket(const RY_HistoryRequest& request) {
     wire::Packet packet(protocol::command::kMessageHistory);
-    // Six digits of microseconds: read as a fraction or as a whole number,
-    // the text means the same instant.
+    // The microseconds are a whole number, not a fraction: no padding.
     char since[40];
-    std::snprintf(since, sizeof since, "%d.%06d", request.seconds, request.microseconds);
+    std::snprintf(since, sizeof since, "%d.%d", request.seconds, request.microseconds);
     packet.setHeader(request.isGroup ? protocol::header::kFromGroup : protocol::header::kFromPrivate, since);
     uint64_t sourceId = request.isGroup ? RY_GetGroupID(static_cast<HGROUP>(request.conversation))
                                         : RY_GetContactID(static_cast<HCONTACT>(request.conversation));

@@ -33,7 +33,10 @@ ProfileSync::ProfileSync(ContactDirectory& contacts, ContactSync& contactSync, G
     : contacts_(contacts), contactSync_(contactSync), groups_(groups), link_(link) {}
 
 void ProfileSync::loadContacts(HDATAMAP profile) {
-    applyContacts(profile, link_.state() == kStateLoadingContacts);
+    bool full = link_.state() == kStateLoadingContacts;
+    if (full) contactSync_.refreshOwnContact(RY_GetDataMapString(profile, "Nickname"),
+                                             RY_GetDataMapString(profile, "Status"));
+    applyContacts(profile, full);
 }
 
 void ProfileSync::loadGroupsAndOwnData(HDATAMAP profile) { applyRest(profile, true); }

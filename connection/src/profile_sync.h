@@ -21,7 +21,8 @@ public:
 
     void setFriendRequestSink(FriendRequestSink* sink) { friendRequests_ = sink; }
 
-    // The logon profile: contacts (full records), then the stale ones pruned.
+    // The logon profile: the own contact, the contacts (full records), then
+    // the stale ones pruned.
     void loadContacts(HDATAMAP profile);
     // The logon profile: groups, stale groups deleted, friend requests, own maps.
     void loadGroupsAndOwnData(HDATAMAP profile);

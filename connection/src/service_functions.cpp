@@ -25,6 +25,10 @@ GroupRef holdGroup(HGROUP group) { return GroupRef(RY_DuplicateGroupHandle(group
 
 std::string textOf(const char* text) { return text ? std::string(text) : std::string(); }
 
+// A text that goes into a header: one that would break its line is refused
+// here, before a request exists, so the caller learns it from the result.
+bool isHeaderText(const char* text) { return text && *text && wire::isLineText(text); }
+
 bool allDecimalDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -138,10 +142,15 @@ int32_t ServiceFunctions::setPresenceStatus(const RY_PresenceStatusArgs* args) {
         return 1;
     }
     if (state == kStateOnline) {
-        setOwnPresence(status);
         wire::Packet detail(protocol::command::kContactDetail);
         detail.setHeader(protocol::header::kOnlineStatus, status);
-        connection_.sendWithId(detail);
+        // The next sign-in asks for the desired status all the same; the
+        // own contact shows only what the server was told.
+        if (!connection_.sendWithId(detail)) {
+            writeDesiredStatus(status);
+            return 0;
+        }
+        setOwnPresence(status);
     } else if (state == kStateOffline) {
         kit::ServiceFields account = account_.read();
         if (account.userName.empty() || account.password.empty()) {
@@ -158,7 +167,7 @@ int32_t ServiceFunctions::setPresenceStatus(const RY_PresenceStatusArgs* args) {
 }
 
 int32_t ServiceFunctions::addContact(const RY_AddContactArgs* args) {
-    if (!args || !args->address || !*args->address) return 0;
+    if (!args || !isHeaderText(args->address)) return 0;
     wire::Packet request(protocol::command::kContactAdd);
     request.setHeader(allDecimalDigits(args->address) ? protocol::header::kTargetId : protocol::header::kName,
                       args->address);
@@ -204,12 +213,11 @@ int32_t ServiceFunctions::adminContact(const RY_AdminContactArgs* args) {
     admin.setHeader(protocol::header::kGroupId, RY_GetGroupID(args->group));
     admin.setHeader(protocol::header::kTargetId, RY_GetContactID(args->contact));
     admin.setHeader(protocol::header::kAction, args->action);
-    connection_.sendWithId(admin);
-    return 1;
+    return connection_.sendWithId(admin) ? 1 : 0;
 }
 
 int32_t ServiceFunctions::groupSubscribe(const RY_GroupSubscribeArgs* args) {
-    if (!args || !args->name || !*args->name) return 0;
+    if (!args || !isHeaderText(args->name)) return 0;
     wire::Packet subscribe(protocol::command::kGroupSubscribe);
     subscribe.setHeader(protocol::header::kName, args->name);
     subscribe.setBody(textOf(args->password));
@@ -241,7 +249,7 @@ int32_t ServiceFunctions::leaveGroup(HGROUP handle) {
 }
 
 int32_t ServiceFunctions::createGroup(const RY_CreateGroupArgs* args) {
-    if (!args || !args->name || !*args->name) return 0;
+    if (!args || !isHeaderText(args->name)) return 0;
     wire::Packet create(protocol::command::kGroupCreate);
     create.setHeader(protocol::header::kMesgId, uint64_t{RY_GetLUID()});
     create.setHeader(protocol::header::kName, args->name);

@@ -12,6 +12,7 @@ enum : uint32_t {
     kProxyRejected = 1001,
     kServerRefused = 1002,
     kReasonGiven = 1003,
+    kNameBreaksLine = 1004,
     // The status menu.
     kMenuOnline = 1010,
     kMenuAway = 1011,

@@ -146,6 +146,24 @@ TEST_F(Reconnect, WithoutPowerSaveEveryWaitIsFiveSeconds) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(secondsUntilNextAttempt(), 5);
 }
 
+TEST_F(Reconnect, TheWaitEndsOnTheTimerTickThatEndsIt) {
+    // The line fails between two milliseconds; the timer counts whole ones.
+    clock_->advance(std::chrono::microseconds(900));
+    startRefused();
+    int before = attempts_;
+    clock_->advance(std::chrono::microseconds(4'999'200));
+    EXPECT_TRUE(until([&] { return attempts_ > before; })) << "the tick at five seconds reconnects";
+}
+
+TEST_F(KeepAlive, TheWatchdogFiresOnTheTickThatEndsTheDeadline) {
+    clock_->advance(std::chrono::microseconds(900));
+    signInOnline();
+    for (int i = 0; i < 5; ++i) advance(10);
+    EXPECT_TRUE(connection_->isConnected());
+    clock_->advance(std::chrono::microseconds(9'999'200));
+    EXPECT_TRUE(until([&] { return !connection_->isConnected(); })) << "60 seconds, not 70";
+}
+
 TEST_F(Reconnect, WithPowerSaveTheWaitDoublesUpToFiveMinutes) {
     kit::writeSetting(settings::kPowerSave, 1);
     startRefused();

@@ -2,6 +2,7 @@
 #include "sign_in_scene.h"
 
 #include "kestrova/kit/settings.h"
+#include "kestrova/platform/registry.h"
 
 using namespace kestrova;
 using namespace kestrova::connection;
@@ -15,6 +16,19 @@ TEST_F(Logon, StoredCredentialsSignInAtStartWithTheLogonHeadersInOrder) {
               "LOGON\nOperator: PC_CLIENT\napp-type: SmartPhone\nname: kim@example.org\nprotocol-version: 2.0\n\n");
     EXPECT_EQ(state(), kStateLogonSent);
     EXPECT_EQ(account().desiredStatus, RY_PRESENCE_ONLINE);
+}
+
+TEST_F(Logon, TheOperatorGoesOutOnlyWhenItsWholeNameIsKnown) {
+    auto phone = platform::RegistryKey::create(platform::Hive::LocalMachine, "System\\State\\Phone");
+    phone.setValue("Current Operator Name", "Telco");
+    ASSERT_TRUE(phone.commit());
+    EXPECT_EQ(startAndTakeLogon().substr(0, 22), "LOGON\nOperator: Telco\n");
+    // Longer than the phone reads: a cut name would be a wrong one.
+    phone.setValue("Current Operator Name", std::string(40, 'T'));
+    ASSERT_TRUE(phone.commit());
+    start();
+    EXPECT_EQ(takePacket().substr(0, 4), "BYE\n");  // the first connection's
+    EXPECT_EQ(takePacket().substr(0, 26), "LOGON\nOperator: PC_CLIENT\n");
 }
 
 TEST_F(Logon, WithoutStoredPasswordNothingHappensAtStart) {
@@ -143,6 +157,19 @@ TEST_F(Logon, RefusalWithoutRetryShowsTheReasonAndForgetsThePasswordOnly) {
     advance(60);
     EXPECT_EQ(state(), kStateOffline);
     EXPECT_EQ(peer_.connectionsAccepted(), 1);
+}
+
+TEST_F(Logon, AnAccountNameWithALineBreakIsNeverSentAndEndsTheSignIn) {
+    storeCredentials("kim@example.org\nsetting: x", kPassword);
+    start();
+    ASSERT_TRUE(until([&] { return !alerts_.shown.empty(); }));
+    EXPECT_EQ(alerts_.shown[0].caption, "Login Failed");
+    EXPECT_EQ(account().failureText, alerts_.shown[0].text);
+    EXPECT_EQ(account().desiredStatus, RY_PRESENCE_OFFLINE);
+    EXPECT_EQ(state(), kStateOffline);
+    EXPECT_TRUE(serverHeardNothing());
+    advance(60);
+    EXPECT_EQ(peer_.connectionsAccepted(), 1) << "no reconnect: the name would not change";
 }
 
 TEST_F(Logon, RefusalWithRetryReconnectsWithTheSameCredentials) {

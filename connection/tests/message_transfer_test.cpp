@@ -4,6 +4,10 @@
 #include "sync_scene.h"
 
 #include "outgoing_message.h"
+#include "shown_messages.h"
+
+#include <fstream>
+#include <unistd.h>
 
 using namespace kestrova;
 using namespace kestrova::connection;
@@ -300,6 +304,56 @@ TEST_F(MessageReception, APeerCannotGrowUnfinishedMessagesWithoutBound) {
     EXPECT_EQ(messageData(events_->fresh[1]).mark1, 0);
 }
 
+TEST_F(MessageReception, AMessageDeliveredAgainInTheNextSessionIsShownOnce) {
+    chunk("mesg-id: 30\nsource-id: 77\nlast: 1\n");
+    chunk("mesg-id: 31\nsource-id: 77\n", "cut ");
+    ASSERT_EQ(events_->fresh.size(), 2u);
+    reconnect();
+    logOn({});
+    // The server stores what was not acknowledged and delivers it again.
+    chunk("mesg-id: 30\nsource-id: 77\nlast: 1\n");
+    EXPECT_EQ(events_->fresh.size(), 2u) << "shown before: dropped";
+    chunk("mesg-id: 31\nsource-id: 77\n", "cut ");
+    chunk("mesg-id: 32\ncorrelation-id: 31\nsource-id: 77\nlast: 1\n", "short");
+    ASSERT_EQ(events_->fresh.size(), 3u) << "never shown whole: shown";
+    ASSERT_EQ(events_->complete.size(), 2u);
+    RY_MessageData whole = messageData(events_->complete[1]);
+    EXPECT_EQ(std::string(static_cast<const char*>(whole.data), whole.dataLength), "cut short");
+    chunk("mesg-id: 31\nsource-id: 77\nlast: 1\n");
+    EXPECT_EQ(events_->fresh.size(), 3u);
+    chunk("mesg-id: 30\nsource-id: 77\nlast: 1\nhist: 1\n");
+    EXPECT_EQ(events_->fresh.size(), 4u) << "history asked for is shown";
+    EXPECT_EQ(unreadFrom(77), 3) << "30, the cut 31 and the whole 31; the repeats add nothing";
+}
+
+TEST(ShownMessagesFile, KeysOutliveTheProgramAndStayBounded) {
+    std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                   ("kestrova-shown-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::path file = folder / "shown";
+    {
+        ShownMessages shown(file, 3);
+        for (uint64_t id = 1; id <= 5; ++id) shown.remember({0, 77, id});
+        EXPECT_FALSE(shown.contains({0, 77, 2})) << "the oldest gave way";
+        EXPECT_TRUE(shown.contains({0, 77, 3}));
+        EXPECT_FALSE(shown.contains({9, 77, 3})) << "another bridge's message";
+    }
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::ofstream(file, std::ios::app) << "0 77 6";  // a write the kill cut short
+    {
+        ShownMessages restarted(file, 3);
+        for (uint64_t id = 3; id <= 5; ++id) EXPECT_TRUE(restarted.contains({0, 77, id}));
+        EXPECT_FALSE(restarted.contains({0, 77, 6}));
+        restarted.remember({0, 77, 7});
+    }
+    std::ifstream in(file);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "0 77 3\n0 77 4\n0 77 5\n0 77 7\n") << "rewritten whole, then appended";
+    EXPECT_EQ(parseShownKeys("1 2 3\nx 2 3\n1 2\n1 2 3 4\n4 5 6\n").size(), 2u);
+    std::filesystem::remove_all(folder);
+}
+
 class IncomingBound : public ConnectionTest {};
 
 TEST_F(IncomingBound, AMessageLongerThanTheBoundFails) {
@@ -356,7 +410,7 @@ TEST_F(MessageReception, HistoryIsAskedForAndEveryAnswerReachesTheCaller) {
     ASSERT_EQ(bus::call(names::kConnectionRequestMessageHistory, &request), 1);
     wire::Packet sent = parsePacket(takePacket());
     EXPECT_EQ(sent.command(), "MESG HIST");
-    EXPECT_EQ(sent.header("From-Private"), "1700000000.000005");
+    EXPECT_EQ(sent.header("From-Private"), "1700000000.5");
     EXPECT_EQ(sent.header("Source-Id"), "77");
     EXPECT_EQ(sent.header("Count"), "-20");
     uint64_t id = sent.headerId("Mesg-Id");

@@ -28,20 +28,31 @@ TEST(ProfileFrame, RefusesBlocksThatDoNotFit) {
     EXPECT_FALSE(splitProfileBody("anything", 2, -1));
 }
 
-TEST(ServerTime, ReadsSecondsAndMicroseconds) {
-    auto time = parseServerTime("1700000123.000450");
+TEST(ServerTime, ReadsSecondsAndMicrosecondsAsTwoDecimals) {
+    auto time = parseServerTime("1700000123.450");
     ASSERT_TRUE(time);
     EXPECT_EQ(time->seconds, 1700000123);
     EXPECT_EQ(time->microseconds, 450);
+    // Zero-padded microseconds are the same number.
+    EXPECT_EQ(parseServerTime("1700000123.000450")->microseconds, 450);
+    // Microseconds beyond a second are carried: 5 s + 1.5 s.
+    time = parseServerTime("5.1500000");
+    EXPECT_EQ(time->seconds, 6);
+    EXPECT_EQ(time->microseconds, 500000);
+    time = parseServerTime(" +7. -1 and more");
+    EXPECT_EQ(time->seconds, 6);
+    EXPECT_EQ(time->microseconds, 999999);
 }
 
-TEST(ServerTime, RefusesAnythingButTwoRunsOfDigits) {
+TEST(ServerTime, RefusesWhatIsNoTime) {
     EXPECT_FALSE(parseServerTime("1700000123"));
     EXPECT_FALSE(parseServerTime("1700000123."));
     EXPECT_FALSE(parseServerTime(".5"));
     EXPECT_FALSE(parseServerTime("17x.5"));
-    EXPECT_FALSE(parseServerTime("1.2.3"));
-    EXPECT_FALSE(parseServerTime("-1.5"));
+    EXPECT_FALSE(parseServerTime("1 .5"));
+    EXPECT_FALSE(parseServerTime("-1.5"));          // before 1970
+    EXPECT_FALSE(parseServerTime("2147483648.0"));  // beyond a 32-bit number
+    EXPECT_FALSE(parseServerTime("1." + std::string(70, '0')));
 }
 
 TEST(ServerTime, TheOffsetKeepsMicrosecondsInRange) {

@@ -38,6 +38,8 @@ const wire::DataMapEntries kAnn = {{"Username", "ann@example.org"}, {"Nickname",
                                    {"Online-Status", "2"},          {"Device-Type", "3"},  {"contact", "1"},
                                    {"state", "2"},                  {"user_data.loc", "somewhere"}};
 const wire::DataMapEntries kBob = {{"Username", "bob@example.org"}, {"contact", "1"}};
+// A key the client does not know is ignored, the record is not.
+const wire::DataMapEntries kCat = {{"Username", "cat@example.org"}, {"Bridge-Id", "4"}, {"contact", "1"}};
 
 }  // namespace
 
@@ -52,7 +54,7 @@ protected:
 };
 
 TEST_F(Profile, TheLogonProfileFillsContactsAndLaterOnesChangeOnlyWhatTheyName) {
-    signInWith({{"contacts", contactList({{"77", encode(kAnn)}, {"78", encode(kBob)}})}});
+    signInWith({{"contacts", contactList({{"77", encode(kAnn)}, {"78", encode(kBob)}, {"79", encode(kCat)}})}});
     RY_ContactData ann = contactData(contact(77));
     EXPECT_STREQ(ann.name, "ann@example.org");
     EXPECT_STREQ(ann.nickname, "Ann");
@@ -67,6 +69,8 @@ TEST_F(Profile, TheLogonProfileFillsContactsAndLaterOnesChangeOnlyWhatTheyName) 
     EXPECT_TRUE(GroupView(0).has(contact(77), &flags));
     EXPECT_EQ(flags, 2u << 8);
     EXPECT_TRUE(GroupView(0).has(contact(78)));
+    EXPECT_STREQ(contactData(contact(79)).nickname, "cat@example.org");
+    EXPECT_TRUE(GroupView(0).has(contact(79)));
     EXPECT_EQ(GroupView(0).data.groupState, kGroupCurrent);
 
     updateProfile({{"contacts", contactList({{"77", encode({{"Status", "back"}, {"user_data.mood", "ok"}})},
@@ -107,6 +111,24 @@ TEST_F(Profile, AfterAReconnectWhatTheServerNoLongerListsIsPrunedAndTheRestRefre
     EXPECT_STREQ(ann.nickname, "") << "a full record without nickname clears it";
     EXPECT_EQ(RY_GetDataMapString(ann.dataMap, "loc"), nullptr);
     EXPECT_EQ(friendRequests_.drops, 1) << "the session's friend requests went with it";
+}
+
+TEST_F(Profile, TheOwnContactExistsFromTheLogonEvenWhenTheServerDoesNotListIt) {
+    signInWith({{"Nickname", "Kim"}, {"Status", "at work"}, {"contacts", contactList({{"77", encode(kAnn)}})}});
+    ASSERT_TRUE(sync_.contacts().contains(kMyId));
+    RY_ContactData own = contactData(contact(kMyId));
+    EXPECT_STREQ(own.name, kUser);
+    EXPECT_STREQ(own.nickname, "Kim");
+    EXPECT_STREQ(own.statusText, "at work");
+    EXPECT_EQ(own.presence, RY_PRESENCE_ONLINE) << "the status the logon asked for";
+    EXPECT_EQ(own.dataMap, static_cast<HDATAMAP>(bus::get(names::kMyProfileUserData)));
+
+    reconnect();
+    EXPECT_EQ(contactData(contact(kMyId)).presence, RY_PRESENCE_UNKNOWN);
+    logOn({});
+    own = contactData(contact(kMyId));
+    EXPECT_EQ(own.presence, RY_PRESENCE_ONLINE) << "refreshed, not left stale";
+    EXPECT_STREQ(own.nickname, kUser) << "no nickname in the profile: the name stands in";
 }
 
 TEST_F(Profile, GroupUpdatesAddAndRemoveMembersAndTheGroupGoesWhenWeLeave) {

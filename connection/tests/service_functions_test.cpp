@@ -77,6 +77,20 @@ TEST_F(ServiceFunctionsTest, GroupRequestsCarryTheirFixedHeaders) {
     RY_ReleaseGroup(group);
 }
 
+TEST_F(ServiceFunctionsTest, TextsThatWouldBreakAHeaderLineAreRefusedBeforeAnythingIsSent) {
+    goOnline();
+    Answers& answers = answers_;
+    RY_AddContactArgs add{sizeof(RY_AddContactArgs), "ann\nSETTING: x", "hi", &Answers::record, &answers};
+    RY_GroupSubscribeArgs join{sizeof(RY_GroupSubscribeArgs), "chess\r", "rook", &Answers::record, &answers};
+    RY_CreateGroupArgs create{sizeof(RY_CreateGroupArgs), "Team\n\nMESG", &Answers::record, &answers};
+    EXPECT_EQ(callService(names::kServiceAddContact, &add), 0);
+    EXPECT_EQ(callService(names::kServiceGroupSubscribe, &join), 0);
+    EXPECT_EQ(callService(names::kServiceCreateGroup, &create), 0);
+    EXPECT_TRUE(serverHeardNothing());
+    EXPECT_TRUE(answers.got.empty()) << "refused by the result, not answered later";
+    EXPECT_EQ(connection_->pending().size(), 0u);
+}
+
 TEST_F(ServiceFunctionsTest, OfflineRequestsAreAnsweredWithCode100AndNothingIsSent) {
     startOffline();
     Answers& answers = answers_;
@@ -169,6 +183,19 @@ TEST_F(PresenceStatus, OnlineTheOwnContactChangesAndTheServerIsTold) {
     RY_GetContactData(own, &data);
     EXPECT_EQ(data.presence, RY_PRESENCE_BUSY);
     EXPECT_EQ(account().desiredStatus, RY_PRESENCE_BUSY);
+}
+
+TEST_F(PresenceStatus, AStatusTheServerCouldNotBeToldIsNotShownAsTaken) {
+    goOnline();
+    HCONTACT own = contacts_->add(kOwnId, "kim@example.org");
+    ASSERT_TRUE(peer_.shutClientSending());
+    EXPECT_EQ(setStatus(RY_PRESENCE_BUSY), 0);
+    RY_ContactData data{};
+    data.size = sizeof data;
+    RY_GetContactData(own, &data);
+    EXPECT_NE(data.presence, RY_PRESENCE_BUSY);
+    EXPECT_EQ(account().desiredStatus, RY_PRESENCE_BUSY) << "the next sign-in asks for it";
+    EXPECT_EQ(state(), kStateReconnectWait);
 }
 
 TEST_F(PresenceStatus, OfflineWithCredentialsSignsInWithTheNewStatus) {

@@ -18,25 +18,26 @@ bool takeValue(const std::vector<std::string>& args, size_t& i, const std::strin
     return false;
 }
 
-}  // namespace
+} // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    for (size_t i = 0; i < args.size(); ++i) line.whole += (i ? " " : "") + args[i];
-    line.hidden = line.whole.find("/hidden") != std::string::npos;
-    line.newInstance = line.whole.find("/newinstance") != std::string::npos;
-    line.appRunAtTime = line.whole.find("AppRunAtTime") != std::string::npos;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string value;
-        if (args[i] == "--help" || args[i] == "-h") line.help = true;
-        else if (args[i] == "--version") line.version = true;
+        if (args[i] == "--help" || args[i] == "-h")
+            line.help = true;
+        else if (args[i] == "--version")
+            line.version = true;
         else if (takeValue(args, i, "--screen", value)) {
             line.screen = platform::parseScreenGeometry(value);
-            if (!line.screen) line.error = "bad --screen value \"" + value + "\" (expected WxH@DPI, e.g. 240x320@131)";
+            if (!line.screen)
+                line.error = "bad --screen value \"" + value + "\" (expected WxH@DPI, e.g. 240x320@131)";
         } else if (takeValue(args, i, "--display", value)) {
             auto kind = platform::parseDisplayKind(value);
-            if (kind) line.display = *kind;
-            else line.error = "bad --display value \"" + value + "\" (expected auto, headless or sdl)";
+            if (kind)
+                line.display = *kind;
+            else
+                line.error = "bad --display value \"" + value + "\" (expected auto, headless or sdl)";
         } else if (takeValue(args, i, "--automation", value)) {
             line.automationSocket = value;
         } else if (takeValue(args, i, "--screenshot", value)) {
@@ -48,8 +49,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             else line.error = "bad --virtual-clock value \"" + value + "\" (expected Unix seconds)";
         } else if (args[i].rfind("--", 0) == 0) {
             line.error = "unknown option " + args[i];
+        } else {
+            // NOTE: only the program's own arguments, never the value of a
+            // desktop option (a path holding "/hidden" must not hide the window).
+            line.whole += (line.whole.empty() ? "" : " ") + args[i];
         }
     }
+    line.hidden = line.whole.find("/hidden") != std::string::npos;
+    line.newInstance = line.whole.find("/newinstance") != std::string::npos;
+    line.appRunAtTime = line.whole.find("AppRunAtTime") != std::string::npos;
     return line;
 }
 
@@ -69,4 +77,4 @@ std::string usageText() {
            "  --help               print this text and exit\n";
 }
 
-}  // namespace kestrova::shell
+} // namespace kestrova::shell

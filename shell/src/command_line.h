@@ -1,6 +1,7 @@
 // The program's command line. The system's own switches are found anywhere
-// in the whole line, as the shell has always looked for them; the desktop
-// options are ordinary --options.
+// in the program's own arguments, as the shell has always looked for them,
+// but never inside the value of a desktop option; the desktop options are
+// ordinary --options.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,7 @@
 namespace kestrova::shell {
 
 struct CommandLine {
-    std::string whole;         // every argument, joined by blanks
+    std::string whole;         // the arguments that are no desktop option, joined by blanks
     bool hidden = false;       // "/hidden": start without showing the main window
     bool newInstance = false;  // "/newinstance": start even if another copy runs
     bool appRunAtTime = false; // "AppRunAtTime": a scheduled wake-up; end at once

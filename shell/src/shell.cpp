@@ -21,6 +21,7 @@
 #include "plugin_loader.h"
 #include "shell_commands.h"
 #include "tray/tray_icon.h"
+#include "termination_signals.h"
 
 #ifndef KESTROVA_VERSION
 #define KESTROVA_VERSION "0.0.0"
@@ -50,12 +51,11 @@ void listenForLaterStarts(InstanceLock& lock) {
     });
 }
 
-std::unique_ptr<AutomationServer> startAutomation(const CommandLine& line) {
-    std::string path;
-    if (line.automationSocket) path = *line.automationSocket;
-    else if (const char* env = std::getenv("KESTROVA_AUTOMATION"); env && *env) path = env;
-    if (path.empty()) return nullptr;
-    return AutomationServer::start(path);
+// The automation socket asked for, if any; empty when none was.
+std::string automationPath(const CommandLine& line) {
+    if (line.automationSocket) return *line.automationSocket;
+    if (const char* env = std::getenv("KESTROVA_AUTOMATION"); env && *env) return env;
+    return {};
 }
 
 // Without a screen nobody can answer a message box or a menu. The program
@@ -90,24 +90,50 @@ int runShell(const std::vector<std::string>& arguments) {
     // Before anything reads the time; it outlives every window and plug-in.
     std::optional<VirtualClock> clock;
     if (line.virtualClock) clock.emplace(UnixTime{*line.virtualClock, 0});
+    TerminationSignals signals;                              // before any thread starts
     preparePlatform(line);                                   // 1
     InstanceLock instance(kInstanceLockName);                // 2
     if (line.appRunAtTime) return 0;                         // 3
+    if (!line.newInstance && !instance.failure().empty()) {
+        std::fprintf(stderr, "kestrova: cannot tell whether another copy runs: %s\n",
+                     instance.failure().c_str());
+        return 1;
+    }
     if (!line.newInstance && instance.alreadyExisted()) {    // 4
         activateRunningInstance();
         return 0;
     }
-    startDisplay(line.display);
+    // Auto may settle for headless; an SDL display asked for by name may not.
+    if (startDisplay(line.display) != line.display && line.display != DisplayKind::kAuto) {
+        std::fprintf(stderr,
+                     "kestrova: the %s display cannot be opened (is DISPLAY or WAYLAND_DISPLAY set?)\n",
+                     displayKindName(line.display));
+        stopDisplay();
+        return 1;
+    }
     dismissUnansweredModals();
     listenForLaterStarts(instance);
-    auto automation = startAutomation(line);
+    std::unique_ptr<AutomationServer> automation;
+    if (std::string path = automationPath(line); !path.empty()) {
+        automation = AutomationServer::start(path);
+        if (!automation) {
+            std::fprintf(stderr,
+                         "kestrova: cannot serve automation on %s (a file that is no stale socket, or a "
+                         "running server, is there)\n",
+                         path.c_str());
+            stopDisplay();
+            return 1;
+        }
+    }
 
     std::unique_ptr<MainWindow> mainWindow = MainWindow::create(line.hidden);  // 5
     // Started hidden, the program is reached through its icon and notification.
     std::unique_ptr<TrayIcon> trayIcon = TrayIcon::create();
+    if (mainWindow) signals.setWindow(mainWindow->hwnd());
     // The contact list makes the overview, whose functions the plug-ins find at their start.
     std::unique_ptr<ContactList> contactList = ContactList::create();         // 6
 
+    bus::set(names::kCoreStartedHidden, int32_t{line.hidden ? 1 : 0});
     std::filesystem::path folder = programFolder();
     loadLanguageLibraries(folder, platform::userLanguageId());                 // 7
     removeLegacyModules(folder);                                       // 8
@@ -121,6 +147,7 @@ int runShell(const std::vector<std::string>& arguments) {
         saveScreenPng(*line.screenshotOnStart);
     }
     runMessageLoop();  // 11
+    signals.shutdownStarted();
 
     RY_PluginStopAll();  // 12
     automation.reset();

@@ -13,6 +13,8 @@ TEST(CommandLine, TheSystemsSwitchesAreFoundAnywhereInTheLine) {
     EXPECT_TRUE(line.error.empty());
     auto plain = parseCommandLine({});
     EXPECT_FALSE(plain.hidden || plain.appRunAtTime || plain.newInstance);
+    auto values = parseCommandLine({"--screenshot", "/tmp/hidden/AppRunAtTime.png", "--automation=/newinstance"});
+    EXPECT_FALSE(values.hidden || values.appRunAtTime || values.newInstance) << "inside option values";
 }
 
 TEST(CommandLine, DesktopOptionsAreReadAndMistakesReported) {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <csignal>
 #include <thread>
 
 #include "program_folder.h"
@@ -111,6 +114,42 @@ TEST(StartUp, ALaterStartActivatesTheRunningCopyAndEndsWithoutLoadingAnything) {
     EXPECT_TRUE(shown);
     EXPECT_EQ(first.close(), 0);
     EXPECT_EQ(matching(program.log(first.pid), " stop"), (std::vector<std::string>{"alpha stop"}));
+}
+
+TEST(StartUp, TermIntAndHupRunTheNormalShutdown) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        ProgramFolder program({"alpha"});
+        Running running(program, {});
+        ASSERT_FALSE(running.mainWindow.empty()) << signal;
+        ASSERT_GT(running.pid, 0);
+        ASSERT_EQ(::kill(running.pid, signal), 0);
+        EXPECT_EQ(program.wait(running.pid), 0) << signal;
+        EXPECT_EQ(matching(program.log(running.pid), " stop"), (std::vector<std::string>{"alpha stop"})) << signal;
+    }
+}
+
+TEST(StartUp, WhatCannotBeSetUpIsSaidAndEndsTheProgramWithAFailure) {
+    ProgramFolder program({"alpha"});
+    auto scratch = std::filesystem::temp_directory_path() / ("kestrova-startup-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(scratch / "hidden");
+    auto plainFile = scratch / "notes.txt";
+    std::ofstream(plainFile) << "keep me";
+
+    EXPECT_EQ(program.run(kHeadless, {{"XDG_RUNTIME_DIR", plainFile.string()}}), 1) << "no lock: no answer";
+    EXPECT_EQ(program.run(with({"--automation", plainFile.string()}, kHeadless), kExitAtStartup), 1);
+    EXPECT_TRUE(std::filesystem::is_regular_file(plainFile)) << "somebody's file is left alone";
+    EXPECT_EQ(program.run({"--display", "sdl"}, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", "x11"}}),
+              1);
+    EXPECT_TRUE(program.log().empty());
+
+    // A desktop option's value is no switch of the program's; the plug-ins
+    // learn the shell's decision.
+    auto shot = (scratch / "hidden" / "shot.png").string();
+    EXPECT_EQ(program.run(with({"--screenshot", shot}, kHeadless), kExitAtStartup), 0);
+    EXPECT_EQ(endingWith(program.log(), "hidden=0").size(), 1u);
+    EXPECT_EQ(program.run(with({"/hidden"}, kHeadless), kExitAtStartup), 0);
+    EXPECT_EQ(endingWith(program.log(), "hidden=1").size(), 1u);
+    std::filesystem::remove_all(scratch);
 }
 
 TEST(StartUp, NewInstanceStartsASecondFullCopy) {

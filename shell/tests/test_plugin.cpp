@@ -34,7 +34,8 @@ void onStartup() {
     bool framework = platform::className(main).rfind("RY_CTRL_", 0) == 0;
     note(std::string("startup window=") + (framework ? "framework" : "missing") +
          " layout=" + (bus::get(names::kCoreWindowLayout) ? "set" : "null") +
-         " display=" + platform::displayKindName(platform::currentDisplay()));
+         " display=" + platform::displayKindName(platform::currentDisplay()) +
+         " hidden=" + std::to_string(bus::get(names::kCoreStartedHidden)));
     const char* exitAt = std::getenv("KESTROVA_TEST_EXIT");
     if (exitAt && std::string(exitAt) == "startup") note("exit " + std::to_string(RY_Exit()));
 }

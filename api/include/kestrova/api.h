@@ -8,13 +8,21 @@
 // audio lock exports, which any thread may call.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 #if defined(__GNUC__)
 #define RY_EXPORT __attribute__((visibility("default")))
 #else
 #define RY_EXPORT
+#endif
+
+// The header is C as well as C++: a plug-in written in C includes it too.
+// Flag sets keep their fixed type where the language has one.
+#ifdef __cplusplus
+#define RY_ENUM(type) enum : type
+#else
+#define RY_ENUM(type) enum
 #endif
 
 // ---------------------------------------------------------------------------
@@ -31,6 +39,21 @@ typedef struct RY_ServiceRecord* HSERVICE;
 typedef struct RY_ServiceTypeRecord* HSERVICETYPE;
 typedef struct RY_DataMapRecord* HDATAMAP;
 typedef struct RY_Subscription* HSUBSCRIPTION;
+
+// The records below, by their plain names in C too.
+typedef struct RY_ServiceData RY_ServiceData;
+typedef struct RY_ServiceTypeData RY_ServiceTypeData;
+typedef struct RY_ContactData RY_ContactData;
+typedef struct RY_GroupData RY_GroupData;
+typedef struct RY_MessageTime RY_MessageTime;
+typedef struct RY_MessageData RY_MessageData;
+typedef struct RY_ACLData RY_ACLData;
+typedef struct RY_LocationData RY_LocationData;
+typedef struct RY_PacketBytes RY_PacketBytes;
+typedef struct RY_HistoryRequest RY_HistoryRequest;
+typedef struct RY_IconResource RY_IconResource;
+typedef struct RY_MD5Context RY_MD5Context;
+typedef struct RY_Salsa20Context RY_Salsa20Context;
 
 // callback(user, data, extra, subscription). Data is the raise's argument,
 // null for variant changes, the changed object for object subscriptions.
@@ -51,6 +74,7 @@ typedef intptr_t (*NamedFunctionProc)(void* context, void* arg);
 // in that order), then the started flag that the plug-in keeps (1 once Start
 // has finished, 0 after Stop), then a word the loader fills with the module
 // handle of the library. The core API reads the flag and never writes it.
+#ifdef __cplusplus
 class Plugin {
 public:
     virtual void Start() = 0;
@@ -63,19 +87,22 @@ public:
 protected:
     ~Plugin() = default;
 };
+#else
+typedef struct Plugin Plugin;
+#endif
 
 // Exported by each plug-in library:
 //   int32_t PluginLoad(int32_t apiVersion, Plugin** out);  1 and *out set, or 0 and *out null
 //   int32_t PluginUnload();                                 destroys the object; returns 0
 typedef int32_t (*PluginLoadProc)(int32_t apiVersion, Plugin** out);
-typedef int32_t (*PluginUnloadProc)();
+typedef int32_t (*PluginUnloadProc)(void);
 
 // ---------------------------------------------------------------------------
 // Data records. The first field is the record's size (sizeof as compiled
 // here); the second, on set, is the mask of the fields to take.
 // ---------------------------------------------------------------------------
 
-enum : uint32_t {
+RY_ENUM(uint32_t) {
     RY_SERVICE_TYPE = 0x001,
     RY_SERVICE_TEXT1 = 0x002,
     RY_SERVICE_TEXT3 = 0x004,
@@ -111,7 +138,7 @@ struct RY_ServiceData {
     uint32_t iconResource;
 };
 
-enum : uint32_t {
+RY_ENUM(uint32_t) {
     RY_SERVICETYPE_DISPLAY_NAME = 0x1,
     RY_SERVICETYPE_SHORT_NAME = 0x2,
     RY_SERVICETYPE_ICON = 0x4,
@@ -128,7 +155,7 @@ struct RY_ServiceTypeData {
     uint32_t iconResource;
 };
 
-enum : uint32_t {
+RY_ENUM(uint32_t) {
     RY_CONTACT_ID = 0x001,
     RY_CONTACT_SERVICE = 0x002,
     RY_CONTACT_NAME = 0x004,
@@ -140,7 +167,7 @@ enum : uint32_t {
 };
 
 // Presence codes of contacts and services.
-enum : int32_t {
+RY_ENUM(int32_t) {
     RY_PRESENCE_OFFLINE = 0,
     RY_PRESENCE_ONLINE = 1,
     RY_PRESENCE_AWAY = 2,
@@ -150,7 +177,7 @@ enum : int32_t {
 };
 
 // Client kinds of contacts.
-enum : int32_t {
+RY_ENUM(int32_t) {
     RY_DEVICE_ROBOT = 1,
     RY_DEVICE_PC = 2,
     RY_DEVICE_MOBILE = 3,
@@ -174,7 +201,7 @@ struct RY_ContactData {
     HDATAMAP dataMap;
 };
 
-enum : uint32_t {
+RY_ENUM(uint32_t) {
     RY_GROUP_NAME = 0x01,
     RY_GROUP_STATE = 0x02,
     RY_GROUP_SERVICE = 0x04,
@@ -194,7 +221,7 @@ struct RY_GroupData {
     const char* description;
 };
 
-enum : uint32_t {
+RY_ENUM(uint32_t) {
     RY_MESSAGE_ID = 0x0001,
     RY_MESSAGE_CONTACT = 0x0002,
     RY_MESSAGE_TARGET = 0x0004,
@@ -211,7 +238,7 @@ enum : uint32_t {
 };
 
 // How a message arrived.
-enum : int32_t {
+RY_ENUM(int32_t) {
     RY_ORIGIN_LOCAL = 0,
     RY_ORIGIN_LIVE = 1,
     RY_ORIGIN_WHILE_CONNECTING = 2,
@@ -250,7 +277,7 @@ struct RY_MessageData {
 };
 
 // The found parts of an access-control entry (flags on read).
-enum : uint32_t {
+RY_ENUM(uint32_t) {
     RY_ACL_PERMISSIONS = 0x1,
     RY_ACL_OPTION_B = 0x2,
     RY_ACL_OPTION_T = 0x4,
@@ -273,7 +300,7 @@ struct RY_ACLData {
     uint64_t* users;
 };
 
-enum : uint32_t {
+RY_ENUM(uint32_t) {
     RY_LOCATION_LAT = 0x01,
     RY_LOCATION_LON = 0x02,
     RY_LOCATION_ACCURACY = 0x04,
@@ -284,7 +311,7 @@ enum : uint32_t {
     RY_LOCATION_SOURCE = 0x80,
 };
 
-enum : uint8_t {
+RY_ENUM(uint8_t) {
     RY_LOCATION_FROM_POSITIONING = 0,  // "PLS_IF"
     RY_LOCATION_MANUAL = 1,            // "Manual"
 };
@@ -337,10 +364,14 @@ struct RY_IconResource {
 };
 
 // An icon built by the core API; the caller owns it and deletes it.
+#ifdef __cplusplus
 namespace kestrova::platform {
 class Icon;
 }
 typedef kestrova::platform::Icon* HICON;
+#else
+typedef struct RY_Icon* HICON;
+#endif
 
 // Caller-owned contexts of the digest and the cipher; any thread may use its own.
 struct RY_MD5Context {
@@ -353,7 +384,9 @@ struct RY_Salsa20Context {
     uint32_t input[16];
 };
 
+#ifdef __cplusplus
 extern "C" {
+#endif
 
 // ---------------------------------------------------------------------------
 // Bus: named functions, events, variants; plug-in list; core state
@@ -429,7 +462,8 @@ RY_EXPORT void RY_SaveSettings();
 // Length of the platform name ("SmartPhone" unless KESTROVA_PLATFORM says
 // otherwise), at most 31 bytes; copied with its NUL when out is not null.
 RY_EXPORT int32_t RY_GetPlatformName(char* out);
-// 1 and the operator's name in out; 0 and "Unknown" when there is none.
+// 1 and the operator's name in out; 0 and "Unknown" when there is none or
+// when it does not fit into size bytes with its NUL (never cut).
 RY_EXPORT int32_t RY_GetOperatorName(char* out, int32_t size);
 
 // ---------------------------------------------------------------------------
@@ -584,4 +618,6 @@ RY_EXPORT void RY_AudioLock();
 RY_EXPORT int32_t RY_AudioTryLock();
 RY_EXPORT void RY_AudioUnlock();
 
+#ifdef __cplusplus
 }  // extern "C"
+#endif

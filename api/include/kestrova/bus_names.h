@@ -65,6 +65,9 @@ namespace kestrova::names {
 inline constexpr bus::Variant<platform::HWND> kCoreWindowHwnd{"core.window.hwnd"};
 // variant: the main window's pane layout; set once by the shell; plug-ins add panes through it
 inline constexpr bus::Variant<kit::PaneLayout*> kCoreWindowLayout{"core.window.layout"};
+// variant: 1 when the program was started with "/hidden" (no main window shown, sign in at once);
+// set by the shell before any plug-in is loaded
+inline constexpr bus::Variant<int32_t> kCoreStartedHidden{"core.startedHidden"};
 // event, no data: raised once by the shell after every plug-in's Start
 inline constexpr bus::Event<void> kCoreStartup{"core.startup"};
 // event, the command identifier (low 16 bits of wParam): raised by the shell for every WM_COMMAND

@@ -30,6 +30,24 @@ TEST_F(Modals, PlannedAnswersAnswerMessageBoxesAndMenusInOrder) {
     EXPECT_EQ(answers.planned(), 0u);
 }
 
+TEST_F(Modals, APlanThatIsNeverTakenBlocksNoOtherAndPlansCanBeCleared) {
+    HWND owner = makeTopLevel();
+    ModalAnswers answers(true);
+    answers.answerMessageBox(IDYES);  // no message box comes
+    answers.chooseMenuEntry("Away");
+    UniqueMenu menu(createPopupMenu());
+    appendMenu(menu.get(), MF_STRING, 1, "Online");
+    HMENU more = createPopupMenu();
+    appendMenu(more, MF_STRING, 7, "Away");
+    appendMenu(more, MF_STRING, 8, "Busy");
+    appendMenu(menu.get(), MF_POPUP, reinterpret_cast<uintptr_t>(more), "&More");
+    EXPECT_EQ(trackPopupMenu(menu.get(), TPM_RETURNCMD, {0, 0}, owner), 7);
+    EXPECT_EQ(ModalAnswers::menuTexts(menu.get()),
+              (std::vector<std::string>{"Online", "More", "More > Away", "More > Busy"}));
+    EXPECT_EQ(runAutomationCommand("unplan", answers), "OK 1");
+    EXPECT_EQ(messageBox(owner, "q", "c", MB_YESNO), IDNO) << "the forgotten Yes is not given";
+}
+
 TEST_F(Modals, AnUnansweredModalGoesToTheUnansweredHandlerInsteadOfHanging) {
     HWND owner = makeTopLevel();
     std::vector<std::string> unanswered;

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 
 namespace kestrova::testing {
 
@@ -147,6 +149,36 @@ void LoopbackPeer::dropConnection() {
     std::lock_guard lock(mutex_);
     if (clientFd_ >= 0) ::shutdown(clientFd_, SHUT_RDWR);
     clientOpen_ = false;
+}
+
+namespace {
+
+uint16_t portOf(int fd, bool peer) {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    int result = peer ? ::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length)
+                      : ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    if (result != 0 || address.sin_family != AF_INET) return 0;
+    return ntohs(address.sin_port);
+}
+
+}  // namespace
+
+bool LoopbackPeer::shutClientSending() {
+    uint16_t clientPort;
+    {
+        std::lock_guard lock(mutex_);
+        if (clientFd_ < 0) return false;
+        clientPort = portOf(clientFd_, true);
+    }
+    // The client's end is the descriptor of this process whose own port is
+    // the one the connection came from and whose peer is this listener.
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        int fd = std::atoi(entry.path().filename().c_str());
+        if (clientPort != 0 && portOf(fd, false) == clientPort && portOf(fd, true) == port_)
+            return ::shutdown(fd, SHUT_WR) == 0;
+    }
+    return false;
 }
 
 void LoopbackPeer::stopListening() {

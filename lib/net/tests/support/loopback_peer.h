@@ -35,6 +35,10 @@ public:
     bool send(const std::string& bytes);
     // Closes the current connection from this side.
     void dropConnection();
+    // For a client in this process: shuts the sending side of its socket of
+    // the current connection, so its next write fails while what was sent to
+    // it can still be read. False when that socket is not found.
+    bool shutClientSending();
     // Closes the listener: later connects are refused.
     void stopListening();
 

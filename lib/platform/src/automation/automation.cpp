@@ -1,5 +1,8 @@
 #include "kestrova/platform/automation.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "devices/display_internal.h"
 #include "kestrova/platform/edit.h"
 #include "kestrova/platform/menu.h"
@@ -8,7 +11,9 @@
 
 namespace kestrova::platform {
 
-std::string visibleText(HWND hwnd) { return isPasswordEdit(hwnd) ? editDisplayText(hwnd) : windowText(hwnd); }
+std::string visibleText(HWND hwnd) {
+    return isPasswordEdit(hwnd) ? editDisplayText(hwnd) : windowText(hwnd);
+}
 
 std::vector<HWND> findWindows(const WindowQuery& q) {
     std::vector<HWND> found;
@@ -48,10 +53,16 @@ ModalAnswers::ModalAnswers(bool dismissUnplanned) : dismissUnplanned_(dismissUnp
 
 ModalAnswers::~ModalAnswers() = default;
 
-void ModalAnswers::answerMessageBox(int button) { plans_.push_back({ModalKind::kMessageBox, button, {}}); }
+void ModalAnswers::answerMessageBox(int button) {
+    plans_.push_back({ModalKind::kMessageBox, button, {}});
+}
 
 void ModalAnswers::chooseMenuEntry(std::string text) {
     plans_.push_back({ModalKind::kPopupMenu, 0, std::move(text)});
+}
+
+size_t ModalAnswers::clearPlans() {
+    return std::exchange(plans_, {}).size();
 }
 
 std::vector<std::string> ModalAnswers::menuTexts(HMENU menu) {
@@ -70,9 +81,13 @@ std::vector<std::string> ModalAnswers::menuTexts(HMENU menu) {
 std::optional<int> ModalAnswers::respond(const ModalRequest& request) {
     asked_.push_back(request);
     askedTexts_.push_back(request.kind == ModalKind::kPopupMenu ? menuTexts(request.menu) : std::vector<std::string>{});
-    if (!plans_.empty() && plans_.front().kind == request.kind) {
-        Plan plan = plans_.front();
-        plans_.pop_front();
+    // NOTE: message boxes and menus each take their own plans in order; a
+    // plan of the other kind that never comes must not block this one.
+    auto planned =
+        std::find_if(plans_.begin(), plans_.end(), [&](const Plan& p) { return p.kind == request.kind; });
+    if (planned != plans_.end()) {
+        Plan plan = *planned;
+        plans_.erase(planned);
         if (request.kind == ModalKind::kMessageBox) return plan.button;
         if (plan.entry.empty()) return 0;
         auto command = findMenuCommand(request.menu, plan.entry);
@@ -84,4 +99,4 @@ std::optional<int> ModalAnswers::respond(const ModalRequest& request) {
     return (request.style & 0xF) == MB_YESNO ? IDNO : (request.style & 0xF) == MB_OK ? IDOK : IDCANCEL;
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

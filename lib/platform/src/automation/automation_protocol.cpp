@@ -217,6 +217,7 @@ std::string runAutomationCommand(const std::string& line, ModalAnswers& answers)
         answers.chooseMenuEntry(a.size() > 1 ? a[1] : std::string());
         return "OK";
     }
+    if (c == "unplan" && a.size() == 1) return "OK " + std::to_string(answers.clearPlans());
     if (c == "modal") return lastModal(answers);
     if (c == "close" && a.size() == 2) {
         auto h = parseHandle(a[1]);

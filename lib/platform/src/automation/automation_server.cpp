@@ -1,9 +1,11 @@
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <thread>
 
@@ -24,7 +26,7 @@ struct Request {
     std::string reply;
 };
 
-}  // namespace
+} // namespace
 
 struct AutomationServer::Impl {
     std::filesystem::path path;
@@ -81,6 +83,24 @@ struct AutomationServer::Impl {
     }
 };
 
+namespace {
+
+// True when the path is free for our socket: nothing is there, or a socket
+// nobody listens on any more (left by a copy that crashed), which is removed.
+// Anything else is somebody's file, or a live server, and is left alone.
+bool clearStaleSocket(const std::filesystem::path& path, const sockaddr_un& address) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+    if (!S_ISSOCK(info.st_mode)) return false;
+    int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) return false;
+    bool live = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(probe);
+    return !live && ::unlink(path.c_str()) == 0;
+}
+
+} // namespace
+
 std::unique_ptr<AutomationServer> AutomationServer::start(const std::filesystem::path& socketPath) {
     auto impl = std::make_unique<Impl>();
     impl->path = socketPath;
@@ -88,8 +108,7 @@ std::unique_ptr<AutomationServer> AutomationServer::start(const std::filesystem:
     address.sun_family = AF_UNIX;
     if (socketPath.native().size() >= sizeof address.sun_path) return nullptr;
     std::strcpy(address.sun_path, socketPath.c_str());
-    std::error_code ec;
-    std::filesystem::remove(socketPath, ec);
+    if (!clearStaleSocket(socketPath, address)) return nullptr;
     impl->listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (impl->listener < 0) return nullptr;
     if (::bind(impl->listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
@@ -128,6 +147,8 @@ AutomationServer::~AutomationServer() {
     std::filesystem::remove(impl_->path, ec);
 }
 
-const std::filesystem::path& AutomationServer::path() const { return impl_->path; }
+const std::filesystem::path& AutomationServer::path() const {
+    return impl_->path;
+}
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

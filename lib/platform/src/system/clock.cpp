@@ -10,7 +10,7 @@ namespace {
 
 struct VirtualState {
     UnixTime now;
-    uint32_t tick;
+    uint64_t tickMicros;
 };
 
 std::mutex gMutex;
@@ -39,18 +39,20 @@ UnixTime unixNow() {
     return {us / 1'000'000, static_cast<int32_t>(us % 1'000'000)};
 }
 
-uint32_t tickCount() {
+uint64_t tickCount64() {
     {
         std::lock_guard lock(gMutex);
-        if (gVirtual) return gVirtual->tick;
+        if (gVirtual) return gVirtual->tickMicros / 1000;
     }
     auto since = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
+
+uint32_t tickCount() { return static_cast<uint32_t>(tickCount64()); }
 
 VirtualClock::VirtualClock(UnixTime start, uint32_t startTick) {
     std::lock_guard lock(gMutex);
-    gVirtual = VirtualState{start, startTick};
+    gVirtual = VirtualState{start, uint64_t{startTick} * 1000};
 }
 
 VirtualClock::~VirtualClock() {
@@ -58,7 +60,7 @@ VirtualClock::~VirtualClock() {
     gVirtual.reset();
 }
 
-void VirtualClock::advance(std::chrono::milliseconds step) { advanceVirtualClock(step); }
+void VirtualClock::advance(std::chrono::microseconds step) { advanceVirtualClock(step); }
 
 void VirtualClock::setUnixTime(UnixTime now) { setVirtualUnixTime(now); }
 
@@ -67,14 +69,14 @@ bool virtualClockActive() {
     return gVirtual.has_value();
 }
 
-bool advanceVirtualClock(std::chrono::milliseconds step) {
+bool advanceVirtualClock(std::chrono::microseconds step) {
     {
         std::lock_guard lock(gMutex);
         if (!gVirtual) return false;
-        int64_t us = gVirtual->now.microseconds + step.count() * 1000;
+        int64_t us = gVirtual->now.microseconds + step.count();
         gVirtual->now.seconds += us / 1'000'000;
         gVirtual->now.microseconds = static_cast<int32_t>(us % 1'000'000);
-        gVirtual->tick += static_cast<uint32_t>(step.count());
+        gVirtual->tickMicros += static_cast<uint64_t>(step.count());
     }
     notifyListeners();
     return true;

@@ -4,9 +4,11 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -31,9 +33,11 @@ bool fillAddress(const std::filesystem::path& path, sockaddr_un& address) {
     return true;
 }
 
-std::filesystem::path socketPathOf(const std::string& name) { return runtimeFolder() / (name + ".socket"); }
+std::filesystem::path socketPathOf(const std::string& name) {
+    return runtimeFolder() / (name + ".socket");
+}
 
-}  // namespace
+} // namespace
 
 struct InstanceLock::Listener {
     int socket = -1;
@@ -61,7 +65,8 @@ struct InstanceLock::Listener {
     void readClient(int client) {
         std::string line;
         char c;
-        while (line.size() < kMaxLine && ::read(client, &c, 1) == 1 && c != '\n') line += c;
+        while (line.size() < kMaxLine && ::read(client, &c, 1) == 1 && c != '\n')
+            line += c;
         {
             std::lock_guard lock(mutex);
             lines.push_back(std::move(line));
@@ -97,10 +102,30 @@ struct InstanceLock::Listener {
 
 InstanceLock::InstanceLock(const std::string& name)
     : lockPath_(runtimeFolder() / (name + ".lock")), socketPath_(socketPathOf(name)) {
+    std::filesystem::path folder = runtimeFolder();
     std::error_code ec;
-    std::filesystem::create_directories(runtimeFolder(), ec);
-    fd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    owner_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    if (std::filesystem::create_directories(folder, ec)) ::chmod(folder.c_str(), 0700);
+    struct stat info {};
+    // NOTE: a folder someone else owns could hold a lock or a socket of theirs
+    // that we would take for a running copy of ours.
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        failure_ = "the runtime folder " + folder.string() + " cannot be used";
+        return;
+    }
+    if (info.st_uid != ::getuid()) {
+        failure_ = "the runtime folder " + folder.string() + " belongs to another user";
+        return;
+    }
+    fd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd_ < 0) {
+        failure_ = "cannot create " + lockPath_.string() + ": " + std::strerror(errno);
+        return;
+    }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        owner_ = true;
+        return;
+    }
+    if (errno != EWOULDBLOCK) failure_ = "cannot lock " + lockPath_.string() + ": " + std::strerror(errno);
 }
 
 InstanceLock::~InstanceLock() {
@@ -118,7 +143,7 @@ bool InstanceLock::listen(std::function<void(const std::string&)> onMessage) {
     if (!fillAddress(socketPath_, address)) return false;
     auto l = std::make_unique<Listener>();
     std::error_code ec;
-    std::filesystem::remove(socketPath_, ec);  // left by a copy that crashed
+    std::filesystem::remove(socketPath_, ec); // left by a copy that crashed
     l->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (l->socket < 0 || ::bind(l->socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(l->socket, 4) != 0 || ::pipe(l->stopPipe) != 0)
@@ -144,4 +169,4 @@ bool sendToRunningInstance(const std::string& name, const std::string& line) {
     return ok;
 }
 
-}  // namespace kestrova::platform
+} // namespace kestrova::platform

@@ -1,11 +1,18 @@
 #include "kestrova/platform/system_info.h"
 
 #include "kestrova/platform/registry.h"
+#include "kestrova/platform/text.h"
 
 #include <cstdlib>
 #include <map>
 
 namespace kestrova::platform {
+namespace {
+
+// The phone reads the name into 32 UTF-16 units, the terminator among them.
+constexpr size_t kMaxOperatorUnits = 31;
+
+}  // namespace
 
 std::string platformName() {
     const char* name = std::getenv("KESTROVA_PLATFORM");
@@ -36,7 +43,11 @@ std::optional<std::string> operatorName() {
     // when someone (a test, say) writes it into the machine hive.
     auto key = RegistryKey::open(Hive::LocalMachine, "System\\State\\Phone");
     if (!key) return std::nullopt;
-    return key->value("Current Operator Name");
+    auto name = key->value("Current Operator Name");
+    // NOTE: a longer name would come out cut, and a cut name is not the
+    // operator's: it counts as none.
+    if (!name || !isValidUtf8(*name) || utf16Length(*name) > kMaxOperatorUnits) return std::nullopt;
+    return name;
 }
 
 }  // namespace kestrova::platform

@@ -43,7 +43,8 @@ struct WindowState {
 };
 WindowState windowState(HWND hwnd);
 
-// Planned answers for the modals to come, in order. While it lives it is the
+// Planned answers for the modals to come: message boxes and menus each in
+// their own order. While it lives it is the
 // modal responder; a modal it has no plan for is left to the fallback
 // (interactive display, else the unanswered handler), or, with
 // dismissUnplanned, is dismissed (0, IDCANCEL or IDNO) and recorded.
@@ -58,6 +59,8 @@ public:
     // Chooses the entry with this text; an empty text dismisses the menu.
     void chooseMenuEntry(std::string text);
     size_t planned() const { return plans_.size(); }
+    // Forgets every plan not taken yet; returns how many there were.
+    size_t clearPlans();
     // Every modal that was asked, in order, answered or not.
     const std::vector<ModalRequest>& asked() const { return asked_; }
     // The texts of the entries of the menus asked, flattened with submenus.
@@ -85,6 +88,8 @@ private:
 // thread that started the server (the user-interface thread).
 class AutomationServer {
 public:
+    // Null when the socket cannot be made. A file already at the path is
+    // replaced only when it is a socket nobody listens on any more.
     static std::unique_ptr<AutomationServer> start(const std::filesystem::path& socketPath);
     ~AutomationServer();
     AutomationServer(const AutomationServer&) = delete;

@@ -16,7 +16,11 @@ struct UnixTime {
 
 UnixTime unixNow();
 // Milliseconds since an arbitrary start; wraps like a 32-bit tick counter.
+// Window timers run on it.
 uint32_t tickCount();
+// The same tick without the wrap: tickCount() is its low 32 bits. Deadlines
+// that a timer checks are kept on it, so that both agree on what "due" is.
+uint64_t tickCount64();
 
 // While an object of this class lives, unixNow() and tickCount() read it
 // instead of the system clock. Only one may exist at a time.
@@ -27,7 +31,9 @@ public:
     VirtualClock(const VirtualClock&) = delete;
     VirtualClock& operator=(const VirtualClock&) = delete;
 
-    void advance(std::chrono::milliseconds step);
+    // Both clocks move by step. The tick shows whole milliseconds, so a
+    // step of less than one may leave it where it was.
+    void advance(std::chrono::microseconds step);
     void setUnixTime(UnixTime now);
 };
 
@@ -35,7 +41,7 @@ public:
 // (the running program's automation). Each returns false, and does nothing,
 // while the system clock runs.
 bool virtualClockActive();
-bool advanceVirtualClock(std::chrono::milliseconds step);
+bool advanceVirtualClock(std::chrono::microseconds step);
 bool setVirtualUnixTime(UnixTime now);
 
 // Called (on the thread that moved it) after the virtual clock moved, so that

@@ -18,7 +18,12 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    bool alreadyExisted() const { return !owner_; }
+    // True only when another process holds the lock; a lock that could not
+    // be made at all is a failure(), never a running copy.
+    bool alreadyExisted() const { return !owner_ && failure_.empty(); }
+    // Why the lock could not be made (an unusable runtime folder, one owned
+    // by another user); empty when it was.
+    const std::string& failure() const { return failure_; }
     // The holder: each line received is handed to onMessage on the thread
     // that calls listen (as a posted message; the platform window system
     // carries it). Call once, on the user-interface thread.
@@ -31,6 +36,7 @@ private:
     std::filesystem::path socketPath_;
     int fd_ = -1;
     bool owner_ = false;
+    std::string failure_;
     std::unique_ptr<Listener> listener_;
 };
 

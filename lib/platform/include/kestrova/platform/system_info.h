@@ -12,7 +12,8 @@ std::string platformName();
 // The user's interface language as a Windows-style identifier (0x0409 en-US,
 // 0x0809 en-GB, ...) from LC_ALL / LC_MESSAGES / LANG; 0x0409 when unknown.
 uint16_t userLanguageId();
-// The mobile operator's name; a desktop has none.
+// The mobile operator's name; a desktop has none, and a name longer than the
+// phone's 31 characters, or not UTF-8, counts as none.
 std::optional<std::string> operatorName();
 
 }  // namespace kestrova::platform
