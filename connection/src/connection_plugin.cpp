@@ -18,7 +18,10 @@ void ConnectionPlugin::Start() {
         ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden()});
     sendPacket_->setConnection(connection_.get());
     objects_.attach(*connection_);
-    sender_ = std::make_unique<MessageSender>(objects_.link());
+    bridges_ = std::make_unique<BridgeManager>(BridgeManagerEnvironment{
+        *connection_, objects_.contactSync(), *friendRequests_, alerts_, kit::ownModule()});
+    objects_.setBridgeLookup(bridges_.get());
+    sender_ = std::make_unique<MessageSender>(objects_.link(), bridges_.get());
     history_ = std::make_unique<MessageHistoryFunction>(objects_.link());
     ContactLookup contacts = [this](uint64_t id) { return objects_.contacts().find(id); };
     serviceFunctions_ = std::make_unique<ServiceFunctions>(
@@ -33,6 +36,8 @@ void ConnectionPlugin::Stop() {
     serviceFunctions_.reset();
     history_.reset();
     sender_.reset();
+    objects_.setBridgeLookup(nullptr);
+    bridges_.reset();
     sendPacket_.reset();
     // Last of what answers requests: its end fails them and drops the friend requests.
     connection_.reset();

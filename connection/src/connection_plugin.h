@@ -4,6 +4,7 @@
 
 #include "account_screens.h"
 #include "alerts.h"
+#include "bridging/bridge_manager.h"
 #include "connection.h"
 #include "message_history.h"
 #include "message_sender.h"
@@ -33,6 +34,7 @@ public:
     Connection* connection() { return connection_.get(); }
     RecordedPower& power() { return power_; }
     SessionSync& objects() { return objects_; }
+    BridgeManager* bridges() { return bridges_.get(); }
 
 private:
     WindowAlerts alerts_;
@@ -45,6 +47,9 @@ private:
     // Before the connection: profile synchronisation hands it the requests.
     std::unique_ptr<FriendRequests> friendRequests_;
     std::unique_ptr<Connection> connection_;
+    // After the connection, whose packets it takes, and before what sends
+    // through it.
+    std::unique_ptr<BridgeManager> bridges_;
     std::unique_ptr<MessageSender> sender_;
     std::unique_ptr<MessageHistoryFunction> history_;
     std::unique_ptr<ServiceFunctions> serviceFunctions_;

@@ -4,6 +4,7 @@
 #include "connection.h"
 #include "contact_lookup.h"
 #include "friend_requests.h"
+#include "service_requests.h"
 
 #include "kestrova/bus_records.h"
 #include "kestrova/wire/protocol.h"
@@ -29,14 +30,6 @@ bool allDecimalDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Every answer goes to the caller's callback and finishes the request.
-ResponseHandler toCallback(RY_ResponseCallback callback, void* user) {
-    return [callback, user](int64_t code, const std::string&) {
-        if (callback) callback(user, &code, static_cast<uint32_t>(static_cast<uint64_t>(code) >> 32));
-        return true;
-    };
-}
-
 int32_t groupStateOf(HGROUP group) {
     RY_GroupData data{};
     data.size = sizeof data;
@@ -50,19 +43,6 @@ void setGroupState(HGROUP group, int32_t groupState) {
     data.flags = RY_GROUP_STATE;
     data.groupState = groupState;
     RY_SetGroupData(group, &data);
-}
-
-bool isOnlineStatus(int32_t status) {
-    switch (status) {
-    case RY_PRESENCE_OFFLINE:
-    case RY_PRESENCE_ONLINE:
-    case RY_PRESENCE_AWAY:
-    case RY_PRESENCE_INVISIBLE:
-    case RY_PRESENCE_BUSY:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // What every group this client creates says of itself.
@@ -176,7 +156,7 @@ int32_t ServiceFunctions::acceptContact(const RY_AcceptContactArgs* args) {
     if (args->accepted) answer.setHeader(protocol::header::kAccepted, int32_t{1});
     std::weak_ptr<ServiceFunctions*> alive = alive_;
     connection_.submit(std::move(answer), [alive, contactId](int64_t code, const std::string&) {
-        if (auto self = alive.lock()) (*self)->friendRequests_.answered(contactId, code);
+        if (auto self = alive.lock()) (*self)->friendRequests_.answered((*self)->service_, contactId, code);
         return true;
     });
     return 1;

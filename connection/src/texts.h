@@ -20,6 +20,9 @@ enum : uint32_t {
     kMenuOffline = 1014,
     kMenuMyIdentity = 1015,
     kMenuSignInAs = 1016,
+    kMenuRemoveService = 1017,
+    kRemoveServiceCaption = 1018,
+    kRemoveServiceQuestion = 1019,
     // Friend requests on the overview.
     kFriendRequestsTitle = 1020,
     kAcceptingContact = 1021,
@@ -30,6 +33,27 @@ enum : uint32_t {
     kContactAcceptedCaption = 1026,
     kContactAcceptedQuestion = 1027,
     kAddBackMessage = 1028,
+    // The sign-in and identity forms.
+    kSignInTitle = 1030,
+    kEmailAddressLabel = 1031,
+    kPasswordLabel = 1032,
+    kRememberMe = 1033,
+    kSignInAutomatically = 1034,
+    kMissingInformation = 1035,
+    kNeedUserAndPassword = 1036,
+    kIdentityTitle = 1037,
+    kNicknameLabel = 1038,
+    kStatusLineLabel = 1039,
+    kNeedNicknameAndStatus = 1040,
+    kSoftKeyOk = 1041,
+    kSoftKeyCancel = 1042,
+    // A registration of another network's account that the server refused.
+    kRegistrationCaption = 1050,
+    kRegistrationUnsupported = 1051,
+    kRegistrationLimit = 1052,
+    kRegistrationUnusable = 1053,
+    kRegistrationRefused = 1054,
+    kRegistrationDisconnected = 1055,
 };
 
 }  // namespace kestrova::connection::texts
