@@ -39,11 +39,11 @@ Bridge::Bridge(uint64_t id, const Network& network, HSERVICETYPE type, void* ico
 }
 
 Bridge::~Bridge() {
-    dropOperations();
+    // NOTE: whoever still holds the service (a message from one of its
+    // contacts) sees it removed: the next session's bridge is another
+    // service, and its contact ids may name other people.
+    disable();
     forgetChats();
-    // Whoever still holds the service (a chat window) sees it off, or removed.
-    if (record().read().presence != kBridgeRemoved)
-        record().write(kit::ServiceChange().presence(RY_PRESENCE_OFFLINE));
     contacts_.removeAll();
 }
 

@@ -32,7 +32,8 @@ inline constexpr int32_t kBridgeRemoved = 101;
 class Bridge {
 public:
     Bridge(uint64_t id, const Network& network, HSERVICETYPE type, void* iconModule, FriendRequests& friendRequests);
-    // The account's objects go: contacts off every list, chats, requests.
+    // The account's objects go: contacts off every list, chats, requests;
+    // the service is left removed for whoever still holds it.
     ~Bridge();
     Bridge(const Bridge&) = delete;
     Bridge& operator=(const Bridge&) = delete;
