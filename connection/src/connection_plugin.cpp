@@ -11,6 +11,7 @@ ConnectionPlugin::~ConnectionPlugin() { Stop(); }
 void ConnectionPlugin::Start() {
     if (started) return;
     window_ = std::make_unique<net::PlatformHiddenWindow>();
+    screens_ = std::make_unique<AccountForms>(startedHidden());
     sendPacket_ = std::make_unique<SendPacketFunction>();
     friendRequests_ = std::make_unique<FriendRequests>(kit::ownModule());
     objects_.setFriendRequestSink(friendRequests_.get());
@@ -25,8 +26,8 @@ void ConnectionPlugin::Start() {
     history_ = std::make_unique<MessageHistoryFunction>(objects_.link());
     ContactLookup contacts = [this](uint64_t id) { return objects_.contacts().find(id); };
     serviceFunctions_ = std::make_unique<ServiceFunctions>(
-        ServiceFunctionsEnvironment{*connection_, std::move(contacts), *friendRequests_, screens_});
-    statusMenu_ = std::make_unique<StatusMenu>(serviceFunctions_->service(), screens_);
+        ServiceFunctionsEnvironment{*connection_, std::move(contacts), *friendRequests_, *screens_});
+    statusMenu_ = std::make_unique<StatusMenu>(serviceFunctions_->service(), *screens_);
     started = 1;
 }
 
@@ -44,6 +45,7 @@ void ConnectionPlugin::Stop() {
     objects_.detach();
     objects_.setFriendRequestSink(nullptr);
     friendRequests_.reset();
+    screens_.reset();
     window_.reset();
     started = 0;
 }

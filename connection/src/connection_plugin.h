@@ -4,6 +4,7 @@
 
 #include "account_screens.h"
 #include "alerts.h"
+#include "forms/account_forms.h"
 #include "bridging/bridge_manager.h"
 #include "connection.h"
 #include "message_history.h"
@@ -35,13 +36,14 @@ public:
     RecordedPower& power() { return power_; }
     SessionSync& objects() { return objects_; }
     BridgeManager* bridges() { return bridges_.get(); }
+    AccountForms* forms() { return screens_.get(); }
 
 private:
     WindowAlerts alerts_;
     RecordedPower power_;
     // Outlives the connection, whose destructor ends the session through it.
     SessionSync objects_;
-    RecordedAccountScreens screens_;
+    std::unique_ptr<AccountForms> screens_;
     std::unique_ptr<net::PlatformHiddenWindow> window_;
     std::unique_ptr<SendPacketFunction> sendPacket_;
     // Before the connection: profile synchronisation hands it the requests.

@@ -71,6 +71,8 @@ ServiceFunctions::ServiceFunctions(ServiceFunctionsEnvironment environment)
     add(names::kServiceCreateGroup, &ServiceFunctions::createGroup);
     add(names::kServiceGetContactHandle, &ServiceFunctions::getContactHandle);
     add(names::kServiceGetMyHandle, &ServiceFunctions::getMyHandle);
+    functions_.push_back(kit::registerFunction(names::kConnectionSetIdentity,
+                                               [this](const RY_IdentityArgs* args) { return setIdentity(args); }));
 }
 
 ServiceFunctions::~ServiceFunctions() {
@@ -235,6 +237,36 @@ int32_t ServiceFunctions::createGroup(const RY_CreateGroupArgs* args) {
 int32_t ServiceFunctions::getContactHandle(RY_GetContactHandleArgs* args) {
     if (!args) return 0;
     if (HCONTACT contact = findContact(args->contactId)) args->contact = contact;
+    return 1;
+}
+
+int32_t ServiceFunctions::setIdentity(const RY_IdentityArgs* args) {
+    if (!args || connection_.state() != kStateOnline) return 0;
+    wire::Packet detail(protocol::command::kContactDetail);
+    kit::ServiceChange change;
+    RY_ContactData own{};
+    own.size = sizeof own;
+    if (args->nickname) {
+        detail.setHeader(protocol::header::kNickname, args->nickname);
+        change.nickname(args->nickname);
+        own.flags |= RY_CONTACT_NICKNAME;
+        own.nickname = args->nickname;
+    }
+    if (args->statusLine) {
+        detail.setHeader(protocol::header::kStatus, args->statusLine);
+        change.statusText(args->statusLine);
+        own.flags |= RY_CONTACT_STATUS_TEXT;
+        own.statusText = args->statusLine;
+    }
+    // NOTE: a text that cannot go into a header is sent nowhere and kept
+    // nowhere, so that what others see and what we show stay the same.
+    if (!detail.writable()) return 0;
+    connection_.sendWithId(detail);
+    account_.write(change);
+    if (HCONTACT me = getMyHandle()) {
+        RY_SetContactData(me, &own);
+        RY_ReleaseContact(me);
+    }
     return 1;
 }
 

@@ -55,9 +55,23 @@ std::optional<RegistrationIv> freshRegistrationIv() {
 }
 
 Registrations::Registrations(Connection& connection, Alerts& alerts)
-    : connection_(connection), alerts_(alerts), alive_(std::make_shared<Registrations*>(this)) {}
+    : connection_(connection),
+      alerts_(alerts),
+      create_(kit::registerFunction(names::kConnectionBridgingCreate,
+                                    [this](const RY_BridgingCreateArgs* args) { return createInClear(args); })),
+      alive_(std::make_shared<Registrations*>(this)) {}
 
 Registrations::~Registrations() = default;
+
+int32_t Registrations::createInClear(const RY_BridgingCreateArgs* args) {
+    if (!args) return 0;
+    wire::Packet fields(protocol::command::kBridgeRegisterFields);
+    if (args->userName) fields.setHeader(protocol::header::kUsername, args->userName);
+    if (args->nickname) fields.setHeader(protocol::header::kNickname, args->nickname);
+    if (args->password) fields.setHeader(protocol::header::kPassword, args->password);
+    connection_.sendWithId(fields);
+    return 1;
+}
 
 void Registrations::start(RY_ServiceTypeRegistration& form, int32_t networkType) {
     uint64_t requestId = RY_GetLUID();

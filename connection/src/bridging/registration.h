@@ -7,12 +7,16 @@
 //
 // A refusal (of the network or of the fields) is told to the user in an
 // error box: the form that asked has closed by then.
+//
+// The older form, "Connection/Bridging/Create", sends user name, nickname
+// and password as headers of one "BRIDGE REGISTER FIELDS", in clear.
 #pragma once
 
 #include "alerts.h"
 
 #include "kestrova/bus_records.h"
 #include "kestrova/crypto/salsa20.h"
+#include "kestrova/kit/bindings.h"
 #include "kestrova/wire/data_map.h"
 
 #include <array>
@@ -51,9 +55,11 @@ public:
 private:
     void sendFields(uint64_t requestId, const wire::DataMapEntries& fields);
     void refused(int64_t code);
+    int32_t createInClear(const RY_BridgingCreateArgs* args);
 
     Connection& connection_;
     Alerts& alerts_;
+    kit::RegisteredFunction create_;
     // Answers may come after this object is gone; they check this first.
     std::shared_ptr<Registrations*> alive_;
 };
