@@ -11,7 +11,7 @@
 
 namespace kestrova::kit {
 
-template <typename Handle, void (*Release)(Handle), Handle (*Duplicate)(Handle) = nullptr>
+template <typename Handle, void (*Release)(Handle)>
 class Owned {
 public:
     Owned() = default;
@@ -26,11 +26,6 @@ public:
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
 
-    // Takes a new reference of its own to a handle someone else holds.
-    static Owned share(Handle handle) requires(Duplicate != nullptr) {
-        return Owned(handle ? Duplicate(handle) : nullptr);
-    }
-
     Handle get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
     // Gives the reference to the caller.
@@ -44,11 +39,24 @@ private:
     Handle handle_ = nullptr;
 };
 
-using OwnedContact = Owned<HCONTACT, RY_ReleaseContact, RY_DuplicateContactHandle>;
-using OwnedGroup = Owned<HGROUP, RY_ReleaseGroup, RY_DuplicateGroupHandle>;
-using OwnedMessage = Owned<HMESSAGE, RY_ReleaseMessage, RY_DuplicateMessageHandle>;
-using OwnedService = Owned<HSERVICE, RY_ReleaseService, RY_DuplicateServiceHandle>;
-using OwnedDataMap = Owned<HDATAMAP, RY_ReleaseDataMap, RY_DuplicateDataMapHandle>;
+// An owner that can also take a reference of its own to a handle someone else
+// holds.
+// NOTE: a class of its own rather than a constraint on a defaulted Duplicate
+// parameter: comparing a function pointer template argument with null is not
+// a constant expression in sanitizer builds.
+template <typename Handle, void (*Release)(Handle), Handle (*Duplicate)(Handle)>
+class Shareable : public Owned<Handle, Release> {
+public:
+    using Owned<Handle, Release>::Owned;
+    Shareable() = default;
+    static Shareable share(Handle handle) { return Shareable(handle ? Duplicate(handle) : nullptr); }
+};
+
+using OwnedContact = Shareable<HCONTACT, RY_ReleaseContact, RY_DuplicateContactHandle>;
+using OwnedGroup = Shareable<HGROUP, RY_ReleaseGroup, RY_DuplicateGroupHandle>;
+using OwnedMessage = Shareable<HMESSAGE, RY_ReleaseMessage, RY_DuplicateMessageHandle>;
+using OwnedService = Shareable<HSERVICE, RY_ReleaseService, RY_DuplicateServiceHandle>;
+using OwnedDataMap = Shareable<HDATAMAP, RY_ReleaseDataMap, RY_DuplicateDataMapHandle>;
 // Service types cannot be duplicated; their creator owns the one reference.
 using OwnedServiceType = Owned<HSERVICETYPE, RY_ReleaseServiceType>;
 
