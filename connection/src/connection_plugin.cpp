@@ -12,6 +12,7 @@ void ConnectionPlugin::Start() {
     if (started) return;
     window_ = std::make_unique<net::PlatformHiddenWindow>();
     screens_ = std::make_unique<AccountForms>(startedHidden());
+    dialogs_ = std::make_unique<AccountDialogs>();
     sendPacket_ = std::make_unique<SendPacketFunction>();
     friendRequests_ = std::make_unique<FriendRequests>(kit::ownModule());
     objects_.setFriendRequestSink(friendRequests_.get());
@@ -45,6 +46,7 @@ void ConnectionPlugin::Stop() {
     objects_.detach();
     objects_.setFriendRequestSink(nullptr);
     friendRequests_.reset();
+    dialogs_.reset();
     screens_.reset();
     window_.reset();
     started = 0;

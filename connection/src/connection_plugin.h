@@ -4,6 +4,7 @@
 
 #include "account_screens.h"
 #include "alerts.h"
+#include "dialogs/account_dialogs.h"
 #include "forms/account_forms.h"
 #include "bridging/bridge_manager.h"
 #include "connection.h"
@@ -44,6 +45,7 @@ private:
     // Outlives the connection, whose destructor ends the session through it.
     SessionSync objects_;
     std::unique_ptr<AccountForms> screens_;
+    std::unique_ptr<AccountDialogs> dialogs_;
     std::unique_ptr<net::PlatformHiddenWindow> window_;
     std::unique_ptr<SendPacketFunction> sendPacket_;
     // Before the connection: profile synchronisation hands it the requests.

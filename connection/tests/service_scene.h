@@ -3,7 +3,7 @@
 // by stand-in functions on the bus.
 #pragma once
 
-#include "account_screens.h"
+#include "recorded_account_screens.h"
 #include "contact_lookup.h"
 #include "friend_requests.h"
 #include "service_functions.h"

@@ -76,9 +76,21 @@ void MainWindow::onCommand(HWND hwnd, int id, HWND, int) {
     case kCommandExit:
         exitAfterAsking();
         break;
+    // The service, contact and group screens are the connection plug-in's.
+    case kCommandAddService:
+        bus::call(names::kConnectionOpenAddService);
+        break;
+    case kCommandAddContact:
+        bus::call(names::kConnectionOpenAddContact);
+        break;
+    case kCommandJoinGroup:
+        bus::call(names::kConnectionOpenJoinGroup);
+        break;
+    case kCommandCreateGroup:
+        bus::call(names::kConnectionOpenCreateGroup);
+        break;
     default:
-        // FIXME: the screens and dialogs (About, Settings, Add a Service, Add a
-        // Contact, Join and Create a Group) arrive with the shell's screens.
+        // FIXME: the About and Settings screens arrive with the shell's screens.
         break;
     }
 }

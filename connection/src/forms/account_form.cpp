@@ -14,29 +14,43 @@ using namespace kestrova::platform;
 
 bool AccountForm::createAccountForm(uint32_t titleText) {
     HWND owner = bus::get(names::kCoreWindowHwnd);
-    if (!createForm(kit::text(titleText), owner, kit::text(texts::kSoftKeyOk), kit::text(texts::kSoftKeyCancel)))
+    if (!createForm(kit::text(titleText), owner, kit::text(texts::kSoftKeyOk),
+                    kit::text(texts::kSoftKeyCancel)))
         return false;
     fields_ = std::make_unique<ui::FieldStack>(hwnd());
     return true;
 }
 
+int AccountForm::margin() const {
+    return screenDpi() / 16;
+}
+
 void AccountForm::layOut() {
-    if (!fields_) return;
+    arrangeFields(margin());
+}
+
+int AccountForm::arrangeFields(int top) {
+    if (!fields_) return top;
     Rect client = clientRect(hwnd());
-    int margin = screenDpi() / 16;
-    fields_->arrange(margin, margin, client.width() - 2 * margin, client.bottom - margin,
-                     [](HWND control, Rect rect) { moveWindow(control, rect); });
+    return fields_->arrange(margin(), top, client.width() - 2 * margin(), client.bottom - margin(),
+                            [](HWND control, Rect rect) { moveWindow(control, rect); });
 }
 
 void AccountForm::sayMissing(uint32_t text) {
-    messageBox(hwnd(), kit::text(text), kit::text(texts::kMissingInformation), MB_OK | MB_ICONEXCLAMATION);
+    say(text, texts::kMissingInformation, true);
 }
 
-void AccountForm::onSize(HWND, int, int, int) { layOut(); }
+void AccountForm::say(uint32_t text, uint32_t caption, bool exclamation) {
+    messageBox(hwnd(), kit::text(text), kit::text(caption), MB_OK | (exclamation ? MB_ICONEXCLAMATION : 0));
+}
+
+void AccountForm::onSize(HWND, int, int, int) {
+    layOut();
+}
 
 void AccountForm::onFormDestroyed() {
     fields_.reset();
     if (onGone_) onGone_();
 }
 
-}  // namespace kestrova::connection
+} // namespace kestrova::connection

@@ -5,16 +5,16 @@
 #pragma once
 
 #include "account_screens.h"
+#include "forms/identity_form.h"
+#include "forms/screen_slot.h"
+#include "forms/sign_in_form.h"
 
 #include "kestrova/kit/bindings.h"
 
 namespace kestrova::connection {
 
-class IdentityForm;
-class SignInForm;
-
 class AccountForms final : public AccountScreens {
-public:
+  public:
     // startedHidden: the program was started without a window to show
     // (then nothing is asked at start).
     explicit AccountForms(bool startedHidden);
@@ -25,15 +25,15 @@ public:
     void showSignIn() override;
     void showIdentity() override;
 
-    SignInForm* signIn() const { return signIn_; }
-    IdentityForm* identity() const { return identity_; }
+    SignInForm* signIn() const { return signIn_.get(); }
+    IdentityForm* identity() const { return identity_.get(); }
 
-private:
+  private:
     void askAtStart();
 
-    SignInForm* signIn_ = nullptr;
-    IdentityForm* identity_ = nullptr;
     kit::Subscription startup_;
+    ScreenSlot<SignInForm> signIn_;
+    ScreenSlot<IdentityForm> identity_;
 };
 
-}  // namespace kestrova::connection
+} // namespace kestrova::connection

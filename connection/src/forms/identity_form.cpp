@@ -1,5 +1,6 @@
 #include "forms/identity_form.h"
 
+#include "forms/open_screen.h"
 #include "texts.h"
 
 #include "kestrova/bus.h"
@@ -17,19 +18,10 @@ namespace {
 
 constexpr int kFieldCharacters = 50;
 
-}  // namespace
+} // namespace
 
 IdentityForm* IdentityForm::open() {
-    auto* form = new IdentityForm;
-    if (!form->build()) {
-        if (isWindow(form->hwnd()))
-            destroyWindow(form->hwnd());
-        else
-            delete form;
-        return nullptr;
-    }
-    form->bringToFront();
-    return form;
+    return openScreen(new IdentityForm);
 }
 
 bool IdentityForm::build() {
@@ -57,4 +49,4 @@ void IdentityForm::onOk() {
     close();
 }
 
-}  // namespace kestrova::connection
+} // namespace kestrova::connection

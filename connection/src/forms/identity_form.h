@@ -8,13 +8,15 @@
 namespace kestrova::connection {
 
 class IdentityForm final : public AccountForm {
-public:
+  public:
     enum Control : uintptr_t { kNickname = 10, kStatusLine = 11 };
 
     // A new form filled from the account's record; null when it cannot be made.
     static IdentityForm* open();
 
-private:
+  private:
+    template <typename Screen> friend Screen* openScreen(Screen* screen);
+
     IdentityForm() = default;
     bool build();
     void onOk() override;
@@ -23,4 +25,4 @@ private:
     platform::HWND statusLine_ = nullptr;
 };
 
-}  // namespace kestrova::connection
+} // namespace kestrova::connection

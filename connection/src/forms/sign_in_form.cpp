@@ -1,5 +1,6 @@
 #include "forms/sign_in_form.h"
 
+#include "forms/open_screen.h"
 #include "texts.h"
 
 #include "kestrova/bus.h"
@@ -19,23 +20,17 @@ namespace {
 constexpr size_t kStoredBytes = 127;
 constexpr int kFieldCharacters = 128;
 
-void setChecked(HWND box, bool checked) { sendMessage(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
-bool isChecked(HWND box) { return sendMessage(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void setChecked(HWND box, bool checked) {
+    sendMessage(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+bool isChecked(HWND box) {
+    return sendMessage(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
-}  // namespace
+} // namespace
 
 SignInForm* SignInForm::open() {
-    auto* form = new SignInForm;
-    if (!form->build()) {
-        // A window that was made deletes its object as it goes.
-        if (isWindow(form->hwnd()))
-            destroyWindow(form->hwnd());
-        else
-            delete form;
-        return nullptr;
-    }
-    form->bringToFront();
-    return form;
+    return openScreen(new SignInForm);
 }
 
 bool SignInForm::build() {
@@ -80,4 +75,4 @@ void SignInForm::onOk() {
     close();
 }
 
-}  // namespace kestrova::connection
+} // namespace kestrova::connection

@@ -9,13 +9,15 @@
 namespace kestrova::connection {
 
 class SignInForm final : public AccountForm {
-public:
+  public:
     enum Control : uintptr_t { kAddress = 10, kPassword = 11, kRemember = 12, kAutomatic = 13 };
 
     // A new form filled from the settings; null when it cannot be made.
     static SignInForm* open();
 
-private:
+  private:
+    template <typename Screen> friend Screen* openScreen(Screen* screen);
+
     SignInForm() = default;
     bool build();
     void fill();
@@ -27,4 +29,4 @@ private:
     platform::HWND automatic_ = nullptr;
 };
 
-}  // namespace kestrova::connection
+} // namespace kestrova::connection

@@ -11,11 +11,19 @@ namespace kestrova::ui {
 
 using namespace kestrova::platform;
 
-FieldStack::~FieldStack() { clear(); }
+FieldStack::~FieldStack() {
+    clear();
+}
 
-int FieldStack::labelHeight(int dpi) { return (-normalFontHeight(dpi)) * 4 / 3 + 2; }
-int FieldStack::fieldHeight(int dpi) { return (-normalFontHeight(dpi)) * 4 / 3 + dpi / 16; }
-int FieldStack::gap(int dpi) { return dpi / 24; }
+int FieldStack::labelHeight(int dpi) {
+    return (-normalFontHeight(dpi)) * 4 / 3 + 2;
+}
+int FieldStack::fieldHeight(int dpi) {
+    return (-normalFontHeight(dpi)) * 4 / 3 + dpi / 16;
+}
+int FieldStack::gap(int dpi) {
+    return dpi / 24;
+}
 
 HWND FieldStack::addLabel(const std::string& text) {
     return createControl(kStaticClass, text, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, {}, parent_, 0);
@@ -23,14 +31,16 @@ HWND FieldStack::addLabel(const std::string& text) {
 
 HWND FieldStack::addEdit(const std::string& label, uint32_t style, int limit, uintptr_t id) {
     Line line{addLabel(label), nullptr, false};
-    line.field = createControl(kEditClass, "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | style, {}, parent_, id);
+    line.field =
+        createControl(kEditClass, "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | style, {}, parent_, id);
     if (limit > 0) sendMessage(line.field, EM_LIMITTEXT, static_cast<WParam>(limit), 0);
     lines_.push_back(line);
     return line.field;
 }
 
 HWND FieldStack::addCheckBox(const std::string& text, uintptr_t id) {
-    Line line{nullptr, createControl(kButtonClass, text, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, {}, parent_, id),
+    Line line{nullptr,
+              createControl(kButtonClass, text, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, {}, parent_, id),
               false};
     lines_.push_back(line);
     return line.field;
@@ -38,15 +48,17 @@ HWND FieldStack::addCheckBox(const std::string& text, uintptr_t id) {
 
 HWND FieldStack::addDropDownList(const std::string& label, uintptr_t id) {
     Line line{addLabel(label), nullptr, false};
-    line.field = createControl(kComboBoxClass, "", WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, {}, parent_, id);
+    line.field =
+        createControl(kComboBoxClass, "", WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, {}, parent_, id);
     lines_.push_back(line);
     return line.field;
 }
 
 HWND FieldStack::addListBox(uintptr_t id) {
     Line line{nullptr,
-              createControl(kListBoxClass, "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                            {}, parent_, id),
+              createControl(kListBoxClass, "",
+                            WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, {},
+                            parent_, id),
               true};
     sendMessage(line.field, LB_SETITEMHEIGHT, 0, static_cast<LParam>(labelHeight(screenDpi()) * 2 + 4));
     lines_.push_back(line);
@@ -79,7 +91,8 @@ void FieldStack::clear() {
 }
 
 void FieldStack::enable(bool enabled) {
-    for (const Line& line : lines_) enableWindow(line.field, enabled);
+    for (const Line& line : lines_)
+        enableWindow(line.field, enabled);
 }
 
 HWND FieldStack::fieldOf(const std::string& label) const {
@@ -90,7 +103,8 @@ HWND FieldStack::fieldOf(const std::string& label) const {
 
 std::vector<HWND> FieldStack::fields() const {
     std::vector<HWND> out;
-    for (const Line& line : lines_) out.push_back(line.field);
+    for (const Line& line : lines_)
+        out.push_back(line.field);
     return out;
 }
 
@@ -113,8 +127,9 @@ std::string cutToBytes(std::string_view text, size_t maxBytes) {
     if (text.size() <= maxBytes) return std::string(text);
     size_t end = maxBytes;
     // Back to the first byte of the character that would be cut.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
     return std::string(text.substr(0, end));
 }
 
-}  // namespace kestrova::ui
+} // namespace kestrova::ui

@@ -12,7 +12,7 @@ namespace {
 // The navigation bar holds one short line.
 constexpr size_t kMaxNavBarText = 127;
 
-}  // namespace
+} // namespace
 
 bool FormScreen::createForm(const std::string& title, HWND owner, const std::string& okLabel,
                             const std::string& cancelLabel) {
@@ -34,7 +34,9 @@ void FormScreen::setTitle(const std::string& title) {
     if (activeWindow() == hwnd()) setNavBarText(hwnd(), title_.substr(0, kMaxNavBarText));
 }
 
-void FormScreen::close() { postMessage(hwnd(), WM_CLOSE, 0, 0); }
+void FormScreen::close() {
+    postMessage(hwnd(), WM_CLOSE, 0, 0);
+}
 
 void FormScreen::onActivate(HWND hwnd, int state, HWND otherWindow, bool minimized) {
     if (state != WA_INACTIVE) setNavBarText(hwnd, title_.substr(0, kMaxNavBarText));
@@ -59,4 +61,4 @@ void FormScreen::onDestroy(HWND) {
     delete this;
 }
 
-}  // namespace kestrova::ui
+} // namespace kestrova::ui

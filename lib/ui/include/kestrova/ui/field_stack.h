@@ -17,7 +17,7 @@
 namespace kestrova::ui {
 
 class FieldStack {
-public:
+  public:
     explicit FieldStack(platform::HWND parent) : parent_(parent) {}
     ~FieldStack();
     FieldStack(const FieldStack&) = delete;
@@ -53,9 +53,9 @@ public:
     static int fieldHeight(int dpi);
     static int gap(int dpi);
 
-private:
+  private:
     struct Line {
-        platform::HWND label = nullptr;  // may be null
+        platform::HWND label = nullptr; // may be null
         platform::HWND field = nullptr;
         bool fillsRest = false;
     };
@@ -71,4 +71,4 @@ std::string fieldText(platform::HWND field, size_t maxCharacters);
 // Text cut to at most maxBytes, never inside a character.
 std::string cutToBytes(std::string_view text, size_t maxBytes);
 
-}  // namespace kestrova::ui
+} // namespace kestrova::ui

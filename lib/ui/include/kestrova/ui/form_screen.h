@@ -16,13 +16,13 @@
 namespace kestrova::ui {
 
 class FormScreen : public WindowBase {
-public:
+  public:
     enum Command : int { kCommandOk = 1, kCommandCancel = 2 };
 
     // Brings the form to the front.
     void bringToFront();
 
-protected:
+  protected:
     FormScreen() = default;
     ~FormScreen() override = default;
 
@@ -45,8 +45,8 @@ protected:
     void onDestroy(HWND hwnd) override;
     void onHotKey(HWND hwnd, int id, int modifiers, int key) override;
 
-private:
+  private:
     std::string title_;
 };
 
-}  // namespace kestrova::ui
+} // namespace kestrova::ui
