@@ -5,10 +5,10 @@
 #include "kestrova/kit/texts.h"
 #include "kestrova/platform/busy_indicator.h"
 #include "kestrova/platform/controls.h"
+#include "kestrova/platform/dc.h"
 #include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/screen.h"
 #include "kestrova/platform/window.h"
-#include "kestrova/ui/fonts.h"
 
 #include <map>
 
@@ -23,6 +23,12 @@ namespace {
 std::map<uintptr_t, WizardScreen*>& liveScreens() {
     static std::map<uintptr_t, WizardScreen*> screens;
     return screens;
+}
+
+// The header's bold 11 points.
+const Font& headerFont() {
+    static const Font font("Tahoma", -11 * screenDpi() / 72, kBoldWeight);
+    return font;
 }
 
 uintptr_t nextNumber() {
@@ -44,7 +50,7 @@ bool WizardScreen::createWizard(uint32_t caption, uint32_t header) {
     if (!createAccountForm(caption)) return false;
     header_ =
         createControl(kStaticClass, kit::text(header), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, {}, hwnd(), 0);
-    sendMessage(header_, WM_SETFONT, reinterpret_cast<WParam>(&ui::boldFont()), 1);
+    sendMessage(header_, WM_SETFONT, reinterpret_cast<WParam>(&headerFont()), 1);
     body_ = createControl(kStaticClass, "", SS_LEFT | SS_NOPREFIX, {}, hwnd(), 0);
     busy_ = createControl(kBusyIndicatorClass, "", 0, {}, hwnd(), 0);
     return true;
