@@ -1,5 +1,7 @@
 #include "service_functions.h"
 
+#include "group_state.h"
+
 #include "account_screens.h"
 #include "connection.h"
 #include "contact_lookup.h"
@@ -30,26 +32,8 @@ bool allDecimalDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-int32_t groupStateOf(HGROUP group) {
-    RY_GroupData data{};
-    data.size = sizeof data;
-    RY_GetGroupData(group, &data);
-    return data.groupState;
-}
-
-void setGroupState(HGROUP group, int32_t groupState) {
-    RY_GroupData data{};
-    data.size = sizeof data;
-    data.flags = RY_GROUP_STATE;
-    data.groupState = groupState;
-    RY_SetGroupData(group, &data);
-}
-
 // What every group this client creates says of itself.
 constexpr const char kChatGroupDescription[] = "Chat group";
-
-constexpr int32_t kGroupBeingLeft = 1;
-constexpr uint64_t kContactListGroup = 0;
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "bridging/bridge_functions.h"
 
+#include "group_state.h"
+
 #include "bridging/bridge.h"
 #include "connection.h"
 #include "friend_requests.h"
@@ -17,24 +19,6 @@ namespace kestrova::connection {
 namespace protocol = wire::protocol;
 
 namespace {
-
-constexpr uint64_t kContactListGroup = 0;
-constexpr int32_t kGroupBeingLeft = 1;
-
-int32_t groupStateOf(HGROUP group) {
-    RY_GroupData data{};
-    data.size = sizeof data;
-    RY_GetGroupData(group, &data);
-    return data.groupState;
-}
-
-void setGroupState(HGROUP group, int32_t groupState) {
-    RY_GroupData data{};
-    data.size = sizeof data;
-    data.flags = RY_GROUP_STATE;
-    data.groupState = groupState;
-    RY_SetGroupData(group, &data);
-}
 
 // Asks before the account goes; the service is held across the question,
 // during which the bridge itself may go.

@@ -72,10 +72,7 @@ void AddContactScreen::onOk() {
     const std::string& message = kit::text(texts::kAddContactMessage);
     RY_AddContactArgs request{sizeof(RY_AddContactArgs), userName.c_str(), message.c_str(), completion(),
                               completionContext()};
-    setHeader(texts::kPleaseWait);
-    fields().enable(false);
-    setBusy(true);
-    step = kPending;
+    showPending(texts::kPleaseWait, kPending);
     bus::call(names::kServiceAddContact, service, &request);
 }
 

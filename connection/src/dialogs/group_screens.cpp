@@ -67,10 +67,7 @@ void CreateGroupScreen::onOk() {
         return;
     }
     RY_CreateGroupArgs request{sizeof(RY_CreateGroupArgs), name.c_str(), completion(), completionContext()};
-    setHeader(texts::kGroupBeingCreated);
-    fields().enable(false);
-    setBusy(true);
-    step = kCreatePending;
+    showPending(texts::kGroupBeingCreated, kCreatePending);
     bus::call(names::kServiceCreateGroup, service.get(), &request);
 }
 
@@ -136,10 +133,7 @@ void JoinGroupScreen::onOk() {
     RY_GroupSubscribeArgs request{sizeof(RY_GroupSubscribeArgs), name.c_str(), password.c_str(), completion(),
                                   completionContext()};
     lastName_ = name;
-    setHeader(texts::kPleaseWait);
-    fields().enable(false);
-    setBusy(true);
-    step = kJoinPending;
+    showPending(texts::kPleaseWait, kJoinPending);
     bus::call(names::kServiceGroupSubscribe, service.get(), &request);
 }
 

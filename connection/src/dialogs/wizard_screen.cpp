@@ -70,6 +70,13 @@ void WizardScreen::setBusy(bool busy) {
     showWindow(busy_, busy ? SW_SHOW : SW_HIDE);
 }
 
+void WizardScreen::showPending(uint32_t header, int pendingStep) {
+    setHeader(header);
+    fields().enable(false);
+    setBusy(true);
+    step = pendingStep;
+}
+
 void WizardScreen::showFinish() {
     setSoftKeyLabel(hwnd(), 0, kit::text(texts::kSoftKeyFinish));
     setSoftKeyVisible(hwnd(), 1, false);

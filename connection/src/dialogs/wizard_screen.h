@@ -25,6 +25,9 @@ class WizardScreen : public AccountForm {
     // Shows the body text under the header.
     void setBody(uint32_t text);
     void setBusy(bool busy);
+    // A request is on its way: the header says so, the fields are disabled
+    // and the busy indicator turns.
+    void showPending(uint32_t header, int pendingStep);
     // The last step: the next key says "Finish" and the cancel key goes.
     void showFinish();
     void layOut() override;
