@@ -13,7 +13,7 @@ PACKAGES=(
   libsqlite3-dev libasio-dev
   fonts-dejavu-core xvfb xauth tinyproxy
   libssl-dev libsodium-dev ccache
-  libmicrohttpd-dev desktop-file-utils xdelta3 libstrophe-dev prosody
+  libmicrohttpd-dev liblzma-dev desktop-file-utils xdelta3 libstrophe-dev prosody
 )
 
 install_missing() {

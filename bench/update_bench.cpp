@@ -1,7 +1,9 @@
 // Update bodies between two real builds of our own binaries: the program
 // folder (build/bin) and the same folder with the connection plug-in rebuilt
 // with one more source file. Sizes are compared with xdelta3 on the same
-// pair in the same run; decoding speed with copying the same bytes.
+// pair in the same run, for the raw body and for the xz-compressed one that
+// is sent; decoding and expanding speed with copying the same bytes.
+#include "compressed_body.h"
 #include "delta_encoder.h"
 #include "release_folder.h"
 #include "time_ratio_reporter.h"
@@ -70,8 +72,16 @@ void reportSizes() {
     size_t plain = xdeltaSize("-S none"), best = xdeltaSize("-9 -S lzma");
     std::printf("update body: %zu bytes for %zu changed of %zu files (%zu bytes of new files)\n", ours,
                 p.encoded.targets.size(), p.newFiles.size(), p.newBytes);
-    if (plain) std::printf("ratio body / xdelta3 -S none = %.2f (%zu bytes)\n", double(ours) / plain, plain);
-    if (best) std::printf("ratio body / xdelta3 -9 -S lzma = %.2f (%zu bytes)\n", double(ours) / best, best);
+    size_t sent = updates::compressBody(p.encoded.body).size();
+    std::printf("sent xz-compressed: %zu bytes\n", sent);
+    if (plain) {
+        std::printf("ratio body / xdelta3 -S none = %.2f (%zu bytes)\n", double(ours) / plain, plain);
+        std::printf("ratio sent / xdelta3 -S none = %.2f\n", double(sent) / plain);
+    }
+    if (best) {
+        std::printf("ratio body / xdelta3 -9 -S lzma = %.2f (%zu bytes)\n", double(ours) / best, best);
+        std::printf("ratio sent / xdelta3 -9 -S lzma = %.2f\n", double(sent) / best);
+    }
     if (!plain || !best) std::printf("xdelta3 not installed: no size comparison\n");
 }
 
@@ -97,6 +107,15 @@ void BM_DecodeUpdate(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(produced));
 }
 
+// Expanding the compressed body as the client receives it.
+void BM_ExpandBody(benchmark::State& state) {
+    const Pair& p = pair();
+    static const std::string packed = updates::compressBody(p.encoded.body);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(updates::expandBody(packed, p.encoded.body.size())->size());
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(p.encoded.body.size()));
+}
+
 void BM_CopySameBytes(benchmark::State& state) {
     const Pair& p = pair();
     std::string_view source = p.newFiles[0].bytes;
@@ -120,6 +139,7 @@ void BM_EncodeUpdate(benchmark::State& state) {
 
 BENCHMARK(BM_CopySameBytes);
 BENCHMARK(BM_DecodeUpdate);
+BENCHMARK(BM_ExpandBody);
 BENCHMARK(BM_EncodeUpdate)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include <charconv>
+
 namespace kestrova::shell {
 namespace {
 
@@ -39,6 +41,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             line.automationSocket = value;
         } else if (takeValue(args, i, "--screenshot", value)) {
             line.screenshotOnStart = value;
+        } else if (takeValue(args, i, "--virtual-clock", value)) {
+            int64_t seconds = 0;
+            auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+            if (ec == std::errc() && end == value.data() + value.size() && seconds >= 0) line.virtualClock = seconds;
+            else line.error = "bad --virtual-clock value \"" + value + "\" (expected Unix seconds)";
         } else if (args[i].rfind("--", 0) == 0) {
             line.error = "unknown option " + args[i];
         }
@@ -56,6 +63,8 @@ std::string usageText() {
            "  --automation PATH    serve the automation protocol on this Unix socket\n"
            "                       (also KESTROVA_AUTOMATION)\n"
            "  --screenshot PATH    save a PNG of the screen once start-up is done\n"
+           "  --virtual-clock SECS the clock stands at this Unix time and moves only when the\n"
+           "                       automation's \"clock\" command moves it (for tests)\n"
            "  --version            print the version and exit\n"
            "  --help               print this text and exit\n";
 }

@@ -3,6 +3,7 @@
 // options are ordinary --options.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ struct CommandLine {
     platform::DisplayKind display = platform::DisplayKind::kAuto;
     std::optional<std::string> automationSocket;
     std::optional<std::string> screenshotOnStart;  // a PNG of the start-up screen
+    std::optional<int64_t> virtualClock;           // Unix seconds the clock starts at, moved by automation
     std::string error;         // not empty: the line could not be understood
 };
 

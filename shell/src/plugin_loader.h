@@ -24,9 +24,6 @@ public:
 // identifier) stay loaded for the life of the process.
 // Returns how many were loaded.
 int loadLanguageLibraries(const std::filesystem::path& folder, uint16_t languageId);
-// The user's interface language as a Windows-style identifier (0x0409 en-US,
-// 0x0809 en-GB, ...) from LC_ALL / LC_MESSAGES / LANG.
-uint16_t userLanguageId();
 // Removes module files of older versions that must never be loaded as plug-ins.
 void removeLegacyModules(const std::filesystem::path& folder);
 

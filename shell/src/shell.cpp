@@ -2,18 +2,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "command_line.h"
 #include "contact_list/contact_list.h"
 #include "kestrova/api.h"
 #include "kestrova/bus.h"
 #include "kestrova/platform/automation.h"
+#include "kestrova/platform/clock.h"
 #include "kestrova/platform/display.h"
 #include "kestrova/platform/instance.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/modal.h"
 #include "kestrova/platform/module.h"
 #include "kestrova/platform/paths.h"
+#include "kestrova/platform/system_info.h"
 #include "main_window.h"
 #include "plugin_loader.h"
 #include "shell_commands.h"
@@ -83,6 +86,9 @@ int runShell(const std::vector<std::string>& arguments) {
         return 0;
     }
 
+    // Before anything reads the time; it outlives every window and plug-in.
+    std::optional<VirtualClock> clock;
+    if (line.virtualClock) clock.emplace(UnixTime{*line.virtualClock, 0});
     preparePlatform(line);                                   // 1
     InstanceLock instance(kInstanceLockName);                // 2
     if (line.appRunAtTime) return 0;                         // 3
@@ -101,7 +107,7 @@ int runShell(const std::vector<std::string>& arguments) {
     std::unique_ptr<ContactList> contactList = ContactList::create();         // 6
 
     std::filesystem::path folder = programFolder();
-    loadLanguageLibraries(folder, userLanguageId());                    // 7
+    loadLanguageLibraries(folder, platform::userLanguageId());                 // 7
     removeLegacyModules(folder);                                       // 8
     PluginLoader plugins;
     plugins.loadAll(folder, "*.so");                                   // 9

@@ -25,14 +25,8 @@ TEST(CommandLine, DesktopOptionsAreReadAndMistakesReported) {
     EXPECT_NE(parseCommandLine({"--display", "x11"}).error, "");
     EXPECT_NE(parseCommandLine({"--frobnicate"}).error, "");
     EXPECT_TRUE(parseCommandLine({"--help"}).help);
+    EXPECT_EQ(parseCommandLine({"--virtual-clock", "1700000000"}).virtualClock, 1700000000);
+    EXPECT_NE(parseCommandLine({"--virtual-clock=soon"}).error, "");
+    EXPECT_FALSE(parseCommandLine({}).virtualClock);
 }
 
-TEST(Language, TheUsersLocaleGivesItsLanguageIdentifier) {
-    setenv("LC_ALL", "en_GB.UTF-8", 1);
-    EXPECT_EQ(userLanguageId(), 0x0809);
-    setenv("LC_ALL", "de_AT.UTF-8", 1);
-    EXPECT_EQ(userLanguageId(), 0x0407);  // the language without the country
-    setenv("LC_ALL", "C", 1);
-    EXPECT_EQ(userLanguageId(), 0x0409);
-    unsetenv("LC_ALL");
-}

@@ -20,6 +20,7 @@ class ProgramFolder {
 
     const std::filesystem::path& folder() const { return folder_; }
     const std::filesystem::path& runtime() const { return runtime_; }
+    const std::filesystem::path& home() const { return home_; }  // KESTROVA_HOME: the settings
     std::filesystem::path automationSocket() const { return runtime_ / "automation.socket"; }
 
     // Puts one of the build's own plug-ins (connection, ...) with its

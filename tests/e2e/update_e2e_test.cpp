@@ -11,11 +11,9 @@
 #include "kestrova/net/mailbox_window.h"
 #include "kestrova/platform/build_stamp.h"
 #include "support/loopback_peer.h"
+#include "tool_child.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
@@ -25,54 +23,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Runs a program; with `firstLine` it is left running and its first line of
-// output is read (the server's "listening on" line).
-class Child {
-  public:
-    Child(const std::vector<std::string>& args, std::string* firstLine = nullptr) {
-        int out[2];
-        EXPECT_EQ(::pipe(out), 0);
-        pid_ = ::fork();
-        EXPECT_GE(pid_, 0);
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            std::vector<char*> argv;
-            for (const auto& arg : args)
-                argv.push_back(const_cast<char*>(arg.c_str()));
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        output_ = ::fdopen(out[0], "r");
-        if (firstLine) {
-            char line[512] = {};
-            if (std::fgets(line, sizeof line, output_)) *firstLine = line;
-        }
-    }
-    ~Child() {
-        // Only ever the one child this object started.
-        if (pid_ > 0) ::kill(pid_, SIGTERM);
-        wait();
-        std::fclose(output_);
-    }
-    int wait() {
-        if (pid_ <= 0) return exitCode_;
-        int status = 0;
-        if (::waitpid(pid_, &status, 0) == pid_) {
-            pid_ = -1;
-            exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        return exitCode_;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int exitCode_ = -1;
-    FILE* output_ = nullptr;
-};
 
 void copyStamped(const fs::path& from, const fs::path& to, uint32_t stamp) {
     fs::copy_file(from, to, fs::copy_options::overwrite_existing);
@@ -98,19 +48,19 @@ TEST(UpdateEndToEnd, AReleaseBuiltByMkupdateIsServedFetchedInstalledAndThenUpToD
     published.write("changelog.txt", "Faster start.\n");
     fs::copy(oldRelease.path(), client.path(), fs::copy_options::recursive);
 
-    Child mkupdate({KESTROVA_MKUPDATE, "--key", KESTROVA_TEST_RELEASE_SECRET, "--changelog",
-                    (published.path() / "changelog.txt").string(), oldRelease.path().string(),
-                    newRelease.path().string(), (published.path() / "release.kup").string()});
+    kestrova::e2e::ToolChild mkupdate({KESTROVA_MKUPDATE, "--key", KESTROVA_TEST_RELEASE_SECRET,
+                                       "--changelog", (published.path() / "changelog.txt").string(),
+                                       oldRelease.path().string(), newRelease.path().string(),
+                                       (published.path() / "release.kup").string()});
     ASSERT_EQ(mkupdate.wait(), 0);
     EXPECT_LT(fs::file_size(published.path() / "release.kup"), 1000u)
         << "two rebuilt modules and a change log";
 
     std::string listening;
-    Child server({KESTROVA_UPDATE_SERVER, "--updates", published.path().string(), "--port", "0"}, &listening);
-    size_t colon = listening.rfind(':');
-    ASSERT_NE(colon, std::string::npos) << listening;
-    int port = std::atoi(listening.c_str() + colon + 1);
-    ASSERT_GT(port, 0);
+    kestrova::e2e::ToolChild server(
+        {KESTROVA_UPDATE_SERVER, "--updates", published.path().string(), "--port", "0"}, &listening);
+    int port = kestrova::e2e::listeningPort(listening);
+    ASSERT_GT(port, 0) << listening;
 
     auto check = [&](RecordingView& view) {
         kestrova::net::MailboxWindow window;

@@ -3,6 +3,7 @@
 //
 //   kestrova-mkupdate --keygen PREFIX
 //   kestrova-mkupdate --key SECRET [--program NAME] [--changelog FILE] OLD NEW OUT
+#include "compressed_body.h"
 #include "delta_encoder.h"
 #include "release_folder.h"
 #include "update_signature.h"
@@ -119,13 +120,15 @@ int build(const std::string& keyPath, const std::string& program, const std::str
     updates::Signature signature = updates::signUpdate(*key, sources, encoded.body);
     mkupdate::UpdateManifest manifest{mkupdate::releaseBuilds(oldFolder, program),
                                       mkupdate::releaseBuilds(newFolder, program)};
-    if (!writeFile(out, encoded.body) || !writeFile(out + ".sig", updates::toHex(signature) + "\n") ||
+    std::string packed = updates::compressBody(encoded.body);
+    if (packed.empty() || !writeFile(out, encoded.body) || !writeFile(out + ".xz", packed) ||
+        !writeFile(out + ".sig", updates::toHex(signature) + "\n") ||
         !writeFile(out + ".builds", mkupdate::writeManifest(manifest))) {
         std::fprintf(stderr, "kestrova-mkupdate: cannot write %s\n", out.c_str());
         return 1;
     }
-    std::printf("%s: %zu bytes, %zu targets from %zu sources\n", out.c_str(), encoded.body.size(),
-                encoded.targets.size(), encoded.sources.size());
+    std::printf("%s: %zu bytes (%zu compressed), %zu targets from %zu sources\n", out.c_str(),
+                encoded.body.size(), packed.size(), encoded.targets.size(), encoded.sources.size());
     return 0;
 }
 

@@ -38,6 +38,8 @@ MHD_Result respond(MHD_Connection* connection, unsigned status, std::string_view
     if (package) {
         MHD_add_response_header(response, "Content-Type", "application/octet-stream");
         MHD_add_response_header(response, "Kestrova-Signature", package->signatureHex.c_str());
+        if (!package->encoding.empty())
+            MHD_add_response_header(response, "Content-Encoding", package->encoding.c_str());
     }
     MHD_Result result = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);

@@ -32,7 +32,8 @@ std::optional<UpdateCatalog> UpdateCatalog::load(const std::filesystem::path& fo
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         if (entry.path().extension() != ".kup") continue;
         std::string path = entry.path().string();
-        auto body = readFile(path);
+        auto packed = readFile(path + ".xz");
+        auto body = packed ? packed : readFile(path);
         auto signature = readFile(path + ".sig");
         auto builds = readFile(path + ".builds");
         auto manifest = builds ? mkupdate::readManifest(*builds) : std::nullopt;
@@ -40,8 +41,8 @@ std::optional<UpdateCatalog> UpdateCatalog::load(const std::filesystem::path& fo
             if (error) *error = "incomplete update package " + path;
             return std::nullopt;
         }
-        catalog.packages_.push_back(
-            {entry.path().filename().string(), *body, signature->substr(0, 128), *manifest});
+        catalog.packages_.push_back({entry.path().filename().string(), *body, packed ? "xz" : "",
+                                     signature->substr(0, 128), *manifest});
     }
     if (ec) {
         if (error) *error = "cannot read " + folder.string();

@@ -1,6 +1,7 @@
 // The updates an update server offers: every "<name>.kup" body in its folder
 // made by kestrova-mkupdate, with its signature ("<name>.kup.sig") and the
-// builds it is for ("<name>.kup.builds").
+// builds it is for ("<name>.kup.builds"). The body is sent xz-compressed
+// when its compressed form ("<name>.kup.xz") is there.
 #pragma once
 
 #include "release_folder.h"
@@ -16,7 +17,8 @@ namespace kestrova::updateserver {
 
 struct UpdatePackage {
     std::string name;
-    std::string body;
+    std::string body;     // as sent
+    std::string encoding; // its "Content-Encoding": "xz", or empty for the raw body
     std::string signatureHex;
     mkupdate::UpdateManifest manifest;
 };

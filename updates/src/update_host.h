@@ -3,14 +3,16 @@
 // The updates plug-in implements both over the core API; tests record them.
 #pragma once
 
+#include "kestrova/setting_names.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace kestrova::updates {
 
-inline constexpr char kDefaultServerHost[] = "updates.kestrova.example";
-inline constexpr int32_t kDefaultServerPort = 80;
+inline constexpr const char* kDefaultServerHost = settings::kUpdatesServerHost.defaultValue;
+inline constexpr int32_t kDefaultServerPort = settings::kUpdatesServerPort.defaultValue;
 
 // Settings ("Updates/ServerHost", "Updates/ServerPort", "Updates/LastCheck",
 // "updates.versionid", "advanced.powersave") and the values the check

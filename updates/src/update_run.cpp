@@ -1,12 +1,11 @@
 #include "update_run.h"
 
 #include "check_request.h"
+#include "compressed_body.h"
 #include "new_files.h"
 #include "update_texts.h"
 
 #include "kestrova/platform/clock.h"
-
-#include <cstdio>
 
 namespace kestrova::updates {
 namespace {
@@ -33,7 +32,7 @@ UpdateRun::~UpdateRun() {
 }
 
 void UpdateRun::start() {
-    view_.show(texts::kAutomaticUpdates, texts::kConnecting);
+    view_.show(texts::text(texts::kAutomaticUpdates), texts::text(texts::kConnecting));
     bool hostFits = checkRequest(setup_.host, {}).has_value();
     if (!hostFits || setup_.port < 1 || setup_.port > 65535) {
         // Nothing to connect to: the run ends as an unreachable server does.
@@ -49,7 +48,7 @@ bool UpdateRun::busy() const {
 }
 
 void UpdateRun::onConnected() {
-    view_.show(texts::kAutomaticUpdates, texts::kChecking);
+    view_.show(texts::text(texts::kAutomaticUpdates), texts::text(texts::kChecking));
     wire::UpdateCheck check = setup_.check;
     check.modules = listModuleBuilds(setup_.folder, setup_.programName);
     queueBytes(*checkRequest(setup_.host, check));
@@ -98,10 +97,10 @@ void UpdateRun::reportProgress(uint64_t received, int64_t expected) {
     setState(RunState::Downloading);
     lastBytesTick_ = platform::tickCount();
     int64_t percent = expected > 0 ? static_cast<int64_t>(received) * 100 / expected : 0;
-    char text[96];
-    std::snprintf(text, sizeof text, texts::kDownloadingFormat, static_cast<int>(received / 1024),
-                  static_cast<int>(expected / 1024), static_cast<int>(percent));
-    view_.show(texts::kDownloadingTitle, text);
+    std::string progress =
+        texts::formatNumbers(texts::text(texts::kDownloadingFormat),
+                             {static_cast<int64_t>(received / 1024), expected / 1024, percent});
+    view_.show(texts::text(texts::kDownloadingTitle), progress);
 }
 
 void UpdateRun::processResponse() {
@@ -119,14 +118,26 @@ void UpdateRun::processResponse() {
         view_.hide();
         return setState(RunState::Failed);
     }
-    view_.show(texts::kAutomaticUpdates, texts::kInstalling);
+    view_.show(texts::text(texts::kAutomaticUpdates), texts::text(texts::kInstalling));
     installBody();
 }
 
 void UpdateRun::installBody() {
+    std::string_view body = response_.body();
+    std::optional<std::string> expanded;
+    if (response_.hasHeader(kBodyEncodingHeader)) {
+        if (response_.header(kBodyEncodingHeader) == kXzEncoding)
+            expanded = expandBody(body, setup_.limits.maxBody);
+        // An encoding we do not know, or a stream that does not expand:
+        // refused like any other bad response.
+        if (!expanded) {
+            view_.hide();
+            return setState(RunState::Failed);
+        }
+        body = *expanded;
+    }
     auto signature = fromHex<64>(response_.header(kSignatureHeader));
-    DecodeResult decoded =
-        writeNewFiles(setup_.folder, response_.body(), signature, setup_.releaseKey, setup_.limits);
+    DecodeResult decoded = writeNewFiles(setup_.folder, body, signature, setup_.releaseKey, setup_.limits);
     switch (decoded.failure) {
     case DecodeFailure::None:
         break;
@@ -144,7 +155,7 @@ void UpdateRun::installBody() {
     }
     if (!installNewFiles(setup_.folder, decoded.targets, setup_.installHook))
         return fail(texts::kCouldNotInstall);
-    view_.show(texts::kInstalledTitle, texts::kRestart);
+    view_.show(texts::text(texts::kInstalledTitle), texts::text(texts::kRestart));
     setState(RunState::Installed);
 }
 
@@ -152,8 +163,8 @@ void UpdateRun::setState(RunState state) {
     state_ = state;
 }
 
-void UpdateRun::fail(std::string_view text) {
-    view_.show(texts::kFailedTitle, text);
+void UpdateRun::fail(texts::Text text) {
+    view_.show(texts::text(texts::kFailedTitle), texts::text(text));
     setState(RunState::Failed);
 }
 

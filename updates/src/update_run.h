@@ -10,6 +10,7 @@
 #include "install.h"
 #include "update_host.h"
 #include "update_signature.h"
+#include "update_texts.h"
 
 #include "kestrova/net/packet_socket.h"
 #include "kestrova/wire/update_body.h"
@@ -67,7 +68,7 @@ class UpdateRun final : public net::PacketSocket {
     void processResponse();
     void installBody();
     void setState(RunState state);
-    void fail(std::string_view text);
+    void fail(texts::Text text);
 
     UpdateView& view_;
     UpdateRunSetup setup_;

@@ -30,6 +30,7 @@ Updater::~Updater() {
 }
 
 void Updater::tick() {
+    if (!checking_) return;
     int64_t now = platform::unixNow().seconds;
     const UpdateRun* current = run();
     TickDecision decision = decideTick(now, host_.lastCheck(), current != nullptr,

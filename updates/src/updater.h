@@ -42,6 +42,8 @@ class Updater {
     void tick();
     // Destroys the current run, if any (plug-in Stop).
     void stopRun();
+    // While off, ticks do nothing (the plug-in is loaded but not started).
+    void setChecking(bool on) { checking_ = on; }
     const UpdateRun* run() const { return active_ ? active_->run.get() : nullptr; }
 
   private:
@@ -58,6 +60,7 @@ class Updater {
     UpdateView& view_;
     UpdaterSetup setup_;
     std::unique_ptr<ActiveRun> active_;
+    bool checking_ = true;
 };
 
 } // namespace kestrova::updates

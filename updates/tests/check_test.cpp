@@ -95,13 +95,17 @@ TEST(Updater, TheFiveMinuteTimerOnThePlatformClockStartsAtMostOneCheckAnHour) {
     RecordingView view;
     MailboxWindow timer;
     MailboxWindow* runWindow = nullptr;
-    Updater updater(timer,
-                    [&] {
-                        auto window = std::make_unique<MailboxWindow>();
-                        runWindow = window.get();
-                        return window;
-                    },
-                    host, view, {folder.path(), "kestrova"});
+    UpdaterSetup setup;
+    setup.folder = folder.path();
+    setup.programName = "kestrova";
+    Updater updater(
+        timer,
+        [&] {
+            auto window = std::make_unique<MailboxWindow>();
+            runWindow = window.get();
+            return window;
+        },
+        host, view, setup);
     EXPECT_EQ(timer.timerPeriod(), kCheckTimerPeriodMs);
 
     clock.advance(std::chrono::milliseconds(kCheckTimerPeriodMs - 1));

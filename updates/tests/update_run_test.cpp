@@ -1,4 +1,5 @@
 #include "check_request.h"
+#include "compressed_body.h"
 #include "recording_host.h"
 #include "update_folder.h"
 #include "update_run.h"
@@ -66,9 +67,17 @@ class RunScene {
     }
     static std::string signedResponse(const std::string& body, const std::vector<std::string>& sources,
                                       bool withLength = true) {
+        return signedAs(body, sources, body, "", withLength);
+    }
+    // The signature is made over `body`, `sent` is what goes out, with the
+    // Content-Encoding `encoding` when it is not empty.
+    static std::string signedAs(const std::string& body, const std::vector<std::string>& sources,
+                                const std::string& sent, const std::string& encoding,
+                                bool withLength = true) {
         std::string head = "HTTP/1.1 200 OK\r\nKestrova-Signature: " + signBody(body, sources) + "\r\n";
-        if (withLength) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-        return head + "\r\n" + body;
+        if (!encoding.empty()) head += "Content-Encoding: " + encoding + "\r\n";
+        if (withLength) head += "Content-Length: " + std::to_string(sent.size()) + "\r\n";
+        return head + "\r\n" + sent;
     }
 };
 
@@ -96,6 +105,14 @@ TEST(UpdateRun, ASignedBodyOfUnknownLengthIsInstalledWhenTheServerCloses) {
     EXPECT_EQ(scene.folder.read("kestrova"), "new program");
     EXPECT_EQ(scene.folder.read("kestrova.old"), "old program");
     EXPECT_TRUE(scene.run->busy()) << "no further check until a restart";
+}
+
+TEST(UpdateRun, ACompressedBodyIsExpandedAndThenCheckedAndInstalledAsARawOne) {
+    RunScene scene;
+    std::string body = RunScene::programUpdate();
+    scene.answer(RunScene::signedAs(body, {"old program"}, compressBody(body), "xz"));
+    ASSERT_TRUE(scene.endsIn(RunState::Installed));
+    EXPECT_EQ(scene.folder.read("kestrova"), "new program");
 }
 
 TEST(UpdateRun, ProgressIsShownWhileABodyOfKnownLengthArrives) {
@@ -131,6 +148,9 @@ TEST(UpdateRun, RefusedResponsesRemoveTheItemAndWriteNothing) {
         {"unsigned", "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body},
         {"signed for other files", RunScene::signedResponse(body, {"another program"})},
         {"malformed header length", "HTTP/1.1 200 OK\r\nContent-Length: -4\r\n\r\nabcd"},
+        {"raw body said to be compressed", RunScene::signedAs(body, {"old program"}, body, "xz")},
+        {"unknown encoding", RunScene::signedAs(body, {"old program"}, compressBody(body), "gzip")},
+        {"compressed, altered", RunScene::signedAs(body, {"old program"}, compressBody(body + "!"), "xz")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -60,7 +60,7 @@ inline constexpr NumberSetting kNotificationSound{"messaging.notifications.sound
 // --- The updates plug-in ---------------------------------------------------------------
 
 // the update server's host name (at most 127 characters) and port
-inline constexpr TextSetting kUpdatesServerHost{"Updates/ServerHost", ""};
+inline constexpr TextSetting kUpdatesServerHost{"Updates/ServerHost", "updates.kestrova.example"};
 inline constexpr NumberSetting kUpdatesServerPort{"Updates/ServerPort", 80};
 // seconds since 1970-01-01 UTC when the last check started
 inline constexpr NumberSetting kUpdatesLastCheck{"Updates/LastCheck", 0};

@@ -3,11 +3,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <thread>
 
 #include "kestrova/platform/automation.h"
+#include "kestrova/platform/clock.h"
+#include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/menu.h"
 #include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/message_box.h"
@@ -66,6 +69,29 @@ TEST_F(Automation, PlannedAnswersFromTheProtocolAnswerTheNextModal) {
     EXPECT_EQ(trackPopupMenu(menu, TPM_RETURNCMD, {0, 0}, top), 100);
     destroyMenu(menu);
     EXPECT_EQ(runAutomationCommand("modal", answers), "OK menu \"Contact List\" \"Bob (2)\"");
+}
+
+TEST_F(Automation, TheClockWordMovesTheVirtualClockAndDueTimersFireBeforeTheReply) {
+    HWND top = makeTopLevel("Kestrova");
+    ModalAnswers answers(true);
+    EXPECT_EQ(runAutomationCommand("clock advance 1000", answers), "ERR the system clock runs");
+    EXPECT_EQ(runAutomationCommand("clock", answers).rfind("OK virtual=0 unix=", 0), 0u);
+
+    VirtualClock clock({1'700'000'000, 0}, 1000);
+    setTimer(top, 7, 300000);
+    EXPECT_EQ(runAutomationCommand("clock advance 299999", answers), "OK virtual=1 unix=1700000299 tick=300999");
+    auto timers = [&] {
+        auto all = messagesOf(top);
+        return std::count(all.begin(), all.end(), WM_TIMER);
+    };
+    EXPECT_EQ(timers(), 0);
+    EXPECT_EQ(runAutomationCommand("clock advance 1", answers), "OK virtual=1 unix=1700000300 tick=301000");
+    EXPECT_EQ(timers(), 1);
+    // Setting the date back moves no timer.
+    EXPECT_EQ(runAutomationCommand("clock set 1699990000", answers), "OK virtual=1 unix=1699990000 tick=301000");
+    EXPECT_EQ(timers(), 1);
+    EXPECT_EQ(runAutomationCommand("clock advance -5", answers).rfind("ERR usage", 0), 0u);
+    EXPECT_EQ(runAutomationCommand("clock set soon", answers).rfind("ERR usage", 0), 0u);
 }
 
 TEST_F(Automation, TheSocketServerAnswersCommandsRunOnTheUserInterfaceThread) {

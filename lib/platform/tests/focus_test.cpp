@@ -80,6 +80,19 @@ TEST_F(Focus, NextDialogControlByHandleAndDisabledWindowsRefuseTheFocus) {
     EXPECT_EQ(focusWindow(), a);
 }
 
+TEST_F(Focus, AFocusRequestForAWindowBehindLeavesTheOneInFrontActive) {
+    HWND behind = makeTopLevel("behind");
+    HWND pane = makeChild(behind, 1);
+    HWND front = makeTopLevel("front");
+    setForegroundWindow(front);
+    sendMessage(behind, WM_NEXTDLGCTL, reinterpret_cast<WParam>(pane), 1);
+    EXPECT_EQ(foregroundWindow(), front);
+    EXPECT_NE(focusWindow(), pane);
+    setForegroundWindow(behind);
+    sendMessage(behind, WM_NEXTDLGCTL, reinterpret_cast<WParam>(pane), 1);
+    EXPECT_EQ(focusWindow(), pane);
+}
+
 TEST_F(Focus, CaptureIsHeldUntilReleasedAndTheLoserIsTold) {
     HWND top = makeTopLevel();
     HWND a = makeChild(top, 1);

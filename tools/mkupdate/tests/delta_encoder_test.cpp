@@ -70,3 +70,41 @@ TEST(DeltaEncoder, PiecesMovedBetweenFilesAreCopiedFromWhereTheyWere) {
     EXPECT_LT(encoded.body.size(), 100u);
     EXPECT_EQ(decode(encoded, oldFiles)["a.so"], newFiles[0].bytes);
 }
+
+TEST(DeltaEncoder, ChangesCloseTogetherGoAsOneLiteralAndChangesFarApartAsCopiesBetweenThem) {
+    // A rebuilt binary: one byte changed every `spacing` bytes of a region,
+    // the rest lined up with the old file. A copy costs 9 bytes and each
+    // literal 5 plus its bytes, so copying the run between two changes pays
+    // only from 15 bytes on.
+    auto bodyFor = [](size_t spacing) {
+        std::string old = randomBytes(20000, 5), changed = old;
+        for (size_t at = 5000; at < 5000 + 100 * spacing; at += spacing)
+            changed[at] ^= 0x01;
+        std::vector<ReleaseFile> oldFiles = {{"connection.so", old}};
+        std::vector<ReleaseFile> newFiles = {{"connection.so", changed}};
+        EncodedUpdate encoded = encodeUpdate(oldFiles, newFiles);
+        EXPECT_EQ(decode(encoded, oldFiles)["connection.so"], changed);
+        return encoded.body.size();
+    };
+    size_t overhead = 40; // the source list, the target's name and length
+    // Every 8 bytes: one literal over the whole region and a copy each side.
+    EXPECT_LE(bodyFor(8), overhead + 9 + 5 + 100 * 8 + 9);
+    // Every 40 bytes: a one-byte literal and a copy per change.
+    EXPECT_LE(bodyFor(40), overhead + 9 + 100 * (5 + 1 + 9));
+    // Every 14 bytes both cost the same; every 16 the copies win by a byte each.
+    EXPECT_LE(bodyFor(16), overhead + 9 + 100 * (5 + 1 + 9));
+}
+
+TEST(DeltaEncoder, ShortRunsThatReturnToEarlierAlignmentsAreCopiedWithoutALookup) {
+    // New code made of 18-byte pieces taken in turn from two old files: too
+    // short for the hash table to find every one, but each continues where
+    // its file's last piece ended.
+    std::string a = randomBytes(20000, 6), b = randomBytes(20000, 7), mixed;
+    for (size_t piece = 0; piece < 200; ++piece)
+        mixed += (piece % 2 ? b : a).substr(18 * (piece / 2) + 1000, 18);
+    std::vector<ReleaseFile> oldFiles = {{"a.so", a}, {"b.so", b}};
+    std::vector<ReleaseFile> newFiles = {{"a.so", mixed}, {"b.so", b}};
+    EncodedUpdate encoded = encodeUpdate(oldFiles, newFiles);
+    EXPECT_EQ(decode(encoded, oldFiles)["a.so"], mixed);
+    EXPECT_LE(encoded.body.size(), 40 + 200 * 9) << "one copy per piece";
+}

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "kestrova/platform/automation.h"
+#include "kestrova/platform/clock.h"
 #include "kestrova/platform/display.h"
 #include "kestrova/platform/input.h"
 #include "kestrova/platform/menu_bar.h"
@@ -129,6 +130,28 @@ std::string inputCommand(const Args& a) {
     return {};
 }
 
+// The virtual clock of a program started with one: read it, move it on (due
+// timers fire before the reply), or set the date.
+std::string clockCommand(const Args& a) {
+    std::string usage = "ERR usage: clock [advance <ms> | set <unix seconds>]";
+    if (a.size() == 3) {
+        int64_t value = 0;
+        auto [end, ec] = std::from_chars(a[2].data(), a[2].data() + a[2].size(), value);
+        if (ec != std::errc() || end != a[2].data() + a[2].size()) return usage;
+        bool moved = false;
+        if (a[1] == "advance" && value >= 0) moved = advanceVirtualClock(std::chrono::milliseconds(value));
+        else if (a[1] == "set") moved = setVirtualUnixTime({value, 0});
+        else return usage;
+        if (!moved) return "ERR the system clock runs";
+        pumpPendingMessages();
+    } else if (a.size() != 1) {
+        return usage;
+    }
+    UnixTime now = unixNow();
+    return "OK virtual=" + std::string(virtualClockActive() ? "1" : "0") + " unix=" + std::to_string(now.seconds) +
+           " tick=" + std::to_string(tickCount());
+}
+
 }  // namespace
 
 std::string runAutomationCommand(const std::string& line, ModalAnswers& answers) {
@@ -138,6 +161,7 @@ std::string runAutomationCommand(const std::string& line, ModalAnswers& answers)
     // Let what earlier commands started come to rest first.
     pumpPendingMessages();
     if (c == "ping") return "OK pong";
+    if (c == "clock") return clockCommand(a);
     if (c == "type") {
         typeText(line.size() > 5 ? line.substr(5) : std::string());
         pumpPendingMessages();

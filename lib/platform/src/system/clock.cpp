@@ -58,23 +58,36 @@ VirtualClock::~VirtualClock() {
     gVirtual.reset();
 }
 
-void VirtualClock::advance(std::chrono::milliseconds step) {
+void VirtualClock::advance(std::chrono::milliseconds step) { advanceVirtualClock(step); }
+
+void VirtualClock::setUnixTime(UnixTime now) { setVirtualUnixTime(now); }
+
+bool virtualClockActive() {
+    std::lock_guard lock(gMutex);
+    return gVirtual.has_value();
+}
+
+bool advanceVirtualClock(std::chrono::milliseconds step) {
     {
         std::lock_guard lock(gMutex);
+        if (!gVirtual) return false;
         int64_t us = gVirtual->now.microseconds + step.count() * 1000;
         gVirtual->now.seconds += us / 1'000'000;
         gVirtual->now.microseconds = static_cast<int32_t>(us % 1'000'000);
         gVirtual->tick += static_cast<uint32_t>(step.count());
     }
     notifyListeners();
+    return true;
 }
 
-void VirtualClock::setUnixTime(UnixTime now) {
+bool setVirtualUnixTime(UnixTime now) {
     {
         std::lock_guard lock(gMutex);
+        if (!gVirtual) return false;
         gVirtual->now = now;
     }
     notifyListeners();
+    return true;
 }
 
 int addClockListener(std::function<void()> listener) {

@@ -94,8 +94,12 @@ LResult defWindowProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam)
         if (HWND parent = parentOf(hwnd)) return sendMessage(parent, WM_CONTEXTMENU, wParam, lParam);
         return 0;
     case WM_NEXTDLGCTL:
-        if (lParam) setFocus(reinterpret_cast<HWND>(wParam));
-        else nextDialogControl(hwnd, wParam != 0);
+        if (!lParam) nextDialogControl(hwnd, wParam != 0);
+        // NOTE: a focus request for a window that is not in front (often one
+        // posted before another window came up) leaves the window in front
+        // alone: moving the focus would take the activation from it.
+        else if (!activeWindow() || topLevelOf(hwnd) == activeWindow())
+            setFocus(reinterpret_cast<HWND>(wParam));
         return 0;
     case WM_SETTEXT:
         setWindowText(hwnd, lParam ? reinterpret_cast<const char*>(lParam) : "");

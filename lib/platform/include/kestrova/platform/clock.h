@@ -31,6 +31,13 @@ public:
     void setUnixTime(UnixTime now);
 };
 
+// The virtual clock now in use, moved from outside the object that made it
+// (the running program's automation). Each returns false, and does nothing,
+// while the system clock runs.
+bool virtualClockActive();
+bool advanceVirtualClock(std::chrono::milliseconds step);
+bool setVirtualUnixTime(UnixTime now);
+
 // Called (on the thread that moved it) after the virtual clock moved, so that
 // timer owners can look at their deadlines again. Returns an id for removal.
 int addClockListener(std::function<void()> listener);
