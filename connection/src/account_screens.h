@@ -11,15 +11,4 @@ public:
     virtual void showIdentity() = 0;
 };
 
-// FIXME: the two screens are not written yet; until they are, asking for
-// them is only counted.
-class RecordedAccountScreens final : public AccountScreens {
-public:
-    void showSignIn() override { ++signInShown; }
-    void showIdentity() override { ++identityShown; }
-
-    int signInShown = 0;
-    int identityShown = 0;
-};
-
 }  // namespace kestrova::connection

@@ -9,6 +9,8 @@ ConnectionPlugin::~ConnectionPlugin() { Stop(); }
 void ConnectionPlugin::Start() {
     if (started) return;
     window_ = std::make_unique<net::PlatformHiddenWindow>();
+    screens_ = std::make_unique<AccountForms>(startedHidden());
+    dialogs_ = std::make_unique<AccountDialogs>();
     sendPacket_ = std::make_unique<SendPacketFunction>();
     friendRequests_ = std::make_unique<FriendRequests>(kit::ownModule());
     objects_.setFriendRequestSink(friendRequests_.get());
@@ -16,12 +18,15 @@ void ConnectionPlugin::Start() {
         ConnectionEnvironment{*window_, alerts_, power_, objects_, bus::get(names::kCoreStartedHidden) != 0});
     sendPacket_->setConnection(connection_.get());
     objects_.attach(*connection_);
-    sender_ = std::make_unique<MessageSender>(objects_.link());
+    bridges_ = std::make_unique<BridgeManager>(BridgeManagerEnvironment{
+        *connection_, objects_.contactSync(), *friendRequests_, alerts_, kit::ownModule()});
+    objects_.setBridgeLookup(bridges_.get());
+    sender_ = std::make_unique<MessageSender>(objects_.link(), bridges_.get());
     history_ = std::make_unique<MessageHistoryFunction>(objects_.link());
     ContactLookup contacts = [this](uint64_t id) { return objects_.contacts().find(id); };
     serviceFunctions_ = std::make_unique<ServiceFunctions>(
-        ServiceFunctionsEnvironment{*connection_, std::move(contacts), *friendRequests_, screens_});
-    statusMenu_ = std::make_unique<StatusMenu>(serviceFunctions_->service(), screens_);
+        ServiceFunctionsEnvironment{*connection_, std::move(contacts), *friendRequests_, *screens_});
+    statusMenu_ = std::make_unique<StatusMenu>(serviceFunctions_->service(), *screens_);
     started = 1;
 }
 
@@ -31,12 +36,16 @@ void ConnectionPlugin::Stop() {
     serviceFunctions_.reset();
     history_.reset();
     sender_.reset();
+    objects_.setBridgeLookup(nullptr);
+    bridges_.reset();
     sendPacket_.reset();
     // Last of what answers requests: its end fails them and drops the friend requests.
     connection_.reset();
     objects_.detach();
     objects_.setFriendRequestSink(nullptr);
     friendRequests_.reset();
+    dialogs_.reset();
+    screens_.reset();
     window_.reset();
     started = 0;
 }

@@ -4,6 +4,9 @@
 
 #include "account_screens.h"
 #include "alerts.h"
+#include "dialogs/account_dialogs.h"
+#include "forms/account_forms.h"
+#include "bridging/bridge_manager.h"
 #include "connection.h"
 #include "message_history.h"
 #include "message_sender.h"
@@ -33,18 +36,24 @@ public:
     Connection* connection() { return connection_.get(); }
     RecordedPower& power() { return power_; }
     SessionSync& objects() { return objects_; }
+    BridgeManager* bridges() { return bridges_.get(); }
+    AccountForms* forms() { return screens_.get(); }
 
 private:
     WindowAlerts alerts_;
     RecordedPower power_;
     // Outlives the connection, whose destructor ends the session through it.
     SessionSync objects_;
-    RecordedAccountScreens screens_;
+    std::unique_ptr<AccountForms> screens_;
+    std::unique_ptr<AccountDialogs> dialogs_;
     std::unique_ptr<net::PlatformHiddenWindow> window_;
     std::unique_ptr<SendPacketFunction> sendPacket_;
     // Before the connection: profile synchronisation hands it the requests.
     std::unique_ptr<FriendRequests> friendRequests_;
     std::unique_ptr<Connection> connection_;
+    // After the connection, whose packets it takes, and before what sends
+    // through it.
+    std::unique_ptr<BridgeManager> bridges_;
     std::unique_ptr<MessageSender> sender_;
     std::unique_ptr<MessageHistoryFunction> history_;
     std::unique_ptr<ServiceFunctions> serviceFunctions_;

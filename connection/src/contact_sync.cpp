@@ -30,13 +30,21 @@ ContactSync::ContactSync(ContactDirectory& contacts, IncomingMessages& incoming,
     : contacts_(contacts), incoming_(incoming), link_(link) {}
 
 void ContactSync::applyContactList(std::string_view encoded, bool full) {
+    applyList(encoded, full, contacts_, Source::Account);
+}
+
+void ContactSync::applyBridgedList(std::string_view encoded, ContactDirectory& bridgeContacts) {
+    applyList(encoded, false, bridgeContacts, Source::Bridge);
+}
+
+void ContactSync::applyList(std::string_view encoded, bool full, ContactDirectory& directory, Source source) {
     wire::DataMapEntries list;
     wire::parseDataMap({reinterpret_cast<const uint8_t*>(encoded.data()), encoded.size()}, list);
     kit::OwnedGroup contactList(RY_GetGroup(kContactListGroup));
     for (const auto& [key, value] : list) {
         uint64_t id = wire::readDecimalId(key);
         if (value.empty()) {
-            if (HCONTACT known = contacts_.find(id)) {
+            if (HCONTACT known = directory.find(id)) {
                 RY_RemoveGroupMember(contactList.get(), known);
                 RY_ReleaseContact(known);
             }
@@ -44,12 +52,22 @@ void ContactSync::applyContactList(std::string_view encoded, bool full) {
         }
         wire::DataMapEntries record;
         wire::parseDataMap({reinterpret_cast<const uint8_t*>(value.data()), value.size()}, record);
-        applyRecord(id, record, full);
+        if (source == Source::Account)
+            applyRecord(id, record, full);
+        else
+            applyRecordIn(directory, id, record, full, source);
     }
 }
 
 void ContactSync::applyRecord(uint64_t id, const wire::DataMapEntries& record, bool full) {
-    kit::OwnedContact contact(contacts_.get(id));
+    // A record of the account's own list is applied whatever keys it carries
+    // ("Bridge-Id" included): unknown keys are ignored, never the record.
+    applyRecordIn(contacts_, id, record, full, Source::Account);
+}
+
+void ContactSync::applyRecordIn(ContactDirectory& directory, uint64_t id, const wire::DataMapEntries& record,
+                                bool full, Source source) {
+    kit::OwnedContact contact(directory.get(id));
 
     RY_ContactData current{};
     current.size = sizeof current;
@@ -72,7 +90,8 @@ void ContactSync::applyRecord(uint64_t id, const wire::DataMapEntries& record, b
         change.flags |= RY_CONTACT_STATUS_TEXT;
         change.statusText = status ? status->c_str() : "";
     }
-    applyUserData(contact.get(), id, record, full, change);
+    // A bridged contact's id is the bridge's own; it is never the account.
+    applyUserData(contact.get(), source == Source::Account ? id : 0, record, full, change);
 
     const std::string* presence = field(record, "Online-Status");
     if (presence || full) {
@@ -94,7 +113,7 @@ void ContactSync::applyRecord(uint64_t id, const wire::DataMapEntries& record, b
     }
     RY_SetContactData(contact.get(), &change);
 
-    if (number(field(record, "contact")) == 0) return;
+    if (source == Source::Account && number(field(record, "contact")) == 0) return;
     kit::OwnedGroup contactList(RY_GetGroup(kContactListGroup));
     uint32_t flags = 0;
     const std::string* state = field(record, "state");

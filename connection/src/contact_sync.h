@@ -6,6 +6,10 @@
 //
 // Group 0 is the contact list: a contact is on it when it is a member, and
 // its member flags there are the list state ("state") shifted left by 8.
+//
+// A bridge's contact list ("BRIDGE CONTACT") has the same records for the
+// contacts of a bridged account, kept in the bridge's own directory; every
+// contact in it is on the list.
 #pragma once
 
 #include "contact_directory.h"
@@ -28,6 +32,8 @@ public:
     // The encoded "contacts" map.
     void applyContactList(std::string_view encoded, bool full);
     void applyRecord(uint64_t id, const wire::DataMapEntries& record, bool full);
+    // A bridge's encoded "contacts" map, into the bridge's contacts.
+    void applyBridgedList(std::string_view encoded, ContactDirectory& bridgeContacts);
     // Drops this service's contacts that the server did not confirm since the
     // session ended.
     void pruneStale();
@@ -38,6 +44,10 @@ public:
     void refreshOwnContact(const char* nickname, const char* statusLine);
 
 private:
+    enum class Source { Account, Bridge };
+    void applyList(std::string_view encoded, bool full, ContactDirectory& directory, Source source);
+    void applyRecordIn(ContactDirectory& directory, uint64_t id, const wire::DataMapEntries& record, bool full,
+                       Source source);
     void applyUserData(HCONTACT contact, uint64_t id, const wire::DataMapEntries& record, bool full,
                        RY_ContactData& change);
     // Points the own contact at the profile's user-data map.

@@ -45,11 +45,11 @@ platform::HWND mainWindow() { return bus::get(names::kCoreWindowHwnd); }
 }  // namespace
 
 struct FriendRequests::Request {
-    Request(FriendRequests& owner, HSERVICE service, HCONTACT contact, uint64_t contactId, std::string text)
+    Request(FriendRequests& owner, HSERVICE service, HCONTACT contact, uint64_t id, std::string text)
         : owner(owner),
           service(kit::OwnedService::share(service)),
           contact(kit::OwnedContact::share(contact)),
-          contactId(contactId),
+          id(id),
           text(std::move(text)),
           contextMenu(
               kit::subscribe(names::kOverviewItemOnContextMenu, [this](const RY_OverviewContextMenu* asked) {
@@ -61,11 +61,13 @@ struct FriendRequests::Request {
     FriendRequests& owner;
     kit::OwnedService service;
     kit::OwnedContact contact;
-    uint64_t contactId;
+    uint64_t id;  // the contact's, or the bridge's request id
     std::string text;
     void* item = nullptr;  // the overview item, once it exists
     Answer answer = kNoAnswer;
     kit::Subscription contextMenu;
+
+    Key key() const { return {service.get(), id}; }
 };
 
 FriendRequests::FriendRequests(void* iconModule)
@@ -79,30 +81,50 @@ FriendRequests::~FriendRequests() {
     // empty section stays hidden until the next run.
 }
 
-void FriendRequests::addFriendRequest(HSERVICE service, HCONTACT contact, uint64_t contactId,
-                                      const std::string& text) {
+void FriendRequests::addFriendRequest(HSERVICE service, HCONTACT contact, uint64_t id, const std::string& text) {
     if (!service || !contact) return;
-    auto found = requests_.find(contactId);
+    auto found = requests_.find(Key{service, id});
     if (found != requests_.end()) {
         found->second->text = text;
         showItem(*found->second);
         return;
     }
-    auto request = std::make_shared<Request>(*this, service, contact, contactId, text);
-    requests_.emplace(contactId, request);
+    auto request = std::make_shared<Request>(*this, service, contact, id, text);
+    requests_.emplace(request->key(), request);
     showItem(*request);
 }
 
 void FriendRequests::dropFriendRequests() {
-    // Removing items calls into the shell; take the list first so nothing
-    // that happens meanwhile sees half of it.
-    auto dropped = std::move(requests_);
-    requests_.clear();
-    for (auto& [id, request] : dropped) removeItem(*request);
+    drop([](const Key&) { return true; });
 }
 
-void FriendRequests::answered(uint64_t contactId, int64_t code) {
-    auto found = requests_.find(contactId);
+void FriendRequests::dropFriendRequests(HSERVICE service) {
+    drop([service](const Key& key) { return key.first == service; });
+}
+
+void FriendRequests::drop(const std::function<bool(const Key&)>& picked) {
+    // Removing items calls into the shell; take them off the list first so
+    // nothing that happens meanwhile sees half of it.
+    std::vector<std::shared_ptr<Request>> dropped;
+    for (auto it = requests_.begin(); it != requests_.end();) {
+        if (picked(it->first)) {
+            dropped.push_back(it->second);
+            it = requests_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& request : dropped) removeItem(*request);
+}
+
+bool FriendRequests::contains(uint64_t id) const {
+    for (const auto& [key, request] : requests_)
+        if (key.second == id) return true;
+    return false;
+}
+
+void FriendRequests::answered(HSERVICE service, uint64_t id, int64_t code) {
+    auto found = requests_.find(Key{service, id});
     if (found == requests_.end()) return;
     std::shared_ptr<Request> request = found->second;
     if (code == 0) {
@@ -119,7 +141,7 @@ void FriendRequests::answered(uint64_t contactId, int64_t code) {
 }
 
 bool FriendRequests::alive(const std::shared_ptr<Request>& request) const {
-    auto found = requests_.find(request->contactId);
+    auto found = requests_.find(request->key());
     return found != requests_.end() && found->second == request;
 }
 
@@ -157,7 +179,7 @@ void FriendRequests::removeItem(Request& request) {
 }
 void FriendRequests::onContextMenu(Request& request, const RY_OverviewContextMenu* asked) {
     if (!asked || !request.item || asked->item != request.item) return;
-    auto found = requests_.find(request.contactId);
+    auto found = requests_.find(request.key());
     if (found == requests_.end() || found->second.get() != &request) return;
     // Hold it: the menu and the question run nested message loops, during
     // which the server's answer may remove the request.
@@ -207,7 +229,7 @@ void FriendRequests::accept(const std::shared_ptr<Request>& request) {
 
 void FriendRequests::answer(const std::shared_ptr<Request>& request, bool accepted) {
     request->answer = accepted ? kAccepting : kDeclining;
-    RY_AcceptContactArgs args{request->contactId, static_cast<uint8_t>(accepted ? 1 : 0)};
+    RY_AcceptContactArgs args{request->id, static_cast<uint8_t>(accepted ? 1 : 0)};
     bus::call(names::kServiceAcceptContact, request->service.get(), &args);
     // An answer that came at once (offline) may have reset or removed it.
     if (alive(request)) showItem(*request);

@@ -63,9 +63,10 @@ void ProfileSync::applyRest(HDATAMAP profile, bool initial) {
         groups_.deleteStale();
         contactSync_.pruneStale();
     }
-    // The bridge entries belong to the bridge manager, which is not part of
-    // the plug-in yet; the contact list is told all the same.
-    if (entry(profile, "BRIDGE")) bus::raise(names::kGroupsChanged);
+    if (auto bridges = entry(profile, "BRIDGE")) {
+        if (bridges_) bridges_->applyProfileEntries(*bridges);
+        bus::raise(names::kGroupsChanged);
+    }
     if (auto requests = entry(profile, "CONTACT_ADD")) applyFriendRequests(*requests);
     applyOwnMaps(profile);
 }

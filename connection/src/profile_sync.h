@@ -4,6 +4,7 @@
 // later profiles hold changes only.
 #pragma once
 
+#include "bridge_lookup.h"
 #include "contact_directory.h"
 #include "contact_sync.h"
 #include "friend_request_sink.h"
@@ -20,6 +21,7 @@ public:
     ProfileSync(ContactDirectory& contacts, ContactSync& contactSync, GroupSync& groups, SessionLink& link);
 
     void setFriendRequestSink(FriendRequestSink* sink) { friendRequests_ = sink; }
+    void setBridgeLookup(BridgeLookup* bridges) { bridges_ = bridges; }
 
     // The logon profile: the own contact, the contacts (full records), then
     // the stale ones pruned.
@@ -40,6 +42,7 @@ private:
     GroupSync& groups_;
     SessionLink& link_;
     FriendRequestSink* friendRequests_ = nullptr;
+    BridgeLookup* bridges_ = nullptr;
 };
 
 }  // namespace kestrova::connection

@@ -1,9 +1,12 @@
 #include "service_functions.h"
 
+#include "group_state.h"
+
 #include "account_screens.h"
 #include "connection.h"
 #include "contact_lookup.h"
 #include "friend_requests.h"
+#include "service_requests.h"
 
 #include "kestrova/bus_records.h"
 #include "kestrova/wire/protocol.h"
@@ -33,47 +36,8 @@ bool allDecimalDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Every answer goes to the caller's callback and finishes the request.
-ResponseHandler toCallback(RY_ResponseCallback callback, void* user) {
-    return [callback, user](int64_t code, const std::string&) {
-        if (callback) callback(user, &code, static_cast<uint32_t>(static_cast<uint64_t>(code) >> 32));
-        return true;
-    };
-}
-
-int32_t groupStateOf(HGROUP group) {
-    RY_GroupData data{};
-    data.size = sizeof data;
-    RY_GetGroupData(group, &data);
-    return data.groupState;
-}
-
-void setGroupState(HGROUP group, int32_t groupState) {
-    RY_GroupData data{};
-    data.size = sizeof data;
-    data.flags = RY_GROUP_STATE;
-    data.groupState = groupState;
-    RY_SetGroupData(group, &data);
-}
-
-bool isOnlineStatus(int32_t status) {
-    switch (status) {
-    case RY_PRESENCE_OFFLINE:
-    case RY_PRESENCE_ONLINE:
-    case RY_PRESENCE_AWAY:
-    case RY_PRESENCE_INVISIBLE:
-    case RY_PRESENCE_BUSY:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // What every group this client creates says of itself.
 constexpr const char kChatGroupDescription[] = "Chat group";
-
-constexpr int32_t kGroupBeingLeft = 1;
-constexpr uint64_t kContactListGroup = 0;
 
 }  // namespace
 
@@ -95,6 +59,8 @@ ServiceFunctions::ServiceFunctions(ServiceFunctionsEnvironment environment)
     add(names::kServiceCreateGroup, &ServiceFunctions::createGroup);
     add(names::kServiceGetContactHandle, &ServiceFunctions::getContactHandle);
     add(names::kServiceGetMyHandle, &ServiceFunctions::getMyHandle);
+    functions_.push_back(kit::registerFunction(names::kConnectionSetIdentity,
+                                               [this](const RY_IdentityArgs* args) { return setIdentity(args); }));
 }
 
 ServiceFunctions::~ServiceFunctions() {
@@ -185,7 +151,7 @@ int32_t ServiceFunctions::acceptContact(const RY_AcceptContactArgs* args) {
     if (args->accepted) answer.setHeader(protocol::header::kAccepted, int32_t{1});
     std::weak_ptr<ServiceFunctions*> alive = alive_;
     connection_.submit(std::move(answer), [alive, contactId](int64_t code, const std::string&) {
-        if (auto self = alive.lock()) (*self)->friendRequests_.answered(contactId, code);
+        if (auto self = alive.lock()) (*self)->friendRequests_.answered((*self)->service_, contactId, code);
         return true;
     });
     return 1;
@@ -263,6 +229,36 @@ int32_t ServiceFunctions::createGroup(const RY_CreateGroupArgs* args) {
 int32_t ServiceFunctions::getContactHandle(RY_GetContactHandleArgs* args) {
     if (!args) return 0;
     if (HCONTACT contact = findContact(args->contactId)) args->contact = contact;
+    return 1;
+}
+
+int32_t ServiceFunctions::setIdentity(const RY_IdentityArgs* args) {
+    if (!args || connection_.state() != kStateOnline) return 0;
+    wire::Packet detail(protocol::command::kContactDetail);
+    kit::ServiceChange change;
+    RY_ContactData own{};
+    own.size = sizeof own;
+    if (args->nickname) {
+        detail.setHeader(protocol::header::kNickname, args->nickname);
+        change.nickname(args->nickname);
+        own.flags |= RY_CONTACT_NICKNAME;
+        own.nickname = args->nickname;
+    }
+    if (args->statusLine) {
+        detail.setHeader(protocol::header::kStatus, args->statusLine);
+        change.statusText(args->statusLine);
+        own.flags |= RY_CONTACT_STATUS_TEXT;
+        own.statusText = args->statusLine;
+    }
+    // NOTE: a text that cannot go into a header is sent nowhere and kept
+    // nowhere, so that what others see and what we show stay the same.
+    if (!detail.writable()) return 0;
+    connection_.sendWithId(detail);
+    account_.write(change);
+    if (HCONTACT me = getMyHandle()) {
+        RY_SetContactData(me, &own);
+        RY_ReleaseContact(me);
+    }
     return 1;
 }
 

@@ -52,6 +52,7 @@ private:
     int32_t createGroup(const RY_CreateGroupArgs* args);
     int32_t getContactHandle(RY_GetContactHandleArgs* args);
     HCONTACT getMyHandle();
+    int32_t setIdentity(const RY_IdentityArgs* args);
 
     HCONTACT findContact(uint64_t contactId) const;
     void writeDesiredStatus(int32_t status);

@@ -35,7 +35,10 @@ void SessionSync::setFriendRequestSink(FriendRequestSink* sink) {
     profile_.setFriendRequestSink(sink);
 }
 
-void SessionSync::setBridgeLookup(BridgeLookup* bridges) { incoming_.setBridgeLookup(bridges); }
+void SessionSync::setBridgeLookup(BridgeLookup* bridges) {
+    incoming_.setBridgeLookup(bridges);
+    profile_.setBridgeLookup(bridges);
+}
 
 void SessionSync::loadContacts(HDATAMAP profile) { profile_.loadContacts(profile); }
 

@@ -33,6 +33,7 @@ public:
 
     SessionLink& link() { return link_; }
     ContactDirectory& contacts() { return contacts_; }
+    ContactSync& contactSync() { return contactSync_; }
     const IncomingMessages& incoming() const { return incoming_; }
 
     void loadContacts(HDATAMAP profile) override;

@@ -18,7 +18,7 @@ struct StatusItem {
     bool separatorBefore;
 };
 
-// In menu order; the index is the StatusMenu::Item.
+// In menu order.
 constexpr StatusItem kStatusItems[] = {
     {texts::kMenuOnline, RY_PRESENCE_ONLINE, false},
     {texts::kMenuAway, RY_PRESENCE_AWAY, true},
@@ -27,17 +27,29 @@ constexpr StatusItem kStatusItems[] = {
     {texts::kMenuOffline, RY_PRESENCE_OFFLINE, true},
 };
 
+bool inState(int32_t state) { return bus::get(names::kConnectionState) == state; }
+
 }  // namespace
 
-StatusMenu::StatusMenu(HSERVICE service, AccountScreens& screens)
-    : service_(RY_DuplicateServiceHandle(service)), screens_(screens) {
-    for (uint32_t& command : commands_) command = RY_GetLUID();
+StatusMenu::StatusMenu(HSERVICE service, std::vector<Extra> extras)
+    : service_(RY_DuplicateServiceHandle(service)), extras_(std::move(extras)) {
+    static_assert(std::size(kStatusItems) == kStatusCount);
+    for (uint32_t& command : statusCommands_) command = RY_GetLUID();
+    for (size_t i = 0; i < extras_.size(); ++i) extraCommands_.push_back(RY_GetLUID());
     functions_.push_back(
         kit::registerFunction(names::kServiceCreatePopupMenu, service_, [this] { return create(); }));
     functions_.push_back(kit::registerFunction(names::kServiceHandlePopupMenu, service_,
                                                [this](uint32_t command) { return handle(command); }));
     onCommand_ = kit::subscribe(names::kCoreWindowOnCommand, [this](uint32_t command) { handle(command); });
 }
+
+StatusMenu::StatusMenu(HSERVICE service, AccountScreens& screens)
+    : StatusMenu(service, {
+                              {texts::kMenuMyIdentity, [] { return inState(kStateOnline); },
+                               [&screens] { screens.showIdentity(); }},
+                              {texts::kMenuSignInAs, [] { return inState(kStateOffline); },
+                               [&screens] { screens.showSignIn(); }},
+                          }) {}
 
 StatusMenu::~StatusMenu() {
     onCommand_.reset();
@@ -49,42 +61,36 @@ platform::HMENU StatusMenu::create() const {
     using namespace platform;
     HMENU menu = createPopupMenu();
     int32_t desired = kit::ServiceRecord(service_).read().desiredStatus;
-    for (int item = kOnline; item <= kOffline; ++item) {
+    for (size_t item = 0; item < kStatusCount; ++item) {
         const StatusItem& status = kStatusItems[item];
         if (status.separatorBefore) appendMenu(menu, MF_SEPARATOR, 0);
         uint32_t flags = MF_STRING | (status.status == desired ? MF_CHECKED : MF_UNCHECKED);
-        appendMenu(menu, flags, commands_[item], kit::text(status.text));
+        appendMenu(menu, flags, statusCommands_[item], kit::text(status.text));
     }
-    int32_t state = bus::get(names::kConnectionState);
-    if (state == kStateOnline || state == kStateOffline) {
-        appendMenu(menu, MF_SEPARATOR, 0);
-        if (state == kStateOnline)
-            appendMenu(menu, MF_STRING, commands_[kMyIdentity], kit::text(texts::kMenuMyIdentity));
-        else
-            appendMenu(menu, MF_STRING, commands_[kSignInAs], kit::text(texts::kMenuSignInAs));
+    bool separated = false;
+    for (size_t i = 0; i < extras_.size(); ++i) {
+        if (extras_[i].shown && !extras_[i].shown()) continue;
+        if (!std::exchange(separated, true)) appendMenu(menu, MF_SEPARATOR, 0);
+        appendMenu(menu, MF_STRING, extraCommands_[i], kit::text(extras_[i].text));
     }
     return menu;
 }
 
-std::optional<StatusMenu::Item> StatusMenu::itemOf(uint32_t command) const {
-    for (int item = 0; item < kItemCount; ++item)
-        if (command != 0 && command == commands_[item]) return static_cast<Item>(item);
-    return std::nullopt;
-}
-
 int32_t StatusMenu::handle(uint32_t command) {
-    std::optional<Item> item = itemOf(command);
-    if (!item) return 0;
-    if (*item == kMyIdentity) {
-        screens_.showIdentity();
+    if (command == 0) return 0;
+    for (size_t item = 0; item < kStatusCount; ++item) {
+        if (command != statusCommands_[item]) continue;
+        RY_PresenceStatusArgs status{kStatusItems[item].status};
+        bus::call(names::kServiceSetPresenceStatus, service_, &status);
+        return 0;
+    }
+    for (size_t i = 0; i < extras_.size(); ++i) {
+        if (command != extraCommands_[i]) continue;
+        // A copy: what it does may take this menu down (a removed service).
+        std::function<void()> chosen = extras_[i].chosen;
+        if (chosen) chosen();
         return 1;
     }
-    if (*item == kSignInAs) {
-        screens_.showSignIn();
-        return 1;
-    }
-    RY_PresenceStatusArgs status{kStatusItems[*item].status};
-    bus::call(names::kServiceSetPresenceStatus, service_, &status);
     return 0;
 }
 

@@ -237,3 +237,36 @@ TEST_F(PresenceStatus, WhileSigningInOnlyTheDesiredStatusChanges) {
     EXPECT_EQ(state(), kStateLogonSent);
     EXPECT_TRUE(serverHeardNothing());
 }
+
+TEST_F(ServiceFunctionsTest, SetIdentityOfflineDoesNothing) {
+    startOffline();
+    RY_IdentityArgs both{"Kim K", "walking"};
+    EXPECT_EQ(bus::call(names::kConnectionSetIdentity, &both), 0);
+    EXPECT_TRUE(serverHeardNothing());
+    EXPECT_EQ(account().nickname, "");
+}
+
+TEST_F(ServiceFunctionsTest, SetIdentityTellsTheServerAndKeepsTheTexts) {
+    goOnline();
+    RY_IdentityArgs both{"Kim K", "walking"};
+    HCONTACT own = contacts_->add(kOwnId, "kim@example.org");
+    EXPECT_EQ(bus::call(names::kConnectionSetIdentity, &both), 1);
+    EXPECT_EQ(takeMasked(), "CONTACT DETAIL\nmesg-id: #\nnickname: Kim K\nstatus: walking\n\n");
+    EXPECT_EQ(account().nickname, "Kim K");
+    EXPECT_EQ(account().statusText, "walking");
+    RY_ContactData data{};
+    data.size = sizeof data;
+    RY_GetContactData(own, &data);
+    EXPECT_STREQ(data.nickname, "Kim K");
+    EXPECT_STREQ(data.statusText, "walking");
+
+    RY_IdentityArgs statusOnly{nullptr, "home"};
+    EXPECT_EQ(bus::call(names::kConnectionSetIdentity, &statusOnly), 1);
+    EXPECT_EQ(takeMasked(), "CONTACT DETAIL\nmesg-id: #\nstatus: home\n\n");
+    EXPECT_EQ(account().nickname, "Kim K");
+
+    RY_IdentityArgs broken{"Kim\r\nonline-status: 0", nullptr};
+    EXPECT_EQ(bus::call(names::kConnectionSetIdentity, &broken), 0) << "a line break never reaches a header";
+    EXPECT_TRUE(serverHeardNothing());
+    EXPECT_EQ(account().nickname, "Kim K");
+}

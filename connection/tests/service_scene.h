@@ -3,7 +3,7 @@
 // by stand-in functions on the bus.
 #pragma once
 
-#include "account_screens.h"
+#include "recorded_account_screens.h"
 #include "contact_lookup.h"
 #include "friend_requests.h"
 #include "service_functions.h"
@@ -107,6 +107,17 @@ private:
     std::map<uint64_t, HCONTACT> contacts_;
 };
 
+// The packet with its "mesg-id" value replaced by '#'; the id goes to *id.
+inline std::string maskedMesgId(const std::string& packet, std::string* id = nullptr) {
+    const std::string name = "\nmesg-id: ";
+    size_t start = packet.find(name);
+    if (start == std::string::npos) return packet;
+    start += name.size();
+    size_t end = packet.find('\n', start);
+    if (id) *id = packet.substr(start, end - start);
+    return packet.substr(0, start) + "#" + packet.substr(end);
+}
+
 // What a request's callback was told.
 struct Answers {
     struct Answer {
@@ -161,15 +172,8 @@ protected:
         return bus::call(operation, functions_->service());
     }
 
-    // The packet with its "mesg-id" value replaced by '#'; the id goes to *id.
     static std::string masked(const std::string& packet, std::string* id = nullptr) {
-        const std::string name = "\nmesg-id: ";
-        size_t start = packet.find(name);
-        if (start == std::string::npos) return packet;
-        start += name.size();
-        size_t end = packet.find('\n', start);
-        if (id) *id = packet.substr(start, end - start);
-        return packet.substr(0, start) + "#" + packet.substr(end);
+        return maskedMesgId(packet, id);
     }
     std::string takeMasked(std::string* id = nullptr) { return masked(takePacket(), id); }
 

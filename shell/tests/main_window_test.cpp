@@ -119,7 +119,7 @@ TEST_F(MainWindowTest, AScreenCommandCreatesItsScreenOnceAndThenBringsItBack) {
     destroyWindow(shell::SingleScreen<FakeScreen>::current()->hwnd());
     shell::SingleScreen<FakeScreen>::vacate(shell::SingleScreen<FakeScreen>::current());
 
-    // A command whose screen is not registered is only announced.
+    // The dialogs are the connection plug-in's; without it they open nothing.
     std::vector<uint32_t> heard;
     auto onCommand = kit::subscribe(names::kCoreWindowOnCommand, [&](uint32_t id) { heard.push_back(id); });
     for (int command : {shell::kCommandAddService, shell::kCommandAddContact, shell::kCommandJoinGroup,

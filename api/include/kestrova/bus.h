@@ -120,6 +120,13 @@ bool provided(ServiceOperation<Arg, Result> operation, HSERVICE service) {
     return RY_GetFunctionProcAddress(nameFor(operation, service).c_str(), &proc, &context) != 0;
 }
 
+template <typename Arg, typename Result>
+bool provided(ServiceTypeOperation<Arg, Result> operation, HSERVICETYPE type) {
+    NamedFunctionProc proc = nullptr;
+    void* context = nullptr;
+    return RY_GetFunctionProcAddress(nameFor(operation, type).c_str(), &proc, &context) != 0;
+}
+
 // --- Events --------------------------------------------------------------------
 // The result is the number of subscribers called.
 

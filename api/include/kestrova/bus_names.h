@@ -120,6 +120,15 @@ inline constexpr bus::Function<const RY_IdentityArgs*> kConnectionSetIdentity{"C
 // function: registers a bridge with the given account fields; no answer is awaited
 inline constexpr bus::Function<const RY_BridgingCreateArgs*> kConnectionBridgingCreate{
     "Connection/Bridging/Create"};
+// functions, no argument: open the service, contact and group screens (or
+// bring the open one to the front); 1 when the screen is shown. The main
+// window's menu calls them.
+inline constexpr bus::Function<void> kConnectionOpenAddService{"Connection/OpenAddService"};
+inline constexpr bus::Function<void> kConnectionOpenAddContact{"Connection/OpenAddContact"};
+inline constexpr bus::Function<void> kConnectionOpenCreateGroup{"Connection/OpenCreateGroup"};
+inline constexpr bus::Function<void> kConnectionOpenJoinGroup{"Connection/OpenJoinGroup"};
+// function: shows the contact on the one Contact Properties screen; 1 when shown
+inline constexpr bus::Function<HCONTACT> kConnectionOpenContactProperties{"Connection/OpenContactProperties"};
 // variant: the connection state (0 offline ... 100 online, 130 waiting to reconnect, 140 resume answered)
 inline constexpr bus::Variant<int32_t> kConnectionState{"connection.state"};
 // The values of "connection.state".

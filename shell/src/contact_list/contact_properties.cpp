@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "kestrova/bus.h"
+
 namespace kestrova::shell {
 namespace {
 
@@ -17,7 +19,10 @@ void setContactPropertiesOpener(ContactPropertiesOpener next) {
 }
 
 void openContactProperties(HCONTACT contact) {
-    if (opener()) opener()(contact);
+    if (opener())
+        opener()(contact);
+    else
+        bus::call(names::kConnectionOpenContactProperties, contact);
 }
 
 } // namespace kestrova::shell

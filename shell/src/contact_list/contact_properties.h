@@ -1,6 +1,6 @@
 // Where a contact's "Properties" entry leads: the Contact Properties window,
-// which is made once and reused. The screen that shows it installs its
-// opener here at start-up; the contact list only asks for it.
+// which is made once and reused; the connection plug-in has it. Tests
+// install an opener of their own; the contact list only asks for it.
 #pragma once
 
 #include <functional>
@@ -13,8 +13,7 @@ using ContactPropertiesOpener = std::function<void(HCONTACT)>;
 
 // Replaces the opener; an empty one removes it.
 void setContactPropertiesOpener(ContactPropertiesOpener opener);
-// FIXME: until the Contact Properties window exists nobody installs an
-// opener, and the menu entry does nothing.
+// Without an installed opener the connection plug-in's screen shows it.
 void openContactProperties(HCONTACT contact);
 
 } // namespace kestrova::shell

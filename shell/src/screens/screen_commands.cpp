@@ -4,20 +4,22 @@
 
 #include "screens/about_screen.h"
 #include "screens/settings_screen.h"
+#include "kestrova/bus.h"
 #include "shell_commands.h"
 
 namespace kestrova::shell {
 namespace {
 
-// One line per screen: {command, &SingleScreen<TheScreen>::open}. The commands
-// are kCommandAbout, kCommandAddService, kCommandSettings, kCommandAddContact,
-// kCommandJoinGroup and kCommandCreateGroup (shell_commands.h).
-// FIXME: the Add a Service, Add a Contact, Join a Group and Create a Group
-// dialogs are not written yet; until each adds its line its command opens
-// nothing.
+// One line per screen: {command, &SingleScreen<TheScreen>::open}. The
+// service, contact and group dialogs are the connection plug-in's, asked for
+// on the bus (without the plug-in they open nothing).
 const std::vector<ScreenCommand> kScreens{
     {kCommandSettings, &openSettings},
     {kCommandAbout, &openAbout},
+    {kCommandAddService, [](platform::HWND) { bus::call(names::kConnectionOpenAddService); }},
+    {kCommandAddContact, [](platform::HWND) { bus::call(names::kConnectionOpenAddContact); }},
+    {kCommandJoinGroup, [](platform::HWND) { bus::call(names::kConnectionOpenJoinGroup); }},
+    {kCommandCreateGroup, [](platform::HWND) { bus::call(names::kConnectionOpenCreateGroup); }},
 };
 
 } // namespace
