@@ -3,11 +3,11 @@
 own settings and runtime folders), signs in, opens the echo robot's chat,
 says a line, waits for the answer and shows it, saving screenshots.
 
-    demo_chat.py --bin build/bin --port PORT --opener chat-opener.so --screenshots DIR
+    demo_chat.py --bin build/bin --port PORT --screenshots DIR
 
 Everything is done through the program's automation socket (docs/AUTOMATION.md),
-as a user would do it. The program has no contact list to tap yet, so the
-test plug-in chat-opener.so opens the robot's chat as a tap on its row will.
+as a user would do it: the robot's row on the contact list page is chosen with
+the keys and opened with Enter.
 """
 import argparse
 import os
@@ -61,15 +61,37 @@ def wait(condition, seconds=30):
     return None
 
 
+def open_chat(ask, name):
+    """Goes to the contact list page, moves the selection to the row named
+    `name` with the keys and presses Enter on it."""
+    main_window = ask("find title=Kestrova")[3:]
+    status_strip = ask("find id=5001")[3:]
+    # Beside its status strip the main window holds the tab strip, the
+    # overview and the page shown, in that order.
+    page = lambda: [w for w in ask("children " + main_window)[3:].split() if w != status_strip][2]
+    ask("key RIGHT")
+    rows = lambda: [row.split("\n")[0] for row in quoted_words(ask("items " + page()))]
+    if not wait(lambda: name in rows()):
+        return False
+    contacts, target = page(), rows().index(name)
+    for _ in range(100):
+        row = int(ask("selection " + contacts)[3:])
+        if row == target:
+            ask("key ENTER")
+            return True
+        ask("key DOWN" if row < target else "key UP")
+    return False
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin", required=True)
     parser.add_argument("--port", required=True)
-    parser.add_argument("--opener", required=True)
     parser.add_argument("--screenshots", required=True)
     parser.add_argument("--user", default="ann@example.org")
     parser.add_argument("--password", default="ann")
     parser.add_argument("--robot", default="echo@example.org")
+    parser.add_argument("--robot-name", default="Echo")
     parser.add_argument("--say", default="Hello from the chat window!")
     args = parser.parse_args()
 
@@ -79,7 +101,6 @@ def main():
         os.makedirs(folder, mode=0o700)
     for name in ("kestrova", "libapi.so", "libkestrova-platform.so", "connection.so", "messaging.so"):
         shutil.copy2(os.path.join(args.bin, name), program)
-    shutil.copy2(args.opener, program)
     os.symlink(os.path.abspath(os.path.join(args.bin, "resources")), os.path.join(program, "resources"))
     with open(os.path.join(home, "user.reg"), "w") as reg:
         reg.write("kestrova-registry 1\n")
@@ -99,13 +120,11 @@ def main():
         if not wait(lambda: ask("ping") == "OK pong"):
             sys.exit("demo: the program did not start")
         print("kestrova: started headless, signing in as %s" % args.user)
-        if not wait(lambda: ask('find title="connection.state 100"').startswith("OK "), 60):
+        # Signed in once the main window's status strip says so.
+        if not wait(lambda: "Online" in ask("text " + ask("find id=5001")[3:]), 60):
             sys.exit("demo: the program did not sign in")
-        opener = wait(lambda: ask('find title="open contact %s"' % args.robot).startswith("OK ") and
-                      ask('find title="open contact %s"' % args.robot)[3:])
-        if not opener:
+        if not open_chat(ask, args.robot_name):
             sys.exit("demo: the robot is not on the contact list")
-        ask("close " + opener)
         chat = wait(lambda: ask("find class=RY_CHATWINDOW visible=1")[3:] or None)
         print("kestrova: the chat with %s is open" % quoted_words(ask("text " + chat))[0])
         shot("demo_chat_open.png")

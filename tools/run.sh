@@ -9,7 +9,9 @@
 # button). Without one, or with --headless, it runs on the headless display:
 # the script goes through the home screen as a user would, saves screenshots
 # of the overview, the contact list and the group page in build/screenshots/,
-# prints their paths and exits the program through its menu.
+# opens the echo robot's chat from the contact list, says a line, prints it
+# and the robot's answer, saves screenshots of the chat, closes it, prints
+# the paths and exits the program through its menu.
 set -euo pipefail
 bin=$(cd "${1:?usage: run.sh <build/bin> [--headless] [--screen WxH@DPI]}" && pwd)
 shift
@@ -26,6 +28,9 @@ done
 [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && headless=1
 DEMO_USER=${DEMO_USER:-ann@example.org}
 DEMO_PASSWORD=${DEMO_PASSWORD:-ann}
+DEMO_ROBOT=${DEMO_ROBOT:-echo@example.org}
+DEMO_ROBOT_NAME=${DEMO_ROBOT_NAME:-Echo}
+DEMO_SAY=${DEMO_SAY:-Hello from Ann!}
 
 work=$(mktemp -d)
 source "$(dirname "$0")/demo_server.sh"
@@ -107,6 +112,50 @@ shot run-contacts
 ask "key RIGHT" >/dev/null
 wait_until "items $(panes | sed -n 3p)" "Group Chat"
 shot run-group
+
+# The chat as a user opens it: back on the contact list page, the robot's
+# row chosen with the keys and Enter; a line typed and sent, and the
+# robot's answer waited for (it rings the alert while the chat is in front).
+echo "== the chat with $DEMO_ROBOT"
+ask "key LEFT" >/dev/null
+wait_until "items $(panes | sed -n 3p)" "$DEMO_ROBOT_NAME\\n"
+contacts=$(panes | sed -n 3p)
+# The list's rows, one quoted item per line, counted from 0.
+robot_row=$(value "items $contacts" | grep -o '"\([^"\\]\|\\.\)*"' |
+  grep -n "^\"$DEMO_ROBOT_NAME\\\\n" | head -1 | cut -d: -f1)
+[ -n "$robot_row" ] || { echo "run: $DEMO_ROBOT is not on the contact list" >&2; exit 1; }
+robot_row=$((robot_row - 1))
+for _ in $(seq 100); do
+  row=$(value "selection $contacts")
+  [ "$row" -eq "$robot_row" ] && break
+  if [ "$row" -lt "$robot_row" ]; then ask "key DOWN" >/dev/null; else ask "key UP" >/dev/null; fi
+done
+[ "$row" -eq "$robot_row" ] || { echo "run: the keys never reached $DEMO_ROBOT's row" >&2; exit 1; }
+ask "sounds clear" >/dev/null
+ask "key ENTER" >/dev/null
+wait_until "find class=RY_CHATWINDOW visible=1" "OK 0x"
+chat=$(value "find class=RY_CHATWINDOW visible=1")
+echo "chat: $(value "text $chat" | tr -d '"')"
+shot run-chat-open
+ask "type $DEMO_SAY" "key ENTER" >/dev/null
+wait_until "sounds" "messaging/105"
+# A message's text is read as a user copies it: the newest message chosen in
+# the view, "Copy to Clipboard" from its menu; then the one before it.
+copied() {
+  ask "clipboard set -" "choose \"Copy to Clipboard\"" "key ENTER" >/dev/null
+  value clipboard | sed 's/^"//; s/"$//; s/\\n/ | /g'
+}
+ask "key UP" "key END" >/dev/null
+answer=$(copied)
+ask "key UP" >/dev/null
+said=$(copied)
+ask "key END" "key DOWN" >/dev/null
+echo "you:   $said"
+echo "robot: $answer"
+shot run-chat
+echo "== the chat closed (Close)"
+ask "softkey 2" >/dev/null
+wait_until "find class=RY_CHATWINDOW visible=1" "ERR"
 
 # Planned answers are taken in the order the program asks: the menu, then
 # the question.
