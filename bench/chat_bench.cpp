@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "aim_line.h"
 #include "harness_child.h"
 #include "server_child.h"
 
@@ -173,8 +174,10 @@ int main() {
                 std::printf("raw TCP echo:               %.0f messages/s, latency median %.0f us, p99 %.0f us\n",
                             echo.messagesPerSecond, echo.latency.median, echo.latency.p99);
                 std::printf("ratio throughput clients / echo = %.4f\n", rate / echo.messagesPerSecond);
-                std::printf("ratio latency median clients / echo = %.1f\n", chat.median / echo.latency.median);
-                std::printf("ratio latency p99 clients / echo = %.1f\n", chat.p99 / echo.latency.p99);
+                kestrova::bench::printAim("message latency median, clients through the server / TCP echo",
+                                          chat.median / echo.latency.median, kestrova::bench::AtMost, 5.0);
+                kestrova::bench::printAim("message latency p99, clients through the server / TCP echo",
+                                          chat.p99 / echo.latency.p99, kestrova::bench::AtMost, 10.0);
                 status = 0;
             }
         }
