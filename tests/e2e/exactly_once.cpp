@@ -1,6 +1,7 @@
 #include "exactly_once.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -9,11 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "exactly_once_tally.h"
 #include "fault_relay.h"
 #include "harness_child.h"
 #include "server_child.h"
-
-#include "kestrova/crypto/md5.h"
 
 namespace kestrova::e2e {
 namespace {
@@ -23,39 +23,11 @@ using namespace std::chrono_literals;
 
 // The demo database makes ann and bob each other's contacts.
 const HarnessAccount kAccounts[2] = {{"ann@example.org", "ann"}, {"bob@example.org", "bob"}};
-const char* const kNames[2] = {"ann", "bob"};
+const char* const kNames[2] = {"ann", "bob"}; // the checker's client 0 and 1
 // Messages are sent in bursts of this many, with a breath between, so that
 // faults meet traffic on the wire rather than a queue.
 constexpr int kBurst = 10;
 constexpr auto kBreath = 5ms;
-
-struct Message {
-    int sender = 0;
-    std::string body;
-    std::string digest;
-};
-
-std::string hexDigest(const std::string& text) {
-    crypto::Md5Digest digest = crypto::md5(text.data(), text.size());
-    std::string hex;
-    for (uint8_t byte : digest) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", byte);
-        hex += pair;
-    }
-    return hex;
-}
-
-// "n<number>.<sender>." and a padding of a length and content drawn from the
-// seed; no blanks, nothing the harness escapes.
-Message makeMessage(int number, int sender, std::mt19937_64& random) {
-    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string body = "n" + std::to_string(number) + "." + kNames[sender] + ".";
-    size_t padding = random() % 160;
-    for (size_t i = 0; i < padding; ++i)
-        body += kAlphabet[random() % (sizeof kAlphabet - 1)];
-    return {sender, body, hexDigest(body)};
-}
 
 // The fault due after each message index: 'c' a cut, 'k' a kill and restart.
 std::map<int, char> faultPlan(const ExactlyOnceOptions& options, std::mt19937_64& random) {
@@ -97,91 +69,6 @@ bool waitBackOnline(HarnessChild* clients[2]) {
     return online;
 }
 
-struct Outcome {
-    bool delivered = false;
-    bool failed = false;
-    int received = 0;
-};
-
-// Reads both transcripts and fills the table from them.
-class Tally {
-  public:
-    Tally(const std::vector<Message>& messages, const std::string ids[2]) : messages_(messages) {
-        for (size_t i = 0; i < messages.size(); ++i)
-            byDigest_[messages[i].digest] = static_cast<int>(i);
-        for (int i = 0; i < 2; ++i)
-            ids_[i] = ids[i];
-    }
-
-    ExactlyOnceTable count(HarnessChild* clients[2]) {
-        ExactlyOnceTable table;
-        outcomes_.assign(messages_.size(), Outcome{});
-        for (int i = 0; i < 2; ++i)
-            read(i, clients[i]->transcript(), table);
-        table.sent = static_cast<int>(messages_.size());
-        for (const Outcome& outcome : outcomes_) {
-            table.delivered += outcome.delivered;
-            table.failed += outcome.failed && !outcome.delivered;
-            table.failedButReceived += outcome.failed && !outcome.delivered && outcome.received > 0;
-            table.unsettled += !outcome.delivered && !outcome.failed;
-            table.lost += outcome.delivered && outcome.received == 0;
-            table.duplicated += outcome.received > 1;
-            table.received += outcome.received > 0;
-        }
-        return table;
-    }
-
-    // Every message has an answer and every delivered one arrived.
-    bool settled(HarnessChild* clients[2]) {
-        ExactlyOnceTable table = count(clients);
-        return table.unsettled == 0 && table.lost == 0;
-    }
-
-  private:
-    void read(int client, const std::vector<std::string>& lines, ExactlyOnceTable& table) {
-        std::map<std::string, int> byRef;
-        for (const std::string& line : lines) {
-            if (line.starts_with("sent ")) {
-                auto found = byDigest_.find(field(line, "md5"));
-                if (found != byDigest_.end()) byRef[field(line, "ref")] = found->second;
-            } else if (line.starts_with("delivered ") || line.starts_with("failed ")) {
-                auto found = byRef.find(field(line, "ref"));
-                if (found == byRef.end()) continue;
-                (line[0] == 'd' ? outcomes_[found->second].delivered : outcomes_[found->second].failed) =
-                    true;
-            } else if (line.starts_with("message ")) {
-                readArrival(client, line, table);
-            }
-        }
-    }
-
-    void readArrival(int client, const std::string& line, ExactlyOnceTable& table) {
-        std::string text = field(line, "text");
-        int number = -1;
-        if (std::sscanf(text.c_str(), "n%d.", &number) != 1 || number < 0 ||
-            number >= static_cast<int>(messages_.size())) {
-            ++table.unexpected;
-            return;
-        }
-        const Message& message = messages_[static_cast<size_t>(number)];
-        if (message.sender == client || field(line, "from") != ids_[message.sender] ||
-            field(line, "group") != "0") {
-            ++table.unexpected;
-            return;
-        }
-        if (text != message.body || field(line, "md5") != message.digest) {
-            ++table.corrupted;
-            return;
-        }
-        ++outcomes_[static_cast<size_t>(number)].received;
-    }
-
-    const std::vector<Message>& messages_;
-    std::map<std::string, int> byDigest_;
-    std::string ids_[2];
-    std::vector<Outcome> outcomes_;
-};
-
 class Run {
   public:
     explicit Run(const ExactlyOnceOptions& options) : options_(options), random_(options.seed) {}
@@ -190,18 +77,18 @@ class Run {
         if (std::string error = start(); !error.empty()) return failedSetup(error);
         std::map<int, char> plan = faultPlan(options_, random_);
         for (int number = 0; number < options_.messages; ++number) {
-            Message message = makeMessage(number, static_cast<int>(random_() % 2), random_);
+            NumberedMessage message = makeNumberedMessage(number, static_cast<int>(random_() % 2), random_);
             clients_[message.sender]->command("send " + ids_[1 - message.sender] + " " + message.body);
             messages_.push_back(std::move(message));
             if (number % kBurst == kBurst - 1) std::this_thread::sleep_for(kBreath);
             if (auto fault = plan.find(number); fault != plan.end()) injectFault(fault->second);
         }
-        HarnessChild* clients[2] = {clients_[0].get(), clients_[1].get()};
         Tally tally(messages_, ids_);
-        waitUntil([&] { return tally.settled(clients); }, std::chrono::seconds(options_.settleSeconds));
+        waitUntil([&] { return tally.settled(transcripts().data()); },
+                  std::chrono::seconds(options_.settleSeconds));
         // Repeats come with a later delivery round; give them a moment.
         std::this_thread::sleep_for(2s);
-        ExactlyOnceTable table = tally.count(clients);
+        ExactlyOnceTable table = tally.count(transcripts().data());
         table.seed = options_.seed;
         table.cutsDone = cuts_;
         table.tornCuts = tornCuts_;
@@ -212,6 +99,10 @@ class Run {
     }
 
   private:
+    std::array<std::vector<std::string>, 2> transcripts() const {
+        return {clients_[0]->transcript(), clients_[1]->transcript()};
+    }
+
     std::string start() {
         database_ = (options_.workDir / "server.db").string();
         server_ = std::make_unique<ServerChild>(database_, 0, std::vector<std::string>{"--demo"});
@@ -267,7 +158,7 @@ class Run {
     std::unique_ptr<FaultRelay> relay_;
     std::unique_ptr<HarnessChild> clients_[2];
     std::string ids_[2];
-    std::vector<Message> messages_;
+    std::vector<NumberedMessage> messages_;
     int cuts_ = 0;
     int tornCuts_ = 0;
     int restarts_ = 0;

@@ -14,8 +14,10 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "exactly_once.h"
+#include "exactly_once_tally.h"
 #include "fault_relay.h"
 
 namespace kestrova::e2e {
@@ -103,6 +105,68 @@ TEST(FaultRelay, PassesBytesThenTearsTheNextChunkAndEndsBothSides) {
     EXPECT_EQ(readToEnd(again), "");
     ::close(again);
     ::close(accepted);
+}
+
+// Transcript lines as kestrova-harness prints them.
+std::string sentLine(int ref, const NumberedMessage& message) {
+    return "sent ref=" + std::to_string(ref) + " id=9 length=" + std::to_string(message.body.size()) +
+           " md5=" + message.digest;
+}
+std::string arrivalLine(const std::string& from, const std::string& text, const std::string& digest) {
+    return "message id=5 from=" + from +
+           " group=0 origin=1 type=text/plain length=" + std::to_string(text.size()) + " md5=" + digest +
+           " text=" + text;
+}
+
+TEST(ExactlyOnceTally, TellsLostRepeatedCorruptedUnexpectedFailedAndUnsettledApart) {
+    std::mt19937_64 random(5);
+    std::vector<NumberedMessage> messages;
+    for (int number = 0; number < 6; ++number)
+        messages.push_back(makeNumberedMessage(number, number == 5 ? 1 : 0, random));
+    const std::string ids[2] = {"11", "22"};
+    std::vector<std::string> transcripts[2];
+    std::vector<std::string>& ann = transcripts[0];
+    std::vector<std::string>& bob = transcripts[1];
+    for (int ref = 1; ref <= 5; ++ref)
+        ann.push_back(sentLine(ref, messages[ref - 1]));
+    ann.insert(ann.end(),
+               {"delivered ref=1 id=9", "delivered ref=2 id=9", "delivered ref=3 id=9", "failed ref=4"});
+    bob.push_back(sentLine(1, messages[5]));
+    bob.push_back("delivered ref=1 id=9");
+    auto arrival = [&](int number) {
+        return arrivalLine("11", messages[number].body, messages[number].digest);
+    };
+    // 0 arrives once, 1 never, 2 twice, 3 (failed) once; 4 has no answer.
+    bob.insert(bob.end(), {arrival(0), arrival(2), arrival(2), arrival(3)});
+    // 5 arrives altered, a stranger's text arrives, and 0 reaches its sender.
+    std::string altered = messages[5].body;
+    altered.back() = altered.back() == 'a' ? 'b' : 'a';
+    ann.push_back(arrivalLine("22", altered, messages[5].digest));
+    bob.push_back(arrivalLine("11", "hello", "5d41402abc4b2a76b9719d911017c592"));
+    ann.push_back(arrival(0));
+
+    Tally tally(messages, ids);
+    ExactlyOnceTable table = tally.count(transcripts);
+    EXPECT_EQ(table.sent, 6);
+    EXPECT_EQ(table.delivered, 4);
+    EXPECT_EQ(table.received, 3);
+    EXPECT_EQ(table.lost, 2);
+    EXPECT_EQ(table.duplicated, 1);
+    EXPECT_EQ(table.corrupted, 1);
+    EXPECT_EQ(table.unexpected, 2);
+    EXPECT_EQ(table.failed, 1);
+    EXPECT_EQ(table.failedButReceived, 1);
+    EXPECT_EQ(table.unsettled, 1);
+    EXPECT_FALSE(table.exactlyOnce());
+    EXPECT_FALSE(tally.settled(transcripts));
+
+    // Settled only once 1 and 5 arrive intact and 4 is answered and arrives.
+    bob.push_back(arrival(1));
+    ann.push_back(arrivalLine("22", messages[5].body, messages[5].digest));
+    ann.push_back("delivered ref=5 id=9");
+    EXPECT_FALSE(tally.settled(transcripts));
+    bob.push_back(arrival(4));
+    EXPECT_TRUE(tally.settled(transcripts));
 }
 
 uint64_t seedFromEnvironment() {
