@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Developer entry point: ./dev.sh run | test | soak [options] | bench | fuzz [seconds] | asan | build
+# Developer entry point: ./dev.sh run | test | soak [options] | bench | fuzz [seconds] [runs] [targets] | asan | build
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
@@ -80,19 +80,25 @@ case "$cmd" in
     rm -f "$results"
     ;;
   fuzz)
+    # ./dev.sh fuzz [seconds per target] [most inputs per target] [target...]
     install_missing
     seconds=${1:-30}
-    CC=clang CXX=clang++ configure_and_build build-fuzz -DKESTROVA_FUZZ=ON -DKESTROVA_BENCH=OFF
+    runs=${2:--1}
+    shift 2 || shift $#
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B build-fuzz -G Ninja -DKESTROVA_FUZZ=ON -DKESTROVA_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j "$JOBS" --target kestrova-fuzzers
     # Crash and leak inputs go beside the build, never into the source tree.
     mkdir -p build-fuzz/artifacts
     for f in build-fuzz/fuzz/*; do
       [ -f "$f" ] && [ -x "$f" ] || continue
       name=$(basename "$f")
+      if [ $# -gt 0 ] && [[ " $* " != *" $name "* ]]; then continue; fi
       corpus=$(mktemp -d)
       cp -r "fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true
-      echo "== fuzzing $name for ${seconds}s"
-      "$f" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
-        -artifact_prefix="build-fuzz/artifacts/$name-" "$corpus"
+      echo "== fuzzing $name for ${seconds}s (at most $runs inputs; -1: no limit)"
+      nice -n 19 "$f" -max_total_time="$seconds" -runs="$runs" -max_len=65536 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$name-" "$corpus"
+      rm -rf "$corpus"
     done
     ;;
   soak)
@@ -108,7 +114,7 @@ case "$cmd" in
     exec "$ROOT/tools/demo.sh" "$ROOT/build/bin" "$@"
     ;;
   *)
-    echo "usage: ./dev.sh run | test | soak [options] | bench | fuzz [seconds] | asan | build" >&2
+    echo "usage: ./dev.sh run | test | soak [options] | bench | fuzz [seconds] [runs] [targets] | asan | build" >&2
     exit 2
     ;;
 esac
