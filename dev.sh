@@ -74,6 +74,8 @@ case "$cmd" in
     echo
     echo "== summary (ratios measured in this run)"
     printf '%-78s %10s  %-9s %s\n' "ratio" "measured" "aim" ""
+    # The console reporter's colour codes can stand before a line.
+    sed -i 's/\x1b\[[0-9;]*m//g' "$results"
     awk -F' [|] ' '/^aim [|] /{ printf "%-78s %10s  %-9s %s\n", $2, $3, $4, $5 }' "$results"
     sed -n 's/^ratio \(.*\) = \([0-9.]*\).*/\1|\2/p' "$results" |
       awk -F'|' '{ printf "%-78s %10s  %-9s\n", $1, $2, "-" }'
