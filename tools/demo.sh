@@ -88,4 +88,13 @@ echo "== signing off"
 say "quit"
 wait_for "bye"
 wait "$CLIENT_PID" 2>/dev/null || true
+
+# The same chat in the real program, driven through its automation socket;
+# it saves screenshots of the chat window in build/screenshots.
+opener="$bin/../tests/e2e-plugins/chat-opener.so"
+if [ -f "$bin/messaging.so" ] && [ -f "$opener" ]; then
+  echo "== the same chat in the real program (kestrova, headless)"
+  python3 "$(dirname "$0")/demo_chat.py" --bin "$bin" --port "$port" --opener "$opener" \
+    --user "$DEMO_USER" --password "$DEMO_PASSWORD" --screenshots "$bin/../screenshots"
+fi
 echo "== done"

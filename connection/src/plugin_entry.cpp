@@ -1,28 +1,12 @@
 // The two exports of the plug-in library.
 #include "connection_plugin.h"
+#include "kestrova/kit/plugin_entry.h"
 
-namespace {
-
-kestrova::connection::ConnectionPlugin* gPlugin = nullptr;
-
-}  // namespace
+using Entry = kestrova::kit::PluginEntry<kestrova::connection::ConnectionPlugin>;
 
 extern "C" {
 
-RY_EXPORT int32_t PluginLoad(int32_t apiVersion, Plugin** out) {
-    if (apiVersion != RY_API_VERSION) {
-        *out = nullptr;
-        return 0;
-    }
-    if (!gPlugin) gPlugin = new kestrova::connection::ConnectionPlugin;
-    *out = gPlugin;
-    return 1;
-}
-
-RY_EXPORT int32_t PluginUnload() {
-    delete gPlugin;
-    gPlugin = nullptr;
-    return 0;
-}
+RY_EXPORT int32_t PluginLoad(int32_t apiVersion, Plugin** out) { return Entry::load(apiVersion, out); }
+RY_EXPORT int32_t PluginUnload() { return Entry::unload(); }
 
 }  // extern "C"

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "command_line.h"
+#include "contact_list/contact_list.h"
 #include "kestrova/api.h"
 #include "kestrova/bus.h"
 #include "kestrova/platform/automation.h"
@@ -95,7 +96,9 @@ int runShell(const std::vector<std::string>& arguments) {
     auto automation = startAutomation(line);
 
     std::unique_ptr<MainWindow> mainWindow = MainWindow::create(line.hidden);  // 5
-    // FIXME: the tray icon and the contact list (step 6) arrive with their screens.
+    // FIXME: the tray icon (step 6, before the contact list) arrives with its screen.
+    // The contact list makes the overview, whose functions the plug-ins find at their start.
+    std::unique_ptr<ContactList> contactList = ContactList::create();         // 6
 
     std::filesystem::path folder = programFolder();
     loadLanguageLibraries(folder, userLanguageId());                    // 7
@@ -113,6 +116,7 @@ int runShell(const std::vector<std::string>& arguments) {
 
     RY_PluginStopAll();  // 12
     automation.reset();
+    contactList.reset();
     mainWindow.reset();
     RY_API_Cleanup();
     stopDisplay();

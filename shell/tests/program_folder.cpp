@@ -29,14 +29,16 @@ std::filesystem::path uniqueTemp(const std::string& base) {
     return dir;
 }
 
-}  // namespace
+} // namespace
 
 std::filesystem::path binFolder() {
     const char* bin = std::getenv("KESTROVA_BIN");
     return bin ? std::filesystem::path(bin) : std::filesystem::current_path();
 }
 
-std::filesystem::path buildFolder() { return binFolder().parent_path(); }
+std::filesystem::path buildFolder() {
+    return binFolder().parent_path();
+}
 
 ProgramFolder::ProgramFolder(const std::vector<std::string>& plugins) {
     folder_ = uniqueTemp("kestrova-program");
@@ -51,15 +53,38 @@ ProgramFolder::ProgramFolder(const std::vector<std::string>& plugins) {
     std::filesystem::copy(bin / "resources" / "kestrova", folder_ / "resources" / "kestrova",
                           std::filesystem::copy_options::recursive);
     for (auto& plugin : plugins)
-        std::filesystem::copy_file(buildFolder() / "tests" / "shell-plugins" / (plugin + ".so"), folder_ / (plugin + ".so"));
+        std::filesystem::copy_file(buildFolder() / "tests" / "shell-plugins" / (plugin + ".so"),
+                                   folder_ / (plugin + ".so"));
+}
+
+void ProgramFolder::addBuiltPlugin(const std::string& name) {
+    auto bin = binFolder();
+    std::filesystem::copy_file(bin / (name + ".so"), folder_ / (name + ".so"));
+    if (std::filesystem::exists(bin / "resources" / name))
+        std::filesystem::copy(bin / "resources" / name, folder_ / "resources" / name,
+                              std::filesystem::copy_options::recursive);
+}
+
+void ProgramFolder::storeSetting(const std::string& name, const std::string& value) {
+    // docs/REGISTRY.md: one "key TAB name TAB value" line each, after the header.
+    auto file = home_ / "user.reg";
+    bool fresh = !std::filesystem::exists(file);
+    std::ofstream out(file, std::ios::app);
+    if (fresh) out << "kestrova-registry 1\n";
+    out << "SOFTWARE\\\\Kestorva\\\\Settings\t" << name << "\t" << value << "\n";
+    out.close();
+    std::filesystem::permissions(file,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 ProgramFolder::~ProgramFolder() {
     std::error_code ec;
-    for (auto& dir : {folder_, runtime_, home_}) std::filesystem::remove_all(dir, ec);
+    for (auto& dir : {folder_, runtime_, home_})
+        std::filesystem::remove_all(dir, ec);
 }
 
-pid_t ProgramFolder::start(const std::vector<std::string>& args, const std::map<std::string, std::string>& env) {
+pid_t ProgramFolder::start(const std::vector<std::string>& args,
+                           const std::map<std::string, std::string>& env) {
     std::vector<std::string> argv = launcher_;
     argv.push_back((folder_ / "kestrova").string());
     argv.insert(argv.end(), args.begin(), args.end());
@@ -70,9 +95,11 @@ pid_t ProgramFolder::start(const std::vector<std::string>& args, const std::map<
         setenv("KESTROVA_TEST_LOG", logPath_.c_str(), 1);
         unsetenv("KESTROVA_AUTOMATION");
         unsetenv("KESTROVA_TEST_EXIT");
-        for (auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
+        for (auto& [k, v] : env)
+            setenv(k.c_str(), v.c_str(), 1);
         std::vector<char*> raw;
-        for (auto& a : argv) raw.push_back(a.data());
+        for (auto& a : argv)
+            raw.push_back(a.data());
         raw.push_back(nullptr);
         execvp(raw[0], raw.data());
         _exit(127);
@@ -131,7 +158,8 @@ std::string automationRequest(const std::filesystem::path& socket, const std::st
         std::string request = line + "\n";
         if (::write(fd, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
             char c;
-            while (::read(fd, &c, 1) == 1 && c != '\n') reply += c;
+            while (::read(fd, &c, 1) == 1 && c != '\n')
+                reply += c;
         }
     }
     ::close(fd);
@@ -147,4 +175,4 @@ bool waitForAutomation(const std::filesystem::path& socket) {
     return false;
 }
 
-}  // namespace shell_testing
+} // namespace shell_testing

@@ -14,13 +14,19 @@
 namespace shell_testing {
 
 class ProgramFolder {
-public:
+  public:
     explicit ProgramFolder(const std::vector<std::string>& plugins);
     ~ProgramFolder();
 
     const std::filesystem::path& folder() const { return folder_; }
     const std::filesystem::path& runtime() const { return runtime_; }
     std::filesystem::path automationSocket() const { return runtime_ / "automation.socket"; }
+
+    // Puts one of the build's own plug-ins (connection, ...) with its
+    // resources beside the program.
+    void addBuiltPlugin(const std::string& name);
+    // Stores a setting, as the program's settings store keeps it, before a start.
+    void storeSetting(const std::string& name, const std::string& value);
 
     // Runs the program to its end; returns its exit code (-1 if it had to be killed).
     int run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {});
@@ -33,7 +39,7 @@ public:
     // Runs the program through another program (such as xvfb-run -a).
     void setLauncher(std::vector<std::string> launcher) { launcher_ = std::move(launcher); }
 
-private:
+  private:
     std::filesystem::path folder_;
     std::filesystem::path runtime_;
     std::filesystem::path home_;
@@ -49,4 +55,4 @@ bool waitForAutomation(const std::filesystem::path& socket);
 std::filesystem::path binFolder();
 std::filesystem::path buildFolder();
 
-}  // namespace shell_testing
+} // namespace shell_testing

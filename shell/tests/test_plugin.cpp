@@ -1,6 +1,8 @@
 // A plug-in for the start-up tests. It writes what happens to it into the
 // file named by KESTROVA_TEST_LOG, one line each: "<pid> <name> <event>".
 // KESTROVA_TEST_EXIT=startup makes it end the program from "core.startup".
+// Built with PLUGIN_WATCH_CHATS it also writes every chat asked for
+// ("chat contact <id>", "chat group <id>"), as the messaging plug-in hears them.
 #include <unistd.h>
 
 #include <cstdio>
@@ -38,10 +40,18 @@ void onStartup() {
 }
 
 class TestPlugin final : public Plugin {
-public:
+  public:
     void Start() override {
         note("start");
         subscription_ = kestrova::kit::subscribe(kestrova::names::kCoreStartup, &onStartup);
+#ifdef PLUGIN_WATCH_CHATS
+        chats_[0] = kestrova::kit::subscribe(kestrova::names::kMessagingChatContact, [](HCONTACT contact) {
+            note("chat contact " + std::to_string(RY_GetContactID(contact)));
+        });
+        chats_[1] = kestrova::kit::subscribe(kestrova::names::kMessagingChatGroup, [](HGROUP group) {
+            note("chat group " + std::to_string(RY_GetGroupID(group)));
+        });
+#endif
 #ifndef PLUGIN_START_UNFINISHED
         started = 1;
 #endif
@@ -49,17 +59,22 @@ public:
     void Stop() override {
         note("stop");
         subscription_.reset();
+        for (auto& chat : chats_)
+            chat.reset();
         started = 0;
     }
-    const char* GetInfo() override { return ""; }
+    const char* GetInfo() override {
+        return "";
+    }
 
-private:
+  private:
     kestrova::kit::Subscription subscription_;
+    kestrova::kit::Subscription chats_[2];
 };
 
 [[maybe_unused]] TestPlugin* gPlugin = nullptr;
 
-}  // namespace
+} // namespace
 
 #ifndef PLUGIN_NO_ENTRY
 extern "C" __attribute__((visibility("default"))) int32_t PluginLoad(int32_t apiVersion, Plugin** out) {

@@ -22,6 +22,12 @@ struct HarnessAccount {
     std::string password;
 };
 
+// The demo database (kestrova-server --demo): ann, bob and cat are each
+// other's contacts and members of "Demo group", which ann administers.
+inline const HarnessAccount kAnn{"ann@example.org", "ann"};
+inline const HarnessAccount kBob{"bob@example.org", "bob"};
+inline const HarnessAccount kCat{"cat@example.org", "cat"};
+
 class HarnessChild {
 public:
     // Starts a client with its own settings folder under `home`, signing in

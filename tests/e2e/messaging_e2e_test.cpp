@@ -25,11 +25,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The demo database: ann, bob and cat are each other's contacts and members
-// of "Demo group", which ann administers.
-const HarnessAccount kAnn{"ann@example.org", "ann"};
-const HarnessAccount kBob{"bob@example.org", "bob"};
-const HarnessAccount kCat{"cat@example.org", "cat"};
 const HarnessAccount kDave{"dave@example.org", "dave's password"};
 const HarnessAccount kErin{"erin@example.org", "erin's password"};
 

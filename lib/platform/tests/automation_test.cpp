@@ -56,6 +56,16 @@ TEST_F(Automation, PlannedAnswersFromTheProtocolAnswerTheNextModal) {
     EXPECT_EQ(messageBox(top, "Add this contact?", "Contact Accepted", MB_YESNO), IDYES);
     EXPECT_EQ(runAutomationCommand("modal", answers), "OK messagebox caption=\"Contact Accepted\" text=\"Add this contact?\"");
     EXPECT_EQ(messageBox(top, "again?", "Again", MB_YESNO), IDNO);  // unplanned: dismissed
+
+    // A menu's entries are told as they were, even once its owner destroyed it.
+    EXPECT_EQ(runAutomationCommand("choose \"Bob (2)\"", answers), "OK");
+    HMENU menu = createPopupMenu();
+    appendMenu(menu, MF_STRING | MF_CHECKED, 1, "Contact List");
+    appendMenu(menu, MF_SEPARATOR, 0);
+    appendMenu(menu, MF_STRING, 100, "Bob (2)");
+    EXPECT_EQ(trackPopupMenu(menu, TPM_RETURNCMD, {0, 0}, top), 100);
+    destroyMenu(menu);
+    EXPECT_EQ(runAutomationCommand("modal", answers), "OK menu \"Contact List\" \"Bob (2)\"");
 }
 
 TEST_F(Automation, TheSocketServerAnswersCommandsRunOnTheUserInterfaceThread) {

@@ -47,6 +47,16 @@ bool WindowBase::create(const std::string& title, uint32_t style, const Rect& re
     return true;
 }
 
+bool WindowBase::create(const OwnClass& windowClass, const std::string& title, uint32_t style, const Rect& rect,
+                        HWND parent, HWND owner, uintptr_t controlId) {
+    if (!isClassRegistered(windowClass.name))
+        registerClass({windowClass.name, &WindowBase::windowProc, windowClass.style, windowClass.background});
+    HWND h = createWindow({windowClass.name, title, style, rect, parent, owner, controlId, this});
+    if (!h) return false;
+    sendMessage(h, WM_SETFONT, reinterpret_cast<WParam>(&windowFont()), 1);
+    return true;
+}
+
 LResult WindowBase::windowProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
     if (message == WM_CREATE || message == WM_INITDIALOG) {
         void* param = message == WM_CREATE ? reinterpret_cast<CreateParams*>(lParam)->createParam

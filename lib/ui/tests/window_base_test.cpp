@@ -27,6 +27,11 @@ public:
         return create("probe", style | (parent ? uint32_t(WS_CHILD) : 0u), Rect::ofSize(0, 26, 100, 100), parent);
     }
 
+    bool makeInOwnClass() {
+        return create(OwnClass{"RY_TESTSCREEN", CS_DBLCLKS, 0x00FF00}, "screen", WS_VISIBLE,
+                      Rect::ofSize(0, 26, 100, 100), nullptr);
+    }
+
     LResult handleMessage(HWND h, uint32_t m, WParam w, LParam l) override {
         if (m == WM_SETFONT) font = reinterpret_cast<const Font*>(w);
         return WindowBase::handleMessage(h, m, w, l);
@@ -70,6 +75,17 @@ TEST(WindowFramework, MessagesAreUnpackedIntoTheirHandlers) {
     EXPECT_EQ(sendMessage(probe.hwnd(), WM_GETDLGCODE), DLGC_WANTARROWS);
     EXPECT_EQ(probe.calls, (std::vector<std::string>{"command 40004/1", "key 40 down 1", "key 40 up 1", "double 5,7",
                                                      "context -3,40"}));
+}
+
+TEST(WindowFramework, AScreenMayHaveAClassOfItsOwnNameAndStillReachItsHandlers) {
+    Probe first, second;
+    ASSERT_TRUE(first.makeInOwnClass());
+    ASSERT_TRUE(second.makeInOwnClass()) << "the class is registered once and used again";
+    EXPECT_EQ(className(first.hwnd()), "RY_TESTSCREEN");
+    EXPECT_EQ(classStyle(first.hwnd()), uint32_t(CS_DBLCLKS));
+    EXPECT_NE(first.font, nullptr) << "it gets the shared window font too";
+    sendMessage(second.hwnd(), WM_KEYDOWN, 'A', 1);
+    EXPECT_EQ(second.calls.back(), "key 65 down 1");
 }
 
 TEST(WindowFramework, EveryWindowGetsTheSharedWindowFontAndItsSize) {

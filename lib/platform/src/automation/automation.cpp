@@ -67,6 +67,7 @@ std::vector<std::string> ModalAnswers::menuTexts(HMENU menu) {
 
 std::optional<int> ModalAnswers::respond(const ModalRequest& request) {
     asked_.push_back(request);
+    askedTexts_.push_back(request.kind == ModalKind::kPopupMenu ? menuTexts(request.menu) : std::vector<std::string>{});
     if (!plans_.empty() && plans_.front().kind == request.kind) {
         Plan plan = plans_.front();
         plans_.pop_front();

@@ -78,7 +78,7 @@ std::string lastModal(const ModalAnswers& answers) {
     const ModalRequest& r = answers.asked().back();
     if (r.kind == ModalKind::kMessageBox) return "OK messagebox caption=" + quote(r.caption) + " text=" + quote(r.text);
     std::string out = "OK menu";
-    for (auto& t : ModalAnswers::menuTexts(r.menu)) out += " " + quote(t);
+    for (auto& t : answers.askedMenuTexts(answers.asked().size() - 1)) out += " " + quote(t);
     return out;
 }
 

@@ -21,8 +21,12 @@ bool isEdit(HWND hwnd) {
     return cls == kEditClass || cls == kCapEditClass;
 }
 
+// A window drawn by its owner as a list (the contact list, the overview, a
+// tab strip) answers the list box's item queries, and is read the same way.
+bool answersItemQueries(HWND hwnd) { return sendMessage(hwnd, LB_GETCOUNT) > 0; }
+
 std::string items(HWND hwnd) {
-    if (!isItemControl(hwnd)) return "ERR not a list";
+    if (!isItemControl(hwnd) && !answersItemQueries(hwnd)) return "ERR not a list";
     std::string out = "OK";
     for (auto& text : itemTexts(hwnd))
         out += " " + quote(text);
@@ -35,7 +39,10 @@ std::string selection(HWND hwnd) {
         return "OK " + std::to_string(start) + " " + std::to_string(end);
     }
     if (isItemControl(hwnd)) return "OK " + std::to_string(selectedItem(hwnd));
-    // Anything else is asked the tab query.
+    // Anything else is asked the tab query, and a tab strip answers it;
+    // other owner-drawn lists answer the list box's.
+    if (currentTab(hwnd) == 0 && answersItemQueries(hwnd))
+        return "OK " + std::to_string(sendMessage(hwnd, LB_GETCURSEL));
     return "OK " + std::to_string(currentTab(hwnd));
 }
 
@@ -47,8 +54,10 @@ std::string select(HWND hwnd, const Args& a) {
         setEditSelection(hwnd, *first, *second);
         return "OK";
     }
-    if (!isItemControl(hwnd) || second) return "ERR cannot select";
-    return chooseItem(hwnd, *first) ? "OK" : "ERR no such item";
+    if (second) return "ERR cannot select";
+    if (isItemControl(hwnd)) return chooseItem(hwnd, *first) ? "OK" : "ERR no such item";
+    if (!answersItemQueries(hwnd)) return "ERR cannot select";
+    return sendMessage(hwnd, LB_SETCURSEL, static_cast<WParam>(*first)) == *first ? "OK" : "ERR no such item";
 }
 
 std::string describeEdit(HWND hwnd) {

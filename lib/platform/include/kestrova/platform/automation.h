@@ -61,6 +61,9 @@ public:
     const std::vector<ModalRequest>& asked() const { return asked_; }
     // The texts of the entries of the menus asked, flattened with submenus.
     static std::vector<std::string> menuTexts(HMENU menu);
+    // The entries of the index-th modal asked, read when it was asked (a
+    // menu is gone once it has been answered); empty for a message box.
+    const std::vector<std::string>& askedMenuTexts(size_t index) const { return askedTexts_[index]; }
 
 private:
     struct Plan {
@@ -72,6 +75,7 @@ private:
 
     std::deque<Plan> plans_;
     std::vector<ModalRequest> asked_;
+    std::vector<std::vector<std::string>> askedTexts_;
     bool dismissUnplanned_;
     std::unique_ptr<ScopedModalResponder> guard_;
 };

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "kestrova/platform/dc.h"
@@ -73,6 +74,15 @@ protected:
     // it the shared window font. False when the window could not be made.
     bool create(const std::string& title, uint32_t style, const Rect& rect, HWND parent, HWND owner = nullptr,
                 uintptr_t controlId = 0);
+    // The same in a class of the caller's own name (a screen the system
+    // names), registered with the framework's procedure on first use.
+    struct OwnClass {
+        std::string name;
+        uint32_t style = 0;                  // CS_*
+        std::optional<uint32_t> background;  // 0xRRGGBB
+    };
+    bool create(const OwnClass& windowClass, const std::string& title, uint32_t style, const Rect& rect,
+                HWND parent, HWND owner = nullptr, uintptr_t controlId = 0);
     // The message being handled, passed on to the default procedure.
     LResult passOn(HWND hwnd);
 
