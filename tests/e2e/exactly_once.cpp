@@ -189,6 +189,8 @@ std::string formatTable(const ExactlyOnceTable& table) {
                   table.unsettled);
     std::string out = text;
     if (!table.setupError.empty()) out += "  run did not complete: " + table.setupError + "\n";
+    if (!table.evidence.empty()) out += "  what the clients printed about the messages lost or repeated:\n";
+    for (const std::string& line : table.evidence) out += "    " + line + "\n";
     return out;
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kestrova::e2e {
 
@@ -47,6 +48,9 @@ struct ExactlyOnceTable {
     int restartsDone = 0;
     // Set when the run itself could not go on (server or clients not up).
     std::string setupError;
+    // For the first few messages lost or shown twice: every transcript line
+    // about them ("ann: sent ...", "bob: message ..."), to see what happened.
+    std::vector<std::string> evidence;
 
     bool exactlyOnce() const {
         return setupError.empty() && lost == 0 && duplicated == 0 && corrupted == 0 && unexpected == 0;

@@ -54,6 +54,9 @@ ExactlyOnceTable Tally::count(const std::vector<std::string> transcripts[2]) {
         table.lost += outcome.delivered && outcome.received == 0;
         table.duplicated += outcome.received > 1;
         table.received += outcome.received > 0;
+        bool wrong = (outcome.delivered && outcome.received == 0) || outcome.received > 1;
+        if (wrong && table.evidence.size() < 40)
+            table.evidence.insert(table.evidence.end(), outcome.lines.begin(), outcome.lines.end());
     }
     return table;
 }
@@ -68,11 +71,15 @@ void Tally::read(int client, const std::vector<std::string>& lines, ExactlyOnceT
     for (const std::string& line : lines) {
         if (line.starts_with("sent ")) {
             auto found = byDigest_.find(field(line, "md5"));
-            if (found != byDigest_.end()) byRef[field(line, "ref")] = found->second;
+            if (found == byDigest_.end()) continue;
+            byRef[field(line, "ref")] = found->second;
+            outcomes_[found->second].lines.push_back(kNames[client] + (": " + line));
         } else if (line.starts_with("delivered ") || line.starts_with("failed ")) {
             auto found = byRef.find(field(line, "ref"));
             if (found == byRef.end()) continue;
-            (line[0] == 'd' ? outcomes_[found->second].delivered : outcomes_[found->second].failed) = true;
+            Outcome& outcome = outcomes_[found->second];
+            (line[0] == 'd' ? outcome.delivered : outcome.failed) = true;
+            outcome.lines.push_back(kNames[client] + (": " + line));
         } else if (line.starts_with("message ")) {
             readArrival(client, line, table);
         }
@@ -97,7 +104,9 @@ void Tally::readArrival(int client, const std::string& line, ExactlyOnceTable& t
         ++table.corrupted;
         return;
     }
-    ++outcomes_[static_cast<size_t>(number)].received;
+    Outcome& outcome = outcomes_[static_cast<size_t>(number)];
+    ++outcome.received;
+    outcome.lines.push_back(kNames[client] + (": " + line));
 }
 
 } // namespace kestrova::e2e

@@ -37,6 +37,7 @@ class Tally {
         bool delivered = false;
         bool failed = false;
         int received = 0;
+        std::vector<std::string> lines;  // "ann: ..." / "bob: ..."
     };
 
     void read(int client, const std::vector<std::string>& lines, ExactlyOnceTable& table);
