@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Developer entry point: ./dev.sh run | demo | test | bench | fuzz [seconds] | asan | build
+# Developer entry point: ./dev.sh run | demo | test | soak [options] | bench | fuzz [seconds] [runs] [targets] | asan | build
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
@@ -16,6 +16,7 @@ PACKAGES=(
   libmicrohttpd-dev liblzma-dev desktop-file-utils xdelta3 libstrophe-dev prosody
   libglib2.0-dev dbus-daemon
   socat  # the automation example in docs/AUTOMATION.md
+  libhttp-parser-dev libmsgpack-dev  # peers the benchmarks measure against (docs/PERFORMANCE.md)
 )
 
 install_missing() {
@@ -65,27 +66,52 @@ case "$cmd" in
   bench)
     install_missing
     configure_and_build build -DKESTROVA_BENCH=ON
+    # Each benchmark prints its ratios ("ratio ... = X") and the ones with an
+    # aim as "aim | what | ratio | aim | met"; the summary gathers them all.
+    results=$(mktemp)
     for b in build/bench/*; do
       [ -f "$b" ] && [ -x "$b" ] || continue
       echo "== $(basename "$b")"
-      "$b" "$@"
+      nice -n 19 "$b" "$@" | tee -a "$results" || echo "aim | $(basename "$b") did not finish | - | - | NOT met" >> "$results"
     done
+    echo
+    echo "== summary (ratios measured in this run)"
+    printf '%-78s %10s  %-9s %s\n' "ratio" "measured" "aim" ""
+    # The console reporter's colour codes can stand before a line.
+    sed -i 's/\x1b\[[0-9;]*m//g' "$results"
+    awk -F' [|] ' '/^aim [|] /{ printf "%-78s %10s  %-9s %s\n", $2, $3, $4, $5 }' "$results"
+    sed -n 's/^ratio \(.*\) = \([0-9.]*\).*/\1|\2/p' "$results" |
+      awk -F'|' '{ printf "%-78s %10s  %-9s\n", $1, $2, "-" }'
+    rm -f "$results"
     ;;
   fuzz)
+    # ./dev.sh fuzz [seconds per target] [most inputs per target] [target...]
     install_missing
     seconds=${1:-30}
-    CC=clang CXX=clang++ configure_and_build build-fuzz -DKESTROVA_FUZZ=ON -DKESTROVA_BENCH=OFF
+    runs=${2:--1}
+    shift 2 || shift $#
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B build-fuzz -G Ninja -DKESTROVA_FUZZ=ON -DKESTROVA_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j "$JOBS" --target kestrova-fuzzers
     # Crash and leak inputs go beside the build, never into the source tree.
     mkdir -p build-fuzz/artifacts
     for f in build-fuzz/fuzz/*; do
       [ -f "$f" ] && [ -x "$f" ] || continue
       name=$(basename "$f")
+      if [ $# -gt 0 ] && [[ " $* " != *" $name "* ]]; then continue; fi
       corpus=$(mktemp -d)
       cp -r "fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true
-      echo "== fuzzing $name for ${seconds}s"
-      "$f" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
-        -artifact_prefix="build-fuzz/artifacts/$name-" "$corpus"
+      echo "== fuzzing $name for ${seconds}s (at most $runs inputs; -1: no limit)"
+      nice -n 19 "$f" -max_total_time="$seconds" -runs="$runs" -max_len=65536 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$name-" "$corpus"
+      rm -rf "$corpus"
     done
+    ;;
+  soak)
+    # The long exactly-once run: 10,000 messages, 50 connection cuts and 5
+    # server kills by default; "./dev.sh soak --seed N" replays a run.
+    install_missing
+    configure_and_build build
+    nice -n 19 build/tests/kestrova-soak "$@"
     ;;
   run)
     install_missing
@@ -98,7 +124,7 @@ case "$cmd" in
     exec "$ROOT/tools/demo.sh" "$ROOT/build/bin" "$@"
     ;;
   *)
-    echo "usage: ./dev.sh run | demo | test | bench | fuzz [seconds] | asan | build" >&2
+    echo "usage: ./dev.sh run | demo | test | soak [options] | bench | fuzz [seconds] [runs] [targets] | asan | build" >&2
     exit 2
     ;;
 esac

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "aim_line.h"
 #include "harness_child.h"
 #include "server_child.h"
 
@@ -173,8 +174,16 @@ int main() {
                 std::printf("raw TCP echo:               %.0f messages/s, latency median %.0f us, p99 %.0f us\n",
                             echo.messagesPerSecond, echo.latency.median, echo.latency.p99);
                 std::printf("ratio throughput clients / echo = %.4f\n", rate / echo.messagesPerSecond);
-                std::printf("ratio latency median clients / echo = %.1f\n", chat.median / echo.latency.median);
-                std::printf("ratio latency p99 clients / echo = %.1f\n", chat.p99 / echo.latency.p99);
+                // FIXME: neither latency aim is met (median about 25x the echo's on the
+                // shared build machine). A profile of a run shows the three processes
+                // idle nearly all the time: the cost is in the wake-ups along the path
+                // (pipe to the harness, its reader thread to the message loop, the
+                // socket, the server's loop, the other client, the pipe back), which
+                // a one-thread echo does not have. See docs/PERFORMANCE.md.
+                kestrova::bench::printAim("message latency median, clients through the server / TCP echo",
+                                          chat.median / echo.latency.median, kestrova::bench::AtMost, 5.0);
+                kestrova::bench::printAim("message latency p99, clients through the server / TCP echo",
+                                          chat.p99 / echo.latency.p99, kestrova::bench::AtMost, 10.0);
                 status = 0;
             }
         }

@@ -5,6 +5,8 @@
 #include "kestrova/crypto/salsa20.h"
 
 #include <benchmark/benchmark.h>
+
+#include "aim_line.h"
 #include <openssl/evp.h>
 #include <sodium.h>
 
@@ -92,8 +94,8 @@ public:
         const auto ours = timeOf_.find(primitive + "_Ours");
         const auto baseline = timeOf_.find(primitive + "_Baseline");
         if (ours == timeOf_.end() || baseline == timeOf_.end()) return;
-        std::printf("%-8s ours/baseline time ratio: %.2f (aim: at most 1.50)\n", primitive.c_str(),
-                    ours->second / baseline->second);
+        kestrova::bench::printAim((primitive + " ours / OpenSSL-libsodium, time").c_str(),
+                                  ours->second / baseline->second, kestrova::bench::AtMost, 1.5);
     }
 
 private:

@@ -1,11 +1,18 @@
 // Encoding and parsing a profile-sized data map (about 2,000 entries, some
-// of them nested maps) against memcpy of the same bytes.
+// of them nested maps) against memcpy of the same bytes; and parsing it with
+// every nested map parsed too against a peer, msgpack-c unpacking a nested
+// map of the same entries. The ratio to the peer is printed at the end.
 #include "kestrova/api.h"
 #include "kestrova/wire/data_map.h"
 
 #include <benchmark/benchmark.h>
+#include <msgpack.h>
+
+#include "time_ratio_reporter.h"
 
 #include <cstring>
+#include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,10 +81,86 @@ void BM_ParseProfile(benchmark::State& state) {
     RY_ReleaseDataMap(source);
 }
 
+// The outer map and every nested one (the "group." entries) parsed into
+// maps of their own, as a reader of the whole profile needs them.
+void BM_ParseProfileNested(benchmark::State& state) {
+    HDATAMAP source = profileMap();
+    std::string bytes = encoded(source);
+    auto input = std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    for (auto _ : state) {
+        kestrova::wire::DataMapEntries outer;
+        kestrova::wire::parseDataMap(input, outer);
+        std::vector<kestrova::wire::DataMapEntries> nested;
+        nested.reserve(200);
+        for (const auto& [key, value] : outer) {
+            if (!key.starts_with("group.")) continue;
+            nested.emplace_back();
+            kestrova::wire::parseDataMap(std::span(reinterpret_cast<const uint8_t*>(value.data()), value.size()),
+                                         nested.back());
+        }
+        benchmark::DoNotOptimize(nested.data());
+    }
+    RY_ReleaseDataMap(source);
+}
+
+void packString(msgpack_packer& packer, const std::string& text) {
+    msgpack_pack_str(&packer, text.size());
+    msgpack_pack_str_body(&packer, text.data(), text.size());
+}
+
+// The same entries as a msgpack map whose "group." values are maps.
+std::string msgpackProfile() {
+    msgpack_sbuffer buffer;
+    msgpack_sbuffer_init(&buffer);
+    msgpack_packer packer;
+    msgpack_packer_init(&packer, &buffer, msgpack_sbuffer_write);
+    msgpack_pack_map(&packer, 1800 + 200);
+    for (int i = 0; i < 1800; ++i) {
+        packString(packer, "contact." + std::to_string(100000 + i) + ".nick");
+        packString(packer, "Nickname number " + std::to_string(i));
+    }
+    for (int g = 0; g < 200; ++g) {
+        packString(packer, "group." + std::to_string(g));
+        msgpack_pack_map(&packer, 6);
+        for (int f = 0; f < 6; ++f) {
+            packString(packer, "field" + std::to_string(f));
+            packString(packer, "some group attribute text");
+        }
+    }
+    std::string bytes(buffer.data, buffer.size);
+    msgpack_sbuffer_destroy(&buffer);
+    return bytes;
+}
+
+void BM_MsgpackUnpackPeer(benchmark::State& state) {
+    std::string bytes = msgpackProfile();
+    for (auto _ : state) {
+        msgpack_unpacked unpacked;
+        msgpack_unpacked_init(&unpacked);
+        size_t offset = 0;
+        if (msgpack_unpack_next(&unpacked, bytes.data(), bytes.size(), &offset) != MSGPACK_UNPACK_SUCCESS ||
+            unpacked.data.type != MSGPACK_OBJECT_MAP || unpacked.data.via.map.size != 2000)
+            state.SkipWithError("the msgpack profile did not unpack");
+        benchmark::DoNotOptimize(unpacked.data.via.map.ptr);
+        msgpack_unpacked_destroy(&unpacked);
+    }
+}
+
 BENCHMARK(BM_MemcpyBaseline);
 BENCHMARK(BM_EncodeProfile);
 BENCHMARK(BM_ParseProfile);
+BENCHMARK(BM_ParseProfileNested);
+BENCHMARK(BM_MsgpackUnpackPeer);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    kestrova::bench::TimeRatioReporter reporter("BM_MemcpyBaseline");
+    // The peer's time over ours: at least 1 means at least its throughput.
+    reporter.addAim("data-map parser / msgpack-c, nested profiles per second", "BM_MsgpackUnpackPeer",
+                    "BM_ParseProfileNested", kestrova::bench::AtLeast, 1.0);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,12 +1,18 @@
 // Packet reader throughput on a realistic stream (keep-alives, responses,
 // 512-byte message chunks, an occasional photo body), fed in 4096-byte reads
 // as the socket delivers them, against memcpy of the same bytes in the same
-// reads; and the time to read a packet of very many headers in descending
-// order against the same in ascending order. The ratios are printed at the
-// end.
+// reads and against a peer: the C HTTP parser (http-parser) reading the same
+// messages framed as HTTP requests (a request line, the same headers and a
+// body of the same size), fed in the same reads and keeping what it reads as
+// the packet reader does. Also the time to read a packet of very many
+// headers in descending order against the same in ascending order. The
+// ratios are printed at the end.
 #include "kestrova/wire/packet_receiver.h"
 
 #include <benchmark/benchmark.h>
+#include <http_parser.h>
+
+#include "aim_line.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +20,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace kestrova::wire;
 
@@ -21,9 +28,9 @@ namespace {
 
 constexpr size_t kReadSize = 4096;
 
-std::string realisticStream() {
+std::vector<Packet> realisticPackets() {
     std::mt19937 random(7);
-    std::string stream;
+    std::vector<Packet> packets;
     uint64_t id = 32768;
     for (int i = 0; i < 4000; ++i) {
         unsigned kind = random() % 100;
@@ -48,13 +55,34 @@ std::string realisticStream() {
             packet.setHeader("Content-Type", "image/jpeg");
             packet.setBody(std::string(64 * 1024, 'j'));
         }
-        if (!packet.serialiseTo(stream)) std::abort();
+        packets.push_back(std::move(packet));
     }
-    return stream;
+    return packets;
 }
 
 const std::string& stream() {
-    static const std::string bytes = realisticStream();
+    static const std::string bytes = [] {
+        std::string out;
+        for (const Packet& packet : realisticPackets())
+            if (!packet.serialiseTo(out)) std::abort();
+        return out;
+    }();
+    return bytes;
+}
+
+// The same messages as HTTP/1.1 requests: "POST /<command>", the same
+// headers and a Content-Length when there is a body.
+const std::string& httpStream() {
+    static const std::string bytes = [] {
+        std::string out;
+        for (const Packet& packet : realisticPackets()) {
+            out += "POST /" + packet.command() + " HTTP/1.1\r\n";
+            for (const auto& [name, value] : packet.headers()) out += name + ": " + value + "\r\n";
+            if (!packet.body().empty()) out += "Content-Length: " + std::to_string(packet.body().size()) + "\r\n";
+            out += "\r\n" + packet.body();
+        }
+        return out;
+    }();
     return bytes;
 }
 
@@ -87,6 +115,91 @@ void PacketReader(benchmark::State& state) {
         benchmark::DoNotOptimize(packets);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+    state.counters["messages"] = benchmark::Counter(double(packets), benchmark::Counter::kIsRate);
+}
+
+// What the HTTP parser's callbacks keep of a request: the same as a Packet
+// (the target, name/value pairs, the body), in storage reused from request
+// to request as the packet reader reuses its packet. A name or value may
+// come in pieces when it straddles two reads.
+struct HttpRequest {
+    std::string target;
+    std::vector<std::pair<std::string, std::string>> headers;
+    size_t used = 0;
+    bool inValue = false;
+    std::string body;
+    size_t complete = 0;
+
+    std::pair<std::string, std::string>& current() {
+        if (used > headers.size()) headers.emplace_back();
+        return headers[used - 1];
+    }
+};
+
+int onUrl(http_parser* parser, const char* at, size_t length) {
+    static_cast<HttpRequest*>(parser->data)->target.append(at, length);
+    return 0;
+}
+int onHeaderField(http_parser* parser, const char* at, size_t length) {
+    auto* request = static_cast<HttpRequest*>(parser->data);
+    if (request->inValue || request->used == 0) {
+        ++request->used;
+        request->current().first.clear();
+        request->current().second.clear();
+        request->inValue = false;
+    }
+    request->current().first.append(at, length);
+    return 0;
+}
+int onHeaderValue(http_parser* parser, const char* at, size_t length) {
+    auto* request = static_cast<HttpRequest*>(parser->data);
+    request->inValue = true;
+    request->current().second.append(at, length);
+    return 0;
+}
+int onBody(http_parser* parser, const char* at, size_t length) {
+    static_cast<HttpRequest*>(parser->data)->body.append(at, length);
+    return 0;
+}
+int onMessageBegin(http_parser* parser) {
+    auto* request = static_cast<HttpRequest*>(parser->data);
+    request->target.clear();
+    request->body.clear();
+    request->used = 0;
+    request->inValue = false;
+    return 0;
+}
+int onMessageComplete(http_parser* parser) {
+    ++static_cast<HttpRequest*>(parser->data)->complete;
+    return 0;
+}
+
+void HttpParserPeer(benchmark::State& state) {
+    const std::string& bytes = httpStream();
+    http_parser_settings settings{};
+    settings.on_message_begin = onMessageBegin;
+    settings.on_url = onUrl;
+    settings.on_header_field = onHeaderField;
+    settings.on_header_value = onHeaderValue;
+    settings.on_body = onBody;
+    settings.on_message_complete = onMessageComplete;
+    size_t requests = 0;
+    for (auto _ : state) {
+        HttpRequest request;
+        http_parser parser;
+        http_parser_init(&parser, HTTP_REQUEST);
+        parser.data = &request;
+        for (size_t from = 0; from < bytes.size(); from += kReadSize) {
+            size_t n = std::min(kReadSize, bytes.size() - from);
+            if (http_parser_execute(&parser, &settings, bytes.data() + from, n) != n) {
+                state.SkipWithError(http_errno_name(HTTP_PARSER_ERRNO(&parser)));
+                return;
+            }
+        }
+        requests += request.complete;
+        benchmark::DoNotOptimize(request);
+    }
+    state.counters["messages"] = benchmark::Counter(double(requests), benchmark::Counter::kIsRate);
 }
 
 // One packet of 20,000 headers (far beyond the reader's own bound, which is
@@ -123,6 +236,7 @@ void HeadersInReverse(benchmark::State& state) { Headers(state, true); }
 
 BENCHMARK(MemcpyBaseline);
 BENCHMARK(PacketReader);
+BENCHMARK(HttpParserPeer);
 BENCHMARK(HeadersInOrder)->Unit(benchmark::kMillisecond);
 BENCHMARK(HeadersInReverse)->Unit(benchmark::kMillisecond);
 
@@ -135,6 +249,8 @@ public:
         for (const Run& run : runs) {
             auto it = run.counters.find("bytes_per_second");
             if (it != run.counters.end()) throughput_[run.benchmark_name()] = it->second.value;
+            it = run.counters.find("messages");
+            if (it != run.counters.end()) messages_[run.benchmark_name()] = it->second.value;
         }
     }
     void Finalize() override {
@@ -142,6 +258,9 @@ public:
         double baseline = throughput_["MemcpyBaseline"];
         if (baseline > 0)
             std::printf("ratio PacketReader / MemcpyBaseline = %.3f\n", throughput_["PacketReader"] / baseline);
+        if (messages_["HttpParserPeer"] > 0)
+            kestrova::bench::printAim("packet reader / http-parser, messages per second",
+                                      messages_["PacketReader"] / messages_["HttpParserPeer"], kestrova::bench::AtLeast, 1.0);
         // Time in reverse order against time in order.
         if (throughput_["HeadersInReverse"] > 0)
             std::printf("ratio HeadersInReverse / HeadersInOrder (time) = %.2f\n",
@@ -150,6 +269,7 @@ public:
 
 private:
     std::map<std::string, double> throughput_;
+    std::map<std::string, double> messages_;
 };
 
 }  // namespace

@@ -1,8 +1,11 @@
-// Prints every run as usual and, at the end, each run's real time as a ratio
-// to the time of a baseline run of the same program, measured in the same run.
+// Prints every run as usual and, at the end, each run's time as a ratio
+// to the time of a baseline run of the same program, measured in the same run;
+// then the ratios that have an aim, as aim lines (aim_line.h).
 #pragma once
 
 #include <benchmark/benchmark.h>
+
+#include "aim_line.h"
 
 #include <cstdio>
 #include <map>
@@ -13,25 +16,50 @@
 namespace kestrova::bench {
 
 class TimeRatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     explicit TimeRatioReporter(std::string baseline) : baseline_(std::move(baseline)) {}
+
+    // At the end: time of `numerator` / time of `denominator`, against the aim.
+    void addAim(std::string what, std::string numerator, std::string denominator, AimKind kind, double aim) {
+        aims_.push_back({std::move(what), std::move(numerator), std::move(denominator), kind, aim});
+    }
 
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
-            if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (!run.error_occurred) times_[run.benchmark_name()] = timeOf(run);
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
         auto baseline = times_.find(baseline_);
-        if (baseline == times_.end() || baseline->second <= 0) return;
-        for (const auto& [name, time] : times_)
-            if (name != baseline_) std::printf("ratio %s / %s = %.1f\n", name.c_str(), baseline_.c_str(), time / baseline->second);
+        if (baseline != times_.end() && baseline->second > 0)
+            for (const auto& [name, time] : times_)
+                if (name != baseline_)
+                    std::printf("ratio %s / %s = %.1f\n", name.c_str(), baseline_.c_str(),
+                                time / baseline->second);
+        for (const Aim& aim : aims_) {
+            double numerator = times_[aim.numerator], denominator = times_[aim.denominator];
+            if (numerator > 0 && denominator > 0)
+                printAim(aim.what.c_str(), numerator / denominator, aim.kind, aim.aim);
+        }
     }
 
-private:
+  private:
+    // NOTE: CPU time unless the benchmark asked for real time (it waits on
+    // sockets or other threads): on a shared, loaded machine the real time of
+    // a computing loop mostly measures the other processes.
+    static double timeOf(const Run& run) {
+        return run.benchmark_name().ends_with("/real_time") ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+    }
+
+    struct Aim {
+        std::string what, numerator, denominator;
+        AimKind kind;
+        double aim;
+    };
     std::string baseline_;
+    std::vector<Aim> aims_;
     std::map<std::string, double> times_;
 };
 
-}  // namespace kestrova::bench
+} // namespace kestrova::bench

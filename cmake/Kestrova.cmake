@@ -48,6 +48,11 @@ function(kestrova_fuzz name)
   if(KESTROVA_FUZZ)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    # `./dev.sh fuzz` builds these alone, not the whole instrumented tree.
+    if(NOT TARGET kestrova-fuzzers)
+      add_custom_target(kestrova-fuzzers)
+    endif()
+    add_dependencies(kestrova-fuzzers ${name})
   else()
     target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp)
     add_test(NAME fuzz_replay.${name}

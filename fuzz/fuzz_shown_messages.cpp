@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (keys.size() > text.size() / 6) std::abort(); // "0 0 0\n" is the shortest line
     std::string written;
     for (const auto& key : keys)
-        written += std::to_string(key.bridgeId) + ' ' + std::to_string(key.sourceId) + ' ' +
-                   std::to_string(key.messageId) + '\n';
+        written += kestrova::connection::formatShownKey(key);
     if (kestrova::connection::parseShownKeys(written) != keys) std::abort();
     return 0;
 }

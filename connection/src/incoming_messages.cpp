@@ -3,6 +3,7 @@
 #include "server_clock.h"
 
 #include "kestrova/kit/handles.h"
+#include "kestrova/wire/origin_key.h"
 #include "kestrova/wire/protocol.h"
 
 #include <algorithm>
@@ -19,6 +20,15 @@ void markFailed(HMESSAGE message) {
     data.flags = RY_MESSAGE_MARK1;
     data.mark1 = 1;
     RY_SetMessageData(message, &data);
+}
+
+// A resend of a message the server had relayed before it went down comes
+// under a new id but with its sender's origin key.
+ShownKey shownKeyOf(const wire::Packet& packet, uint64_t bridgeId) {
+    uint64_t sourceId = packet.headerId(protocol::header::kSourceId);
+    if (auto origin = wire::parseOriginKey(packet.header(protocol::header::kOriginKey)))
+        return ShownKey{bridgeId, sourceId, *origin, true};
+    return ShownKey{bridgeId, sourceId, packet.headerId(protocol::header::kMesgId)};
 }
 
 } // namespace
@@ -96,8 +106,7 @@ void IncomingMessages::startMessage(const wire::Packet& packet, HCONTACT source,
     bool history = packet.hasHeader(protocol::header::kHistory);
     std::optional<ShownKey> key;
     if (!history) {
-        key = ShownKey{bridgeId, packet.headerId(protocol::header::kSourceId),
-                       packet.headerId(protocol::header::kMesgId)};
+        key = shownKeyOf(packet, bridgeId);
         if (shown_.contains(*key)) return;
     }
 

@@ -9,7 +9,8 @@
 // (declared or received) is failed and dropped, and when more than
 // maxPartial messages are unfinished the oldest one is failed and dropped.
 //
-// A message that was shown complete once is dropped when it comes again (see
+// A message that was shown complete once is dropped when it comes again,
+// known by its sender's origin key when it has one, else by its id (see
 // ShownMessages); history the user asked for is shown whatever it holds.
 #pragma once
 

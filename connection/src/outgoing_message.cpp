@@ -1,6 +1,7 @@
 #include "outgoing_message.h"
 
 #include "connection.h"
+#include "os_random.h"
 
 #include "kestrova/wire/protocol.h"
 
@@ -38,15 +39,20 @@ uint64_t targetId(const RY_MessageData& message) {
     return RY_GetContactID(static_cast<HCONTACT>(message.target));
 }
 
+// NOTE: not a LUID: those start over in every process, and the key must not
+// meet another message's of the same sender, also one sent before a restart.
+std::optional<uint64_t> drawOriginKey() {
+    uint64_t key = 0;
+    if (!fillFromOsRandom(reinterpret_cast<uint8_t*>(&key), sizeof key) || key == 0) return std::nullopt;
+    return key;
+}
+
 }  // namespace
 
-OutgoingMessage::OutgoingMessage(HMESSAGE message, HSERVICE ownService, SessionLink& link, BridgeLookup* bridges,
-                                 Finished finished)
-    : message_(RY_DuplicateMessageHandle(message)),
-      ownService_(ownService),
-      link_(link),
-      bridges_(bridges),
-      finished_(std::move(finished)) {}
+OutgoingMessage::OutgoingMessage(HMESSAGE message, HSERVICE ownService, SessionLink& link,
+                                 BridgeLookup* bridges, Finished finished)
+    : message_(RY_DuplicateMessageHandle(message)), ownService_(ownService), link_(link), bridges_(bridges),
+      finished_(std::move(finished)), originKey_(drawOriginKey()) {}
 
 OutgoingMessage::~OutgoingMessage() { stop(); }
 
@@ -128,6 +134,7 @@ OutgoingMessage::Step OutgoingMessage::step() {
     packet.setHeader(protocol::header::kTargetId, targetId(message));
     packet.setHeader(protocol::header::kContentType, message.contentType ? message.contentType : "");
     if (!first) packet.setHeader(protocol::header::kCorrelationId, message.messageId);
+    if (first && originKey_) packet.setHeader(protocol::header::kOriginKey, *originKey_);
 
     size_t length = std::min(pending, kChunkBytes);
     packet.setBody(std::string(static_cast<const char*>(message.data) + sentOffset_, length));

@@ -5,7 +5,9 @@
 //   4    the chunk's bytes are acknowledged; when all are and the message is
 //        complete, it is delivered;
 //   100  the session ended (or there was none): the message starts over with
-//        a new id once the service is online again;
+//        a new id once the service is online again, under the same origin key
+//        (its first chunk's "Origin-Key", drawn once), by which the receiver
+//        knows it when the server had relayed it before the session ended;
 //   else the message failed (mark1 = 1) and nothing more of it is sent.
 // The acknowledged byte count is kept in the message's second total-length
 // position, where the message view reads it.
@@ -22,6 +24,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kestrova::connection {
 
@@ -59,14 +62,13 @@ private:
     void acknowledge(uint32_t generation, int64_t code, size_t length);
     void finish();
 
-    kit::
-
-        OwnedMessage message_;
+    kit::OwnedMessage message_;
     kit::OwnedService service_;  // the target's
     HSERVICE ownService_;
     SessionLink& link_;
     BridgeLookup* bridges_;
     Finished finished_;
+    std::optional<uint64_t> originKey_; // none when the random source failed
     kit::Subscription messageSubscription_;
     kit::Subscription serviceSubscription_;
 

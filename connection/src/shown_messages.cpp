@@ -29,13 +29,10 @@ std::optional<ShownKey> parseLine(std::string_view line) {
     line.remove_prefix(1);
     if (!readNumber(line, key.sourceId) || !line.starts_with(' ')) return std::nullopt;
     line.remove_prefix(1);
+    key.byOriginKey = line.starts_with('k');
+    if (key.byOriginKey) line.remove_prefix(1);
     if (!readNumber(line, key.messageId) || !line.empty()) return std::nullopt;
     return key;
-}
-
-std::string formatLine(const ShownKey& key) {
-    return std::to_string(key.bridgeId) + ' ' + std::to_string(key.sourceId) + ' ' +
-           std::to_string(key.messageId) + '\n';
 }
 
 bool appendText(const std::filesystem::path& file, const std::string& text) {
@@ -47,6 +44,11 @@ bool appendText(const std::filesystem::path& file, const std::string& text) {
 }
 
 } // namespace
+
+std::string formatShownKey(const ShownKey& key) {
+    return std::to_string(key.bridgeId) + ' ' + std::to_string(key.sourceId) + ' ' +
+           (key.byOriginKey ? "k" : "") + std::to_string(key.messageId) + '\n';
+}
 
 std::vector<ShownKey> parseShownKeys(std::string_view text) {
     if (text.size() > kMaxShownFileBytes) text = text.substr(0, kMaxShownFileBytes);
@@ -80,7 +82,7 @@ void ShownMessages::remember(const ShownKey& key) {
     // The folder the settings file makes; made here, the owner's alone, when
     // a message comes before any setting was saved.
     ::mkdir(file_.parent_path().c_str(), 0700);
-    if (appendText(file_, formatLine(key))) ++fileLines_;
+    if (appendText(file_, formatShownKey(key))) ++fileLines_;
 }
 
 void ShownMessages::load() {
@@ -110,7 +112,7 @@ void ShownMessages::add(const ShownKey& key) {
 void ShownMessages::rewrite() {
     std::string text;
     for (const ShownKey& key : order_)
-        text += formatLine(key);
+        text += formatShownKey(key);
     std::filesystem::path temporary = file_;
     temporary += ".tmp." + std::to_string(::getpid());
     std::error_code ec;

@@ -8,6 +8,11 @@
 // is shown, and rewritten to the newest `capacity` keys when it has grown to
 // twice that. A key is only as old as the last `capacity` messages; the
 // server keeps unacknowledged messages for far fewer than that.
+//
+// A message whose sender gave it an origin key is known by that key: the
+// sender's client sends a message again after a session ended without an
+// answer, and a server that had relayed it before going down relays it
+// again under a new id.
 #pragma once
 
 #include <cstddef>
@@ -16,18 +21,21 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <string>
 #include <string_view>
 #include <tuple>
 #include <vector>
 
 namespace kestrova::connection {
 
-// A message as the server names it: the bridge it came through (0: none),
-// its sender and the server's message id.
+// A message: the bridge it came through (0: none), its sender and either the
+// sender's origin key or, for a message without one, the server's message id.
+// The two kinds never match each other ("k" marks an origin key in the file).
 struct ShownKey {
     uint64_t bridgeId = 0;
     uint64_t sourceId = 0;
     uint64_t messageId = 0;
+    bool byOriginKey = false; // messageId holds the sender's origin key
     auto operator<=>(const ShownKey&) const = default;
 };
 
@@ -36,6 +44,8 @@ inline constexpr size_t kMaxShownFileBytes = 1024 * 1024;
 // The keys in a journal's text, oldest first. Lines that cannot be read are
 // skipped; input beyond kMaxShownFileBytes is ignored.
 std::vector<ShownKey> parseShownKeys(std::string_view text);
+// One line of the journal, with its line feed.
+std::string formatShownKey(const ShownKey& key);
 
 class ShownMessages {
   public:

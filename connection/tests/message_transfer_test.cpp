@@ -6,6 +6,8 @@
 #include "outgoing_message.h"
 #include "shown_messages.h"
 
+#include "kestrova/wire/origin_key.h"
+
 #include <fstream>
 #include <unistd.h>
 
@@ -57,9 +59,11 @@ TEST_F(MessageTransfer, ALongMessageGoesOutIn512ByteChunksWithItsHeaders) {
     uint64_t id = RY_GetMessageID(message);
 
     std::string first = takePacket();
+    std::string originKey = parsePacket(first).header("Origin-Key");
     EXPECT_EQ(first.substr(0, first.size() - 512),
               "MESG\ncontent-length: 512\ncontent-type: text/plain\nmesg-id: " + std::to_string(id) +
-                  "\nmesg-target: 0\ntarget-id: 77\ntotal-length: 1300\n\n");
+                  "\nmesg-target: 0\norigin-key: " + originKey + "\ntarget-id: 77\ntotal-length: 1300\n\n");
+    EXPECT_TRUE(wire::parseOriginKey(originKey)) << originKey;
     wire::Packet second = takeChunk();
     wire::Packet third = takeChunk();
     EXPECT_EQ(parsePacket(first).body() + second.body() + third.body(), body);
@@ -69,6 +73,7 @@ TEST_F(MessageTransfer, ALongMessageGoesOutIn512ByteChunksWithItsHeaders) {
         EXPECT_EQ(later->headerId("Correlation-Id"), id);
         EXPECT_NE(later->headerId("Mesg-Id"), id);
         EXPECT_FALSE(later->hasHeader("Total-Length"));
+        EXPECT_FALSE(later->hasHeader("Origin-Key"));
     }
     EXPECT_FALSE(second.hasHeader("Last"));
     EXPECT_EQ(third.header("Last"), "1");
@@ -160,18 +165,27 @@ TEST_F(MessageTransfer, NothingIsSentWhileTheServiceIsOfflineOrRemoved) {
     RY_ReleaseService(service);
 }
 
-TEST_F(MessageTransfer, AMessageCutOffBySessionEndIsSentAnewAfterTheNextLogon) {
+TEST_F(MessageTransfer, AMessageCutOffBySessionEndIsSentAnewAfterTheNextLogonUnderItsOriginKey) {
     HMESSAGE message = send("across the gap");
     uint64_t firstId = RY_GetMessageID(message);
-    takeChunk();
+    std::string originKey = takeChunk().header("Origin-Key");
+    ASSERT_FALSE(originKey.empty());
+    send("another");
+    std::string otherKey = takeChunk().header("Origin-Key");
+    EXPECT_NE(otherKey, originKey);
     reconnect();
     EXPECT_NE(RY_GetMessageID(message), firstId);
     EXPECT_EQ(messageData(message).totalLength2, 0);
     EXPECT_TRUE(serverHeardNothing()) << "not before the logon";
     logOn({});
+    // Both go again, in no particular order.
     wire::Packet chunk = takeChunk();
+    wire::Packet other = takeChunk();
+    if (chunk.body() != "across the gap") std::swap(chunk, other);
     EXPECT_EQ(chunk.headerId("Mesg-Id"), RY_GetMessageID(message));
     EXPECT_EQ(chunk.body(), "across the gap");
+    EXPECT_EQ(chunk.header("Origin-Key"), originKey) << "how the receiver knows a resend";
+    EXPECT_EQ(other.header("Origin-Key"), otherKey);
 }
 
 TEST_F(MessageTransfer, GroupsWithoutServiceAreOursContactsOfOtherServicesAreNot) {
@@ -326,6 +340,29 @@ TEST_F(MessageReception, AMessageDeliveredAgainInTheNextSessionIsShownOnce) {
     EXPECT_EQ(unreadFrom(77), 3) << "30, the cut 31 and the whole 31; the repeats add nothing";
 }
 
+TEST_F(MessageReception, AResendUnderANewIdIsKnownByItsSendersOriginKey) {
+    chunk("mesg-id: 40\nsource-id: 77\norigin-key: 555\nlast: 1\n", "once");
+    chunk("mesg-id: 41\nsource-id: 77\norigin-key: 556\n", "cut ");
+    ASSERT_EQ(events_->fresh.size(), 2u);
+    reconnect();
+    logOn({});
+    // A new server relays the sender's resends under ids of its own.
+    chunk("mesg-id: 7\nsource-id: 77\norigin-key: 555\nlast: 1\n", "once");
+    EXPECT_EQ(events_->fresh.size(), 2u) << "shown before under its key: dropped";
+    chunk("mesg-id: 8\nsource-id: 77\norigin-key: 556\nlast: 1\n", "cut short");
+    EXPECT_EQ(events_->fresh.size(), 3u) << "never shown whole: shown";
+    chunk("mesg-id: 9\nsource-id: 77\norigin-key: 556\nlast: 1\n", "cut short");
+    chunk("mesg-id: 10\nsource-id: 77\norigin-key: 557\nlast: 1\n", "another");
+    chunk("mesg-id: 11\nsource-id: 78\norigin-key: 555\nlast: 1\n", "Bob's");
+    chunk("mesg-id: 555\nsource-id: 77\nlast: 1\n", "without a key");
+    chunk("mesg-id: 40\nsource-id: 77\norigin-key: junk\nlast: 1\n", "an unreadable key");
+    ASSERT_EQ(events_->fresh.size(), 7u) << "another key, another sender, an id, no key: all shown";
+    RY_MessageData last = messageData(events_->fresh.back());
+    EXPECT_EQ(std::string(static_cast<const char*>(last.data), last.dataLength), "an unreadable key");
+    chunk("mesg-id: 40\nsource-id: 77\nlast: 1\n", "an unreadable key");
+    EXPECT_EQ(events_->fresh.size(), 7u) << "known by its id instead";
+}
+
 TEST(ShownMessagesFile, KeysOutliveTheProgramAndStayBounded) {
     std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                    ("kestrova-shown-" + std::to_string(::getpid()));
@@ -351,6 +388,9 @@ TEST(ShownMessagesFile, KeysOutliveTheProgramAndStayBounded) {
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "0 77 3\n0 77 4\n0 77 5\n0 77 7\n") << "rewritten whole, then appended";
     EXPECT_EQ(parseShownKeys("1 2 3\nx 2 3\n1 2\n1 2 3 4\n4 5 6\n").size(), 2u);
+    std::vector<ShownKey> kinds = parseShownKeys("1 2 k3\n1 2 3\n1 2 k\n1 2 kk3\n");
+    EXPECT_EQ(kinds, (std::vector<ShownKey>{{1, 2, 3, true}, {1, 2, 3, false}})) << "an origin key is no id";
+    EXPECT_EQ(formatShownKey(kinds[0]), "1 2 k3\n");
     std::filesystem::remove_all(folder);
 }
 

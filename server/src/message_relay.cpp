@@ -6,12 +6,13 @@
 // stored and history copies of a message are one message to every client.
 #include "messaging.h"
 
+#include "kestrova/wire/origin_key.h"
+#include "kestrova/wire/packet_reader.h"
 #include "profile_data.h"
 #include "response.h"
 #include "sqlite_transaction.h"
 #include "subscriber_session.h"
 #include "timestamp.h"
-#include "kestrova/wire/packet_reader.h"
 
 #include "kestrova/wire/protocol.h"
 
@@ -42,6 +43,7 @@ struct ChunkHeaders {
     const std::string& contentType;
     const std::string& senderName;
     int64_t timeMicros;
+    std::optional<uint64_t> originKey;
 };
 
 wire::Packet chunkPacket(const ChunkHeaders& message, uint64_t chunkId, bool first, std::string body, bool last,
@@ -54,6 +56,7 @@ wire::Packet chunkPacket(const ChunkHeaders& message, uint64_t chunkId, bool fir
     if (message.group) chunk.setHeader(protocol::header::kTargetId, *message.group);
     chunk.setHeader(protocol::header::kContentType, message.contentType);
     if (first) chunk.setHeader(protocol::header::kName, message.senderName);
+    if (first && message.originKey) chunk.setHeader(protocol::header::kOriginKey, *message.originKey);
     chunk.setHeader(protocol::header::kTimestamp, wireTime(message.timeMicros));
     if (totalLength > 0) chunk.setHeader(protocol::header::kTotalLength, totalLength);
     if (last) chunk.setHeader(protocol::header::kLast, int32_t(1));
@@ -108,6 +111,12 @@ void Messaging::onMessage(SubscriberSession& session, const wire::Packet& packet
         abandonMessage(it);
         return respond(session, packet, code::kTextBreaksLine);
     }
+    // FIXME: a chunk passed to a live session is held only in that session's
+    // memory until the recipient acknowledges it, yet the sender hears 4 now:
+    // a server killed in between loses it (a long soak with 10 kills lost 14
+    // messages of one burst once). Keeping live deliveries in the store until
+    // acknowledged would close this; the receiver's origin keys already drop
+    // the repeats that could bring.
     respond(session, packet, code::kDone);
     if (last) {
         finishMessage(message);
@@ -133,6 +142,10 @@ uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet&
     message.target = packet.headerId(protocol::header::kTargetId);
     message.contentType = std::move(contentType);
     message.senderName = me->nickname;
+    // A key that is no plain number is left out; the message goes as it would
+    // without one.
+    if (packet.hasHeader(protocol::header::kOriginKey))
+        message.originKey = wire::parseOriginKey(packet.header(protocol::header::kOriginKey));
     if (packet.headerInt(protocol::header::kMesgTarget) == 1) {
         message.kind = Conversation::Group;
         if (!store_.groupById(message.target)) return code::kNoSuchTarget;
@@ -162,8 +175,8 @@ uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet&
 bool Messaging::forwardChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last) {
     std::optional<uint64_t> group;
     if (message.kind == Conversation::Group) group = message.target;
-    ChunkHeaders headers{message.messageId, message.source, group, message.contentType, message.senderName,
-                         message.timeMicros};
+    ChunkHeaders headers{message.messageId,  message.source,   group, message.contentType, message.senderName,
+                         message.timeMicros, message.originKey};
     std::optional<std::string> written = chunkPacket(headers, first ? 0 : nextMessageId(), first, chunk.body(), last,
                                                      chunk.headerInt(protocol::header::kTotalLength))
                                              .serialise();
@@ -333,7 +346,8 @@ void Messaging::onHistory(SubscriberSession& session, const wire::Packet& packet
         std::string name = sender ? sender->nickname : std::string();
         std::optional<uint64_t> groupId;
         if (group) groupId = entry.target;
-        ChunkHeaders headers{entry.messageId, entry.source, groupId, entry.contentType, name, entry.timeMicros};
+        ChunkHeaders headers{
+            entry.messageId, entry.source, groupId, entry.contentType, name, entry.timeMicros, {}};
         size_t offset = 0;
         do {
             size_t length = std::min(kChunkBytes, entry.body.size() - offset);

@@ -61,6 +61,7 @@ private:
         std::string contentType;
         std::string senderName;
         int64_t timeMicros = 0;
+        std::optional<uint64_t> originKey; // the sender's, the same through its resends
         std::string body;
         std::vector<Recipient> recipients;
         bool toRobot = false;

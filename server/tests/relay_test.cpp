@@ -19,7 +19,8 @@ struct Sent {
 // first, fresh ids and "Correlation-Id" on the rest, "Total-Length" on the
 // first of several, "Last" on the final one.
 Sent sendMessage(Peer& from, uint64_t target, const std::string& body, bool group = false,
-                 const std::string& type = "text/plain", size_t chunks = SIZE_MAX) {
+                 const std::string& type = "text/plain", size_t chunks = SIZE_MAX,
+                 const char* originKey = nullptr) {
     Sent sent{0, {}};
     size_t offset = 0;
     do {
@@ -28,6 +29,8 @@ Sent sendMessage(Peer& from, uint64_t target, const std::string& body, bool grou
                                              {"Content-Type", type}},
                                     body.substr(offset, length));
         if (offset) chunk.setHeader("Correlation-Id", sent.messageId);
+        else if (originKey)
+            chunk.setHeader("Origin-Key", originKey);
         if (offset + length == body.size()) chunk.setHeader("Last", int32_t(1));
         else if (!offset) chunk.setHeader("Total-Length", static_cast<int32_t>(body.size()));
         uint64_t id = from.send(chunk);
@@ -240,6 +243,39 @@ TEST(History, AConversationKeepsOnlyItsNewestMessages) {
     for (wire::Packet& response : bob->takeAll("RESPONSE"))
         if (response.headerId("Mesg-Id") == id) codes.push_back(responseCode(response));
     EXPECT_EQ(codes, (std::vector<uint32_t>{0, 8}));
+}
+
+TEST(Relay, TheSendersOriginKeyGoesOnTheFirstChunkLiveAndStoredAndOnlyAsAPlainNumber) {
+    RunningServer server;
+    uint64_t bobId = server.idOf(kBob);
+    auto ann = Peer::signIn(server.port(), kAnn);
+    auto bob = Peer::signIn(server.port(), kBob);
+    ASSERT_TRUE(ann && bob);
+    sendMessage(*ann, bobId, text(1300), false, "text/plain", SIZE_MAX, "123456789");
+    auto live = receiveMessage(*bob);
+    ASSERT_TRUE(live);
+    EXPECT_EQ(live->first.header("Origin-Key"), "123456789");
+    bob->sync();
+    bob->bye();
+
+    // Bob is away: the store keeps each message's first chunk as relayed.
+    sendMessage(*ann, bobId, "stored", false, "text/plain", SIZE_MAX, "18446744073709551615");
+    for (const char* malformed : {"12ab", "0x10", "-1", "0", "123456789012345678901"})
+        EXPECT_EQ(sendMessage(*ann, bobId, malformed, false, "text/plain", SIZE_MAX, malformed).codes,
+                  std::vector<uint32_t>{4})
+            << "relayed as without a key";
+    auto back = Peer::signIn(server.port(), kBob);
+    ASSERT_TRUE(back);
+    back->send(packet("MESG STORED", {{"From-Private", back->lastOnline}}));
+    auto stored = receiveMessage(*back);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->body, "stored");
+    EXPECT_EQ(stored->first.header("Origin-Key"), "18446744073709551615");
+    for (int i = 0; i < 5; ++i) {
+        auto plain = receiveMessage(*back);
+        ASSERT_TRUE(plain);
+        EXPECT_FALSE(plain->first.hasHeader("Origin-Key")) << plain->body;
+    }
 }
 
 TEST(Relay, RefusalsCarryTheirCodes) {

@@ -86,6 +86,8 @@ inline constexpr const char kOnlineStatus[] = "Online-Status";
 // NOTE: the one header the client writes verbatim (with its capital letter),
 // which also sorts it before every folded name.
 inline constexpr const char kOperator[] = "Operator";
+// The sender's key of a message, the same through its resends (origin_key.h).
+inline constexpr const char kOriginKey[] = "Origin-Key";
 inline constexpr const char kPacketsReceived[] = "PS";
 inline constexpr const char kPassword[] = "Password";
 inline constexpr const char kProtocolVersion[] = "Protocol-Version";
