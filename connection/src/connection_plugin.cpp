@@ -8,14 +8,15 @@ ConnectionPlugin::~ConnectionPlugin() { Stop(); }
 
 void ConnectionPlugin::Start() {
     if (started) return;
+    const bool startedHidden = bus::get(names::kCoreStartedHidden) != 0;
     window_ = std::make_unique<net::PlatformHiddenWindow>();
-    screens_ = std::make_unique<AccountForms>(startedHidden());
+    screens_ = std::make_unique<AccountForms>(startedHidden);
     dialogs_ = std::make_unique<AccountDialogs>();
     sendPacket_ = std::make_unique<SendPacketFunction>();
     friendRequests_ = std::make_unique<FriendRequests>(kit::ownModule());
     objects_.setFriendRequestSink(friendRequests_.get());
     connection_ = std::make_unique<Connection>(
-        ConnectionEnvironment{*window_, alerts_, power_, objects_, bus::get(names::kCoreStartedHidden) != 0});
+        ConnectionEnvironment{*window_, alerts_, power_, objects_, startedHidden});
     sendPacket_->setConnection(connection_.get());
     objects_.attach(*connection_);
     bridges_ = std::make_unique<BridgeManager>(BridgeManagerEnvironment{
