@@ -135,6 +135,32 @@ class XmppBridgeThroughTheProgram : public ::testing::Test {
             << joined(rows(overview_));
     }
 
+    // Ann adds her XMPP account with this password as a user does: the main
+    // menu's "Add Service...", XMPP in the list of networks, her address and
+    // password, and the local server in place of the preset one.
+    void addXmppService(const std::string& password) {
+        EXPECT_EQ(request("choose \"Add Service...\""), "OK");
+        EXPECT_EQ(request("softkey 2"), "OK");
+        std::string form;
+        ASSERT_TRUE(eventually(
+            [&] { return !(form = okValue(request("find title=\"Add a Service\" visible=1"))).empty(); }));
+        std::string types;
+        for (const std::string& w : descendants(form))
+            if (className(w) == "LISTBOX") types = w;
+        Rows offered = rows(types);
+        auto xmpp = std::find(offered.begin(), offered.end(), "XMPP - XMPP / Jabber");
+        ASSERT_NE(xmpp, offered.end()) << joined(offered);
+        EXPECT_EQ(request("select " + types + " " + std::to_string(xmpp - offered.begin())), "OK");
+        EXPECT_EQ(request("softkey 1"), "OK");
+        std::map<std::string, std::string> fields = labelledEdits(form);
+        ASSERT_EQ(fields.size(), 6u);
+        EXPECT_EQ(request("settext " + fields["Username"] + " " + quoted(kAnnJid)), "OK");
+        EXPECT_EQ(request("settext " + fields["Password"] + " " + quoted(password)), "OK");
+        EXPECT_EQ(request("settext " + fields["Server"] + " 127.0.0.1"), "OK");
+        EXPECT_EQ(request("settext " + fields["Port"] + " " + std::to_string(prosody_->port())), "OK");
+        EXPECT_EQ(request("softkey 1"), "OK");
+    }
+
     std::string request(const std::string& line) { return program_->request(line); }
     Rows rows(const std::string& window) { return quotedWords(request("items " + window)); }
     bool has(const std::string& window, const std::string& row) {
@@ -207,30 +233,10 @@ class XmppBridgeThroughTheProgram : public ::testing::Test {
 };
 
 TEST_F(XmppBridgeThroughTheProgram, AnnAddsHerXmppAccountSeesBobOnlineAndTheyTalkBothWays) {
-    bobOnAnnsRoster();
-    startAnn();
+    ASSERT_NO_FATAL_FAILURE(bobOnAnnsRoster());
+    ASSERT_NO_FATAL_FAILURE(startAnn());
 
-    // The main menu's "Add Service..." opens the form; XMPP is the network.
-    EXPECT_EQ(request("choose \"Add Service...\""), "OK");
-    EXPECT_EQ(request("softkey 2"), "OK");
-    std::string form;
-    ASSERT_TRUE(eventually(
-        [&] { return !(form = okValue(request("find title=\"Add a Service\" visible=1"))).empty(); }));
-    std::string types;
-    for (const std::string& w : descendants(form))
-        if (className(w) == "LISTBOX") types = w;
-    Rows offered = rows(types);
-    auto xmpp = std::find(offered.begin(), offered.end(), "XMPP - XMPP / Jabber");
-    ASSERT_NE(xmpp, offered.end()) << joined(offered);
-    EXPECT_EQ(request("select " + types + " " + std::to_string(xmpp - offered.begin())), "OK");
-    EXPECT_EQ(request("softkey 1"), "OK");
-    std::map<std::string, std::string> fields = labelledEdits(form);
-    ASSERT_EQ(fields.size(), 6u);
-    EXPECT_EQ(request("settext " + fields["Username"] + " " + quoted(kAnnJid)), "OK");
-    EXPECT_EQ(request("settext " + fields["Password"] + " " + quoted(kAnnXmppPassword)), "OK");
-    EXPECT_EQ(request("settext " + fields["Server"] + " 127.0.0.1"), "OK");
-    EXPECT_EQ(request("settext " + fields["Port"] + " " + std::to_string(prosody_->port())), "OK");
-    EXPECT_EQ(request("softkey 1"), "OK");
+    ASSERT_NO_FATAL_FAILURE(addXmppService(kAnnXmppPassword));
     EXPECT_TRUE(eventually([&] { return has(overview_, "ann - Online\nann@localhost"); }))
         << "the bridge logged in: " << joined(rows(overview_));
 
@@ -268,6 +274,14 @@ TEST_F(XmppBridgeThroughTheProgram, AnnAddsHerXmppAccountSeesBobOnlineAndTheyTal
     bob_->sendMessage(kAnnJid, "Hello Ann, from XMPP");
     EXPECT_TRUE(eventually([&] { return lastMessage() == "Hello Ann, from XMPP"; }))
         << "Ann's chat in front shows the answer: " << lastMessage();
+}
+
+TEST_F(XmppBridgeThroughTheProgram, AWrongXmppPasswordShowsWhyTheServiceIsOffline) {
+    ASSERT_NO_FATAL_FAILURE(startAnn());
+    ASSERT_NO_FATAL_FAILURE(addXmppService("not ann's xmpp secret"));
+    EXPECT_TRUE(eventually([&] { return has(overview_, "ann - Offline\nann@localhost\nLogon Incorrect"); }))
+        << joined(rows(overview_));
+    EXPECT_TRUE(has(overview_, "Ann - Online\nann@example.org")) << "Kestrova itself stays signed in";
 }
 
 } // namespace
