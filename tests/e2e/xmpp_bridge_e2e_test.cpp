@@ -37,25 +37,6 @@ constexpr char kAnnXmppPassword[] = "ann's xmpp secret";
 constexpr char kBobJid[] = "bob@localhost";
 constexpr char kBobXmppPassword[] = "bob's xmpp secret";
 
-// The quoted words of an automation reply: `OK "a" "b\nc"` gives {"a", "b\nc"}.
-Rows quotedWords(const std::string& reply) {
-    Rows words;
-    for (size_t i = 0; i < reply.size(); ++i) {
-        if (reply[i] != '"') continue;
-        std::string word;
-        for (++i; i < reply.size() && reply[i] != '"'; ++i) {
-            if (reply[i] == '\\' && i + 1 < reply.size()) {
-                ++i;
-                word += reply[i] == 'n' ? '\n' : reply[i];
-            } else {
-                word += reply[i];
-            }
-        }
-        words.push_back(word);
-    }
-    return words;
-}
-
 std::string joined(const Rows& rows) {
     std::string text;
     for (const std::string& row : rows)
@@ -125,10 +106,11 @@ class XmppBridgeThroughTheProgram : public ::testing::Test {
         options.screen = "480x640@192";
         program_ = std::make_unique<ProgramChild>(root_ / "ann", server_->port(), kAnn, options);
         ASSERT_TRUE(program_->ready());
-        main_ = okValue(request("find title=Kestrova"));
-        ASSERT_FALSE(main_.empty());
-        Rows shown = panes();
-        ASSERT_GE(shown.size(), 2u) << request("children " + main_);
+        Rows shown;
+        ASSERT_TRUE(eventually([&] {
+            main_ = okValue(request("find title=Kestrova"));
+            return !main_.empty() && (shown = panes()).size() >= 2;
+        })) << request("windows");
         strip_ = shown[0];
         overview_ = shown[1];
         ASSERT_TRUE(eventually([&] { return has(overview_, "Ann - Online\nann@example.org"); }))
@@ -235,7 +217,6 @@ class XmppBridgeThroughTheProgram : public ::testing::Test {
 TEST_F(XmppBridgeThroughTheProgram, AnnAddsHerXmppAccountSeesBobOnlineAndTheyTalkBothWays) {
     ASSERT_NO_FATAL_FAILURE(bobOnAnnsRoster());
     ASSERT_NO_FATAL_FAILURE(startAnn());
-
     ASSERT_NO_FATAL_FAILURE(addXmppService(kAnnXmppPassword));
     EXPECT_TRUE(eventually([&] { return has(overview_, "ann - Online\nann@localhost"); }))
         << "the bridge logged in: " << joined(rows(overview_));
@@ -244,6 +225,8 @@ TEST_F(XmppBridgeThroughTheProgram, AnnAddsHerXmppAccountSeesBobOnlineAndTheyTal
     Rows shown = panes();
     ASSERT_GE(shown.size(), 3u);
     std::string contacts = shown[2];
+    // The XMPP Bob is "bob" (the name in his address), online with his status line;
+    // the demo's Kestrova Bob stays "Bob", offline.
     EXPECT_TRUE(eventually([&] {
         Rows online = section(rows(contacts), "Online");
         return std::find(online.begin(), online.end(), "bob\nat the desk") != online.end();
