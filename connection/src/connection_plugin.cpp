@@ -8,8 +8,8 @@ ConnectionPlugin::~ConnectionPlugin() { Stop(); }
 
 void ConnectionPlugin::Start() {
     if (started) return;
-    window_ = std::make_unique<net::PlatformHiddenWindow>();
     const bool startedHidden = bus::get(names::kCoreStartedHidden) != 0;
+    window_ = std::make_unique<net::PlatformHiddenWindow>();
     screens_ = std::make_unique<AccountForms>(startedHidden);
     dialogs_ = std::make_unique<AccountDialogs>();
     sendPacket_ = std::make_unique<SendPacketFunction>();

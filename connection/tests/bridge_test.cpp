@@ -257,6 +257,7 @@ TEST_F(Bridges, BridgedContactsJoinTheListAndLeaveItStaleWhenTheBridgeGoesOff) {
     EXPECT_EQ(listFlags(cy.get()), 256u) << "asked and waiting";
     EXPECT_FALSE(sync_.contacts().contains(11)) << "bridged ids are not the account's";
     EXPECT_FALSE(sync_.contacts().contains(12));
+    EXPECT_EQ(sync_.contacts().size(), 1u) << "only the account's own contact";
 
     serverSends(packetWithBody("BRIDGE CONTACT\n", bridgedList({{"12", ""}})));
     EXPECT_FALSE(inContactList(cy.get()));

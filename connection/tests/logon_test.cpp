@@ -27,8 +27,12 @@ TEST_F(Logon, TheOperatorGoesOutOnlyWhenItsWholeNameIsKnown) {
     phone.setValue("Current Operator Name", std::string(40, 'T'));
     ASSERT_TRUE(phone.commit());
     start();
-    EXPECT_EQ(takePacket().substr(0, 4), "BYE\n");  // the first connection's
-    EXPECT_EQ(takePacket().substr(0, 26), "LOGON\nOperator: PC_CLIENT\n");
+    // The first connection's goodbye and the second one's logon come on two
+    // sockets: either may be heard first on a loaded machine.
+    std::string bye = takePacket(), logon = takePacket();
+    if (bye.starts_with("LOGON")) std::swap(bye, logon);
+    EXPECT_EQ(bye.substr(0, 4), "BYE\n");
+    EXPECT_EQ(logon.substr(0, 26), "LOGON\nOperator: PC_CLIENT\n");
 }
 
 TEST_F(Logon, WithoutStoredPasswordNothingHappensAtStart) {

@@ -34,25 +34,6 @@ using namespace std::chrono_literals;
 constexpr char kSmallScreen[] = "240x320@131";
 constexpr char kLargeScreen[] = "480x640@192";
 
-// The quoted words of an automation reply: OK menu "a" "b" -> {a, b}.
-std::vector<std::string> quotedWords(const std::string& reply) {
-    std::vector<std::string> words;
-    for (size_t i = 0; i < reply.size(); ++i) {
-        if (reply[i] != '"') continue;
-        std::string word;
-        for (++i; i < reply.size() && reply[i] != '"'; ++i) {
-            if (reply[i] == '\\' && i + 1 < reply.size()) {
-                ++i;
-                word += reply[i] == 'n' ? '\n' : reply[i];
-                continue;
-            }
-            word += reply[i];
-        }
-        words.push_back(word);
-    }
-    return words;
-}
-
 std::filesystem::path screenshotFolder() {
     const char* bin = std::getenv("KESTROVA_BIN");
     std::filesystem::path folder =

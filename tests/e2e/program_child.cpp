@@ -191,6 +191,24 @@ std::string okValue(const std::string& reply) {
     return reply.starts_with("OK ") ? reply.substr(3) : "";
 }
 
+std::vector<std::string> quotedWords(const std::string& reply) {
+    std::vector<std::string> words;
+    for (size_t i = 0; i < reply.size(); ++i) {
+        if (reply[i] != '"') continue;
+        std::string word;
+        for (++i; i < reply.size() && reply[i] != '"'; ++i) {
+            if (reply[i] == '\\' && i + 1 < reply.size()) {
+                ++i;
+                word += reply[i] == 'n' ? '\n' : reply[i];
+            } else {
+                word += reply[i];
+            }
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
 std::string quoted(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {

@@ -69,6 +69,9 @@ std::filesystem::path makeProgramFolder(const std::filesystem::path& at,
 
 // "OK 0x10004" -> "0x10004"; "" for an error reply.
 std::string okValue(const std::string& reply);
+// The quoted words of a reply: `OK "a" "b\nc"` gives {"a", "b\nc"} (escapes
+// \", \\ and \n undone).
+std::vector<std::string> quotedWords(const std::string& reply);
 // Quotes a text as one word of the automation protocol.
 std::string quoted(const std::string& text);
 
