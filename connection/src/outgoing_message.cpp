@@ -134,7 +134,8 @@ OutgoingMessage::Step OutgoingMessage::step() {
     packet.setHeader(protocol::header::kTargetId, targetId(message));
     packet.setHeader(protocol::header::kContentType, message.contentType ? message.contentType : "");
     if (!first) packet.setHeader(protocol::header::kCorrelationId, message.messageId);
-    if (first && originKey_) packet.setHeader(protocol::header::kOriginKey, *originKey_);
+    // The bridge relays to another network, which has no use for the key.
+    if (first && originKey_ && !bridge) packet.setHeader(protocol::header::kOriginKey, *originKey_);
 
     size_t length = std::min(pending, kChunkBytes);
     packet.setBody(std::string(static_cast<const char*>(message.data) + sentOffset_, length));
