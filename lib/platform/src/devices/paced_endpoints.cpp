@@ -90,7 +90,8 @@ class PacedInput final : public InputEndpoint {
         if (!running_) return 0;
         size_t n = static_cast<size_t>(std::min<uint64_t>(pace_.due(), into.size()));
         size_t fromFile = position_ < source_.size() ? std::min(n, source_.size() - position_) : 0;
-        std::memcpy(into.data(), source_.data() + position_, fromFile);
+        // An empty source has no data pointer, and memcpy's may never be null.
+        if (fromFile != 0) std::memcpy(into.data(), source_.data() + position_, fromFile);
         std::memset(into.data() + fromFile, 0, n - fromFile);
         position_ += n;
         pace_.take(n);
