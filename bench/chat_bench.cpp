@@ -161,8 +161,11 @@ int main() {
             for (int i = 0; i < kLatencySamples && arrived == kThroughputMessages; ++i) {
                 auto sent = Clock::now();
                 ann.command("send " + bobId + " " + text);
-                if (!bob.waitFor("message ", std::chrono::seconds(10))) break;
-                samples.push_back(seconds(Clock::now() - sent) * 1e6);
+                // Arrival is when the line came out of the pipe, as the echo's
+                // is when recv returns: not when this thread was woken for it.
+                Clock::time_point arrivedAt;
+                if (!bob.waitFor("message ", std::chrono::seconds(10), arrivedAt)) break;
+                samples.push_back(seconds(arrivedAt - sent) * 1e6);
             }
             if (arrived != kThroughputMessages || samples.size() != kLatencySamples) {
                 std::fprintf(stderr, "chat benchmark: %d of %d messages arrived\n", arrived, kThroughputMessages);

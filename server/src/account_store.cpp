@@ -119,7 +119,10 @@ std::unique_ptr<AccountStore> AccountStore::open(const std::string& path, std::s
     return std::unique_ptr<AccountStore>(new AccountStore(db));
 }
 
-AccountStore::~AccountStore() { sqlite3_close(db_); }
+AccountStore::~AccountStore() {
+    lookups_.clear();
+    sqlite3_close(db_);
+}
 
 CreateResult AccountStore::create(std::string_view name, std::string_view password, std::string_view nickname,
                                   uint64_t* idOut) {
@@ -152,7 +155,7 @@ CreateResult AccountStore::createAll(const std::vector<NewAccount>& accounts, st
 
 std::optional<Account> AccountStore::findWhere(const char* sql,
                                                const std::function<void(sqlite3_stmt*)>& bind) const {
-    Statement select(db_, sql);
+    Statement select(lookups_, sql);
     if (!select) return std::nullopt;
     bind(select.get());
     if (sqlite3_step(select.get()) != SQLITE_ROW) return std::nullopt;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "kestrova/crypto/md5.h"
+#include "sqlite_statement.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,9 +14,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace kestrova::server {
 
@@ -77,11 +75,13 @@ public:
     sqlite3* database() const { return db_; }
 
 private:
-    explicit AccountStore(sqlite3* db) : db_(db) {}
+    explicit AccountStore(sqlite3* db) : db_(db), lookups_(db) {}
     std::optional<Account> findWhere(const char* sql, const std::function<void(sqlite3_stmt*)>& bind) const;
     static Account readAccount(sqlite3_stmt* row);
 
     sqlite3* db_;
+    // The lookups by id and name run for every relayed message.
+    mutable StatementCache lookups_;
 };
 
 }  // namespace kestrova::server

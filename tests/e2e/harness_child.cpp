@@ -79,11 +79,12 @@ void HarnessChild::readOutput(int fd) {
             if (errno == EINTR) continue;
             break;
         }
+        auto readAt = std::chrono::steady_clock::now();
         partial.append(buffer, static_cast<size_t>(n));
         std::lock_guard lock(mutex_);
         for (size_t end; (end = partial.find('\n')) != std::string::npos; partial.erase(0, end + 1)) {
             transcript_.push_back(partial.substr(0, end));
-            untaken_.push_back(transcript_.back());
+            untaken_.push_back({transcript_.back(), readAt});
         }
         arrived_.notify_all();
     }
@@ -99,13 +100,20 @@ std::vector<std::string> HarnessChild::transcript() const {
 }
 
 std::optional<std::string> HarnessChild::waitFor(std::string_view prefix, std::chrono::milliseconds timeout) {
+    std::chrono::steady_clock::time_point readAt;
+    return waitFor(prefix, timeout, readAt);
+}
+
+std::optional<std::string> HarnessChild::waitFor(std::string_view prefix, std::chrono::milliseconds timeout,
+                                                 std::chrono::steady_clock::time_point& readAt) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
     std::unique_lock lock(mutex_);
     for (bool last = false;; ) {
         auto match = std::find_if(untaken_.begin(), untaken_.end(),
-                                  [prefix](const std::string& line) { return line.starts_with(prefix); });
+                                  [prefix](const ReadLine& line) { return line.text.starts_with(prefix); });
         if (match != untaken_.end()) {
-            std::string line = std::move(*match);
+            std::string line = std::move(match->text);
+            readAt = match->readAt;
             untaken_.erase(match);
             return line;
         }

@@ -43,6 +43,10 @@ public:
     // for it up to `timeout`; nullopt when none came.
     std::optional<std::string> waitFor(std::string_view prefix,
                                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    // The same, also telling when the line was read from the client's output
+    // (before the waiting thread was woken for it).
+    std::optional<std::string> waitFor(std::string_view prefix, std::chrono::milliseconds timeout,
+                                       std::chrono::steady_clock::time_point& readAt);
     // Every line received so far, taken or not.
     std::vector<std::string> transcript() const;
     // Sends "quit" and waits for the exit; the exit status, or -1.
@@ -59,7 +63,11 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable arrived_;
     bool ended_ = false;
-    std::deque<std::string> untaken_;
+    struct ReadLine {
+        std::string text;
+        std::chrono::steady_clock::time_point readAt;
+    };
+    std::deque<ReadLine> untaken_;
     std::vector<std::string> transcript_;
 };
 
