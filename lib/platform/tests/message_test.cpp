@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include <unistd.h>
+
 #include "test_window.h"
 
 using namespace testing_windows;
@@ -209,4 +211,57 @@ TEST_F(DialogKeys, ControlsThatWantArrowsKeepThemAndEnterBecomesOk) {
         if (r.hwnd == dlg && r.message == WM_COMMAND && loWord(r.wParam) == IDOK) sawOk = true;
     EXPECT_TRUE(sawOk);
     EXPECT_FALSE(isDialogMessage(dlg, Msg{list, WM_KEYDOWN, 'A', 1, 0}));
+}
+
+namespace {
+
+// The next message for `hwnd` with this number, waiting for it as the loop does.
+Msg waitForMessage(HWND hwnd, uint32_t message) {
+    Msg msg;
+    while (getMessage(msg)) {
+        dispatchMessage(msg);
+        if (msg.hwnd == hwnd && msg.message == message) return msg;
+    }
+    return msg;
+}
+
+}  // namespace
+
+// With no timer to end the wait, a loop that did not wait on the descriptor
+// itself, or that a post from another thread could not wake from that wait,
+// would never return.
+TEST_F(Messages, AWatchedDescriptorWakesTheLoopWhileReadableAndAPostStillWakesIt) {
+    HWND w = makeTopLevel();
+    pumpPendingMessages();
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_TRUE(watchReadable(w, ends[0], WM_APP));
+    auto postFromAnotherThread = [w] {
+        std::thread poster([w] { postMessage(w, WM_USER + 7); });
+        waitForMessage(w, WM_USER + 7);
+        poster.join();
+    };
+
+    std::thread writer([&] { EXPECT_EQ(::write(ends[1], "ab", 2), 2); });
+    Msg readable = waitForMessage(w, WM_APP);
+    writer.join();
+    EXPECT_EQ(readable.wParam, static_cast<WParam>(ends[0]));
+    // Left unread, it is told again; read, it is quiet.
+    waitForMessage(w, WM_APP);
+    char bytes[2];
+    ASSERT_EQ(::read(ends[0], bytes, 2), 2);
+    journal().clear();
+    postFromAnotherThread();
+    EXPECT_EQ(countOf(w, WM_APP), 0u);
+
+    // Unwatched, or its window gone, the descriptor is nobody's business.
+    EXPECT_TRUE(unwatchReadable(w, ends[0]));
+    ASSERT_EQ(::write(ends[1], "c", 1), 1);
+    postFromAnotherThread();
+    EXPECT_EQ(countOf(w, WM_APP), 0u);
+    ASSERT_TRUE(watchReadable(w, ends[0], WM_APP));
+    destroyWindow(w);
+    EXPECT_FALSE(unwatchReadable(w, ends[0]));
+    ::close(ends[0]);
+    ::close(ends[1]);
 }

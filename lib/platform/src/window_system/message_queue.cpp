@@ -1,3 +1,7 @@
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -53,13 +57,21 @@ void registerQueue(const std::shared_ptr<ThreadQueue>& queue) {
 
 void ThreadQueue::notify() {
     EventSource* s;
+    int pollWake = -1;
     {
         std::lock_guard lock(mutex);
         s = source;
         ++wakes;
+        if (polling) pollWake = wakeFd;
     }
     changed.notify_all();
     if (s) s->wake();
+    uint64_t one = 1;
+    if (pollWake >= 0) (void)!::write(pollWake, &one, sizeof one);
+}
+
+ThreadQueue::~ThreadQueue() {
+    if (wakeFd >= 0) ::close(wakeFd);
 }
 
 std::shared_ptr<ThreadQueue> currentQueue() {
@@ -83,6 +95,10 @@ void dropTimersOf(HWND hwnd) {
     auto q = currentQueue();
     std::lock_guard lock(q->mutex);
     std::erase_if(q->timers, [hwnd](const Timer& t) { return t.hwnd == hwnd; });
+}
+
+void dropWatchesOf(HWND hwnd) {
+    std::erase_if(currentQueue()->watches, [hwnd](const DescriptorWatch& w) { return w.hwnd == hwnd; });
 }
 
 namespace {
@@ -159,10 +175,36 @@ int msUntilNextTimer(ThreadQueue& q) {
     return best;
 }
 
+bool takeReadyWatch(ThreadQueue& q, Msg& msg, bool remove) {
+    for (DescriptorWatch& w : q.watches) {
+        if (!w.ready) continue;
+        msg = Msg{w.hwnd, w.message, static_cast<WParam>(w.fd), 0, tickCount()};
+        if (remove) w.ready = false;
+        return true;
+    }
+    return false;
+}
+
+// Marks the watched descriptors that are readable, waiting up to timeoutMs
+// (-1: until one is, or until a notify writes the wake descriptor).
+void pollWatches(ThreadQueue& q, int timeoutMs) {
+    std::vector<pollfd> fds;
+    fds.reserve(q.watches.size() + 1);
+    for (const DescriptorWatch& w : q.watches) fds.push_back({w.fd, POLLIN, 0});
+    bool waiting = timeoutMs != 0;
+    if (waiting) fds.push_back({q.wakeFd, POLLIN, 0});
+    if (::poll(fds.data(), fds.size(), timeoutMs) <= 0) return;
+    for (size_t i = 0; i < q.watches.size(); ++i)
+        if (fds[i].revents) q.watches[i].ready = true;
+    uint64_t count;
+    if (waiting && fds.back().revents) (void)!::read(q.wakeFd, &count, sizeof count);
+}
+
 bool nextMessage(ThreadQueue& q, Msg& msg, bool remove) {
     handleAllSent(q);
     if (takePosted(q, msg, remove)) return true;
     if (takeQuit(q, msg, remove)) return true;
+    if (takeReadyWatch(q, msg, remove)) return true;
     if (takePaint(msg)) return true;
     return takeTimer(q, msg, remove);
 }
@@ -178,12 +220,24 @@ void waitForWork(ThreadQueue& q) {
         source->idle();
         source->wait(timeout < 0 ? 50 : std::min(timeout, 50));
         source->pump();
+        if (!q.watches.empty()) pollWatches(q, 0);
         return;
     }
     std::unique_lock lock(q.mutex);
     uint64_t wakesBefore = q.wakes;
     auto ready = [&] { return !q.posted.empty() || !q.sent.empty() || q.quit || q.wakes != wakesBefore; };
     if (ready()) return;
+    if (!q.watches.empty()) {
+        // NOTE: one poll on the descriptors and the wake descriptor, so that
+        // a readable descriptor wakes this thread itself, with no thread in
+        // between to hand it over.
+        q.polling = true;
+        lock.unlock();
+        pollWatches(q, timeout < 0 ? -1 : std::max(1, timeout));
+        lock.lock();
+        q.polling = false;
+        return;
+    }
     // A virtual clock never reaches a real deadline; its listener wakes us.
     auto limit = std::chrono::milliseconds(timeout < 0 ? 1000 : std::max(1, timeout));
     q.changed.wait_for(lock, limit, ready);
@@ -367,6 +421,22 @@ uintptr_t setTimer(HWND hwnd, uintptr_t id, uint32_t periodMs) {
     }
     q->notify();
     return id ? id : 1;
+}
+
+bool watchReadable(HWND hwnd, int fd, uint32_t message) {
+    auto q = queueOf(hwnd);
+    if (!q || q != currentQueue() || fd < 0) return false;
+    if (q->wakeFd < 0 && (q->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0) return false;
+    auto it = std::find_if(q->watches.begin(), q->watches.end(),
+                           [&](const DescriptorWatch& w) { return w.hwnd == hwnd && w.fd == fd; });
+    if (it != q->watches.end()) it->message = message;
+    else q->watches.push_back(DescriptorWatch{hwnd, fd, message});
+    return true;
+}
+
+bool unwatchReadable(HWND hwnd, int fd) {
+    return std::erase_if(currentQueue()->watches,
+                         [&](const DescriptorWatch& w) { return w.hwnd == hwnd && w.fd == fd; }) > 0;
 }
 
 bool killTimer(HWND hwnd, uintptr_t id) {

@@ -177,6 +177,7 @@ bool destroyWindow(HWND hwnd) {
     // to a parent object that deletes itself on its own WM_DESTROY.
     for (HWND child : childrenOf(hwnd)) destroyWindow(child);
     dropTimersOf(hwnd);
+    dropWatchesOf(hwnd);
     callProc(hwnd, WM_DESTROY, 0, 0);
     callProc(hwnd, WM_NCDESTROY, 0, 0);
     if (Window* still = find(hwnd)) dropPaintOf(*still);

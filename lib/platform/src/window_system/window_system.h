@@ -33,6 +33,14 @@ struct SentMessage {
     std::shared_ptr<ThreadQueue> sender;
 };
 
+// A descriptor whose readability the thread's loop reports to a window.
+struct DescriptorWatch {
+    HWND hwnd;
+    int fd;
+    uint32_t message;
+    bool ready = false;  // seen readable by the last wait, not yet reported
+};
+
 struct Timer {
     HWND hwnd;
     uintptr_t id;
@@ -69,6 +77,13 @@ public:
     uint64_t wakes = 0;  // bumped by every notify, so a waiter sees clock moves too
     std::vector<Timer> timers;
     EventSource* source = nullptr;  // owner thread sets it; read under mutex by wakers
+    // Watched descriptors (the owner thread alone uses them), and the eventfd
+    // that wakes the owner from its poll on them; `polling` (under the mutex)
+    // says it is in that poll, so that only then a notify costs a write.
+    std::vector<DescriptorWatch> watches;
+    int wakeFd = -1;
+    bool polling = false;
+    ~ThreadQueue();
 
     // Call with the mutex released.
     void notify();
@@ -140,6 +155,7 @@ std::shared_ptr<ThreadQueue> queueOf(HWND hwnd);
 LResult callProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam);
 void markScreenChanged();
 void dropTimersOf(HWND hwnd);
+void dropWatchesOf(HWND hwnd);
 void dropPaintOf(Window& window);
 bool firstInvalidWindow(const std::thread::id& thread, HWND& out);
 void activateNextTopLevel(HWND excluding);

@@ -58,4 +58,15 @@ uint32_t registerWindowMessage(std::string_view name);
 uintptr_t setTimer(HWND hwnd, uintptr_t id, uint32_t periodMs);
 bool killTimer(HWND hwnd, uintptr_t id);
 
+// While the descriptor `fd` is readable (or at its end), getMessage on the
+// window's thread produces `message` for the window (wParam: the descriptor)
+// when it would otherwise wait: a headless thread waits on its watched
+// descriptors and wakes for one at once, a thread with a desktop display
+// looks at them whenever it wakes (at least every 50 ms). peekMessage does
+// not look. The descriptor stays the caller's; a handler that leaves data
+// unread is told again. Watching an existing pair again changes its message.
+// Only from the window's own thread.
+bool watchReadable(HWND hwnd, int fd, uint32_t message);
+bool unwatchReadable(HWND hwnd, int fd);
+
 }  // namespace kestrova::platform
