@@ -177,12 +177,17 @@ int main() {
                 std::printf("raw TCP echo:               %.0f messages/s, latency median %.0f us, p99 %.0f us\n",
                             echo.messagesPerSecond, echo.latency.median, echo.latency.p99);
                 std::printf("ratio throughput clients / echo = %.4f\n", rate / echo.messagesPerSecond);
-                // FIXME: neither latency aim is met (median about 25x the echo's on the
-                // shared build machine). A profile of a run shows the three processes
-                // idle nearly all the time: the cost is in the wake-ups along the path
-                // (pipe to the harness, its reader thread to the message loop, the
-                // socket, the server's loop, the other client, the pipe back), which
-                // a one-thread echo does not have. See docs/PERFORMANCE.md.
+                // FIXME: neither latency aim is met (median about 19x the echo's, p99
+                // about 23x, load 5 to 6 on the 2 shared CPUs). Traced hop by hop, one
+                // message spends about 20 us from the pipe to the sender's loop, 40 us in
+                // the server, 50 us until the receiver's socket worker wakes, 40 us from
+                // that worker to the receiver's loop, 90 us in the receiver (reading,
+                // the shown-messages journal opened, appended and closed, the output
+                // line), 25 us to this process; the echo has two wake-ups in all. Left:
+                // the connection's socket worker hand-off (lib/net could watch the socket
+                // on the loop, as the harness now watches its input), the journal's
+                // open per message, and the acknowledgements and history write that
+                // compete for the same two CPUs. See docs/PERFORMANCE.md.
                 kestrova::bench::printAim("message latency median, clients through the server / TCP echo",
                                           chat.median / echo.latency.median, kestrova::bench::AtMost, 5.0);
                 kestrova::bench::printAim("message latency p99, clients through the server / TCP echo",
