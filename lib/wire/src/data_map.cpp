@@ -1,21 +1,19 @@
 #include "kestrova/wire/data_map.h"
-#include "kestrova/wire/data_map_view.h"
+
+#include "data_map_chunks.h"
 
 #include <cstring>
 
 namespace kestrova::wire {
 namespace {
 
-size_t chunkCount(size_t valueSize) {
-    return valueSize == 0 ? 1 : (valueSize + kMaxChunk - 1) / kMaxChunk;
-}
+size_t chunkCount(size_t valueSize) { return valueSize == 0 ? 1 : (valueSize + kMaxChunk - 1) / kMaxChunk; }
 
-} // namespace
+}  // namespace
 
 size_t encodedDataMapSize(const DataMapEntries& entries) {
     size_t total = 0;
-    for (const auto& [key, value] : entries)
-        total += chunkCount(value.size()) * (key.size() + 3) + value.size();
+    for (const auto& [key, value] : entries) total += chunkCount(value.size()) * (key.size() + 3) + value.size();
     return total;
 }
 
@@ -42,14 +40,19 @@ std::string encodeDataMap(const DataMapEntries& entries) {
     return out;
 }
 
+// NOTE: the map is filled straight from the chunks rather than through a
+// DataMapView, which would add a second pass and an array allocated among
+// the map's nodes for nothing the map keeps.
 ParseResult parseDataMap(std::span<const uint8_t> input, DataMapEntries& entries) {
-    DataMapView view;
-    ParseResult result = view.parse(input);
-    // The view holds each key once, in key order, so the end is the right
-    // hint for a fresh map.
-    for (const auto& [key, value] : view)
-        entries.insert_or_assign(entries.end(), std::string(key), std::string(value));
-    return result;
+    DataMapEntries::iterator previous = entries.end();
+    return forEachChunk(input, [&](std::string_view key, std::string_view data) {
+        if (previous != entries.end() && previous->first == key) {
+            previous->second.append(data);
+        } else {
+            // Encodings come in key order, so the end is the right hint for a fresh map.
+            previous = entries.insert_or_assign(entries.end(), std::string(key), std::string(data));
+        }
+    });
 }
 
-} // namespace kestrova::wire
+}  // namespace kestrova::wire

@@ -1,6 +1,9 @@
 #include "kestrova/wire/data_map_view.h"
 
+#include "data_map_chunks.h"
+
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace kestrova::wire {
@@ -10,38 +13,41 @@ bool keyBefore(const DataMapEntryView& entry, std::string_view key) {
     return entry.key < key;
 }
 
+uint64_t bigEndianWord(const char* bytes) {
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+    return word;
+}
+
+// NOTE: the three-way comparison of two keys as unsigned bytes, eight at a
+// time: neighbouring keys are short and share long prefixes ("contact.1000"),
+// where a call to memcmp per chunk cost as much as the rest of the parse.
+int compareKeys(std::string_view a, std::string_view b) {
+    size_t common = std::min(a.size(), b.size());
+    size_t i = 0;
+    for (; i + 8 <= common; i += 8) {
+        uint64_t x = bigEndianWord(a.data() + i), y = bigEndianWord(b.data() + i);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    for (; i < common; ++i) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 } // namespace
 
 ParseResult DataMapView::parse(std::span<const uint8_t> input) {
     entries_.clear();
     joined_.clear();
-    const uint8_t* bytes = input.data();
-    const size_t size = input.size();
+    // A small map then grows its storage once, not at 1, 2, 4 and 8 entries.
+    if (entries_.capacity() == 0) entries_.reserve(8);
     bool ordered = true;
     bool lastJoined = false;
-    size_t pos = 0;
-    ParseStatus status = ParseStatus::Complete;
-    while (pos < size && bytes[pos] != 0) {
-        const void* nul = std::memchr(bytes + pos, 0, size - pos);
-        if (!nul) {
-            status = ParseStatus::Truncated;
-            break;
-        }
-        size_t keyEnd = static_cast<size_t>(static_cast<const uint8_t*>(nul) - bytes);
-        if (size - keyEnd - 1 < 2) {
-            status = ParseStatus::Truncated;
-            break;
-        }
-        size_t length = (size_t(bytes[keyEnd + 1]) << 8) | bytes[keyEnd + 2];
-        size_t dataStart = keyEnd + 3;
-        if (size - dataStart < length) {
-            status = ParseStatus::Truncated;
-            break;
-        }
-
-        std::string_view key(reinterpret_cast<const char*>(bytes + pos), keyEnd - pos);
-        std::string_view data(reinterpret_cast<const char*>(bytes + dataStart), length);
-        int order = entries_.empty() ? 1 : key.compare(entries_.back().key);
+    ParseResult result = forEachChunk(input, [&](std::string_view key, std::string_view data) {
+        int order = entries_.empty() ? 1 : compareKeys(key, entries_.back().key);
         if (order == 0) {
             extendLast(data, lastJoined);
             lastJoined = true;
@@ -50,12 +56,11 @@ ParseResult DataMapView::parse(std::span<const uint8_t> input) {
             entries_.push_back({key, data});
             lastJoined = false;
         }
-        pos = dataStart + length;
-    }
+    });
     // NOTE: keys out of order are settled once at the end, so that a hostile
     // input of many repeats costs a sort rather than a search per chunk.
     if (!ordered) keepLastOfRepeatedKeys();
-    return {status, pos};
+    return result;
 }
 
 void DataMapView::extendLast(std::string_view data, bool alreadyJoined) {
