@@ -44,6 +44,11 @@ class DataMapView {
     ParseResult parse(std::string&&) = delete;
 
     std::optional<std::string_view> find(std::string_view key) const;
+    // A copy of the value, for a reader that needs it NUL-terminated.
+    std::optional<std::string> findString(std::string_view key) const {
+        if (auto value = find(key)) return std::string(*value);
+        return std::nullopt;
+    }
     // The entries whose keys start with prefix (all of them for an empty one).
     std::span<const DataMapEntryView> withPrefix(std::string_view prefix) const;
 
