@@ -87,26 +87,6 @@ TEST(DataMapView, LaterRepeatOfAKeyReplacesAndMayItselfBeExtended) {
     EXPECT_EQ(result.status, ParseStatus::Complete);
     EXPECT_EQ(pairsOf(view), (Pairs{{"a", "6"}, {"b", "34"}, {"c", "5"}}));
     EXPECT_EQ(view.find("b"), "34");
-    EXPECT_EQ(view.withPrefix("b").size(), 1u);
-}
-
-TEST(DataMapView, TruncationKeepsTheWholeChunksBeforeIt) {
-    std::string good = chunk("a", "1") + chunk("b", "2") + chunk("b", "3");
-    for (std::string tail : {std::string("abc"), std::string("b\0", 2), std::string("b\0\0", 3),
-                             std::string("b\0\0\x05xy", 7)}) {
-        std::string input = good + tail;
-        DataMapView view;
-        auto result = view.parse(input);
-        EXPECT_EQ(result.status, ParseStatus::Truncated);
-        EXPECT_EQ(result.consumed, good.size());
-        EXPECT_EQ(pairsOf(view), (Pairs{{"a", "1"}, {"b", "23"}}));
-    }
-    std::string stoppedInput = good + std::string("\0c\0\0\x01x", 6);
-    DataMapView stopped;
-    auto result = stopped.parse(stoppedInput);
-    EXPECT_EQ(result.status, ParseStatus::Complete);
-    EXPECT_EQ(result.consumed, good.size());
-    EXPECT_EQ(stopped.size(), 2u);
 }
 
 TEST(DataMapView, ReuseForgetsThePreviousMap) {
@@ -133,11 +113,17 @@ TEST(DataMapView, PrefixRangeCoversExactlyTheKeysThatStartWithIt) {
     EXPECT_EQ(view.withPrefix("").size(), view.size());
 }
 
+// The map parse's own tests pin its results; the view must match them.
 TEST(DataMapView, AgreesWithTheMapParseOnAwkwardInputs) {
     std::string big(kMaxChunk, 'q');
     std::string spanning = encodeDataMap({{"key", big + "tail"}});
+    std::string good = chunk("a", "1") + chunk("b", "2") + chunk("b", "3");
     const std::vector<std::pair<const char*, std::string>> inputs = {
         {"empty", ""},
+        {"key without terminator", good + "abc"},
+        {"terminator without length", good + std::string("b\0", 2)},
+        {"half a length", good + std::string("b\0\0", 3)},
+        {"fewer data bytes than declared", good + std::string("b\0\0\x05xy", 7)},
         {"out of order", chunk("z", "1") + chunk("a", "2") + chunk("m", "3")},
         {"repeats with extensions", chunk("a", "1") + chunk("a", "2") + chunk("b", "") + chunk("a", "3")},
         {"keys sorting as unsigned bytes", chunk("\xC3\xA9", "1") + chunk("z", "2") + chunk("Z", "3")},
@@ -146,7 +132,7 @@ TEST(DataMapView, AgreesWithTheMapParseOnAwkwardInputs) {
         {"a key cut at the chunk boundary", spanning.substr(0, kMaxChunk + 3 + 3 + 2)},
         {"a chunk boundary then the next key", spanning + chunk("kez", "x")},
         {"empty values only", chunk("a", "") + chunk("b", "") + chunk("b", "")},
-        {"zero byte before a key", chunk("a", "1") + std::string(1, '\0') + chunk("b", "2")},
+        {"zero byte before a key", good + std::string(1, '\0') + chunk("c", "2")},
     };
     for (const auto& [what, input] : inputs)
         expectAgreement(input, what);
