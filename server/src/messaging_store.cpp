@@ -49,6 +49,7 @@ CREATE TABLE IF NOT EXISTS stored_chunks (
     packet      BLOB NOT NULL
 );
 CREATE INDEX IF NOT EXISTS stored_by_recipient ON stored_chunks (recipient, sequence);
+CREATE INDEX IF NOT EXISTS stored_by_message ON stored_chunks (recipient, message_id);
 CREATE TABLE IF NOT EXISTS history (
     id              INTEGER PRIMARY KEY,
     kind            INTEGER NOT NULL,
@@ -267,14 +268,23 @@ std::vector<StoredChunk> MessagingStore::storedFor(uint64_t recipient) const {
     return out;
 }
 
-bool MessagingStore::removeStored(uint64_t recipient, int64_t upToSequence) {
-    Statement remove(db_, "DELETE FROM stored_chunks WHERE recipient = ? AND sequence <= ?");
-    return remove.id(1, recipient).number(2, upToSequence).run();
-}
-
 bool MessagingStore::removeStoredMessage(uint64_t recipient, uint64_t messageId) {
     Statement remove(db_, "DELETE FROM stored_chunks WHERE recipient = ? AND message_id = ?");
     return remove.id(1, recipient).id(2, messageId).run();
+}
+
+bool MessagingStore::removeStoredMessages(uint64_t recipient, const std::vector<uint64_t>& messageIds) {
+    Transaction unit(db_);
+    for (uint64_t messageId : messageIds)
+        if (!removeStoredMessage(recipient, messageId)) return false;
+    return unit.commit();
+}
+
+bool MessagingStore::removeUnfinished() {
+    Statement remove(db_, "DELETE FROM stored_chunks WHERE (recipient, message_id) IN "
+                          "(SELECT recipient, message_id FROM stored_chunks GROUP BY recipient, message_id "
+                          "HAVING MAX(last) = 0)");
+    return remove.run();
 }
 
 bool MessagingStore::addHistory(const HistoryEntry& entry, size_t keep) {
