@@ -157,9 +157,7 @@ uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet&
         if (recipient->echoRobot) {
             message.toRobot = true;
         } else {
-            // Connected or not, the recipient's messages wait in the store
-            // until its client acknowledged them.
-            if (!storeHasRoom(recipient->id)) return code::kLimit;
+            if (!reachable(recipient->id) && !storeHasRoom(recipient->id)) return code::kLimit;
             message.recipients.emplace_back(recipient->id);
         }
     }
@@ -184,13 +182,14 @@ uint32_t Messaging::relayChunk(Relayed& message, const wire::Packet& chunk, bool
         if (recipient.skipped) continue;
         std::shared_ptr<SubscriberSession> live = sessions_.find(recipient.id);
         if (first) {
-            if (message.kind == Conversation::Group && !storeHasRoom(recipient.id)) {
+            bool connected = live && live->attached();
+            if (message.kind == Conversation::Group && !connected && !storeHasRoom(recipient.id)) {
                 recipient.skipped = true;  // it still finds the message in the history
                 continue;
             }
             // A new message goes live to a connected client that has had its
             // stored messages; the others get it with those.
-            if (live && live->attached() && !awaitingStored_.count(recipient.id)) recipient.session = live;
+            if (connected && !awaitingStored_.count(recipient.id)) recipient.session = live;
         } else if (recipient.session.lock() != live) {
             // The session that had the first chunks ended; the rest waits in
             // the store with them.
@@ -206,9 +205,14 @@ uint32_t Messaging::relayChunk(Relayed& message, const wire::Packet& chunk, bool
     return code::kDone;
 }
 
+bool Messaging::reachable(uint64_t recipient) {
+    std::shared_ptr<SubscriberSession> live = sessions_.find(recipient);
+    return live && live->attached();
+}
+
 bool Messaging::storeHasRoom(uint64_t recipient) {
-    return store_.storedMessages(recipient) < limits_.maxStoredMessages &&
-           store_.storedBytes(recipient) < limits_.maxStoredBytes;
+    auto [messages, bytes] = store_.storedLoad(recipient);
+    return messages < limits_.maxStoredMessages && bytes < limits_.maxStoredBytes;
 }
 
 bool Messaging::keepInHistory(const Relayed& message) {
@@ -243,7 +247,7 @@ void Messaging::abandonMessage(std::map<RelayKey, Relayed>::iterator it) {
 void Messaging::sendComplete(uint64_t source, uint64_t recipientId, const std::string& contentType,
                              const std::string& body) {
     std::optional<Account> sender = accounts_.findById(source);
-    if (!sender || !storeHasRoom(recipientId)) return;
+    if (!sender) return;
     Relayed message;
     message.messageId = nextMessageId();
     message.source = source;

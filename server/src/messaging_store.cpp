@@ -257,6 +257,14 @@ size_t MessagingStore::storedBytes(uint64_t recipient) const {
     return countOf(count);
 }
 
+std::pair<size_t, size_t> MessagingStore::storedLoad(uint64_t recipient) const {
+    Statement count(db_, "SELECT COALESCE(SUM(first), 0), COALESCE(SUM(LENGTH(packet)), 0) FROM stored_chunks "
+                         "WHERE recipient = ?");
+    count.id(1, recipient);
+    if (!count.row()) return {0, 0};
+    return {static_cast<size_t>(count.columnNumber(0)), static_cast<size_t>(count.columnNumber(1))};
+}
+
 std::vector<StoredChunk> MessagingStore::storedFor(uint64_t recipient) const {
     Statement select(db_, "SELECT sequence, message_id, first, last, packet FROM stored_chunks "
                           "WHERE recipient = ? ORDER BY sequence");

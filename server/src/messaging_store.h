@@ -25,6 +25,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -124,6 +125,8 @@ public:
     // Messages (first chunks) and bytes waiting for the recipient.
     size_t storedMessages(uint64_t recipient) const;
     size_t storedBytes(uint64_t recipient) const;
+    // Both in one look (a group message asks once per member).
+    std::pair<size_t, size_t> storedLoad(uint64_t recipient) const;
     std::vector<StoredChunk> storedFor(uint64_t recipient) const;
     bool removeStoredMessage(uint64_t recipient, uint64_t messageId);
     // The recipient has these messages: all of them go, or none.

@@ -18,7 +18,7 @@ struct MessagingLimits {
     size_t maxMessageBytes = 2 * 1024 * 1024;   // one message, all chunks together
     size_t maxMessagesInProgress = 16;          // per sender, messages without their last chunk
     // Messages are stored for their recipient until its client acknowledged
-    // them, connected or not.
+    // them; these bound what a recipient that is not connected may be sent.
     size_t maxStoredMessages = 1000;            // per recipient
     size_t maxStoredBytes = 32 * 1024 * 1024;   // per recipient
     size_t maxHistoryPerConversation = 10'000;  // older messages are forgotten
