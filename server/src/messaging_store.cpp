@@ -48,7 +48,10 @@ CREATE TABLE IF NOT EXISTS stored_chunks (
     last        INTEGER NOT NULL,
     packet      BLOB NOT NULL
 );
-CREATE INDEX IF NOT EXISTS stored_by_recipient ON stored_chunks (recipient, sequence);
+-- One index, by message: a message is let go when its recipient acknowledged
+-- it, and every relayed message passes through here, so each index costs a
+-- page write per message. A recipient's rows in sequence order are few to sort.
+DROP INDEX IF EXISTS stored_by_recipient;
 CREATE INDEX IF NOT EXISTS stored_by_message ON stored_chunks (recipient, message_id);
 CREATE TABLE IF NOT EXISTS history (
     id              INTEGER PRIMARY KEY,
