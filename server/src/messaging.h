@@ -1,6 +1,6 @@
 // The messaging layer of the server: contact lists and friend requests,
-// presence and profile data, groups, the relay of messages with storing for
-// offline recipients, history, and the echo robot. It registers its commands
+// presence and profile data, groups, the relay of messages (each stored until
+// its recipient acknowledged it), history, and the echo robot. It registers its commands
 // with the dispatcher and follows the sessions through SessionEvents.
 //
 // Everything runs on the server's one event-loop thread.
