@@ -1,0 +1,151 @@
+#include "client_pool.h"
+#include "load_accounts.h"
+#include "server_child.h"
+#include "server_usage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+using namespace kestrova::load;
+using namespace std::chrono_literals;
+
+namespace {
+
+class LoadPool : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kestrova-load-test-XXXXXX";
+        folder_ = ::mkdtemp(pattern);
+        database_ = (folder_ / "server.db").string();
+    }
+    void TearDown() override {
+        pool_.reset();
+        server_.reset();
+        std::filesystem::remove_all(folder_);
+    }
+
+    void start(std::vector<LoadAccount> accounts) {
+        std::string error;
+        ASSERT_TRUE(addAccounts(database_, folder_.string(), accounts, error)) << error;
+        server_ = std::make_unique<kestrova::e2e::ServerChild>(database_);
+        ASSERT_NE(server_->port(), 0);
+        asio::ip::tcp::endpoint endpoint(asio::ip::make_address("127.0.0.1"), server_->port());
+        // A short ping interval, so that the acknowledgements are part of the run.
+        pool_ = std::make_unique<ClientPool>(endpoint, std::move(accounts), 100ms);
+    }
+
+    std::filesystem::path folder_;
+    std::string database_;
+    std::unique_ptr<kestrova::e2e::ServerChild> server_;
+    std::unique_ptr<ClientPool> pool_;
+};
+
+void expectEveryMessageOnce(const TrafficResult& traffic, size_t sent, size_t expected) {
+    EXPECT_EQ(traffic.sent, sent);
+    EXPECT_EQ(traffic.expected, expected);
+    EXPECT_EQ(traffic.delivered, expected);
+    EXPECT_EQ(traffic.latenciesMicros.size(), expected);
+    EXPECT_EQ(traffic.duplicates, 0u);
+    EXPECT_EQ(traffic.misdelivered, 0u);
+    EXPECT_EQ(traffic.refused, 0u);
+    EXPECT_EQ(traffic.starvedClients, 0u);
+}
+
+} // namespace
+
+TEST_F(LoadPool, TwentyClientsSignInJoinAGroupAndGetEveryRingAndGroupMessageOnce) {
+    constexpr size_t kClients = 20;
+    ASSERT_NO_FATAL_FAILURE(start(numberedAccounts("smoke", kClients)));
+    std::optional<ServerUsage> before = readServerUsage(server_->pid());
+    ASSERT_TRUE(before);
+
+    SignInResult first = pool_->signIn(pool_->all(), 8, 30s);
+    EXPECT_EQ(first.timesMicros.size(), kClients);
+    EXPECT_EQ(first.failed, 0u);
+
+    std::optional<uint64_t> group = pool_->createGroup(0, "load smoke", 10s);
+    ASSERT_TRUE(group);
+    JoinResult joins = pool_->joinInTurn({1, kClients}, "load smoke", 10s);
+    EXPECT_EQ(joins.timesMicros.size(), kClients - 1);
+    EXPECT_EQ(joins.refused, 0u);
+    // Each joiner is announced to the members before it.
+    size_t announced = 0;
+    for (size_t i = 0; i < kClients; ++i)
+        announced += pool_->client(i).groupUpdates();
+    EXPECT_EQ(announced, (kClients - 1) * kClients / 2);
+
+    expectEveryMessageOnce(pool_->ring(pool_->all(), {2, 50ms, 20s}), 2 * kClients, 2 * kClients);
+    expectEveryMessageOnce(pool_->group(pool_->all(), *group, {3, 50ms, 20s}), 3, 3 * (kClients - 1));
+
+    // Pings are answered and acknowledged; nobody is let go meanwhile.
+    pool_->serve(400ms);
+    EXPECT_EQ(pool_->online(pool_->all()), kClients);
+
+    // Back again: now with a last-online time, so through the stored messages.
+    EXPECT_TRUE(pool_->signOff(pool_->all(), 20s));
+    EXPECT_EQ(pool_->online(pool_->all()), 0u);
+    SignInResult again = pool_->signIn(pool_->all(), kClients, 30s);
+    EXPECT_EQ(again.timesMicros.size(), kClients);
+    EXPECT_TRUE(pool_->drops().empty()) << pool_->drops().front().why;
+
+    std::optional<ServerUsage> after = readServerUsage(server_->pid());
+    ASSERT_TRUE(after);
+    EXPECT_GT(after->cpuSeconds, before->cpuSeconds);
+    EXPECT_GE(after->peakResidentKiB, after->residentKiB);
+    EXPECT_GT(after->residentKiB, 0u);
+}
+
+TEST_F(LoadPool, RefusedSignInsAndLostConnectionsAreDrops) {
+    std::vector<LoadAccount> accounts = numberedAccounts("drop", 3);
+    std::string error;
+    ASSERT_TRUE(addAccounts(database_, folder_.string(), accounts, error)) << error;
+    accounts[1].password = "not the password";
+    server_ = std::make_unique<kestrova::e2e::ServerChild>(database_);
+    ASSERT_NE(server_->port(), 0);
+    pool_ = std::make_unique<ClientPool>(
+        asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), server_->port()), std::move(accounts));
+
+    SignInResult signIn = pool_->signIn(pool_->all(), 3, 30s);
+    EXPECT_EQ(signIn.timesMicros.size(), 2u);
+    EXPECT_EQ(signIn.failed, 1u);
+    ASSERT_EQ(pool_->drops().size(), 1u);
+    EXPECT_EQ(pool_->drops()[0].client, 1u);
+    EXPECT_EQ(pool_->drops()[0].phase, "sign-in");
+    EXPECT_NE(pool_->drops()[0].why.find("refused"), std::string::npos) << pool_->drops()[0].why;
+
+    server_->kill();
+    pool_->serve(500ms);
+    EXPECT_EQ(pool_->online(pool_->all()), 0u);
+    ASSERT_EQ(pool_->drops().size(), 3u);
+    for (size_t i = 1; i < 3; ++i)
+        EXPECT_NE(pool_->drops()[i].why.find("closed"), std::string::npos);
+}
+
+TEST(TrafficTally, CountsLostDuplicateMisdeliveredAndStarved) {
+    TrafficTally tally(4);
+    Clock::time_point now = Clock::now();
+    std::string toOne = tally.recordSend(0, {1}, now);
+    std::string toAll = tally.recordSend(0, {3, 1, 2}, now);
+    tally.recordArrival(1, toOne, now + 1ms);
+    tally.recordArrival(1, toOne, now + 2ms);   // again
+    tally.recordArrival(0, toAll, now + 1ms);   // the sender is no recipient
+    tally.recordArrival(2, "hello", now + 1ms); // not ours
+    tally.recordArrival(1, toAll, now + 3ms);
+    EXPECT_FALSE(tally.allDelivered());
+
+    TrafficResult result = tally.result();
+    EXPECT_EQ(result.sent, 2u);
+    EXPECT_EQ(result.expected, 4u);
+    EXPECT_EQ(result.delivered, 2u);
+    EXPECT_EQ(result.lost(), 2u);
+    EXPECT_EQ(result.duplicates, 1u);
+    EXPECT_EQ(result.misdelivered, 2u);
+    EXPECT_EQ(result.starvedClients, 2u); // 2 and 3 got nothing
+    ASSERT_EQ(result.latenciesMicros.size(), 2u);
+    EXPECT_NEAR(result.latenciesMicros[0], 1000, 1);
+    EXPECT_NEAR(result.latenciesMicros[1], 3000, 1);
+}
