@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -29,6 +30,19 @@ std::optional<double> cpuSecondsOf(pid_t pid) {
     return double(user + system) / double(::sysconf(_SC_CLK_TCK));
 }
 
+// The first field of each thread's schedstat: nanoseconds on a CPU.
+double runSecondsOf(pid_t pid) {
+    std::error_code error;
+    double seconds = 0;
+    for (const auto& task :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream file(task.path() / "schedstat");
+        unsigned long long nanos = 0;
+        if (file >> nanos) seconds += double(nanos) / 1e9;
+    }
+    return seconds;
+}
+
 } // namespace
 
 std::optional<ServerUsage> readServerUsage(pid_t pid) {
@@ -38,6 +52,7 @@ std::optional<ServerUsage> readServerUsage(pid_t pid) {
     if (!cpu || !status) return std::nullopt;
     ServerUsage usage;
     usage.cpuSeconds = *cpu;
+    usage.runSeconds = runSecondsOf(pid);
     for (std::string line; std::getline(status, line);) {
         unsigned long long kib = 0;
         if (std::sscanf(line.c_str(), "VmRSS: %llu kB", &kib) == 1) usage.residentKiB = kib;
