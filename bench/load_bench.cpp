@@ -8,7 +8,7 @@
 // ten. The server's CPU time and memory come from /proc.
 //
 //   bench_load [--clients N] [--ring-messages N] [--group-messages N]
-//              [--interval-ms N] [--sign-in-window N]
+//              [--interval-ms N] [--sign-in-window N] [--ping-interval-ms N]
 #include "aim_line.h"
 #include "client_pool.h"
 #include "load_accounts.h"
@@ -44,6 +44,9 @@ struct Options {
     // beyond which it lets the longest waiting go.
     size_t signInWindow = 256;
     size_t baselineSamples = 20;
+    // The real client's shortest: until a client answers a ping, the server
+    // keeps everything it sent it for a resume.
+    std::chrono::milliseconds pingInterval{30'000};
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -65,6 +68,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
         if (*end != '\0' || value == 0) return false;
         if (name == "--interval-ms")
             options.interval = std::chrono::milliseconds(value);
+        else if (name == "--ping-interval-ms")
+            options.pingInterval = std::chrono::milliseconds(value);
         else if (counts.count(name))
             *counts[name] = value;
         else
@@ -123,6 +128,27 @@ void printTraffic(const char* what, const TrafficResult& traffic, const Percenti
         traffic.lost(), traffic.duplicates, traffic.misdelivered, traffic.refused, traffic.starvedClients);
 }
 
+// The server's memory and CPU time after each phase; VmHWM only grows, so
+// the phase that raised it shows.
+class UsageLog {
+  public:
+    explicit UsageLog(pid_t pid) : pid_(pid) {}
+    ServerUsage take(std::string phase) {
+        ServerUsage usage = readServerUsage(pid_).value_or(ServerUsage{});
+        entries_.emplace_back(std::move(phase), usage);
+        return usage;
+    }
+    void print() const {
+        for (const auto& [phase, usage] : entries_)
+            std::printf("server after %-30s | RSS %8zu KiB | peak RSS %8zu KiB | CPU (utime+stime) %7.2f s\n",
+                        phase.c_str(), usage.residentKiB, usage.peakResidentKiB, usage.cpuSeconds);
+    }
+
+  private:
+    pid_t pid_;
+    std::vector<std::pair<std::string, ServerUsage>> entries_;
+};
+
 void printRatio(const char* what, double numerator, double denominator) {
     if (denominator > 0) std::printf("ratio %s = %.2f\n", what, numerator / denominator);
 }
@@ -170,7 +196,7 @@ bool setUp(Run& run, const std::filesystem::path& folder) {
         return false;
     }
     asio::ip::tcp::endpoint endpoint(asio::ip::make_address("127.0.0.1"), run.server->port());
-    run.pool = std::make_unique<ClientPool>(endpoint, std::move(accounts));
+    run.pool = std::make_unique<ClientPool>(endpoint, std::move(accounts), options.pingInterval);
     return true;
 }
 
@@ -178,7 +204,8 @@ int measure(Run& run) {
     const Options& options = run.options;
     ClientPool& pool = *run.pool;
     pid_t pid = run.server->pid();
-    ServerUsage idle = readServerUsage(pid).value_or(ServerUsage{});
+    UsageLog usage(pid);
+    ServerUsage idle = usage.take("start (idle)");
 
     // Baselines, the server otherwise idle.
     CpuMeter aloneCpu(pid);
@@ -196,7 +223,7 @@ int measure(Run& run) {
     CpuMeter crowdCpu(pid);
     SignInResult crowd = pool.signIn(run.crowd, options.signInWindow, 300s);
     double cpuPerSignIn = crowdCpu.take() / n;
-    ServerUsage crowdOnline = readServerUsage(pid).value_or(ServerUsage{});
+    ServerUsage crowdOnline = usage.take("the crowd's sign-in");
     Percentiles crowdSignIn = percentilesOf(crowd.timesMicros);
 
     std::optional<uint64_t> group = pool.createGroup(0, "load group", 30s);
@@ -209,6 +236,7 @@ int measure(Run& run) {
     CpuMeter bigJoinCpu(pid);
     JoinResult bigJoins = pool.joinInTurn({n - sample, n}, "load group", 30s);
     double cpuPerBigJoin = bigJoinCpu.take() / sample;
+    usage.take("the joins");
     double joinSeconds = joinCpu.take();
     Percentiles smallJoin = percentilesOf(smallJoins.timesMicros),
                 bigJoin = percentilesOf(bigJoins.timesMicros);
@@ -219,27 +247,26 @@ int measure(Run& run) {
     CpuMeter ringCpu(pid);
     TrafficResult ring = pool.ring(run.crowd, {options.ringMessages, options.interval, 120s});
     double cpuPerRingMessage = ringCpu.take() / std::max<size_t>(ring.sent, 1);
+    usage.take("ring traffic");
     CpuMeter groupCpu(pid);
     TrafficResult groupTraffic =
         group ? pool.group(run.crowd, *group, {options.groupMessages, options.interval, 120s})
               : TrafficResult{};
     double cpuPerGroupDelivery = groupCpu.take() / std::max<size_t>(groupTraffic.expected, 1);
-    ServerUsage afterTraffic = readServerUsage(pid).value_or(ServerUsage{});
+    usage.take("group traffic");
 
     pool.signOff(run.crowd, 120s);
+    usage.take("sign-off");
     Percentiles memberAlone = signInsAlone(pool, {0, std::min<size_t>(options.baselineSamples, n)});
     CpuMeter againCpu(pid);
     SignInResult again = pool.signIn(run.crowd, options.signInWindow, 600s);
     double cpuPerSignInAgain = againCpu.take() / n;
     Percentiles crowdAgain = percentilesOf(again.timesMicros);
-    ServerUsage end = readServerUsage(pid).value_or(ServerUsage{});
+    ServerUsage end = usage.take("sign-in again, in the group");
     pool.signOff(run.crowd, 120s);
 
-    std::printf("\nserver                             | idle RSS %zu KiB | %zu online: RSS %zu KiB | after "
-                "traffic: RSS "
-                "%zu KiB | peak (VmHWM) %zu KiB | CPU %.2f s in all\n",
-                idle.residentKiB, n, crowdOnline.residentKiB, afterTraffic.residentKiB, end.peakResidentKiB,
-                end.cpuSeconds);
+    std::printf("\n");
+    usage.print();
     std::printf(
         "sign-in, one alone                 | p50 %8.2f ms | p99 %8.2f ms | server CPU %.0f us each\n",
         ms(alone.p50), ms(alone.p99), cpuPerSignInAlone * 1e6);
@@ -277,7 +304,7 @@ int measure(Run& run) {
     Percentiles ringLatency = percentilesOf(ring.latenciesMicros);
     Percentiles groupLatency = percentilesOf(groupTraffic.latenciesMicros);
     printRatio("sign-in p50, crowd / one alone", crowdSignIn.p50, alone.p50);
-    printRatio("sign-in p99, crowd / one alone", crowdSignIn.p99, alone.p50);
+    printRatio("sign-in p99 of the crowd / p50 of one alone", crowdSignIn.p99, alone.p50);
     printRatio("sign-in p50 as member of the big group, crowd / one alone", crowdAgain.p50, memberAlone.p50);
     printRatio("sign-in alone, member of the big group / no group", memberAlone.p50, alone.p50);
     printRatio("ring latency p50, crowd / two alone", ringLatency.p50, twoAlone.p50);
@@ -312,6 +339,7 @@ int measure(Run& run) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     Run run;
     if (!parseOptions(argc, argv, run.options)) {
         std::fprintf(stderr,
