@@ -112,6 +112,7 @@ void ClientPool::startNextSignIn() {
     size_t next = signInQueue_.back();
     signInQueue_.pop_back();
     ++signInsUnderWay_;
+    if (signIns_) signIns_->mostUnderWay = std::max(signIns_->mostUnderWay, signInsUnderWay_);
     signingIn_[next] = 1;
     clients_[next]->signIn();
 }

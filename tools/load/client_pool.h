@@ -28,7 +28,8 @@ struct ClientRange {
 struct SignInResult {
     std::vector<double> timesMicros; // connect to online, each client that made it
     size_t failed = 0;
-    Clock::duration wall{}; // the whole phase
+    size_t mostUnderWay = 0; // sign-ins under way at once, at most
+    Clock::duration wall{};  // the whole phase
 };
 
 struct JoinResult {

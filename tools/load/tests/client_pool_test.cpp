@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -66,24 +69,25 @@ TEST_F(LoadPool, TwentyClientsSignInJoinAGroupAndGetEveryRingAndGroupMessageOnce
     SignInResult first = pool_->signIn(pool_->all(), 8, 30s);
     EXPECT_EQ(first.timesMicros.size(), kClients);
     EXPECT_EQ(first.failed, 0u);
+    EXPECT_EQ(first.mostUnderWay, 8u);
 
     std::optional<uint64_t> group = pool_->createGroup(0, "load smoke", 10s);
     ASSERT_TRUE(group);
     JoinResult joins = pool_->joinInTurn({1, kClients}, "load smoke", 10s);
     EXPECT_EQ(joins.timesMicros.size(), kClients - 1);
     EXPECT_EQ(joins.refused, 0u);
-    // Each joiner is announced to the members before it.
-    size_t announced = 0;
-    for (size_t i = 0; i < kClients; ++i)
-        announced += pool_->client(i).groupUpdates();
-    EXPECT_EQ(announced, (kClients - 1) * kClients / 2);
-
     expectEveryMessageOnce(pool_->ring(pool_->all(), {2, 50ms, 20s}), 2 * kClients, 2 * kClients);
     expectEveryMessageOnce(pool_->group(pool_->all(), *group, {3, 50ms, 20s}), 3, 3 * (kClients - 1));
 
     // Pings are answered and acknowledged; nobody is let go meanwhile.
     pool_->serve(400ms);
     EXPECT_EQ(pool_->online(pool_->all()), kClients);
+    // Each joiner was announced to the members before it (on their own
+    // connections, so only now surely all there).
+    size_t announced = 0;
+    for (size_t i = 0; i < kClients; ++i)
+        announced += pool_->client(i).groupUpdates();
+    EXPECT_EQ(announced, (kClients - 1) * kClients / 2);
 
     // Back again: now with a last-online time, so through the stored messages.
     EXPECT_TRUE(pool_->signOff(pool_->all(), 20s));
@@ -124,6 +128,66 @@ TEST_F(LoadPool, RefusedSignInsAndLostConnectionsAreDrops) {
     ASSERT_EQ(pool_->drops().size(), 3u);
     for (size_t i = 1; i < 3; ++i)
         EXPECT_NE(pool_->drops()[i].why.find("closed"), std::string::npos);
+}
+
+TEST_F(LoadPool, TheOlderOfTwoSignInsOfOneAccountIsDroppedAsDisplaced) {
+    std::vector<LoadAccount> accounts = numberedAccounts("twice", 1);
+    std::string error;
+    ASSERT_TRUE(addAccounts(database_, folder_.string(), accounts, error)) << error;
+    accounts.push_back(accounts[0]);
+    server_ = std::make_unique<kestrova::e2e::ServerChild>(database_);
+    ASSERT_NE(server_->port(), 0);
+    pool_ = std::make_unique<ClientPool>(
+        asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), server_->port()), std::move(accounts));
+
+    EXPECT_EQ(pool_->signIn({0, 1}, 1, 30s).timesMicros.size(), 1u);
+    EXPECT_EQ(pool_->signIn({1, 2}, 1, 30s).timesMicros.size(), 1u);
+    pool_->serve(300ms);
+    EXPECT_EQ(pool_->client(0).state(), LoadClient::State::Failed);
+    EXPECT_EQ(pool_->client(1).state(), LoadClient::State::Online);
+    ASSERT_EQ(pool_->drops().size(), 1u);
+    EXPECT_EQ(pool_->drops()[0].client, 0u);
+    EXPECT_NE(pool_->drops()[0].why.find("displaced"), std::string::npos) << pool_->drops()[0].why;
+}
+
+TEST(LoadAccounts, AListWithANameTwiceCreatesNothingAndSaysWhich) {
+    char pattern[] = "/tmp/kestrova-load-test-XXXXXX";
+    std::filesystem::path folder = ::mkdtemp(pattern);
+    std::string database = (folder / "server.db").string(), error;
+    std::vector<LoadAccount> twice = numberedAccounts("same", 2);
+    twice[1].name = twice[0].name;
+    EXPECT_FALSE(addAccounts(database, folder.string(), twice, error));
+    EXPECT_NE(error.find(twice[0].name), std::string::npos) << error;
+
+    std::vector<LoadAccount> fine = numberedAccounts("same", 3);
+    ASSERT_TRUE(addAccounts(database, folder.string(), fine, error)) << error;
+    EXPECT_NE(fine[0].id, 0u);
+    EXPECT_NE(fine[0].id, fine[1].id);
+    EXPECT_NE(fine[1].id, fine[2].id);
+    std::filesystem::remove_all(folder);
+}
+
+TEST(ServerUsage, ReadsTheCpuTimeAndMemoryOfAProcess) {
+    // Our own process: burn some CPU and hold some memory, and compare with
+    // what the kernel says through getrusage.
+    std::optional<ServerUsage> before = readServerUsage(::getpid());
+    ASSERT_TRUE(before);
+    std::vector<char> held(32 << 20, 1);
+    volatile uint64_t sum = 0;
+    for (auto end = Clock::now() + 300ms; Clock::now() < end;)
+        sum = sum + held[sum % held.size()];
+    std::optional<ServerUsage> after = readServerUsage(::getpid());
+    ASSERT_TRUE(after);
+    EXPECT_GE(after->runSeconds - before->runSeconds, 0.1);
+    EXPECT_LE(after->runSeconds - before->runSeconds, 5.0);
+    rusage self{};
+    ::getrusage(RUSAGE_SELF, &self);
+    double rusageSeconds =
+        self.ru_utime.tv_sec + self.ru_stime.tv_sec + (self.ru_utime.tv_usec + self.ru_stime.tv_usec) / 1e6;
+    EXPECT_NEAR(after->cpuSeconds, rusageSeconds, 0.1);
+    EXPECT_GE(after->residentKiB, size_t{32 << 10});
+    EXPECT_GE(after->peakResidentKiB, after->residentKiB);
+    EXPECT_FALSE(readServerUsage(0));
 }
 
 TEST(TrafficTally, CountsLostDuplicateMisdeliveredAndStarved) {
