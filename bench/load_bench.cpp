@@ -150,7 +150,7 @@ class UsageLog {
 };
 
 void printRatio(const char* what, double numerator, double denominator) {
-    if (denominator > 0) std::printf("ratio %s = %.2f\n", what, numerator / denominator);
+    if (numerator > 0 && denominator > 0) std::printf("ratio %s = %.2f\n", what, numerator / denominator);
 }
 
 // Each client of the range signs in alone and signs off again, one after another.
@@ -227,6 +227,7 @@ int measure(Run& run) {
     Percentiles crowdSignIn = percentilesOf(crowd.timesMicros);
 
     std::optional<uint64_t> group = pool.createGroup(0, "load group", 30s);
+    if (!group) std::fprintf(stderr, "load benchmark: the first client could not create the group\n");
     // Into a group of 1 to 10 members, up to the big one, and the last ten.
     constexpr size_t sample = 10;
     CpuMeter joinCpu(pid);

@@ -131,6 +131,7 @@ bool ClientPool::signOff(ClientRange range, Clock::duration deadline) {
 std::optional<uint64_t> ClientPool::createGroup(size_t owner, const std::string& name,
                                                 Clock::duration deadline) {
     phase_ = "group creation";
+    if (clients_[owner]->state() != LoadClient::State::Online) return std::nullopt;
     wire::Packet create(protocol::command::kGroupCreate);
     create.setHeader(protocol::header::kName, name);
     createdGroup_.reset();
@@ -180,6 +181,9 @@ TrafficResult ClientPool::ring(ClientRange range, const TrafficPlan& plan) {
         std::move(schedule),
         [this, range](uint32_t sender) {
             uint32_t next = static_cast<uint32_t>(range.first + (sender - range.first + 1) % range.size());
+            // A message to a client that dropped would wait in the store;
+            // the drop is counted already.
+            if (clients_[next]->state() != LoadClient::State::Online) return;
             std::string body = tally_->recordSend(sender, {next}, Clock::now());
             uint64_t originKey = uint64_t(sender + 1) << 32 | tally_->sent();
             clients_[sender]->request(
@@ -202,7 +206,8 @@ TrafficResult ClientPool::group(ClientRange members, uint64_t groupId, const Tra
         [this, members, groupId](uint32_t sender) {
             std::vector<uint32_t> recipients;
             for (size_t i = members.first; i < members.last; ++i)
-                if (i != sender) recipients.push_back(static_cast<uint32_t>(i));
+                if (i != sender && clients_[i]->state() == LoadClient::State::Online)
+                    recipients.push_back(static_cast<uint32_t>(i));
             std::string body = tally_->recordSend(sender, std::move(recipients), Clock::now());
             uint64_t originKey = uint64_t(sender + 1) << 32 | (1u << 31) | tally_->sent();
             clients_[sender]->request(messagePacket(kToGroup, groupId, std::move(body), originKey));

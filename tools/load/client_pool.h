@@ -71,7 +71,7 @@ class ClientPool : private LoadEvents {
     // moment within every interval.
     TrafficResult ring(ClientRange range, const TrafficPlan& plan);
     // Messages to the group from senders spread over the range; every other
-    // member of the range is a recipient.
+    // member of the range that is online is a recipient.
     TrafficResult group(ClientRange members, uint64_t groupId, const TrafficPlan& plan);
     // Keeps serving (pings, pushes) for a while.
     void serve(Clock::duration time);
