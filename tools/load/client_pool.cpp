@@ -64,7 +64,7 @@ ClientPool::~ClientPool() {
     keepRunning_.reset();
 }
 
-bool ClientPool::runUntil(const std::function<bool()>& done, Clock::duration limit) {
+bool ClientPool::serveUntil(const std::function<bool()>& done, Clock::duration limit) {
     Clock::time_point end = Clock::now() + limit;
     while (!done()) {
         Clock::time_point now = Clock::now();
@@ -75,7 +75,7 @@ bool ClientPool::runUntil(const std::function<bool()>& done, Clock::duration lim
 }
 
 void ClientPool::serve(Clock::duration time) {
-    runUntil([] { return false; }, time);
+    serveUntil([] { return false; }, time);
 }
 
 size_t ClientPool::online(ClientRange range) const {
@@ -93,7 +93,7 @@ SignInResult ClientPool::signIn(ClientRange range, size_t window, Clock::duratio
     Clock::time_point start = Clock::now();
     for (size_t i = 0; i < std::max<size_t>(window, 1); ++i)
         startNextSignIn();
-    runUntil([this] { return signInQueue_.empty() && signInsUnderWay_ == 0; }, deadline);
+    serveUntil([this] { return signInQueue_.empty() && signInsUnderWay_ == 0; }, deadline);
     result.wall = Clock::now() - start;
     for (size_t i = range.first; i < range.last; ++i)
         if (signingIn_[i] || std::find(signInQueue_.begin(), signInQueue_.end(), i) != signInQueue_.end()) {
@@ -125,7 +125,7 @@ bool ClientPool::signOff(ClientRange range, Clock::duration deadline) {
             clients_[i]->signOff();
             ++signOffsPending_;
         }
-    return runUntil([this] { return signOffsPending_ == 0; }, deadline);
+    return serveUntil([this] { return signOffsPending_ == 0; }, deadline);
 }
 
 std::optional<uint64_t> ClientPool::createGroup(size_t owner, const std::string& name,
@@ -137,7 +137,7 @@ std::optional<uint64_t> ClientPool::createGroup(size_t owner, const std::string&
     createdGroup_.reset();
     awaitedCode_.reset();
     awaited_ = {static_cast<uint32_t>(owner), clients_[owner]->request(std::move(create))};
-    runUntil([this] { return awaitedCode_.has_value(); }, deadline);
+    serveUntil([this] { return awaitedCode_.has_value(); }, deadline);
     awaited_.reset();
     if (awaitedCode_ != protocol::code::kOk) return std::nullopt;
     return createdGroup_;
@@ -157,8 +157,8 @@ JoinResult ClientPool::joinInTurn(ClientRange range, const std::string& name, Cl
         awaitedCode_.reset();
         Clock::time_point start = Clock::now();
         awaited_ = {static_cast<uint32_t>(i), joiner.request(std::move(join))};
-        runUntil([&] { return awaitedCode_.has_value() || joiner.state() != LoadClient::State::Online; },
-                 deadline);
+        serveUntil([&] { return awaitedCode_.has_value() || joiner.state() != LoadClient::State::Online; },
+                   deadline);
         if (awaitedCode_ == protocol::code::kOk)
             result.timesMicros.push_back(micros(Clock::now() - start));
         else
@@ -230,8 +230,8 @@ TrafficResult ClientPool::runTraffic(std::vector<Scheduled> schedule, const Send
     sendTimer_ = std::make_unique<asio::steady_timer>(io_);
     Clock::time_point lastSend = schedule_.empty() ? Clock::now() : schedule_.back().at;
     sendDue();
-    runUntil([&] { return nextScheduled_ == schedule_.size() && tally.allDelivered(); },
-             lastSend - Clock::now() + plan.deadline);
+    serveUntil([&] { return nextScheduled_ == schedule_.size() && tally.allDelivered(); },
+               lastSend - Clock::now() + plan.deadline);
     sendTimer_.reset();
     tally_ = nullptr;
     return tally.result();

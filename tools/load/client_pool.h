@@ -73,8 +73,10 @@ class ClientPool : private LoadEvents {
     // Messages to the group from senders spread over the range; every other
     // member of the range that is online is a recipient.
     TrafficResult group(ClientRange members, uint64_t groupId, const TrafficPlan& plan);
-    // Keeps serving (pings, pushes) for a while.
+    // Keeps serving (pings, pushes) for a while, or until `done`; false
+    // when the time ran out first.
     void serve(Clock::duration time);
+    bool serveUntil(const std::function<bool()>& done, Clock::duration limit);
 
     const std::vector<Drop>& drops() const { return drops_; }
     size_t online(ClientRange range) const;
@@ -86,7 +88,6 @@ class ClientPool : private LoadEvents {
     };
     using Sender = std::function<void(uint32_t sender)>;
 
-    bool runUntil(const std::function<bool()>& done, Clock::duration limit);
     TrafficResult runTraffic(std::vector<Scheduled> schedule, const Sender& send, const TrafficPlan& plan);
     void sendDue();
     void startNextSignIn();

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 using namespace kestrova::load;
@@ -31,9 +32,13 @@ class LoadPool : public ::testing::Test {
         std::filesystem::remove_all(folder_);
     }
 
-    void start(std::vector<LoadAccount> accounts) {
+    // The accounts are created as given; `alter` may then change what the
+    // pool's clients believe of them.
+    void start(std::vector<LoadAccount> accounts,
+               const std::function<void(std::vector<LoadAccount>&)>& alter = {}) {
         std::string error;
         ASSERT_TRUE(addAccounts(database_, folder_.string(), accounts, error)) << error;
+        if (alter) alter(accounts);
         server_ = std::make_unique<kestrova::e2e::ServerChild>(database_);
         ASSERT_NE(server_->port(), 0);
         asio::ip::tcp::endpoint endpoint(asio::ip::make_address("127.0.0.1"), server_->port());
@@ -79,15 +84,18 @@ TEST_F(LoadPool, TwentyClientsSignInJoinAGroupAndGetEveryRingAndGroupMessageOnce
     expectEveryMessageOnce(pool_->ring(pool_->all(), {2, 50ms, 20s}), 2 * kClients, 2 * kClients);
     expectEveryMessageOnce(pool_->group(pool_->all(), *group, {3, 50ms, 20s}), 3, 3 * (kClients - 1));
 
-    // Pings are answered and acknowledged; nobody is let go meanwhile.
-    pool_->serve(400ms);
+    // Each joiner was announced to the members before it, on their own
+    // connections; pings are answered meanwhile and nobody is let go.
+    auto announced = [&] {
+        size_t count = 0;
+        for (size_t i = 0; i < kClients; ++i)
+            count += pool_->client(i).groupUpdates();
+        return count;
+    };
+    EXPECT_TRUE(pool_->serveUntil([&] { return announced() == (kClients - 1) * kClients / 2; }, 20s))
+        << announced();
+    pool_->serve(300ms);
     EXPECT_EQ(pool_->online(pool_->all()), kClients);
-    // Each joiner was announced to the members before it (on their own
-    // connections, so only now surely all there).
-    size_t announced = 0;
-    for (size_t i = 0; i < kClients; ++i)
-        announced += pool_->client(i).groupUpdates();
-    EXPECT_EQ(announced, (kClients - 1) * kClients / 2);
 
     // Back again: now with a last-online time, so through the stored messages.
     EXPECT_TRUE(pool_->signOff(pool_->all(), 20s));
@@ -105,14 +113,8 @@ TEST_F(LoadPool, TwentyClientsSignInJoinAGroupAndGetEveryRingAndGroupMessageOnce
 }
 
 TEST_F(LoadPool, RefusedSignInsAndLostConnectionsAreDrops) {
-    std::vector<LoadAccount> accounts = numberedAccounts("drop", 3);
-    std::string error;
-    ASSERT_TRUE(addAccounts(database_, folder_.string(), accounts, error)) << error;
-    accounts[1].password = "not the password";
-    server_ = std::make_unique<kestrova::e2e::ServerChild>(database_);
-    ASSERT_NE(server_->port(), 0);
-    pool_ = std::make_unique<ClientPool>(
-        asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), server_->port()), std::move(accounts));
+    ASSERT_NO_FATAL_FAILURE(start(numberedAccounts("drop", 3),
+                                  [](auto& accounts) { accounts[1].password = "not the password"; }));
 
     SignInResult signIn = pool_->signIn(pool_->all(), 3, 30s);
     EXPECT_EQ(signIn.timesMicros.size(), 2u);
@@ -123,27 +125,20 @@ TEST_F(LoadPool, RefusedSignInsAndLostConnectionsAreDrops) {
     EXPECT_NE(pool_->drops()[0].why.find("refused"), std::string::npos) << pool_->drops()[0].why;
 
     server_->kill();
-    pool_->serve(500ms);
-    EXPECT_EQ(pool_->online(pool_->all()), 0u);
+    EXPECT_TRUE(pool_->serveUntil([&] { return pool_->online(pool_->all()) == 0; }, 20s));
     ASSERT_EQ(pool_->drops().size(), 3u);
     for (size_t i = 1; i < 3; ++i)
         EXPECT_NE(pool_->drops()[i].why.find("closed"), std::string::npos);
 }
 
 TEST_F(LoadPool, TheOlderOfTwoSignInsOfOneAccountIsDroppedAsDisplaced) {
-    std::vector<LoadAccount> accounts = numberedAccounts("twice", 1);
-    std::string error;
-    ASSERT_TRUE(addAccounts(database_, folder_.string(), accounts, error)) << error;
-    accounts.push_back(accounts[0]);
-    server_ = std::make_unique<kestrova::e2e::ServerChild>(database_);
-    ASSERT_NE(server_->port(), 0);
-    pool_ = std::make_unique<ClientPool>(
-        asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), server_->port()), std::move(accounts));
+    ASSERT_NO_FATAL_FAILURE(
+        start(numberedAccounts("twice", 1), [](auto& accounts) { accounts.push_back(accounts[0]); }));
 
     EXPECT_EQ(pool_->signIn({0, 1}, 1, 30s).timesMicros.size(), 1u);
     EXPECT_EQ(pool_->signIn({1, 2}, 1, 30s).timesMicros.size(), 1u);
-    pool_->serve(300ms);
-    EXPECT_EQ(pool_->client(0).state(), LoadClient::State::Failed);
+    EXPECT_TRUE(
+        pool_->serveUntil([&] { return pool_->client(0).state() == LoadClient::State::Failed; }, 20s));
     EXPECT_EQ(pool_->client(1).state(), LoadClient::State::Online);
     ASSERT_EQ(pool_->drops().size(), 1u);
     EXPECT_EQ(pool_->drops()[0].client, 0u);
