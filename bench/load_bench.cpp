@@ -24,6 +24,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -153,17 +154,6 @@ void printRatio(const char* what, double numerator, double denominator) {
     if (numerator > 0 && denominator > 0) std::printf("ratio %s = %.2f\n", what, numerator / denominator);
 }
 
-// Each client of the range signs in alone and signs off again, one after another.
-Percentiles signInsAlone(ClientPool& pool, ClientRange range) {
-    std::vector<double> times;
-    for (size_t i = range.first; i < range.last; ++i) {
-        SignInResult one = pool.signIn({i, i + 1}, 1, 30s);
-        times.insert(times.end(), one.timesMicros.begin(), one.timesMicros.end());
-        pool.signOff({i, i + 1}, 10s);
-    }
-    return percentilesOf(times);
-}
-
 struct Run {
     Options options;
     ClientRange crowd, solo, pair;
@@ -200,144 +190,230 @@ bool setUp(Run& run, const std::filesystem::path& folder) {
     return true;
 }
 
-int measure(Run& run) {
+// What the phases measured; CPU figures are the server's, in seconds each.
+struct SignIns {
+    Percentiles times;
+    SignInResult result;
+    double cpuEach = 0;
+};
+
+struct Traffic {
+    TrafficResult result;
+    Percentiles latency;
+    double cpuEach = 0; // per message sent, or per delivery for a group
+};
+
+struct Joins {
+    static constexpr size_t kSample = 10; // the first and the last joins compared
+    Percentiles small, big;
+    double cpuSmall = 0, cpuBig = 0, cpuAll = 0;
+    size_t joined = 0, refused = 0;
+};
+
+struct Figures {
+    SignIns alone, crowd, memberAlone, crowdAgain;
+    Traffic twoAlone, ring, group;
+    Joins joins;
+    ServerUsage idle, crowdOnline, end;
+    bool groupMade = false;
+};
+
+SignIns measureSignIns(ClientPool& pool, ClientRange range, size_t window, Clock::duration deadline,
+                       pid_t pid) {
+    CpuMeter cpu(pid);
+    SignIns signIns;
+    signIns.result = pool.signIn(range, window, deadline);
+    signIns.cpuEach = cpu.take() / range.size();
+    signIns.times = percentilesOf(signIns.result.timesMicros);
+    return signIns;
+}
+
+// Each client of the range signs in alone and signs off again, one after another.
+SignIns measureSignInsAlone(ClientPool& pool, ClientRange range, pid_t pid) {
+    CpuMeter cpu(pid);
+    SignIns signIns;
+    Clock::time_point start = Clock::now();
+    for (size_t i = range.first; i < range.last; ++i) {
+        SignInResult one = pool.signIn({i, i + 1}, 1, 30s);
+        signIns.result.timesMicros.insert(signIns.result.timesMicros.end(), one.timesMicros.begin(),
+                                          one.timesMicros.end());
+        signIns.result.failed += one.failed;
+        pool.signOff({i, i + 1}, 10s);
+    }
+    signIns.result.wall = Clock::now() - start;
+    signIns.cpuEach = cpu.take() / range.size();
+    signIns.times = percentilesOf(signIns.result.timesMicros);
+    return signIns;
+}
+
+Traffic measureTraffic(pid_t pid, const std::function<TrafficResult()>& run, bool perDelivery) {
+    CpuMeter cpu(pid);
+    Traffic traffic;
+    traffic.result = run();
+    traffic.cpuEach =
+        cpu.take() / std::max<size_t>(perDelivery ? traffic.result.expected : traffic.result.sent, 1);
+    traffic.latency = percentilesOf(traffic.result.latenciesMicros);
+    return traffic;
+}
+
+// Every client but the first joins, in turn: into a group of 1 to 10
+// members, up to the big one, and the last ten.
+Joins measureJoins(ClientPool& pool, size_t n, pid_t pid) {
+    constexpr size_t sample = Joins::kSample;
+    Joins joins;
+    CpuMeter all(pid);
+    JoinResult small = pool.joinInTurn({1, 1 + sample}, "load group", 30s);
+    joins.cpuSmall = all.take() / sample;
+    JoinResult middle = pool.joinInTurn({1 + sample, n - sample}, "load group", 30s);
+    CpuMeter last(pid);
+    JoinResult big = pool.joinInTurn({n - sample, n}, "load group", 30s);
+    joins.cpuBig = last.take() / sample;
+    joins.cpuAll = all.take();
+    joins.small = percentilesOf(small.timesMicros);
+    joins.big = percentilesOf(big.timesMicros);
+    joins.joined = small.timesMicros.size() + middle.timesMicros.size() + big.timesMicros.size();
+    joins.refused = small.refused + middle.refused + big.refused;
+    return joins;
+}
+
+Figures runPhases(Run& run, UsageLog& usage) {
     const Options& options = run.options;
     ClientPool& pool = *run.pool;
     pid_t pid = run.server->pid();
-    UsageLog usage(pid);
-    ServerUsage idle = usage.take("start (idle)");
+    size_t n = run.crowd.size();
+    Figures figures;
+    figures.idle = usage.take("start (idle)");
 
     // Baselines, the server otherwise idle.
-    CpuMeter aloneCpu(pid);
-    Percentiles alone = signInsAlone(pool, run.solo);
-    double cpuPerSignInAlone = aloneCpu.take() / run.solo.size();
+    figures.alone = measureSignInsAlone(pool, run.solo, pid);
     pool.signIn(run.pair, 2, 30s);
-    CpuMeter pairCpu(pid);
-    TrafficResult pairTraffic = pool.ring(run.pair, {options.baselineSamples * 2, 20ms, 30s});
-    double cpuPerMessageAlone = pairCpu.take() / std::max<size_t>(pairTraffic.sent, 1);
+    figures.twoAlone = measureTraffic(
+        pid,
+        [&] {
+            return pool.ring(run.pair, {options.baselineSamples * 2, 20ms, 30s});
+        },
+        false);
     pool.signOff(run.pair, 10s);
-    Percentiles twoAlone = percentilesOf(pairTraffic.latenciesMicros);
 
     // The crowd.
-    size_t n = run.crowd.size();
-    CpuMeter crowdCpu(pid);
-    SignInResult crowd = pool.signIn(run.crowd, options.signInWindow, 300s);
-    double cpuPerSignIn = crowdCpu.take() / n;
-    ServerUsage crowdOnline = usage.take("the crowd's sign-in");
-    Percentiles crowdSignIn = percentilesOf(crowd.timesMicros);
-
+    figures.crowd = measureSignIns(pool, run.crowd, options.signInWindow, 300s, pid);
+    figures.crowdOnline = usage.take("the crowd's sign-in");
     std::optional<uint64_t> group = pool.createGroup(0, "load group", 30s);
+    figures.groupMade = group.has_value();
     if (!group) std::fprintf(stderr, "load benchmark: the first client could not create the group\n");
-    // Into a group of 1 to 10 members, up to the big one, and the last ten.
-    constexpr size_t sample = 10;
-    CpuMeter joinCpu(pid);
-    JoinResult smallJoins = pool.joinInTurn({1, 1 + sample}, "load group", 30s);
-    double cpuPerSmallJoin = joinCpu.take() / sample;
-    JoinResult middleJoins = pool.joinInTurn({1 + sample, n - sample}, "load group", 30s);
-    CpuMeter bigJoinCpu(pid);
-    JoinResult bigJoins = pool.joinInTurn({n - sample, n}, "load group", 30s);
-    double cpuPerBigJoin = bigJoinCpu.take() / sample;
+    figures.joins = measureJoins(pool, n, pid);
     usage.take("the joins");
-    double joinSeconds = joinCpu.take();
-    Percentiles smallJoin = percentilesOf(smallJoins.timesMicros),
-                bigJoin = percentilesOf(bigJoins.timesMicros);
-    size_t joined =
-        smallJoins.timesMicros.size() + middleJoins.timesMicros.size() + bigJoins.timesMicros.size();
-    size_t joinsRefused = smallJoins.refused + middleJoins.refused + bigJoins.refused;
-
-    CpuMeter ringCpu(pid);
-    TrafficResult ring = pool.ring(run.crowd, {options.ringMessages, options.interval, 120s});
-    double cpuPerRingMessage = ringCpu.take() / std::max<size_t>(ring.sent, 1);
+    figures.ring = measureTraffic(
+        pid,
+        [&] {
+            return pool.ring(run.crowd, {options.ringMessages, options.interval, 120s});
+        },
+        false);
     usage.take("ring traffic");
-    CpuMeter groupCpu(pid);
-    TrafficResult groupTraffic =
-        group ? pool.group(run.crowd, *group, {options.groupMessages, options.interval, 120s})
-              : TrafficResult{};
-    double cpuPerGroupDelivery = groupCpu.take() / std::max<size_t>(groupTraffic.expected, 1);
+    figures.group = measureTraffic(
+        pid,
+        [&] {
+            return group ? pool.group(run.crowd, *group, {options.groupMessages, options.interval, 120s})
+                         : TrafficResult{};
+        },
+        true);
     usage.take("group traffic");
 
+    // Again, as members of the big group.
     pool.signOff(run.crowd, 120s);
     usage.take("sign-off");
-    Percentiles memberAlone = signInsAlone(pool, {0, std::min<size_t>(options.baselineSamples, n)});
-    CpuMeter againCpu(pid);
-    SignInResult again = pool.signIn(run.crowd, options.signInWindow, 600s);
-    double cpuPerSignInAgain = againCpu.take() / n;
-    Percentiles crowdAgain = percentilesOf(again.timesMicros);
-    ServerUsage end = usage.take("sign-in again, in the group");
+    figures.memberAlone = measureSignInsAlone(pool, {0, std::min<size_t>(options.baselineSamples, n)}, pid);
+    figures.crowdAgain = measureSignIns(pool, run.crowd, options.signInWindow, 600s, pid);
+    figures.end = usage.take("sign-in again, in the group");
     pool.signOff(run.crowd, 120s);
+    return figures;
+}
 
-    std::printf("\n");
-    usage.print();
+void printSignIns(const char* what, const SignIns& signIns) {
     std::printf(
-        "sign-in, one alone                 | p50 %8.2f ms | p99 %8.2f ms | server CPU %.0f us each\n",
-        ms(alone.p50), ms(alone.p99), cpuPerSignInAlone * 1e6);
-    std::printf(
-        "sign-in, %4zu at once              | p50 %8.2f ms | p99 %8.2f ms | %zu online, %zu failed, %.2f s "
-        "in all | server CPU %.0f us each\n",
-        n, ms(crowdSignIn.p50), ms(crowdSignIn.p99), crowd.timesMicros.size(), crowd.failed,
-        secondsOf(crowd.wall), cpuPerSignIn * 1e6);
+        "%-34s | p50 %8.2f ms | p99 %8.2f ms | %zu online, %zu failed, %.2f s in all | server CPU %.0f us "
+        "each\n",
+        what, ms(signIns.times.p50), ms(signIns.times.p99), signIns.result.timesMicros.size(),
+        signIns.result.failed, secondsOf(signIns.result.wall), signIns.cpuEach * 1e6);
+}
+
+void printTable(const Figures& figures, size_t n, const std::vector<Drop>& drops) {
+    const Joins& joins = figures.joins;
+    printSignIns("sign-in, one alone", figures.alone);
+    printSignIns("sign-in, the crowd at once", figures.crowd);
     std::printf(
         "group joins, in turn               | into 1-%zu members p50 %.2f ms, server CPU %.0f us each | into "
         "%zu-%zu members p50 %.2f ms, server CPU %.0f us each | %zu joined, %zu refused | server CPU %.2f "
         "s\n",
-        sample, ms(smallJoin.p50), cpuPerSmallJoin * 1e6, n - sample, n - 1, ms(bigJoin.p50),
-        cpuPerBigJoin * 1e6, joined, joinsRefused, joinSeconds);
-    printTraffic("messages, two clients alone", pairTraffic, twoAlone);
-    printTraffic("ring messages (i to i+1)", ring, percentilesOf(ring.latenciesMicros));
-    printTraffic("group messages (to every member)", groupTraffic,
-                 percentilesOf(groupTraffic.latenciesMicros));
+        Joins::kSample, ms(joins.small.p50), joins.cpuSmall * 1e6, n - Joins::kSample, n - 1,
+        ms(joins.big.p50), joins.cpuBig * 1e6, joins.joined, joins.refused, joins.cpuAll);
+    printTraffic("messages, two clients alone", figures.twoAlone.result, figures.twoAlone.latency);
+    printTraffic("ring messages (i to i+1)", figures.ring.result, figures.ring.latency);
+    printTraffic("group messages (to every member)", figures.group.result, figures.group.latency);
     std::printf(
-        "server CPU per message              | alone %.0f us | ring %.0f us | group, per delivery %.0f us\n",
-        cpuPerMessageAlone * 1e6, cpuPerRingMessage * 1e6, cpuPerGroupDelivery * 1e6);
-    std::printf(
-        "sign-in, member of the big group   | alone p50 %.2f ms | %zu at once p50 %.2f ms p99 %.2f ms | %zu "
-        "online, %zu failed, %.2f s in all | server CPU %.0f us each\n",
-        ms(memberAlone.p50), n, ms(crowdAgain.p50), ms(crowdAgain.p99), again.timesMicros.size(),
-        again.failed, secondsOf(again.wall), cpuPerSignInAgain * 1e6);
-
+        "server CPU per message             | alone %.0f us | ring %.0f us | group, per delivery %.0f us\n",
+        figures.twoAlone.cpuEach * 1e6, figures.ring.cpuEach * 1e6, figures.group.cpuEach * 1e6);
+    printSignIns("sign-in alone, big-group member", figures.memberAlone);
+    printSignIns("sign-in again, the crowd at once", figures.crowdAgain);
     std::map<std::string, size_t> dropsByPhase;
-    for (const Drop& drop : pool.drops())
+    for (const Drop& drop : drops)
         ++dropsByPhase[drop.phase + ": " + drop.why];
     for (const auto& [what, count] : dropsByPhase)
         std::printf("dropped  | %zu | %s\n", count, what.c_str());
-    std::printf("\n");
+}
 
-    Percentiles ringLatency = percentilesOf(ring.latenciesMicros);
-    Percentiles groupLatency = percentilesOf(groupTraffic.latenciesMicros);
-    printRatio("sign-in p50, crowd / one alone", crowdSignIn.p50, alone.p50);
-    printRatio("sign-in p99 of the crowd / p50 of one alone", crowdSignIn.p99, alone.p50);
-    printRatio("sign-in p50 as member of the big group, crowd / one alone", crowdAgain.p50, memberAlone.p50);
-    printRatio("sign-in alone, member of the big group / no group", memberAlone.p50, alone.p50);
-    printRatio("ring latency p50, crowd / two alone", ringLatency.p50, twoAlone.p50);
-    printRatio("ring latency p99, crowd / two alone", ringLatency.p99, twoAlone.p99);
-    printRatio("group latency p50, crowd / two alone", groupLatency.p50, twoAlone.p50);
-    printRatio("group latency p99, crowd / two alone", groupLatency.p99, twoAlone.p99);
-    printRatio("join time, big group / group of ten", bigJoin.p50, smallJoin.p50);
-    printRatio("server CPU per join, big group / group of ten", cpuPerBigJoin, cpuPerSmallJoin);
-    printRatio("server RSS, crowd online / idle", double(crowdOnline.residentKiB), double(idle.residentKiB));
-    printRatio("server peak RSS / idle", double(end.peakResidentKiB), double(idle.residentKiB));
+void printRatios(const Figures& f) {
+    printRatio("sign-in p50, crowd / one alone", f.crowd.times.p50, f.alone.times.p50);
+    printRatio("sign-in p99 of the crowd / p50 of one alone", f.crowd.times.p99, f.alone.times.p50);
+    printRatio("sign-in p50 as member of the big group, crowd / one alone", f.crowdAgain.times.p50,
+               f.memberAlone.times.p50);
+    printRatio("sign-in alone, member of the big group / no group", f.memberAlone.times.p50,
+               f.alone.times.p50);
+    printRatio("ring latency p50, crowd / two alone", f.ring.latency.p50, f.twoAlone.latency.p50);
+    printRatio("ring latency p99, crowd / two alone", f.ring.latency.p99, f.twoAlone.latency.p99);
+    printRatio("group latency p50, crowd / two alone", f.group.latency.p50, f.twoAlone.latency.p50);
+    printRatio("group latency p99, crowd / two alone", f.group.latency.p99, f.twoAlone.latency.p99);
+    printRatio("join time, big group / group of ten", f.joins.big.p50, f.joins.small.p50);
+    printRatio("server CPU per join, big group / group of ten", f.joins.cpuBig, f.joins.cpuSmall);
+    printRatio("server RSS, crowd online / idle", double(f.crowdOnline.residentKiB),
+               double(f.idle.residentKiB));
+    printRatio("server peak RSS / idle", double(f.end.peakResidentKiB), double(f.idle.residentKiB));
+}
 
+void printAims(const Figures& f, size_t n, size_t drops) {
     // The server must not get slower per client as clients are added: its
     // CPU time per sign-in and per message in the crowd against alone.
-    printAim("server CPU per sign-in, crowd / one alone", cpuPerSignIn / cpuPerSignInAlone, AtMost, 2.0);
-    printAim("server CPU per ring message, crowd / two alone", cpuPerRingMessage / cpuPerMessageAlone, AtMost,
+    printAim("server CPU per sign-in, crowd / one alone", f.crowd.cpuEach / f.alone.cpuEach, AtMost, 2.0);
+    printAim("server CPU per ring message, crowd / two alone", f.ring.cpuEach / f.twoAlone.cpuEach, AtMost,
              2.0);
     // A join tells every member, and the joiner learns every member: linear
     // in the members, no worse.
-    double smallMembers = (sample + 1) / 2.0, bigMembers = double(n) - (sample + 1) / 2.0;
+    double smallMembers = (Joins::kSample + 1) / 2.0, bigMembers = double(n) - (Joins::kSample + 1) / 2.0;
     printAim("server CPU per join, big group / group of ten, per member",
-             cpuPerBigJoin / cpuPerSmallJoin / (bigMembers / smallMembers), AtMost, 1.0);
+             f.joins.cpuBig / f.joins.cpuSmall / (bigMembers / smallMembers), AtMost, 1.0);
     // NOTE: the ring needs about a third of a CPU for the server for five
     // seconds; on a machine busy with other work a niced server may not get
     // it, and this aim then measures the machine (docs/PERFORMANCE.md).
-    printAim("ring latency p50, crowd / two alone", ringLatency.p50 / twoAlone.p50, AtMost, 10.0);
-    size_t faults = pool.drops().size() + ring.starvedClients + groupTraffic.starvedClients;
-    printAim("clients dropped or starved (count)", double(faults), AtMost, 0.0);
-    size_t messageFaults = ring.lost() + ring.duplicates + groupTraffic.lost() + groupTraffic.duplicates +
-                           ring.misdelivered + groupTraffic.misdelivered + ring.refused +
-                           groupTraffic.refused;
+    printAim("ring latency p50, crowd / two alone", f.ring.latency.p50 / f.twoAlone.latency.p50, AtMost,
+             10.0);
+    const TrafficResult &ring = f.ring.result, &group = f.group.result;
+    printAim("clients dropped or starved (count)", double(drops + ring.starvedClients + group.starvedClients),
+             AtMost, 0.0);
+    size_t messageFaults = ring.lost() + ring.duplicates + ring.misdelivered + ring.refused + group.lost() +
+                           group.duplicates + group.misdelivered + group.refused;
     printAim("messages lost, doubled, misdelivered or refused (count)", double(messageFaults), AtMost, 0.0);
-    return group ? 0 : 1;
+}
+
+int measure(Run& run) {
+    UsageLog usage(run.server->pid());
+    Figures figures = runPhases(run, usage);
+    std::printf("\n");
+    usage.print();
+    printTable(figures, run.crowd.size(), run.pool->drops());
+    std::printf("\n");
+    printRatios(figures);
+    printAims(figures, run.crowd.size(), run.pool->drops().size());
+    return figures.groupMade ? 0 : 1;
 }
 
 } // namespace
