@@ -145,6 +145,27 @@ TEST_F(LoadPool, TheOlderOfTwoSignInsOfOneAccountIsDroppedAsDisplaced) {
     EXPECT_NE(pool_->drops()[0].why.find("displaced"), std::string::npos) << pool_->drops()[0].why;
 }
 
+TEST_F(LoadPool, RingMessagesGoOnlyBetweenClientsStillOnline) {
+    ASSERT_NO_FATAL_FAILURE(start(numberedAccounts("gone", 4)));
+    EXPECT_EQ(pool_->signIn(pool_->all(), 4, 30s).timesMicros.size(), 4u);
+    EXPECT_TRUE(pool_->signOff({2, 3}, 20s));
+    // 1 would write to 2 and 2 to 3: neither is sent, and nobody counts as
+    // starved or any message as lost for it.
+    expectEveryMessageOnce(pool_->ring(pool_->all(), {1, 50ms, 20s}), 2, 2);
+}
+
+TEST(ClientPool, ASignInLeftUnansweredIsADropAtItsDeadline) {
+    // A listener that takes connections and never answers.
+    asio::io_context silent;
+    asio::ip::tcp::acceptor listener(silent, asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
+    ClientPool pool(listener.local_endpoint(), numberedAccounts("mute", 2));
+    SignInResult result = pool.signIn(pool.all(), 2, 300ms);
+    EXPECT_TRUE(result.timesMicros.empty());
+    EXPECT_EQ(result.failed, 2u);
+    ASSERT_EQ(pool.drops().size(), 2u);
+    EXPECT_EQ(pool.drops()[0].why, "not signed in within the deadline");
+}
+
 TEST(LoadAccounts, AListWithANameTwiceCreatesNothingAndSaysWhich) {
     char pattern[] = "/tmp/kestrova-load-test-XXXXXX";
     std::filesystem::path folder = ::mkdtemp(pattern);
