@@ -24,6 +24,12 @@ class TimeRatioReporter : public benchmark::ConsoleReporter {
         aims_.push_back({std::move(what), std::move(numerator), std::move(denominator), kind, aim});
     }
 
+    // At the end: "ratio <what> = <time of numerator / time of denominator>",
+    // a measurement without an aim.
+    void addRatio(std::string what, std::string numerator, std::string denominator) {
+        ratios_.push_back({std::move(what), std::move(numerator), std::move(denominator), AtMost, 0});
+    }
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
@@ -37,6 +43,11 @@ class TimeRatioReporter : public benchmark::ConsoleReporter {
                 if (name != baseline_)
                     std::printf("ratio %s / %s = %.1f\n", name.c_str(), baseline_.c_str(),
                                 time / baseline->second);
+        for (const Aim& ratio : ratios_) {
+            double numerator = times_[ratio.numerator], denominator = times_[ratio.denominator];
+            if (numerator > 0 && denominator > 0)
+                std::printf("ratio %s = %.2f\n", ratio.what.c_str(), numerator / denominator);
+        }
         for (const Aim& aim : aims_) {
             double numerator = times_[aim.numerator], denominator = times_[aim.denominator];
             if (numerator > 0 && denominator > 0)
@@ -59,6 +70,7 @@ class TimeRatioReporter : public benchmark::ConsoleReporter {
     };
     std::string baseline_;
     std::vector<Aim> aims_;
+    std::vector<Aim> ratios_;
     std::map<std::string, double> times_;
 };
 

@@ -7,13 +7,11 @@
 #include "kestrova/kit/service_record.h"
 #include "kestrova/wire/packet.h"
 
+#include <optional>
+#include <string>
+
 namespace kestrova::connection {
 namespace {
-
-const std::string* field(const wire::DataMapEntries& record, std::string_view key) {
-    auto it = record.find(key);
-    return it == record.end() ? nullptr : &it->second;
-}
 
 HDATAMAP currentMap(HCONTACT contact) {
     RY_ContactData current{};
@@ -22,7 +20,7 @@ HDATAMAP currentMap(HCONTACT contact) {
     return current.dataMap;
 }
 
-int32_t number(const std::string* value) { return value ? wire::readDecimalInt(*value) : 0; }
+int32_t number(std::optional<std::string_view> value) { return value ? wire::readDecimalInt(*value) : 0; }
 
 }  // namespace
 
@@ -38,9 +36,12 @@ void ContactSync::applyBridgedList(std::string_view encoded, ContactDirectory& b
 }
 
 void ContactSync::applyList(std::string_view encoded, bool full, ContactDirectory& directory, Source source) {
-    wire::DataMapEntries list;
-    wire::parseDataMap({reinterpret_cast<const uint8_t*>(encoded.data()), encoded.size()}, list);
+    wire::DataMapView list;
+    list.parse(encoded);
     kit::OwnedGroup contactList(RY_GetGroup(kContactListGroup));
+    // One view serves every record in turn: a list of thousands costs no
+    // allocation per contact for its parsing.
+    wire::DataMapView record;
     for (const auto& [key, value] : list) {
         uint64_t id = wire::readDecimalId(key);
         if (value.empty()) {
@@ -50,8 +51,7 @@ void ContactSync::applyList(std::string_view encoded, bool full, ContactDirector
             }
             continue;
         }
-        wire::DataMapEntries record;
-        wire::parseDataMap({reinterpret_cast<const uint8_t*>(value.data()), value.size()}, record);
+        record.parse(value);
         if (source == Source::Account)
             applyRecord(id, record, full);
         else
@@ -59,13 +59,13 @@ void ContactSync::applyList(std::string_view encoded, bool full, ContactDirector
     }
 }
 
-void ContactSync::applyRecord(uint64_t id, const wire::DataMapEntries& record, bool full) {
+void ContactSync::applyRecord(uint64_t id, const wire::DataMapView& record, bool full) {
     // A record of the account's own list is applied whatever keys it carries
     // ("Bridge-Id" included): unknown keys are ignored, never the record.
     applyRecordIn(contacts_, id, record, full, Source::Account);
 }
 
-void ContactSync::applyRecordIn(ContactDirectory& directory, uint64_t id, const wire::DataMapEntries& record,
+void ContactSync::applyRecordIn(ContactDirectory& directory, uint64_t id, const wire::DataMapView& record,
                                 bool full, Source source) {
     kit::OwnedContact contact(directory.get(id));
 
@@ -75,9 +75,9 @@ void ContactSync::applyRecordIn(ContactDirectory& directory, uint64_t id, const 
 
     RY_ContactData change{};
     change.size = sizeof change;
-    const std::string* username = field(record, "Username");
-    const std::string* nickname = field(record, "Nickname");
-    const std::string* status = field(record, "Status");
+    auto username = record.findString("Username");
+    auto nickname = record.findString("Nickname");
+    auto status = record.findString("Status");
     if (username) {
         change.flags |= RY_CONTACT_NAME;
         change.name = username->c_str();
@@ -93,7 +93,7 @@ void ContactSync::applyRecordIn(ContactDirectory& directory, uint64_t id, const 
     // A bridged contact's id is the bridge's own; it is never the account.
     applyUserData(contact.get(), source == Source::Account ? id : 0, record, full, change);
 
-    const std::string* presence = field(record, "Online-Status");
+    auto presence = record.find("Online-Status");
     if (presence || full) {
         change.flags |= RY_CONTACT_PRESENCE;
         change.presence = number(presence);
@@ -102,7 +102,7 @@ void ContactSync::applyRecordIn(ContactDirectory& directory, uint64_t id, const 
         change.flags |= RY_CONTACT_PRESENCE;
         change.presence = RY_PRESENCE_OFFLINE;
     }
-    const std::string* device = field(record, "Device-Type");
+    auto device = record.find("Device-Type");
     if (device || full) {
         change.flags |= RY_CONTACT_DEVICE_TYPE;
         change.deviceType = number(device);
@@ -113,10 +113,10 @@ void ContactSync::applyRecordIn(ContactDirectory& directory, uint64_t id, const 
     }
     RY_SetContactData(contact.get(), &change);
 
-    if (source == Source::Account && number(field(record, "contact")) == 0) return;
+    if (source == Source::Account && number(record.find("contact")) == 0) return;
     kit::OwnedGroup contactList(RY_GetGroup(kContactListGroup));
     uint32_t flags = 0;
-    const std::string* state = field(record, "state");
+    auto state = record.find("state");
     if (full || state)
         flags = static_cast<uint32_t>(number(state)) << 8;
     else
@@ -124,9 +124,9 @@ void ContactSync::applyRecordIn(ContactDirectory& directory, uint64_t id, const 
     RY_SetGroupMember(contactList.get(), contact.get(), &flags);
 }
 
-void ContactSync::applyUserData(HCONTACT contact, uint64_t id, const wire::DataMapEntries& record, bool full,
+void ContactSync::applyUserData(HCONTACT contact, uint64_t id, const wire::DataMapView& record, bool full,
                                 RY_ContactData& change) {
-    bool mentioned = hasMapKeys(record, kUserDataKey);
+    bool mentioned = !record.withPrefix(kUserDataKey).empty();
     if (!mentioned && !full) return;
     if (id != 0 && id == link_.myId()) {
         // The own contact shares the profile's map, which the api owns and

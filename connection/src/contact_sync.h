@@ -16,7 +16,7 @@
 #include "incoming_messages.h"
 #include "session_link.h"
 
-#include "kestrova/wire/data_map.h"
+#include "kestrova/wire/data_map_view.h"
 
 #include <cstdint>
 #include <string_view>
@@ -31,7 +31,7 @@ public:
 
     // The encoded "contacts" map.
     void applyContactList(std::string_view encoded, bool full);
-    void applyRecord(uint64_t id, const wire::DataMapEntries& record, bool full);
+    void applyRecord(uint64_t id, const wire::DataMapView& record, bool full);
     // A bridge's encoded "contacts" map, into the bridge's contacts.
     void applyBridgedList(std::string_view encoded, ContactDirectory& bridgeContacts);
     // Drops this service's contacts that the server did not confirm since the
@@ -46,9 +46,9 @@ public:
 private:
     enum class Source { Account, Bridge };
     void applyList(std::string_view encoded, bool full, ContactDirectory& directory, Source source);
-    void applyRecordIn(ContactDirectory& directory, uint64_t id, const wire::DataMapEntries& record, bool full,
+    void applyRecordIn(ContactDirectory& directory, uint64_t id, const wire::DataMapView& record, bool full,
                        Source source);
-    void applyUserData(HCONTACT contact, uint64_t id, const wire::DataMapEntries& record, bool full,
+    void applyUserData(HCONTACT contact, uint64_t id, const wire::DataMapView& record, bool full,
                        RY_ContactData& change);
     // Points the own contact at the profile's user-data map.
     static void shareOwnMap(HCONTACT contact, HDATAMAP own, RY_ContactData& change);

@@ -3,6 +3,8 @@
 #include "kestrova/bus.h"
 #include "kestrova/kit/handles.h"
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace kestrova::connection {
@@ -13,17 +15,6 @@ bool isDecimal(std::string_view text) {
     for (char c : text)
         if (c < '0' || c > '9') return false;
     return true;
-}
-
-const std::string* field(const wire::DataMapEntries& map, std::string_view key) {
-    auto it = map.find(key);
-    return it == map.end() ? nullptr : &it->second;
-}
-
-wire::DataMapEntries decode(std::string_view encoded) {
-    wire::DataMapEntries entries;
-    wire::parseDataMap({reinterpret_cast<const uint8_t*>(encoded.data()), encoded.size()}, entries);
-    return entries;
 }
 
 std::vector<uint64_t> tableIds() {
@@ -42,16 +33,20 @@ GroupSync::GroupSync(ContactDirectory& contacts, ContactSync& contactSync, Sessi
     : contacts_(contacts), contactSync_(contactSync), link_(link) {}
 
 void GroupSync::applySubscriptions(std::string_view encoded) {
-    for (const auto& [key, value] : decode(encoded)) {
-        applyGroup(wire::readDecimalId(key), decode(value));
+    wire::DataMapView groups;
+    groups.parse(encoded);
+    wire::DataMapView group;
+    for (const auto& [key, value] : groups) {
+        group.parse(value);
+        applyGroup(wire::readDecimalId(key), group);
         bus::raise(names::kGroupsChanged);
     }
 }
 
-void GroupSync::applyGroup(uint64_t id, const wire::DataMapEntries& map) {
+void GroupSync::applyGroup(uint64_t id, const wire::DataMapView& map) {
     kit::OwnedGroup group(RY_GetGroup(id));
-    const std::string* name = field(map, "name");
-    const std::string* description = field(map, "desc");
+    auto name = map.findString("name");
+    auto description = map.findString("desc");
     RY_GroupData data{};
     data.size = sizeof data;
     data.flags = RY_GROUP_SERVICE | RY_GROUP_STATE | RY_GROUP_NAME | RY_GROUP_DESCRIPTION;
@@ -62,10 +57,11 @@ void GroupSync::applyGroup(uint64_t id, const wire::DataMapEntries& map) {
     RY_SetGroupData(group.get(), &data);
 
     // Members come first in key order: decimal ids sort before the letters.
+    wire::DataMapView member;
     for (const auto& [key, value] : map) {
         if (!isDecimal(key)) break;
-        wire::DataMapEntries member = decode(value);
-        const std::string* capabilities = field(member, "capabilities");
+        member.parse(value);
+        auto capabilities = member.find("capabilities");
         uint32_t flags = capabilities ? static_cast<uint32_t>(wire::readDecimalInt(*capabilities)) : 0;
         kit::OwnedContact contact(contacts_.get(wire::readDecimalId(key)));
         RY_SetGroupMember(group.get(), contact.get(), &flags);
@@ -73,18 +69,16 @@ void GroupSync::applyGroup(uint64_t id, const wire::DataMapEntries& map) {
 }
 
 void GroupSync::applyUpdate(const wire::Packet& packet) {
-    wire::DataMapEntries map;
-    const std::string& body = packet.body();
-    auto parsed = wire::parseDataMap({reinterpret_cast<const uint8_t*>(body.data()), body.size()}, map);
-    if (parsed.status != wire::ParseStatus::Complete) return;
+    wire::DataMapView map;
+    if (map.parse(packet.body()).status != wire::ParseStatus::Complete) return;
     // An update that names no group would land on the contact list.
-    const std::string* groupId = field(map, "Group-Id");
+    auto groupId = map.find("Group-Id");
     if (!groupId) return;
     uint64_t id = wire::readDecimalId(*groupId);
     kit::OwnedGroup group(RY_GetGroup(id));
 
-    const std::string* name = field(map, "Name");
-    const std::string* description = field(map, "Desc");
+    auto name = map.findString("Name");
+    auto description = map.findString("Desc");
     if (name || description) {
         RY_GroupData data{};
         data.size = sizeof data;
@@ -99,8 +93,8 @@ void GroupSync::applyUpdate(const wire::Packet& packet) {
         RY_SetGroupData(group.get(), &data);
     }
 
-    const std::string* type = field(map, "Type");
-    const std::string* contactId = field(map, "Contact-Id");
+    auto type = map.find("Type");
+    auto contactId = map.find("Contact-Id");
     if (type && contactId) {
         uint64_t memberId = wire::readDecimalId(*contactId);
         kit::OwnedContact contact(contacts_.get(memberId));
@@ -115,7 +109,7 @@ void GroupSync::applyUpdate(const wire::Packet& packet) {
         }
     }
 
-    if (const std::string* list = field(map, "contacts")) contactSync_.applyContactList(*list, false);
+    if (auto list = map.find("contacts")) contactSync_.applyContactList(*list, false);
 }
 
 void GroupSync::setState(uint64_t id, int32_t state) {

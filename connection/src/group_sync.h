@@ -10,7 +10,7 @@
 #include "contact_sync.h"
 #include "session_link.h"
 
-#include "kestrova/wire/data_map.h"
+#include "kestrova/wire/data_map_view.h"
 #include "kestrova/wire/packet.h"
 
 #include <cstdint>
@@ -31,7 +31,7 @@ public:
     // The encoded "group_sub" map: group id in decimal -> group map. Each
     // applied group is announced with "groups.changed".
     void applySubscriptions(std::string_view encoded);
-    void applyGroup(uint64_t id, const wire::DataMapEntries& group);
+    void applyGroup(uint64_t id, const wire::DataMapView& group);
     // "GROUP UPDATE".
     void applyUpdate(const wire::Packet& packet);
 

@@ -18,14 +18,8 @@ bool applyMapKey(HDATAMAP map, std::string_view prefix, std::string_view key, st
     return true;
 }
 
-bool hasMapKeys(const wire::DataMapEntries& entries, std::string_view prefix) {
-    auto it = entries.lower_bound(prefix);
-    return it != entries.end() && std::string_view(it->first).substr(0, prefix.size()) == prefix;
-}
-
-void applyMapKeys(HDATAMAP map, std::string_view prefix, const wire::DataMapEntries& entries) {
-    for (auto it = entries.lower_bound(prefix); it != entries.end(); ++it)
-        if (!applyMapKey(map, prefix, it->first, it->second)) break;
+void applyMapKeys(HDATAMAP map, std::string_view prefix, const wire::DataMapView& entries) {
+    for (const auto& [key, value] : entries.withPrefix(prefix)) applyMapKey(map, prefix, key, value);
 }
 
 }  // namespace kestrova::connection

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "kestrova/api.h"
-#include "kestrova/wire/data_map.h"
+#include "kestrova/wire/data_map_view.h"
 
 #include <string_view>
 
@@ -18,10 +18,7 @@ inline constexpr std::string_view kUserAclKey = "user_acl";
 // prefix's.
 bool applyMapKey(HDATAMAP map, std::string_view prefix, std::string_view key, std::string_view value);
 
-// Whether any key of the entries starts with prefix.
-bool hasMapKeys(const wire::DataMapEntries& entries, std::string_view prefix);
-
 // Applies every entry of entries whose key starts with prefix.
-void applyMapKeys(HDATAMAP map, std::string_view prefix, const wire::DataMapEntries& entries);
+void applyMapKeys(HDATAMAP map, std::string_view prefix, const wire::DataMapView& entries);
 
 }  // namespace kestrova::connection

@@ -4,6 +4,7 @@
 #include "profile_maps.h"
 
 #include "kestrova/kit/handles.h"
+#include "kestrova/wire/data_map_view.h"
 #include "kestrova/wire/protocol.h"
 
 #include <optional>
@@ -19,12 +20,6 @@ std::optional<std::string_view> entry(HDATAMAP map, const char* key) {
     uint32_t length = 0;
     if (!RY_GetDataMapEntry(map, key, &data, &length)) return std::nullopt;
     return std::string_view(reinterpret_cast<const char*>(data), length);
-}
-
-wire::DataMapEntries decode(std::string_view encoded) {
-    wire::DataMapEntries entries;
-    wire::parseDataMap({reinterpret_cast<const uint8_t*>(encoded.data()), encoded.size()}, entries);
-    return entries;
 }
 
 }  // namespace
@@ -73,16 +68,18 @@ void ProfileSync::applyRest(HDATAMAP profile, bool initial) {
 
 void ProfileSync::applyFriendRequests(std::string_view encoded) {
     kit::OwnedGroup contactList(RY_GetGroup(kContactListGroup));
-    for (const auto& [key, value] : decode(encoded)) {
+    wire::DataMapView requests;
+    requests.parse(encoded);
+    wire::DataMapView request;
+    for (const auto& [key, value] : requests) {
         uint64_t id = wire::readDecimalId(key);
-        wire::DataMapEntries request = decode(value);
+        request.parse(value);
         kit::OwnedContact contact(contacts_.get(id));
-        auto name = request.find("Name");
-        if (name != request.end()) {
+        if (auto name = request.findString("Name")) {
             RY_ContactData data{};
             data.size = sizeof data;
             data.flags = RY_CONTACT_NAME;
-            data.name = name->second.c_str();
+            data.name = name->c_str();
             RY_SetContactData(contact.get(), &data);
         }
         if (RY_GroupContainsMember(contactList.get(), contact.get())) {
@@ -93,10 +90,9 @@ void ProfileSync::applyFriendRequests(std::string_view encoded) {
             link_.submit(std::move(accept), nullptr);
             continue;
         }
-        auto text = request.find("MESG");
         if (friendRequests_)
             friendRequests_->addFriendRequest(contacts_.service(), contact.get(), id,
-                                              text == request.end() ? std::string() : text->second);
+                                              request.findString("MESG").value_or(std::string()));
     }
 }
 

@@ -125,9 +125,7 @@ void LogonHandler::checkResumeProof(ClientConnection& connection, const wire::Pa
     std::shared_ptr<ClientConnection> self = connection.shared_from_this();
     sessions_.resume(self, session);
     logon.step = LogonState::Step::SignedIn;
-    std::vector<std::string> missed = session->takeMissedSince(received);
-    session->send(wire::Packet(protocol::command::kSubProfile));
-    for (std::string& bytes : missed) session->resend(std::move(bytes));
+    session->resumeFrom(received, wire::Packet(protocol::command::kSubProfile));
     if (events_) events_->resumed(session);
 }
 

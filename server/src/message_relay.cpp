@@ -1,5 +1,5 @@
-// The relay of "MESG" chunks between subscribers, the store of messages for
-// offline recipients, history, and the echo robot.
+// The relay of "MESG" chunks between subscribers, the store that keeps every
+// message until its recipient acknowledged it, history, and the echo robot.
 //
 // Each message gets an id of the server's own (its first chunk's "Mesg-Id"
 // and every later chunk's "Correlation-Id"), unique across senders, so that
@@ -17,6 +17,7 @@
 #include "kestrova/wire/protocol.h"
 
 #include <algorithm>
+#include <set>
 
 namespace kestrova::server {
 
@@ -107,16 +108,13 @@ void Messaging::onMessage(SubscriberSession& session, const wire::Packet& packet
     }
     message.body += packet.body();
     bool last = packet.hasHeader(protocol::header::kLast);
-    if (!forwardChunk(message, packet, first, last)) {
+    if (uint32_t code = relayChunk(message, packet, first, last); code != code::kDone) {
         abandonMessage(it);
-        return respond(session, packet, code::kTextBreaksLine);
+        return respond(session, packet, code);
     }
-    // FIXME: a chunk passed to a live session is held only in that session's
-    // memory until the recipient acknowledges it, yet the sender hears 4 now:
-    // a server killed in between loses it (a long soak with 10 kills lost 14
-    // messages of one burst once). Keeping live deliveries in the store until
-    // acknowledged would close this; the receiver's origin keys already drop
-    // the repeats that could bring.
+    // The chunk is in the store for every recipient (with the last one, the
+    // message is whole there and in the history) before its sender hears 4:
+    // a server stopped from now on still delivers it when it is back.
     respond(session, packet, code::kDone);
     if (last) {
         finishMessage(message);
@@ -159,11 +157,7 @@ uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet&
         if (recipient->echoRobot) {
             message.toRobot = true;
         } else {
-            std::shared_ptr<SubscriberSession> live = sessions_.find(recipient->id);
-            bool reachable = live && live->attached();
-            if (!reachable && (store_.storedMessages(recipient->id) >= limits_.maxStoredMessages ||
-                               store_.storedBytes(recipient->id) >= limits_.maxStoredBytes))
-                return code::kLimit;
+            if (!reachable(recipient->id) && !storeHasRoom(recipient->id)) return code::kLimit;
             message.recipients.emplace_back(recipient->id);
         }
     }
@@ -172,7 +166,7 @@ uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet&
     return code::kDone;
 }
 
-bool Messaging::forwardChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last) {
+uint32_t Messaging::relayChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last) {
     std::optional<uint64_t> group;
     if (message.kind == Conversation::Group) group = message.target;
     ChunkHeaders headers{message.messageId,  message.source,   group, message.contentType, message.senderName,
@@ -180,40 +174,48 @@ bool Messaging::forwardChunk(Relayed& message, const wire::Packet& chunk, bool f
     std::optional<std::string> written = chunkPacket(headers, first ? 0 : nextMessageId(), first, chunk.body(), last,
                                                      chunk.headerInt(protocol::header::kTotalLength))
                                              .serialise();
-    if (!written) return false;
+    if (!written) return code::kTextBreaksLine;
     const std::string& bytes = *written;
+    Transaction unit(store_.database());
+    if (!unit) return code::kStorageFailed;
     for (Recipient& recipient : message.recipients) {
         if (recipient.skipped) continue;
         std::shared_ptr<SubscriberSession> live = sessions_.find(recipient.id);
         if (first) {
-            // A new message goes to a connected client; one whose line is
-            // down gets it from the store when it is back.
-            if (live && live->attached()) {
-                recipient.session = live;
-            } else {
-                recipient.stored = true;
-                if (message.kind == Conversation::Group &&
-                    (store_.storedMessages(recipient.id) >= limits_.maxStoredMessages ||
-                     store_.storedBytes(recipient.id) >= limits_.maxStoredBytes)) {
-                    recipient.skipped = true;  // it still finds the message in the history
-                    continue;
-                }
+            bool connected = live && live->attached();
+            if (message.kind == Conversation::Group && !connected && !storeHasRoom(recipient.id)) {
+                recipient.skipped = true;  // it still finds the message in the history
+                continue;
             }
-        } else if (!recipient.stored && (!live || live != recipient.session.lock())) {
-            // The session that had the first chunks ended and handed them
-            // to the store; the rest follows them there.
-            recipient.stored = true;
+            // A new message goes live to a connected client that has had its
+            // stored messages; the others get it with those.
+            if (connected && !awaitingStored_.count(recipient.id)) recipient.session = live;
+        } else if (recipient.session.lock() != live) {
+            // The session that had the first chunks ended; the rest waits in
+            // the store with them.
+            recipient.session.reset();
         }
-        if (recipient.stored) {
-            store_.storeChunk(recipient.id, message.messageId, first, last, bytes);
-        } else {
-            live->sendMessageChunk(message.messageId, bytes, first, last);
-        }
+        if (!store_.storeChunk(recipient.id, message.messageId, first, last, bytes)) return code::kStorageFailed;
     }
-    return true;
+    if (last && !keepInHistory(message)) return code::kStorageFailed;
+    if (!unit.commit()) return code::kStorageFailed;
+    for (Recipient& recipient : message.recipients)
+        if (auto live = recipient.session.lock(); live && !recipient.skipped)
+            live->sendMessageChunk(message.messageId, bytes, first, last);
+    return code::kDone;
 }
 
-void Messaging::finishMessage(Relayed& message) {
+bool Messaging::reachable(uint64_t recipient) {
+    std::shared_ptr<SubscriberSession> live = sessions_.find(recipient);
+    return live && live->attached();
+}
+
+bool Messaging::storeHasRoom(uint64_t recipient) {
+    auto [messages, bytes] = store_.storedLoad(recipient);
+    return messages < limits_.maxStoredMessages && bytes < limits_.maxStoredBytes;
+}
+
+bool Messaging::keepInHistory(const Relayed& message) {
     HistoryEntry entry;
     entry.messageId = message.messageId;
     entry.kind = message.kind;
@@ -222,7 +224,10 @@ void Messaging::finishMessage(Relayed& message) {
     entry.contentType = message.contentType;
     entry.timeMicros = message.timeMicros;
     entry.body = message.body;
-    store_.addHistory(entry, limits_.maxHistoryPerConversation);
+    return store_.addHistory(entry, limits_.maxHistoryPerConversation);
+}
+
+void Messaging::finishMessage(Relayed& message) {
     // The robot says back every text it is sent.
     if (message.toRobot && message.contentType == kTextContent)
         sendComplete(message.target, message.source, message.contentType, message.body);
@@ -231,9 +236,10 @@ void Messaging::finishMessage(Relayed& message) {
 void Messaging::abandonMessage(std::map<RelayKey, Relayed>::iterator it) {
     // Parts of a message that will never be finished would reach their
     // recipient as a fragment: stored ones go, and sessions let theirs go.
+    // (Parts a failed store leaves behind go when the server starts.)
     for (const Recipient& recipient : it->second.recipients) {
-        if (recipient.stored) store_.removeStoredMessage(recipient.id, it->second.messageId);
-        else if (auto session = recipient.session.lock()) session->forgetDelivery(it->second.messageId);
+        store_.removeStoredMessage(recipient.id, it->second.messageId);
+        if (auto session = recipient.session.lock()) session->forgetDelivery(it->second.messageId);
     }
     inProgress_.erase(it);
 }
@@ -261,55 +267,36 @@ void Messaging::sendComplete(uint64_t source, uint64_t recipientId, const std::s
         wire::Packet chunk;
         chunk.setBody(body.substr(offset, length));
         if (first && !last) chunk.setHeader(protocol::header::kTotalLength, static_cast<int32_t>(body.size()));
-        if (!forwardChunk(message, chunk, first, last)) return;
+        if (relayChunk(message, chunk, first, last) != code::kDone) return;
         offset += length;
     } while (offset < body.size());
-    finishMessage(message);
 }
 
 void Messaging::deliverStored(const std::shared_ptr<SubscriberSession>& session) {
     uint64_t self = session->accountId();
+    awaitingStored_.erase(self);
     std::vector<StoredChunk> chunks = store_.storedFor(self);
-    if (chunks.empty()) return;
+    // What this session sent before its line dropped came again with the
+    // packets the client missed; a message that cannot go out as it was
+    // stored is let go whole.
+    std::set<uint64_t> sentBefore, unsendable;
+    for (const StoredChunk& chunk : chunks) {
+        if (session->hasDelivery(chunk.messageId)) sentBefore.insert(chunk.messageId);
+        if (!isOnePacket(chunk.packet)) unsendable.insert(chunk.messageId);
+    }
     for (StoredChunk& chunk : chunks)
-        if (isOnePacket(chunk.packet))
+        if (!sentBefore.count(chunk.messageId) && !unsendable.count(chunk.messageId))
             session->sendMessageChunk(chunk.messageId, std::move(chunk.packet), chunk.first, chunk.last);
-    store_.removeStored(self, chunks.back().sequence);
+    if (!unsendable.empty()) store_.removeStoredMessages(self, {unsendable.begin(), unsendable.end()});
     // Messages still arriving for this recipient now go to it directly.
     for (auto& [key, message] : inProgress_)
         for (Recipient& recipient : message.recipients)
-            if (recipient.id == self && recipient.stored && !recipient.skipped) {
-                recipient.stored = false;
-                recipient.session = session;
-            }
-}
-
-void Messaging::keepUndelivered(SubscriberSession& session) {
-    uint64_t self = session.accountId();
-    for (Delivery& delivery : session.takeUndelivered()) {
-        // A message the client had only part of is stored whole when it is
-        // complete or still arriving; the parts of one whose sender gave up
-        // are let go.
-        Recipient* arriving = nullptr;
-        for (auto& [key, message] : inProgress_)
-            if (message.messageId == delivery.messageId)
-                for (Recipient& recipient : message.recipients)
-                    if (recipient.id == self) arriving = &recipient;
-        if (!delivery.complete && !arriving) continue;
-        // All of the message or none of it: a part alone would reach the
-        // client as a fragment.
-        Transaction unit(store_.database());
-        bool stored = true;
-        for (size_t i = 0; i < delivery.chunks.size() && stored; ++i)
-            stored = store_.storeChunk(self, delivery.messageId, i == 0,
-                                       delivery.complete && i + 1 == delivery.chunks.size(), delivery.chunks[i]);
-        if (stored && unit.commit() && arriving) arriving->stored = true;
-    }
+            if (recipient.id == self && !recipient.skipped) recipient.session = session;
 }
 
 void Messaging::onStoredMessages(SubscriberSession& session, const wire::Packet& packet) {
     // Every stored message goes out, whatever the times asked for: a stored
-    // message is kept only until it was delivered once.
+    // message is kept only until the client acknowledged it.
     std::shared_ptr<SubscriberSession> self = sessions_.find(session.accountId());
     if (self.get() == &session) deliverStored(self);
     respond(session, packet, code::kDone);

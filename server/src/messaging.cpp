@@ -30,6 +30,9 @@ Messaging::Messaging(AccountStore& accounts, SessionRegistry& sessions, const Se
       store_(accounts.database()) {
     std::string ignored;  // main reports a database that refuses the tables before it gets here
     MessagingStore::prepare(accounts.database(), ignored);
+    // Nothing is in progress yet: parts of messages a stopped server was
+    // still receiving will never be finished (their senders start over).
+    store_.removeUnfinished();
     handlers_ = {
         {protocol::command::kContactAdd, &Messaging::onContactAdd},
         {protocol::command::kContactAddResp, &Messaging::onContactAddResponse},
@@ -118,7 +121,15 @@ void Messaging::fillProfile(const Account& account, wire::DataMapEntries& profil
 bool Messaging::hasStoredMessages(uint64_t accountId) { return store_.storedMessages(accountId) > 0; }
 
 void Messaging::signedIn(const std::shared_ptr<SubscriberSession>& session) {
-    pushPresence(session->accountId(), session->onlineStatus());
+    uint64_t self = session->accountId();
+    // A message the client acknowledged is its own to keep: the store lets
+    // it go. (A resumed session keeps its handler.)
+    session->setDeliveredHandler(
+        [this, self](const std::vector<uint64_t>& messageIds) { store_.removeStoredMessages(self, messageIds); });
+    // The client asks for its stored messages next; until they went out, new
+    // ones wait behind them so that it sees each sender's in order.
+    if (store_.storedMessages(self) > 0) awaitingStored_.insert(self);
+    pushPresence(self, session->onlineStatus());
 }
 
 void Messaging::resumed(const std::shared_ptr<SubscriberSession>& session) {
@@ -133,7 +144,8 @@ void Messaging::connectionLost(const std::shared_ptr<SubscriberSession>& session
 }
 
 void Messaging::ended(const std::shared_ptr<SubscriberSession>& session, SessionEnd why) {
-    keepUndelivered(*session);
+    // What it had not acknowledged stays in the store for its next session.
+    awaitingStored_.erase(session->accountId());
     // The sender's unfinished messages will not be finished: its client
     // sends them again from the start in its next session.
     for (auto it = inProgress_.begin(); it != inProgress_.end();) {

@@ -1,6 +1,6 @@
 // The messaging layer of the server: contact lists and friend requests,
-// presence and profile data, groups, the relay of messages with storing for
-// offline recipients, history, and the echo robot. It registers its commands
+// presence and profile data, groups, the relay of messages (each stored until
+// its recipient acknowledged it), history, and the echo robot. It registers its commands
 // with the dispatcher and follows the sessions through SessionEvents.
 //
 // Everything runs on the server's one event-loop thread.
@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,12 @@ private:
     using Handler = void (Messaging::*)(SubscriberSession&, const wire::Packet&);
 
     // One message whose chunks are still arriving.
+    // Every chunk goes to the store; a recipient with a live session gets it
+    // through that session as well.
     struct Recipient {
         explicit Recipient(uint64_t recipientId) : id(recipientId) {}
         uint64_t id;
-        std::weak_ptr<SubscriberSession> session;  // the session its chunks go to
-        bool stored = false;                       // its chunks go to the store instead
+        std::weak_ptr<SubscriberSession> session;  // the session its chunks go to live, if any
         bool skipped = false;                      // its store was full at the first chunk
     };
     struct Relayed {
@@ -105,12 +107,24 @@ private:
     void onStoredMessages(SubscriberSession& session, const wire::Packet& packet);
     void onHistory(SubscriberSession& session, const wire::Packet& packet);
     uint32_t startMessage(SubscriberSession& session, const wire::Packet& packet, Relayed& message);
-    // False when the chunk cannot be written (nothing went out).
-    bool forwardChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last);
+    // Stores the chunk for every recipient (and, with the last one, the
+    // message in the history) in one transaction, then sends it to the live
+    // ones. Code 4 when the chunk is kept; any other code means nothing of
+    // it was kept or went out.
+    uint32_t relayChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last);
+    // Whether the recipient's client is connected now.
+    bool reachable(uint64_t recipient);
+    // Whether the recipient's stored messages leave room for one more.
+    // FIXME: only recipients that are not connected are held to it. The
+    // client acknowledges at most every 10 s, so a connected one may have a
+    // burst of more than the bound unacknowledged; one that never
+    // acknowledges lets its stored messages grow until its line drops.
+    bool storeHasRoom(uint64_t recipient);
+    bool keepInHistory(const Relayed& message);
+    // The robot's answer to a message that is complete.
     void finishMessage(Relayed& message);
     void abandonMessage(std::map<RelayKey, Relayed>::iterator it);
     void deliverStored(const std::shared_ptr<SubscriberSession>& session);
-    void keepUndelivered(SubscriberSession& session);
     // Sends a whole message from the server's side (the robot's answers).
     void sendComplete(uint64_t source, uint64_t recipient, const std::string& contentType, const std::string& body);
     uint64_t nextMessageId();
@@ -124,6 +138,9 @@ private:
     MessagingStore store_;
     std::map<std::string, Handler, std::less<>> handlers_;
     std::map<RelayKey, Relayed> inProgress_;
+    // Accounts signed in with stored messages that have not been sent to
+    // them yet: new messages wait behind those, in the store.
+    std::set<uint64_t> awaitingStored_;
     uint64_t lastMessageId_ = 0;
 };
 

@@ -48,7 +48,11 @@ CREATE TABLE IF NOT EXISTS stored_chunks (
     last        INTEGER NOT NULL,
     packet      BLOB NOT NULL
 );
-CREATE INDEX IF NOT EXISTS stored_by_recipient ON stored_chunks (recipient, sequence);
+-- One index, by message: a message is let go when its recipient acknowledged
+-- it, and every relayed message passes through here, so each index costs a
+-- page write per message. A recipient's rows in sequence order are few to sort.
+DROP INDEX IF EXISTS stored_by_recipient;
+CREATE INDEX IF NOT EXISTS stored_by_message ON stored_chunks (recipient, message_id);
 CREATE TABLE IF NOT EXISTS history (
     id              INTEGER PRIMARY KEY,
     kind            INTEGER NOT NULL,
@@ -256,6 +260,14 @@ size_t MessagingStore::storedBytes(uint64_t recipient) const {
     return countOf(count);
 }
 
+std::pair<size_t, size_t> MessagingStore::storedLoad(uint64_t recipient) const {
+    Statement count(db_, "SELECT COALESCE(SUM(first), 0), COALESCE(SUM(LENGTH(packet)), 0) FROM stored_chunks "
+                         "WHERE recipient = ?");
+    count.id(1, recipient);
+    if (!count.row()) return {0, 0};
+    return {static_cast<size_t>(count.columnNumber(0)), static_cast<size_t>(count.columnNumber(1))};
+}
+
 std::vector<StoredChunk> MessagingStore::storedFor(uint64_t recipient) const {
     Statement select(db_, "SELECT sequence, message_id, first, last, packet FROM stored_chunks "
                           "WHERE recipient = ? ORDER BY sequence");
@@ -267,14 +279,23 @@ std::vector<StoredChunk> MessagingStore::storedFor(uint64_t recipient) const {
     return out;
 }
 
-bool MessagingStore::removeStored(uint64_t recipient, int64_t upToSequence) {
-    Statement remove(db_, "DELETE FROM stored_chunks WHERE recipient = ? AND sequence <= ?");
-    return remove.id(1, recipient).number(2, upToSequence).run();
-}
-
 bool MessagingStore::removeStoredMessage(uint64_t recipient, uint64_t messageId) {
     Statement remove(db_, "DELETE FROM stored_chunks WHERE recipient = ? AND message_id = ?");
     return remove.id(1, recipient).id(2, messageId).run();
+}
+
+bool MessagingStore::removeStoredMessages(uint64_t recipient, const std::vector<uint64_t>& messageIds) {
+    Transaction unit(db_);
+    for (uint64_t messageId : messageIds)
+        if (!removeStoredMessage(recipient, messageId)) return false;
+    return unit.commit();
+}
+
+bool MessagingStore::removeUnfinished() {
+    Statement remove(db_, "DELETE FROM stored_chunks WHERE (recipient, message_id) IN "
+                          "(SELECT recipient, message_id FROM stored_chunks GROUP BY recipient, message_id "
+                          "HAVING MAX(last) = 0)");
+    return remove.run();
 }
 
 bool MessagingStore::addHistory(const HistoryEntry& entry, size_t keep) {

@@ -9,8 +9,11 @@
 //   recipient).
 // - groups, group_members (capabilities as the client shows them), and
 //   group_bans.
-// - stored_chunks: "MESG" packets waiting for an offline recipient, exactly
-//   as they will be sent, in arrival order.
+// - stored_chunks: "MESG" packets, exactly as they are sent, in arrival
+//   order, per recipient: every relayed message is kept here (whether its
+//   recipient is connected or not) until the recipient's client acknowledged
+//   having it whole, so that no message the sender was told was taken is
+//   lost when the server stops.
 // - history: every complete message, per conversation.
 #pragma once
 
@@ -22,6 +25,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -121,9 +125,15 @@ public:
     // Messages (first chunks) and bytes waiting for the recipient.
     size_t storedMessages(uint64_t recipient) const;
     size_t storedBytes(uint64_t recipient) const;
+    // Both in one look (a group message asks once per member).
+    std::pair<size_t, size_t> storedLoad(uint64_t recipient) const;
     std::vector<StoredChunk> storedFor(uint64_t recipient) const;
-    bool removeStored(uint64_t recipient, int64_t upToSequence);
     bool removeStoredMessage(uint64_t recipient, uint64_t messageId);
+    // The recipient has these messages: all of them go, or none.
+    bool removeStoredMessages(uint64_t recipient, const std::vector<uint64_t>& messageIds);
+    // Drops the parts of messages whose last chunk never came (their sender
+    // was cut off by a stop of the server and sends them again whole).
+    bool removeUnfinished();
 
     // Adds a message and keeps at most `keep` messages of its conversation.
     bool addHistory(const HistoryEntry& entry, size_t keep);

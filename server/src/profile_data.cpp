@@ -51,10 +51,10 @@ Target classify(std::string_view key, std::string_view& path) {
     return Target::None;
 }
 
-std::optional<double> number(const wire::DataMapEntries& map, std::string_view key) {
-    auto it = map.find(key);
-    if (it == map.end() || it->second.empty() || it->second.size() > 64) return std::nullopt;
-    std::string text(it->second);
+std::optional<double> number(const wire::DataMapView& map, std::string_view key) {
+    auto found = map.find(key);
+    if (!found || found->empty() || found->size() > 64) return std::nullopt;
+    std::string text(*found);
     char* end = nullptr;
     double value = std::strtod(text.c_str(), &end);
     if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
@@ -74,9 +74,14 @@ bool parseWholeDataMap(std::string_view bytes, wire::DataMapEntries& out) {
     return result.status == wire::ParseStatus::Complete && result.consumed == bytes.size();
 }
 
+bool parseWholeDataMap(std::string_view bytes, wire::DataMapView& out) {
+    wire::ParseResult result = out.parse(bytes);
+    return result.status == wire::ParseStatus::Complete && result.consumed == bytes.size();
+}
+
 UpdateResult applyProfileUpdate(std::string_view body, ProfileData& data, ProfileChange& change,
                                 const ProfileLimits& limits) {
-    wire::DataMapEntries update;
+    wire::DataMapView update;
     if (!parseWholeDataMap(body, update)) return UpdateResult::Malformed;
     ProfileData next = data;
     ProfileChange applied;
@@ -86,7 +91,7 @@ UpdateResult applyProfileUpdate(std::string_view body, ProfileData& data, Profil
             if (!wire::isLineText(value)) return UpdateResult::TextBreaksLine;
             if (value.size() > limits.maxTextBytes) return UpdateResult::TooLarge;
             (key == "Nickname" ? next.nickname : next.statusLine) = value;
-            applied.visible[key] = value;
+            applied.visible.insert_or_assign(std::string(key), std::string(value));
             applied.identityChanged = true;
             continue;
         }
@@ -102,8 +107,8 @@ UpdateResult applyProfileUpdate(std::string_view body, ProfileData& data, Profil
             return UpdateResult::Malformed;
         }
         if (wire::encodedDataMapSize(map) > limits.maxMapBytes) return UpdateResult::TooLarge;
-        applied.own[key] = value;
-        if (target == Target::UserData) applied.visible[key] = value;
+        applied.own.insert_or_assign(std::string(key), std::string(value));
+        if (target == Target::UserData) applied.visible.insert_or_assign(std::string(key), std::string(value));
     }
     data = std::move(next);
     change = std::move(applied);
@@ -111,10 +116,10 @@ UpdateResult applyProfileUpdate(std::string_view body, ProfileData& data, Profil
 }
 
 std::optional<std::string> locationFromReport(std::string_view body, int64_t unixSeconds) {
-    wire::DataMapEntries outer, report;
+    wire::DataMapView outer, report;
     if (!parseWholeDataMap(body, outer)) return std::nullopt;
-    auto it = outer.find("Loc0");
-    if (it == outer.end() || !parseWholeDataMap(it->second, report)) return std::nullopt;
+    auto loc = outer.find("Loc0");
+    if (!loc || !parseWholeDataMap(*loc, report)) return std::nullopt;
     std::optional<double> lat = number(report, "lat"), lon = number(report, "lng"), accuracy = number(report, "acc");
     if (!lat || !lon || *lat < -90 || *lat > 90 || *lon < -180 || *lon > 180) return std::nullopt;
     if (accuracy && *accuracy < 0) return std::nullopt;

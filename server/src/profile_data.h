@@ -4,6 +4,7 @@
 #pragma once
 
 #include "kestrova/wire/data_map.h"
+#include "kestrova/wire/data_map_view.h"
 
 #include <cstdint>
 #include <optional>
@@ -45,6 +46,8 @@ enum class UpdateResult {
 
 // The whole input must be one data map; false otherwise.
 bool parseWholeDataMap(std::string_view bytes, wire::DataMapEntries& out);
+// The same, read in place: `out` points into `bytes`.
+bool parseWholeDataMap(std::string_view bytes, wire::DataMapView& out);
 
 // Applies a "SUB PROFILE UPDATE" body to `data`. Keys: "Nickname", "Status",
 // "user_data" (a whole map), "user_data.PATH" (a value inside the nested

@@ -17,8 +17,10 @@ struct MessagingLimits {
     size_t maxChunkBytes = 64 * 1024;           // one "MESG" body (the client sends 512)
     size_t maxMessageBytes = 2 * 1024 * 1024;   // one message, all chunks together
     size_t maxMessagesInProgress = 16;          // per sender, messages without their last chunk
-    size_t maxStoredMessages = 1000;            // per offline recipient
-    size_t maxStoredBytes = 32 * 1024 * 1024;   // per offline recipient
+    // Messages are stored for their recipient until its client acknowledged
+    // them; these bound what a recipient that is not connected may be sent.
+    size_t maxStoredMessages = 1000;            // per recipient
+    size_t maxStoredBytes = 32 * 1024 * 1024;   // per recipient
     size_t maxHistoryPerConversation = 10'000;  // older messages are forgotten
     size_t maxHistoryPerRequest = 100;
     size_t maxContacts = 1000;

@@ -43,31 +43,22 @@ void SubscriberSession::sendMessageChunk(uint64_t messageId, std::string bytes, 
     auto it = std::find_if(deliveries_.begin(), deliveries_.end(),
                            [&](const Delivery& d) { return d.messageId == messageId; });
     if (first || it == deliveries_.end()) {
-        if (it != deliveries_.end()) {  // a message id the client sends twice starts afresh
-            deliveryBytes_ -= it->bytes;
-            deliveries_.erase(it);
-        }
-        deliveries_.push_back({messageId, {}, false, -1, 0});
+        if (it != deliveries_.end()) deliveries_.erase(it);  // a message id sent twice starts afresh
+        deliveries_.push_back({messageId, false, -1});
         it = deliveries_.end() - 1;
     }
-    it->chunks.push_back(bytes);
-    it->bytes += bytes.size();
-    deliveryBytes_ += bytes.size();
     if (last) {
         it->complete = true;
         it->lastSequence = nextSequence_;
     }
     log(std::move(bytes));
-    // A client that reads but never acknowledges must not make us keep every
-    // message: beyond the resume log's byte limit the oldest complete
-    // deliveries (written to a live connection) are let go.
-    for (auto d = deliveries_.begin(); d != deliveries_.end() && deliveryBytes_ > limits_.maxBytes;) {
-        if (d->complete) {
-            deliveryBytes_ -= d->bytes;
-            d = deliveries_.erase(d);
-        } else {
-            ++d;
-        }
+    // NOTE: a client that reads but never acknowledges must not make us
+    // follow every message: beyond the resume log's packet bound the oldest
+    // complete deliveries are let go. They stay in the store, so the client
+    // gets them again at its next sign-in (and knows them by origin key).
+    for (auto d = deliveries_.begin(); d != deliveries_.end() && deliveries_.size() > limits_.maxPackets;) {
+        if (d->complete) d = deliveries_.erase(d);
+        else ++d;
     }
 }
 
@@ -76,31 +67,22 @@ bool SubscriberSession::hasDelivery(uint64_t messageId) const {
 }
 
 void SubscriberSession::forgetDelivery(uint64_t messageId) {
-    std::erase_if(deliveries_, [&](const Delivery& d) {
-        bool match = d.messageId == messageId;
-        if (match) deliveryBytes_ -= d.bytes;
-        return match;
-    });
+    std::erase_if(deliveries_, [&](const Delivery& d) { return d.messageId == messageId; });
 }
 
-std::vector<Delivery> SubscriberSession::takeUndelivered() {
-    std::vector<Delivery> out = std::move(deliveries_);
-    deliveries_.clear();
-    deliveryBytes_ = 0;
-    return out;
-}
-
-void SubscriberSession::forgetAcknowledgedDeliveries(int32_t received) {
+void SubscriberSession::completeAcknowledgedDeliveries(int32_t received) {
+    std::vector<uint64_t> delivered;
     std::erase_if(deliveries_, [&](const Delivery& d) {
         bool acknowledged = d.complete && d.lastSequence < received;
-        if (acknowledged) deliveryBytes_ -= d.bytes;
+        if (acknowledged) delivered.push_back(d.messageId);
         return acknowledged;
     });
+    if (!delivered.empty() && delivered_) delivered_(delivered);
 }
 
 void SubscriberSession::acknowledge(int32_t received) {
     if (received > nextSequence_) return;  // claims more than was sent: ignore
-    forgetAcknowledgedDeliveries(received);
+    completeAcknowledgedDeliveries(received);
     while (!log_.empty() && log_.front().sequence < received) {
         logBytes_ -= log_.front().bytes.size();
         log_.pop_front();
@@ -121,6 +103,17 @@ std::vector<std::string> SubscriberSession::takeMissedSince(int32_t received) {
     nextSequence_ = received;
     logStart_ = received;
     return missed;
+}
+
+void SubscriberSession::resumeFrom(int32_t received, const wire::Packet& first) {
+    std::vector<std::string> missed = takeMissedSince(received);
+    send(first);
+    // The missed packets go out again in their order, moved on by `first`:
+    // an acknowledgement counts them at their new numbers.
+    int32_t shift = nextSequence_ - received;
+    for (Delivery& delivery : deliveries_)
+        if (delivery.lastSequence >= received) delivery.lastSequence += shift;
+    for (std::string& bytes : missed) log(std::move(bytes));
 }
 
 void SubscriberSession::rememberAnswer(uint64_t mesgId, uint32_t code) {

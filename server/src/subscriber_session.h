@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,13 +29,13 @@ struct ResumeLogLimits {
     size_t maxBytes = 8 * 1024 * 1024;
 };
 
-// The chunks of one relayed message that went out through a session.
+// A relayed message that went out through a session and that the client has
+// not acknowledged whole yet. Its bytes are in the store (and the resume
+// log), not here.
 struct Delivery {
     uint64_t messageId = 0;
-    std::vector<std::string> chunks;  // serialised "MESG" packets, first chunk first
-    bool complete = false;            // the chunk with "Last" is among them
-    int32_t lastSequence = -1;        // sequence number of that chunk
-    size_t bytes = 0;
+    bool complete = false;      // the chunk with "Last" went out
+    int32_t lastSequence = -1;  // sequence number of that chunk
 };
 
 class SubscriberSession {
@@ -65,20 +66,24 @@ public:
     // Takes the packets the client missed out of the log (in order) and makes
     // `received` the next sequence number. Call canResumeFrom first.
     std::vector<std::string> takeMissedSince(int32_t received);
+    // Brings a resumed client up to date: `first`, then every packet it
+    // missed again, with the deliveries among them followed at their new
+    // sequence numbers. Call canResumeFrom first.
+    void resumeFrom(int32_t received, const wire::Packet& first);
     // Sends previously serialised bytes as a new logged packet.
     void resend(std::string bytes);
 
-    // Sends one chunk of a relayed message. The chunks of a message are also
-    // kept together until the client acknowledges the packet that carried the
-    // last one: a session that ends before that hands back the whole message
-    // (takeUndelivered), because the client drops a partly received message
-    // when its session ends.
+    // Sends one chunk of a relayed message and follows the message until the
+    // client acknowledges the packet that carried its last chunk: then the
+    // delivered handler hears of it.
     void sendMessageChunk(uint64_t messageId, std::string bytes, bool first, bool last);
     bool hasDelivery(uint64_t messageId) const;
-    // The message will never be finished: its chunks need not be kept.
+    // The message will never be finished: it need not be followed.
     void forgetDelivery(uint64_t messageId);
-    std::vector<Delivery> takeUndelivered();
-    size_t deliveryBytes() const { return deliveryBytes_; }
+    size_t deliveries() const { return deliveries_.size(); }
+    // Called with the ids of the messages each acknowledgement completed.
+    using DeliveredHandler = std::function<void(const std::vector<uint64_t>& messageIds)>;
+    void setDeliveredHandler(DeliveredHandler handler) { delivered_ = std::move(handler); }
 
     // The recent answers of the session, by request id. A resumed client
     // sends its unanswered requests again, some of which were carried out
@@ -104,7 +109,7 @@ private:
 
     void log(std::string bytes);
     void trimToLimits();
-    void forgetAcknowledgedDeliveries(int32_t received);
+    void completeAcknowledgedDeliveries(int32_t received);
 
     uint64_t accountId_;
     std::string accountName_;
@@ -117,8 +122,8 @@ private:
     int32_t logStart_;  // lowest sequence number that can still be re-sent
     int32_t nextSequence_;
     std::deque<std::pair<uint64_t, uint32_t>> answers_;
-    std::vector<Delivery> deliveries_;
-    size_t deliveryBytes_ = 0;
+    std::deque<Delivery> deliveries_;
+    DeliveredHandler delivered_;
     std::weak_ptr<ClientConnection> connection_;
     std::chrono::steady_clock::time_point detachedAt_{};
 };

@@ -33,21 +33,30 @@ ServerConfig loopbackConfig() {
     return config;
 }
 
-RunningServer::RunningServer(ServerConfig config, bridges::NetworkFactory networks) {
+RunningServer::RunningServer(ServerConfig config, bridges::NetworkFactory networks, const std::string& database) {
     std::string error;
-    accounts_ = AccountStore::open(":memory:", error);
-    for (const TestAccount& account : {kAnn, kBob, kCat}) accounts_->create(account.name, account.password, account.nickname);
+    accounts_ = AccountStore::open(database, error);
+    for (const TestAccount& account : {kAnn, kBob, kCat})
+        if (!accounts_->findByName(account.name)) accounts_->create(account.name, account.password, account.nickname);
     server_ = std::make_unique<Server>(io_, *accounts_, std::move(config), std::move(networks));
     if (server_->listen(error)) port_ = server_->port();
     thread_ = std::thread([this] { io_.run(); });
 }
 
 RunningServer::~RunningServer() {
+    if (!server_) return;
     asio::post(io_, [this] {
         server_->stop();
         io_.stop();
     });
     thread_.join();
+}
+
+void RunningServer::kill() {
+    io_.stop();
+    thread_.join();
+    server_.reset();
+    accounts_.reset();
 }
 
 uint64_t RunningServer::idOf(const TestAccount& account) const { return accounts_->findByName(account.name)->id; }

@@ -47,8 +47,13 @@ private:
 
 class RunningServer {
 public:
-    explicit RunningServer(ServerConfig config = loopbackConfig(), bridges::NetworkFactory networks = {});
+    // `database` is ":memory:" or a file a later server may open again.
+    explicit RunningServer(ServerConfig config = loopbackConfig(), bridges::NetworkFactory networks = {},
+                           const std::string& database = ":memory:");
     ~RunningServer();
+    // Stops as a killed process would: the event loop halts where it is and
+    // everything goes without a word to the clients or a last write.
+    void kill();
 
     uint16_t port() const { return port_; }
     uint64_t idOf(const TestAccount& account) const;

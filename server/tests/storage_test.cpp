@@ -2,7 +2,7 @@
 // (here injected with a trigger that refuses a statement) leaves nothing half
 // done, in the store and through the commands that use it.
 #include "messaging_store.h"
-#include "peer.h"
+#include "relay_support.h"
 #include "sqlite_transaction.h"
 
 #include <gtest/gtest.h>
@@ -79,4 +79,31 @@ TEST(Storage, ALeavingThatCannotBeStoredIsRefusedAndChangesNothing) {
     server.onServerThread([](Server& s) { exec(s.accounts().database(), "DROP TRIGGER refuse"); });
     EXPECT_EQ(ann->request(packet("GROUP UNSUB", {{"Group-Id", std::to_string(group)}})), 0u);
     EXPECT_EQ(ann->request(packet("GROUP CREATE", {{"Name", "Solo"}})), 0u) << "gone, and its name free";
+}
+
+TEST(Storage, AMessageThatCannotBeStoredIsRefusedAndReachesNobody) {
+    RunningServer server;
+    uint64_t bobId = server.idOf(kBob);
+    auto ann = Peer::signIn(server.port(), kAnn);
+    auto bob = Peer::signIn(server.port(), kBob);
+    ASSERT_TRUE(ann && bob);
+    server.onServerThread([](Server& s) {
+        exec(s.accounts().database(),
+             "CREATE TRIGGER refuse BEFORE INSERT ON stored_chunks WHEN NEW.last = 1 "
+             "BEGIN SELECT RAISE(ABORT, 'injected'); END");
+    });
+    // The first chunk is kept, the last is not: the sender hears of the
+    // failure, and the part already kept goes with the message.
+    EXPECT_EQ(sendMessage(*ann, bobId, text(700)).codes, (std::vector<uint32_t>{4, kStorageFailed}));
+    EXPECT_EQ(server.onServerThread([&](Server& s) { return s.messaging().store().storedBytes(bobId); }), 0u);
+    ASSERT_TRUE(bob->sync());
+    std::vector<wire::Packet> parts = bob->takeAll("MESG");
+    ASSERT_EQ(parts.size(), 1u) << "the first chunk went live";
+    EXPECT_FALSE(parts[0].hasHeader("Last")) << "the message never completes at the client";
+
+    server.onServerThread([](Server& s) { exec(s.accounts().database(), "DROP TRIGGER refuse"); });
+    EXPECT_EQ(sendMessage(*ann, bobId, "kept").codes, std::vector<uint32_t>{4});
+    auto got = receiveMessage(*bob);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->body, "kept");
 }

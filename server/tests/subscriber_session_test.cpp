@@ -75,3 +75,26 @@ TEST(ResumeLog, WithoutAConnectionPacketsAreOnlyLogged) {
     session.resend(numbered(9).serialise().value());
     EXPECT_EQ(session.nextSequence(), 4);
 }
+
+TEST(Deliveries, AMessageIsDeliveredWhenThePacketWithItsLastChunkIsAcknowledgedEvenAfterAResume) {
+    SubscriberSession session = sessionWithSent(2);  // packets 1 and 2
+    std::vector<uint64_t> delivered;
+    session.setDeliveredHandler([&](const std::vector<uint64_t>& ids) { delivered.insert(delivered.end(), ids.begin(), ids.end()); });
+    session.sendMessageChunk(70, numbered(70).serialise().value(), true, false);  // 3
+    session.sendMessageChunk(71, numbered(71).serialise().value(), true, true);   // 4
+    session.sendMessageChunk(70, numbered(72).serialise().value(), false, true);  // 5
+    session.acknowledge(4);
+    EXPECT_TRUE(delivered.empty()) << "packet 4 not yet received";
+    session.acknowledge(5);
+    EXPECT_EQ(delivered, std::vector<uint64_t>{71});
+
+    // The client had packets up to 4 when its line dropped: it gets a
+    // greeting first (5), and packet 5 again as 6.
+    session.resumeFrom(5, numbered(99));
+    EXPECT_TRUE(session.hasDelivery(70));
+    session.acknowledge(6);
+    EXPECT_EQ(delivered, std::vector<uint64_t>{71}) << "the greeting alone does not complete message 70";
+    session.acknowledge(7);
+    EXPECT_EQ(delivered, (std::vector<uint64_t>{71, 70}));
+    EXPECT_EQ(session.deliveries(), 0u);
+}

@@ -26,6 +26,8 @@ public:
     ServerChild& operator=(const ServerChild&) = delete;
 
     uint16_t port() const { return port_; }
+    // Its process id while it runs, for /proc; -1 once ended.
+    pid_t pid() const { return pid_; }
     // Ends it at once, as a crash would.
     void kill();
 

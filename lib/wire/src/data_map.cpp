@@ -1,5 +1,7 @@
 #include "kestrova/wire/data_map.h"
 
+#include "data_map_chunks.h"
+
 #include <cstring>
 
 namespace kestrova::wire {
@@ -38,29 +40,19 @@ std::string encodeDataMap(const DataMapEntries& entries) {
     return out;
 }
 
+// NOTE: the map is filled straight from the chunks rather than through a
+// DataMapView, which would add a second pass and an array allocated among
+// the map's nodes for nothing the map keeps.
 ParseResult parseDataMap(std::span<const uint8_t> input, DataMapEntries& entries) {
-    size_t pos = 0;
     DataMapEntries::iterator previous = entries.end();
-    while (pos < input.size() && input[pos] != 0) {
-        const void* nul = std::memchr(input.data() + pos, 0, input.size() - pos);
-        if (!nul) return {ParseStatus::Truncated, pos};
-        size_t keyEnd = static_cast<size_t>(static_cast<const uint8_t*>(nul) - input.data());
-        if (input.size() - keyEnd - 1 < 2) return {ParseStatus::Truncated, pos};
-        size_t length = (size_t(input[keyEnd + 1]) << 8) | input[keyEnd + 2];
-        size_t dataStart = keyEnd + 3;
-        if (input.size() - dataStart < length) return {ParseStatus::Truncated, pos};
-
-        std::string_view key(reinterpret_cast<const char*>(input.data() + pos), keyEnd - pos);
-        const char* data = reinterpret_cast<const char*>(input.data() + dataStart);
+    return forEachChunk(input, [&](std::string_view key, std::string_view data) {
         if (previous != entries.end() && previous->first == key) {
-            previous->second.append(data, length);
+            previous->second.append(data);
         } else {
             // Encodings come in key order, so the end is the right hint for a fresh map.
-            previous = entries.insert_or_assign(entries.end(), std::string(key), std::string(data, length));
+            previous = entries.insert_or_assign(entries.end(), std::string(key), std::string(data));
         }
-        pos = dataStart + length;
-    }
-    return {ParseStatus::Complete, pos};
+    });
 }
 
 }  // namespace kestrova::wire

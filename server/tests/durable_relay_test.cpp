@@ -1,0 +1,141 @@
+// A message its sender was told was taken reaches its recipient whatever
+// happens to the server in between: it is in the store until the recipient's
+// client acknowledged it, through a killed server, a session that stopped
+// following it, and a recipient signing in while messages wait for it.
+#include "relay_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrova;
+using namespace kestrova::server;
+using namespace kestrova::server::testing;
+
+namespace {
+
+uint64_t createGroup(Peer& owner, const std::vector<Peer*>& members) {
+    owner.request(packet("GROUP CREATE", {{"Name", "Crew"}}));
+    for (Peer* member : members)
+        member->request(packet("GROUP SUBSCRIBE", {{"Name", "Crew"}}));
+    auto update = owner.expect("GROUP UPDATE");
+    return update ? wire::readDecimalId(dataMap(update->body())["Group-Id"]) : 0;
+}
+
+uint64_t askForStored(Peer& peer) {
+    return peer.send(packet("MESG STORED", {{"From-Private", peer.lastOnline}}));
+}
+
+size_t storedFor(RunningServer& server, uint64_t accountId) {
+    return server.onServerThread([&](Server& s) { return s.messaging().store().storedMessages(accountId); });
+}
+
+} // namespace
+
+TEST(DurableRelay, WhatTheSenderWasToldWasTakenOutlivesAKilledServerAndArrivesOnce) {
+    TempDatabase database;
+    uint64_t bobId = 0, groupId = 0, liveId = 0;
+    {
+        RunningServer first(loopbackConfig(), {}, database.path());
+        bobId = first.idOf(kBob);
+        auto ann = Peer::signIn(first.port(), kAnn);
+        auto bob = Peer::signIn(first.port(), kBob);
+        auto cat = Peer::signIn(first.port(), kCat);
+        ASSERT_TRUE(ann && bob && cat);
+        groupId = createGroup(*ann, {&*bob, &*cat});
+        ASSERT_NE(groupId, 0u);
+        cat->bye();
+
+        EXPECT_EQ(sendMessage(*ann, bobId, "read before the kill").codes, std::vector<uint32_t>{4});
+        ASSERT_TRUE(receiveMessage(*bob));
+        ASSERT_TRUE(bob->sync()) << "the acknowledgement lets it go";
+        Sent unread =
+            sendMessage(*ann, bobId, "read, not acknowledged", false, "text/plain", SIZE_MAX, "102");
+        EXPECT_EQ(unread.codes, std::vector<uint32_t>{4});
+        EXPECT_EQ(sendMessage(*ann, groupId, text(1300), true).codes, (std::vector<uint32_t>{4, 4, 4}));
+        auto live = receiveMessage(*bob);
+        ASSERT_TRUE(live && receiveMessage(*bob));
+        liveId = live->first.headerId("Mesg-Id");
+        // Two chunks of three: its sender's client starts it over, so no
+        // part of it may reach anyone.
+        EXPECT_EQ(sendMessage(*ann, bobId, text(1300), false, "text/plain", 2).codes,
+                  (std::vector<uint32_t>{4, 4}));
+        first.kill();
+    }
+    RunningServer second(loopbackConfig(), {}, database.path());
+    for (const TestAccount& account : {kBob, kCat}) {
+        SCOPED_TRACE(account.nickname);
+        auto peer = Peer::signIn(second.port(), account);
+        ASSERT_TRUE(peer);
+        uint64_t request = askForStored(*peer);
+        if (std::string_view(account.name) == kBob.name) {
+            auto again = receiveMessage(*peer);
+            ASSERT_TRUE(again);
+            EXPECT_EQ(again->body, "read, not acknowledged");
+            EXPECT_EQ(again->first.headerId("Mesg-Id"), liveId) << "the same message, known to the client";
+            EXPECT_EQ(again->first.header("Origin-Key"), "102");
+        }
+        auto group = receiveMessage(*peer);
+        ASSERT_TRUE(group);
+        EXPECT_EQ(group->body, text(1300));
+        EXPECT_EQ(group->first.headerId("Target-Id"), groupId);
+        EXPECT_EQ(peer->codeFor(request), 4u);
+        ASSERT_TRUE(peer->sync());
+        EXPECT_TRUE(peer->takeAll("MESG").empty())
+            << "nothing acknowledged before, nothing unfinished, nothing twice";
+        EXPECT_EQ(storedFor(second, second.idOf(account)), 0u) << "acknowledged now";
+    }
+}
+
+TEST(DurableRelay, MessagesTheResumeLogNoLongerHoldsComeFromTheStoreAtTheNextSignIn) {
+    ServerConfig config = loopbackConfig();
+    config.maxResumeLogBytes = 2048;
+    RunningServer server(config);
+    uint64_t bobId = server.idOf(kBob);
+    auto ann = Peer::signIn(server.port(), kAnn);
+    auto bob = Peer::signIn(server.port(), kBob);
+    ASSERT_TRUE(ann && bob);
+    for (char i = '0'; i <= '9'; ++i) {
+        EXPECT_EQ(sendMessage(*ann, bobId, i + text(700)).codes, (std::vector<uint32_t>{4, 4}));
+        auto live = receiveMessage(*bob);
+        ASSERT_TRUE(live);
+        EXPECT_EQ(live->body[0], i);
+    }
+    bob->drop(); // never acknowledged, and too much to resume
+
+    auto back = Peer::signIn(server.port(), kBob);
+    ASSERT_TRUE(back);
+    uint64_t request = askForStored(*back);
+    for (char i = '0'; i <= '9'; ++i) {
+        auto stored = receiveMessage(*back);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->body, i + text(700)) << "each of them, in order";
+    }
+    EXPECT_EQ(back->codeFor(request), 4u);
+    ASSERT_TRUE(back->sync());
+    EXPECT_EQ(storedFor(server, bobId), 0u);
+}
+
+TEST(DurableRelay, MessagesForARecipientSigningInWaitBehindItsStoredOnes) {
+    RunningServer server;
+    uint64_t bobId = server.idOf(kBob);
+    auto ann = Peer::signIn(server.port(), kAnn);
+    ASSERT_TRUE(ann);
+    EXPECT_EQ(sendMessage(*ann, bobId, "one").codes, std::vector<uint32_t>{4});
+    auto bob = Peer::signIn(server.port(), kBob);
+    ASSERT_TRUE(bob);
+    EXPECT_EQ(sendMessage(*ann, bobId, "two").codes, std::vector<uint32_t>{4});
+    ASSERT_TRUE(bob->sync());
+    EXPECT_TRUE(bob->takeAll("MESG").empty()) << "not before the stored one";
+
+    askForStored(*bob);
+    for (const char* expected : {"one", "two"}) {
+        auto got = receiveMessage(*bob);
+        ASSERT_TRUE(got);
+        EXPECT_EQ(got->body, expected);
+    }
+    EXPECT_EQ(sendMessage(*ann, bobId, "three").codes, std::vector<uint32_t>{4});
+    auto live = receiveMessage(*bob);
+    ASSERT_TRUE(live);
+    EXPECT_EQ(live->body, "three");
+    ASSERT_TRUE(bob->sync());
+    EXPECT_TRUE(bob->takeAll("MESG").empty()) << "each once";
+}
