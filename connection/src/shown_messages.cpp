@@ -2,7 +2,9 @@
 
 #include "kestrova/platform/paths.h"
 
+#include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -90,7 +92,11 @@ void ShownMessages::load() {
     loaded_ = true;
     if (file_.empty()) file_ = platform::kestrovaHome() / kFileName;
     std::ifstream in(file_, std::ios::binary);
-    std::string text(kMaxShownFileBytes, '\0');
+    // Only what the file holds, up to the bound: the list is read whenever a
+    // connection starts, and it is usually a few kilobytes.
+    std::error_code error;
+    uintmax_t size = std::filesystem::file_size(file_, error);
+    std::string text(error ? 0 : static_cast<size_t>(std::min<uintmax_t>(size, kMaxShownFileBytes)), '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<size_t>(in.gcount()));
     std::vector<ShownKey> keys = parseShownKeys(text);

@@ -3,7 +3,7 @@
 #include "kestrova/api.h"
 
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace kestrova::kit {
 
@@ -16,9 +16,12 @@ std::string readSetting(settings::TextSetting setting) {
     // the store itself, and every writer in the system (the kit, and the
     // connection for the values the server sends) by kMaxSettingBytes, so
     // this buffer holds any value that can be there.
-    std::vector<char> buffer(kMaxSettingBytes + 1, '\0');
-    RY_GetSettingString(setting.name, setting.defaultValue, buffer.data());
-    return std::string(buffer.data(), ::strnlen(buffer.data(), kMaxSettingBytes));
+    // The store writes the value and its terminator: the buffer need not be
+    // cleared first (clearing 64 KiB per read showed in profiles).
+    auto buffer = std::make_unique_for_overwrite<char[]>(kMaxSettingBytes + 1);
+    buffer[0] = '\0';
+    RY_GetSettingString(setting.name, setting.defaultValue, buffer.get());
+    return std::string(buffer.get(), ::strnlen(buffer.get(), kMaxSettingBytes));
 }
 
 void writeSetting(settings::NumberSetting setting, int32_t value) { RY_SetSettingLong(setting.name, value); }
