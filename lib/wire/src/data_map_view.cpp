@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <functional>
 
 namespace kestrova::wire {
 namespace {
@@ -72,8 +73,14 @@ void DataMapView::extendLast(std::string_view data, bool alreadyJoined) {
 }
 
 void DataMapView::keepLastOfRepeatedKeys() {
-    std::stable_sort(entries_.begin(), entries_.end(),
-                     [](const DataMapEntryView& a, const DataMapEntryView& b) { return a.key < b.key; });
+    // Keys are views into the input, so their addresses give the input order
+    // among equal keys. NOTE: not std::stable_sort: its temporary buffer is
+    // allocated with new and released with free in this standard library,
+    // which AddressSanitizer reports as a mismatch.
+    std::sort(entries_.begin(), entries_.end(), [](const DataMapEntryView& a, const DataMapEntryView& b) {
+        if (a.key != b.key) return a.key < b.key;
+        return std::less<const char*>()(a.key.data(), b.key.data());
+    });
     size_t kept = 0;
     for (const DataMapEntryView& entry : entries_) {
         if (kept > 0 && entries_[kept - 1].key == entry.key)
