@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "harness_child.h"
+#include "program_child.h"
 #include "program_folder.h"
 #include "server_child.h"
 
@@ -26,26 +27,6 @@ using Rows = std::vector<std::string>;
 
 const HarnessAccount kBob{"bob@example.org", "bob"};
 const HarnessAccount kDave{"dave@example.org", "dave's password"};
-
-// The quoted words of an automation reply: `OK "a" "b\nc"` gives {"a", "b\nc"}
-// (escapes \", \\ and \n).
-Rows quotedWords(const std::string& reply) {
-    Rows words;
-    for (size_t i = 0; i < reply.size(); ++i) {
-        if (reply[i] != '"') continue;
-        std::string word;
-        for (++i; i < reply.size() && reply[i] != '"'; ++i) {
-            if (reply[i] == '\\' && i + 1 < reply.size()) {
-                ++i;
-                word += reply[i] == 'n' ? '\n' : reply[i];
-            } else {
-                word += reply[i];
-            }
-        }
-        words.push_back(word);
-    }
-    return words;
-}
 
 int indexOf(const Rows& rows, const std::string& row) {
     auto at = std::find(rows.begin(), rows.end(), row);
