@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace kestrova;
 using namespace kestrova::server;
@@ -28,8 +29,15 @@ struct World {
         std::string error;
         accounts = AccountStore::open(":memory:", error);
         if (!accounts) std::abort();
-        for (const char* name : {"ann@example.org", "bob@example.org", "cat@example.org"})
-            accounts->create(name, "pw", name);
+        for (const char* name : {"ann@example.org", "bob@example.org", "cat@example.org"}) {
+            uint64_t id = 0;
+            accounts->create(name, "pw", name, &id);
+            ids.push_back(id);
+        }
+        // A robot that says back what it is sent, at the next id.
+        uint64_t robot = 0;
+        accounts->create("echo@example.org", "unused", "Echo", &robot);
+        accounts->setRobot(robot, 1, true);
         config.messaging.maxStoredMessages = 20;
         config.messaging.maxMessageBytes = 8 * 1024;
         config.messaging.maxContacts = 4;
@@ -43,6 +51,7 @@ struct World {
     ServerConfig config;
     std::unique_ptr<AccountStore> accounts;
     std::unique_ptr<Server> server;
+    std::vector<uint64_t> ids;
     uint64_t nextConnection = 1;
 };
 
@@ -71,5 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     world.io.restart();
     world.io.poll();
     if (world.server->openConnections() > world.config.maxConnectionsSigningIn + 3) std::abort();
+    // Nobody's stored messages grow past the allowance of a connected
+    // recipient, whether its client acknowledges or not.
+    const MessagingLimits& limits = world.config.messaging;
+    for (uint64_t id : world.ids)
+        if (world.server->messaging().store().storedMessages(id) > limits.connectedStoreFactor * limits.maxStoredMessages)
+            std::abort();
     return 0;
 }

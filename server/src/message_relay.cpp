@@ -157,7 +157,7 @@ uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet&
         if (recipient->echoRobot) {
             message.toRobot = true;
         } else {
-            if (!reachable(recipient->id) && !storeHasRoom(recipient->id)) return code::kLimit;
+            if (!storeHasRoom(recipient->id, reachable(recipient->id))) return code::kLimit;
             message.recipients.emplace_back(recipient->id);
         }
     }
@@ -183,7 +183,7 @@ uint32_t Messaging::relayChunk(Relayed& message, const wire::Packet& chunk, bool
         std::shared_ptr<SubscriberSession> live = sessions_.find(recipient.id);
         if (first) {
             bool connected = live && live->attached();
-            if (message.kind == Conversation::Group && !connected && !storeHasRoom(recipient.id)) {
+            if (message.kind == Conversation::Group && !storeHasRoom(recipient.id, connected)) {
                 recipient.skipped = true;  // it still finds the message in the history
                 continue;
             }
@@ -210,9 +210,10 @@ bool Messaging::reachable(uint64_t recipient) {
     return live && live->attached();
 }
 
-bool Messaging::storeHasRoom(uint64_t recipient) {
+bool Messaging::storeHasRoom(uint64_t recipient, bool connected) {
+    size_t factor = connected ? limits_.connectedStoreFactor : 1;
     auto [messages, bytes] = store_.storedLoad(recipient);
-    return messages < limits_.maxStoredMessages && bytes < limits_.maxStoredBytes;
+    return messages < factor * limits_.maxStoredMessages && bytes < factor * limits_.maxStoredBytes;
 }
 
 bool Messaging::keepInHistory(const Relayed& message) {
@@ -248,6 +249,9 @@ void Messaging::sendComplete(uint64_t source, uint64_t recipientId, const std::s
                              const std::string& body) {
     std::optional<Account> sender = accounts_.findById(source);
     if (!sender) return;
+    // Nobody was told this answer was taken: a client that does not
+    // acknowledge what it has gets no more of them.
+    if (!storeHasRoom(recipientId, reachable(recipientId))) return;
     Relayed message;
     message.messageId = nextMessageId();
     message.source = source;

@@ -114,12 +114,9 @@ private:
     uint32_t relayChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last);
     // Whether the recipient's client is connected now.
     bool reachable(uint64_t recipient);
-    // Whether the recipient's stored messages leave room for one more.
-    // FIXME: only recipients that are not connected are held to it. The
-    // client acknowledges at most every 10 s, so a connected one may have a
-    // burst of more than the bound unacknowledged; one that never
-    // acknowledges lets its stored messages grow until its line drops.
-    bool storeHasRoom(uint64_t recipient);
+    // Whether the recipient's stored messages leave room for one more; a
+    // connected recipient has the larger allowance of the limits.
+    bool storeHasRoom(uint64_t recipient, bool connected);
     bool keepInHistory(const Relayed& message);
     // The robot's answer to a message that is complete.
     void finishMessage(Relayed& message);

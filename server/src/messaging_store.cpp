@@ -98,7 +98,7 @@ bool MessagingStore::prepare(sqlite3* db, std::string& error) {
 }
 
 std::vector<ContactEntry> MessagingStore::contactsOf(uint64_t owner) const {
-    Statement select(db_, "SELECT contact, state FROM contacts WHERE owner = ? ORDER BY contact");
+    Statement select(statements_, "SELECT contact, state FROM contacts WHERE owner = ? ORDER BY contact");
     select.id(1, owner);
     std::vector<ContactEntry> out;
     while (select.row()) out.push_back({select.columnId(0), static_cast<int32_t>(select.columnNumber(1))});
@@ -106,53 +106,53 @@ std::vector<ContactEntry> MessagingStore::contactsOf(uint64_t owner) const {
 }
 
 std::optional<int32_t> MessagingStore::contactState(uint64_t owner, uint64_t contact) const {
-    Statement select(db_, "SELECT state FROM contacts WHERE owner = ? AND contact = ?");
+    Statement select(statements_, "SELECT state FROM contacts WHERE owner = ? AND contact = ?");
     select.id(1, owner).id(2, contact);
     if (!select.row()) return std::nullopt;
     return static_cast<int32_t>(select.columnNumber(0));
 }
 
 bool MessagingStore::setContact(uint64_t owner, uint64_t contact, int32_t state) {
-    Statement upsert(db_, "INSERT INTO contacts (owner, contact, state) VALUES (?, ?, ?) "
+    Statement upsert(statements_, "INSERT INTO contacts (owner, contact, state) VALUES (?, ?, ?) "
                           "ON CONFLICT (owner, contact) DO UPDATE SET state = excluded.state");
     return upsert.id(1, owner).id(2, contact).number(3, state).run();
 }
 
 bool MessagingStore::removeContact(uint64_t owner, uint64_t contact) {
-    Statement remove(db_, "DELETE FROM contacts WHERE owner = ? AND contact = ?");
+    Statement remove(statements_, "DELETE FROM contacts WHERE owner = ? AND contact = ?");
     return remove.id(1, owner).id(2, contact).run();
 }
 
 size_t MessagingStore::contactCount(uint64_t owner) const {
-    Statement count(db_, "SELECT COUNT(*) FROM contacts WHERE owner = ?");
+    Statement count(statements_, "SELECT COUNT(*) FROM contacts WHERE owner = ?");
     count.id(1, owner);
     return countOf(count);
 }
 
 std::vector<uint64_t> MessagingStore::watchersOf(uint64_t id) const {
-    Statement select(db_, "SELECT owner FROM contacts WHERE contact = ? AND state = 0 ORDER BY owner");
+    Statement select(statements_, "SELECT owner FROM contacts WHERE contact = ? AND state = 0 ORDER BY owner");
     select.id(1, id);
     return ids(select);
 }
 
 bool MessagingStore::setRequest(uint64_t requester, uint64_t recipient, std::string_view text) {
-    Statement upsert(db_, "INSERT INTO contact_requests (requester, recipient, text) VALUES (?, ?, ?) "
+    Statement upsert(statements_, "INSERT INTO contact_requests (requester, recipient, text) VALUES (?, ?, ?) "
                           "ON CONFLICT (requester, recipient) DO UPDATE SET text = excluded.text");
     return upsert.id(1, requester).id(2, recipient).blob(3, text).run();
 }
 
 bool MessagingStore::hasRequest(uint64_t requester, uint64_t recipient) const {
-    Statement select(db_, "SELECT 1 FROM contact_requests WHERE requester = ? AND recipient = ?");
+    Statement select(statements_, "SELECT 1 FROM contact_requests WHERE requester = ? AND recipient = ?");
     return select.id(1, requester).id(2, recipient).row();
 }
 
 bool MessagingStore::removeRequest(uint64_t requester, uint64_t recipient) {
-    Statement remove(db_, "DELETE FROM contact_requests WHERE requester = ? AND recipient = ?");
+    Statement remove(statements_, "DELETE FROM contact_requests WHERE requester = ? AND recipient = ?");
     return remove.id(1, requester).id(2, recipient).run();
 }
 
 std::vector<FriendRequest> MessagingStore::requestsFor(uint64_t recipient) const {
-    Statement select(db_, "SELECT requester, text FROM contact_requests WHERE recipient = ? ORDER BY requester");
+    Statement select(statements_, "SELECT requester, text FROM contact_requests WHERE recipient = ? ORDER BY requester");
     select.id(1, recipient);
     std::vector<FriendRequest> out;
     while (select.row()) out.push_back({select.columnId(0), select.columnBytes(1)});
@@ -160,26 +160,26 @@ std::vector<FriendRequest> MessagingStore::requestsFor(uint64_t recipient) const
 }
 
 size_t MessagingStore::requestCount(uint64_t recipient) const {
-    Statement count(db_, "SELECT COUNT(*) FROM contact_requests WHERE recipient = ?");
+    Statement count(statements_, "SELECT COUNT(*) FROM contact_requests WHERE recipient = ?");
     count.id(1, recipient);
     return countOf(count);
 }
 
 std::optional<Group> MessagingStore::groupById(uint64_t id) const {
-    Statement select(db_, "SELECT id, name, description, password_md5 FROM chat_groups WHERE id = ?");
+    Statement select(statements_, "SELECT id, name, description, password_md5 FROM chat_groups WHERE id = ?");
     select.id(1, id);
     return readGroup(select);
 }
 
 std::optional<Group> MessagingStore::groupByName(std::string_view name) const {
-    Statement select(db_, "SELECT id, name, description, password_md5 FROM chat_groups WHERE name = ?");
+    Statement select(statements_, "SELECT id, name, description, password_md5 FROM chat_groups WHERE name = ?");
     select.text(1, name);
     return readGroup(select);
 }
 
 std::optional<uint64_t> MessagingStore::createGroup(std::string_view name, std::string_view description,
                                                     std::string_view passwordDigest) {
-    Statement insert(db_, "INSERT INTO chat_groups (name, description, password_md5) VALUES (?, ?, ?)");
+    Statement insert(statements_, "INSERT INTO chat_groups (name, description, password_md5) VALUES (?, ?, ?)");
     if (!insert.text(1, name).text(2, description).blob(3, passwordDigest).run()) return std::nullopt;
     return static_cast<uint64_t>(sqlite3_last_insert_rowid(db_));
 }
@@ -188,14 +188,14 @@ bool MessagingStore::deleteGroup(uint64_t id) {
     Transaction unit(db_);
     for (const char* sql : {"DELETE FROM group_members WHERE group_id = ?", "DELETE FROM group_bans WHERE group_id = ?",
                             "DELETE FROM history WHERE kind = 1 AND a = ?", "DELETE FROM chat_groups WHERE id = ?"}) {
-        Statement remove(db_, sql);
+        Statement remove(statements_, sql);
         if (!remove.id(1, id).run()) return false;
     }
     return unit.commit();
 }
 
 std::vector<GroupMember> MessagingStore::members(uint64_t group) const {
-    Statement select(db_, "SELECT member, capabilities FROM group_members WHERE group_id = ? ORDER BY member");
+    Statement select(statements_, "SELECT member, capabilities FROM group_members WHERE group_id = ? ORDER BY member");
     select.id(1, group);
     std::vector<GroupMember> out;
     while (select.row()) out.push_back({select.columnId(0), static_cast<int32_t>(select.columnNumber(1))});
@@ -203,65 +203,65 @@ std::vector<GroupMember> MessagingStore::members(uint64_t group) const {
 }
 
 std::optional<int32_t> MessagingStore::capabilities(uint64_t group, uint64_t member) const {
-    Statement select(db_, "SELECT capabilities FROM group_members WHERE group_id = ? AND member = ?");
+    Statement select(statements_, "SELECT capabilities FROM group_members WHERE group_id = ? AND member = ?");
     select.id(1, group).id(2, member);
     if (!select.row()) return std::nullopt;
     return static_cast<int32_t>(select.columnNumber(0));
 }
 
 bool MessagingStore::setMember(uint64_t group, uint64_t member, int32_t capabilities) {
-    Statement upsert(db_, "INSERT INTO group_members (group_id, member, capabilities) VALUES (?, ?, ?) "
+    Statement upsert(statements_, "INSERT INTO group_members (group_id, member, capabilities) VALUES (?, ?, ?) "
                           "ON CONFLICT (group_id, member) DO UPDATE SET capabilities = excluded.capabilities");
     return upsert.id(1, group).id(2, member).number(3, capabilities).run();
 }
 
 bool MessagingStore::removeMember(uint64_t group, uint64_t member) {
-    Statement remove(db_, "DELETE FROM group_members WHERE group_id = ? AND member = ?");
+    Statement remove(statements_, "DELETE FROM group_members WHERE group_id = ? AND member = ?");
     return remove.id(1, group).id(2, member).run();
 }
 
 size_t MessagingStore::memberCount(uint64_t group) const {
-    Statement count(db_, "SELECT COUNT(*) FROM group_members WHERE group_id = ?");
+    Statement count(statements_, "SELECT COUNT(*) FROM group_members WHERE group_id = ?");
     count.id(1, group);
     return countOf(count);
 }
 
 std::vector<uint64_t> MessagingStore::groupsOf(uint64_t member) const {
-    Statement select(db_, "SELECT group_id FROM group_members WHERE member = ? ORDER BY group_id");
+    Statement select(statements_, "SELECT group_id FROM group_members WHERE member = ? ORDER BY group_id");
     select.id(1, member);
     return ids(select);
 }
 
 bool MessagingStore::ban(uint64_t group, uint64_t member) {
-    Statement insert(db_, "INSERT OR IGNORE INTO group_bans (group_id, member) VALUES (?, ?)");
+    Statement insert(statements_, "INSERT OR IGNORE INTO group_bans (group_id, member) VALUES (?, ?)");
     return insert.id(1, group).id(2, member).run();
 }
 
 bool MessagingStore::isBanned(uint64_t group, uint64_t member) const {
-    Statement select(db_, "SELECT 1 FROM group_bans WHERE group_id = ? AND member = ?");
+    Statement select(statements_, "SELECT 1 FROM group_bans WHERE group_id = ? AND member = ?");
     return select.id(1, group).id(2, member).row();
 }
 
 bool MessagingStore::storeChunk(uint64_t recipient, uint64_t messageId, bool first, bool last,
                                 std::string_view packet) {
-    Statement insert(db_, "INSERT INTO stored_chunks (recipient, message_id, first, last, packet) VALUES (?, ?, ?, ?, ?)");
+    Statement insert(statements_, "INSERT INTO stored_chunks (recipient, message_id, first, last, packet) VALUES (?, ?, ?, ?, ?)");
     return insert.id(1, recipient).id(2, messageId).number(3, first).number(4, last).blob(5, packet).run();
 }
 
 size_t MessagingStore::storedMessages(uint64_t recipient) const {
-    Statement count(db_, "SELECT COUNT(*) FROM stored_chunks WHERE recipient = ? AND first = 1");
+    Statement count(statements_, "SELECT COUNT(*) FROM stored_chunks WHERE recipient = ? AND first = 1");
     count.id(1, recipient);
     return countOf(count);
 }
 
 size_t MessagingStore::storedBytes(uint64_t recipient) const {
-    Statement count(db_, "SELECT COALESCE(SUM(LENGTH(packet)), 0) FROM stored_chunks WHERE recipient = ?");
+    Statement count(statements_, "SELECT COALESCE(SUM(LENGTH(packet)), 0) FROM stored_chunks WHERE recipient = ?");
     count.id(1, recipient);
     return countOf(count);
 }
 
 std::pair<size_t, size_t> MessagingStore::storedLoad(uint64_t recipient) const {
-    Statement count(db_, "SELECT COALESCE(SUM(first), 0), COALESCE(SUM(LENGTH(packet)), 0) FROM stored_chunks "
+    Statement count(statements_, "SELECT COALESCE(SUM(first), 0), COALESCE(SUM(LENGTH(packet)), 0) FROM stored_chunks "
                          "WHERE recipient = ?");
     count.id(1, recipient);
     if (!count.row()) return {0, 0};
@@ -269,7 +269,7 @@ std::pair<size_t, size_t> MessagingStore::storedLoad(uint64_t recipient) const {
 }
 
 std::vector<StoredChunk> MessagingStore::storedFor(uint64_t recipient) const {
-    Statement select(db_, "SELECT sequence, message_id, first, last, packet FROM stored_chunks "
+    Statement select(statements_, "SELECT sequence, message_id, first, last, packet FROM stored_chunks "
                           "WHERE recipient = ? ORDER BY sequence");
     select.id(1, recipient);
     std::vector<StoredChunk> out;
@@ -280,7 +280,7 @@ std::vector<StoredChunk> MessagingStore::storedFor(uint64_t recipient) const {
 }
 
 bool MessagingStore::removeStoredMessage(uint64_t recipient, uint64_t messageId) {
-    Statement remove(db_, "DELETE FROM stored_chunks WHERE recipient = ? AND message_id = ?");
+    Statement remove(statements_, "DELETE FROM stored_chunks WHERE recipient = ? AND message_id = ?");
     return remove.id(1, recipient).id(2, messageId).run();
 }
 
@@ -292,7 +292,7 @@ bool MessagingStore::removeStoredMessages(uint64_t recipient, const std::vector<
 }
 
 bool MessagingStore::removeUnfinished() {
-    Statement remove(db_, "DELETE FROM stored_chunks WHERE (recipient, message_id) IN "
+    Statement remove(statements_, "DELETE FROM stored_chunks WHERE (recipient, message_id) IN "
                           "(SELECT recipient, message_id FROM stored_chunks GROUP BY recipient, message_id "
                           "HAVING MAX(last) = 0)");
     return remove.run();
@@ -300,7 +300,7 @@ bool MessagingStore::removeUnfinished() {
 
 bool MessagingStore::addHistory(const HistoryEntry& entry, size_t keep) {
     auto [a, b] = conversationKey(entry.kind, entry.source, entry.target);
-    Statement insert(db_, "INSERT OR REPLACE INTO history (id, kind, a, b, source, target, content_type, time_us, body) "
+    Statement insert(statements_, "INSERT OR REPLACE INTO history (id, kind, a, b, source, target, content_type, time_us, body) "
                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     insert.id(1, entry.messageId).number(2, static_cast<int>(entry.kind)).id(3, a).id(4, b);
     insert.id(5, entry.source).id(6, entry.target).text(7, entry.contentType).number(8, entry.timeMicros);
@@ -313,7 +313,7 @@ bool MessagingStore::addHistory(const HistoryEntry& entry, size_t keep) {
     size_t& added = addedSinceTrim_[key];
     if (++added < std::max<size_t>(1, keep / 100)) return true;
     added = 0;
-    Statement trim(db_, "DELETE FROM history WHERE kind = ? AND a = ? AND b = ? AND (time_us, id) < "
+    Statement trim(statements_, "DELETE FROM history WHERE kind = ? AND a = ? AND b = ? AND (time_us, id) < "
                         "(SELECT time_us, id FROM history WHERE kind = ? AND a = ? AND b = ? "
                         "ORDER BY time_us DESC, id DESC LIMIT 1 OFFSET ?)");
     trim.number(1, static_cast<int>(entry.kind)).id(2, a).id(3, b);
@@ -324,7 +324,7 @@ bool MessagingStore::addHistory(const HistoryEntry& entry, size_t keep) {
 std::vector<HistoryEntry> MessagingStore::history(Conversation kind, uint64_t a, uint64_t b, int64_t timeMicros,
                                                   bool newer, size_t count) const {
     auto [first, second] = conversationKey(kind, a, b);
-    Statement select(db_, newer ? "SELECT id, source, target, content_type, time_us, body FROM history "
+    Statement select(statements_, newer ? "SELECT id, source, target, content_type, time_us, body FROM history "
                                   "WHERE kind = ? AND a = ? AND b = ? AND time_us > ? ORDER BY time_us, id LIMIT ?"
                                 : "SELECT id, source, target, content_type, time_us, body FROM history "
                                   "WHERE kind = ? AND a = ? AND b = ? AND time_us < ? ORDER BY time_us DESC, id DESC LIMIT ?");

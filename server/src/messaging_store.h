@@ -18,6 +18,7 @@
 #pragma once
 
 #include "kestrova/crypto/md5.h"
+#include "sqlite_statement.h"
 
 #include <cstdint>
 #include <map>
@@ -91,7 +92,7 @@ class MessagingStore {
 public:
     // Creates the tables when needed; false when the database refuses.
     static bool prepare(sqlite3* db, std::string& error);
-    explicit MessagingStore(sqlite3* db) : db_(db) {}
+    explicit MessagingStore(sqlite3* db) : db_(db), statements_(db) {}
 
     std::vector<ContactEntry> contactsOf(uint64_t owner) const;
     std::optional<int32_t> contactState(uint64_t owner, uint64_t contact) const;
@@ -149,6 +150,9 @@ private:
     static constexpr size_t kMaxTrimCounters = 100'000;
 
     sqlite3* db_;
+    // Every statement is compiled once: a relayed chunk runs several, and
+    // compiling costs more than running them. The database outlives the store.
+    mutable StatementCache statements_;
     // History additions per conversation since its last trim.
     std::map<std::tuple<int, uint64_t, uint64_t>, size_t> addedSinceTrim_;
 };

@@ -21,6 +21,10 @@ struct MessagingLimits {
     // them; these bound what a recipient that is not connected may be sent.
     size_t maxStoredMessages = 1000;            // per recipient
     size_t maxStoredBytes = 32 * 1024 * 1024;   // per recipient
+    // A connected client acknowledges only every few seconds, so a burst may
+    // leave it more unacknowledged; past this many times the bounds above it
+    // is taken as a client that does not acknowledge, and is refused more.
+    size_t connectedStoreFactor = 4;
     size_t maxHistoryPerConversation = 10'000;  // older messages are forgotten
     size_t maxHistoryPerRequest = 100;
     size_t maxContacts = 1000;

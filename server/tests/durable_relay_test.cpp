@@ -139,3 +139,28 @@ TEST(DurableRelay, MessagesForARecipientSigningInWaitBehindItsStoredOnes) {
     ASSERT_TRUE(bob->sync());
     EXPECT_TRUE(bob->takeAll("MESG").empty()) << "each once";
 }
+
+TEST(DurableRelay, AConnectedRecipientThatNeverAcknowledgesIsRefusedPastItsAllowance) {
+    ServerConfig config = loopbackConfig();
+    config.messaging.maxStoredMessages = 2;
+    config.messaging.connectedStoreFactor = 3;  // six while connected
+    RunningServer server(config);
+    uint64_t bobId = server.idOf(kBob);
+    auto ann = Peer::signIn(server.port(), kAnn);
+    auto bob = Peer::signIn(server.port(), kBob);
+    ASSERT_TRUE(ann && bob);
+    uint64_t groupId = createGroup(*ann, {&*bob});
+    ASSERT_NE(groupId, 0u);
+
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(sendMessage(*ann, bobId, "burst").codes, std::vector<uint32_t>{4});
+    EXPECT_EQ(sendMessage(*ann, bobId, "one too many").codes, std::vector<uint32_t>{14});
+    EXPECT_EQ(sendMessage(*ann, groupId, "to the group", true).codes, std::vector<uint32_t>{4})
+        << "a group message is kept in the history all the same";
+    EXPECT_EQ(storedFor(server, bobId), 6u);
+
+    ASSERT_TRUE(bob->sync());
+    EXPECT_EQ(bob->takeAll("MESG").size(), 6u) << "the group message did not go to him";
+    ASSERT_TRUE(bob->sync());  // acknowledges what he read
+    EXPECT_EQ(storedFor(server, bobId), 0u);
+    EXPECT_EQ(sendMessage(*ann, bobId, "after").codes, std::vector<uint32_t>{4});
+}

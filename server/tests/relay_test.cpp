@@ -285,6 +285,27 @@ TEST(EchoRobot, SaysBackEveryTextAndNothingElse) {
     EXPECT_TRUE(ann->takeAll("MESG").empty());
 }
 
+TEST(EchoRobot, AnswersNoMoreThanItsCorrespondentsStoreHolds) {
+    ServerConfig config = smallStore();
+    config.messaging.connectedStoreFactor = 1;
+    RunningServer server(config);
+    uint64_t echoId = server.onServerThread([](Server& s) {
+        uint64_t id = 0;
+        s.accounts().create("echo@example.org", "unused", "Echo", &id);
+        s.accounts().setRobot(id, 1, true);
+        return id;
+    });
+    auto ann = Peer::signIn(server.port(), kAnn);
+    ASSERT_TRUE(ann);
+    for (const char* body : {"1", "2", "3"}) EXPECT_EQ(sendMessage(*ann, echoId, body).codes, std::vector<uint32_t>{4});
+    ASSERT_TRUE(ann->sync());
+    EXPECT_EQ(ann->takeAll("MESG").size(), 2u) << "Ann acknowledged none before the third";
+    EXPECT_EQ(sendMessage(*ann, echoId, "4").codes, std::vector<uint32_t>{4});
+    auto reply = receiveMessage(*ann);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->body, "4");
+}
+
 TEST(Relay, ResumedClientGetsWhatItMissedAndThenWhatWasStoredWhileAway) {
     RunningServer server;
     uint64_t bobId = server.idOf(kBob);
