@@ -103,6 +103,33 @@ TEST_F(ChoiceControls, TapsSelectRowsDoubleTapsActivateAndTheWheelOnlyScrolls) {
     EXPECT_EQ(selectedItem(list), 2);
 }
 
+TEST_F(ChoiceControls, DraggingAListsThumbScrollsItAsTheThumbMoves) {
+    HWND dialog = makeTopLevel("T", Rect::ofSize(0, 26, 240, 268));
+    HWND list = listOf(dialog, 10, 30);
+    sendMessage(list, LB_SETCURSEL, 3);
+    int rows = static_cast<int>(100 / sendMessage(list, LB_GETITEMHEIGHT));
+    int last = 30 - rows;
+    Rect r = windowRect(list);
+    int x = r.right - 3;
+    pointerDown({x, r.top + 1});
+    pointerMove({x, r.top + 1 + 45});
+    pumpPendingMessages();
+    int midway = static_cast<int>(sendMessage(list, LB_GETTOPINDEX));
+    EXPECT_GT(midway, 0);
+    EXPECT_LT(midway, last);
+    EXPECT_EQ(getScrollPos(list, SB_VERT), midway); // the thumb goes with the rows
+    pointerMove({x, r.bottom + 40});
+    pointerUp({x, r.bottom + 40});
+    pumpPendingMessages();
+    EXPECT_EQ(sendMessage(list, LB_GETTOPINDEX), last);
+    EXPECT_EQ(selectedItem(list), 3); // scrolling is not choosing
+    EXPECT_EQ(captureWindow(), nullptr);
+    pointerDown({x, r.bottom - 3}); // the thumb, now at the end: back to the top
+    pointerUp({x, r.top - 40});
+    pumpPendingMessages();
+    EXPECT_EQ(sendMessage(list, LB_GETTOPINDEX), 0);
+}
+
 TEST_F(ChoiceControls, ADropDownListCyclesWithLeftAndRightAndChoosesFromItsOpenList) {
     HWND dialog = makeTopLevel("Add a Contact");
     HWND combo = makeControl(dialog, kComboBoxClass, 20, CBS_DROPDOWNLIST, Rect::ofSize(10, 10, 200, 26));

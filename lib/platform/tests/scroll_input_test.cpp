@@ -75,6 +75,76 @@ TEST_F(Scrolling, ABarTakesItsRoomFromTheClientAreaAndATapOnItPages) {
               shot->pixel(r.width() - bar / 2 - 1, r.height() - 2)); // thumb at the top
 }
 
+namespace {
+
+// The (code, position) of each WM_VSCROLL the window received from the
+// given bar control (null: its own bar).
+std::vector<std::pair<int, int>> verticalScrolls(HWND hwnd, HWND control = nullptr) {
+    std::vector<std::pair<int, int>> out;
+    for (auto& m : journal())
+        if (m.hwnd == hwnd && m.message == WM_VSCROLL && m.lParam == reinterpret_cast<LParam>(control))
+            out.emplace_back(loWord(m.wParam), static_cast<int16_t>(hiWord(m.wParam)));
+    return out;
+}
+
+} // namespace
+
+TEST_F(Scrolling, DraggingTheThumbTracksItsPositionAndLettingGoEndsTheDrag) {
+    HWND main = makeTopLevel("T", Rect::ofSize(0, 26, 240, 268));
+    HWND pane = makeChild(main, 1, Rect::ofSize(0, 0, 100, 80), WS_VISIBLE | WS_VSCROLL);
+    ScrollInfo info;
+    info.max = 99;
+    info.page = 20; // a thumb of 16 pixels on a track of 80: 64 pixels for 80 positions
+    setScrollInfo(pane, SB_VERT, info);
+    Rect r = windowRect(pane);
+    int x = r.right - 3;
+    pointerDown({x, r.top + 4}); // 4 pixels into the thumb
+    pointerMove({x, r.top + 4 + 32});
+    pumpPendingMessages();
+    ScrollInfo got;
+    getScrollInfo(pane, SB_VERT, got);
+    EXPECT_EQ(got.trackPos, 40);
+    EXPECT_EQ(got.pos, 0); // the window decides whether to follow
+    EXPECT_EQ(captureWindow(), pane);
+    pointerMove({x, r.top + 500}); // far past the end
+    pointerUp({x, r.top + 500});
+    pumpPendingMessages();
+    EXPECT_EQ(verticalScrolls(pane), (std::vector<std::pair<int, int>>{
+                                         {SB_THUMBTRACK, 40}, {SB_THUMBTRACK, 80}, {SB_THUMBPOSITION, 80}, {SB_ENDSCROLL, 0}}));
+    EXPECT_EQ(captureWindow(), nullptr);
+    for (uint32_t m : {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP})
+        EXPECT_EQ(countOf(pane, m), 0u);
+
+    // A long range goes past what wParam's 16 bits hold; the bar has it whole.
+    info.max = 99999;
+    info.page = 1000;
+    setScrollInfo(pane, SB_VERT, info);
+    pointerDown({x, r.top + 2});
+    pointerUp({x, r.bottom + 50});
+    pumpPendingMessages();
+    WParam last = 0;
+    for (auto& m : journal())
+        if (m.hwnd == pane && m.message == WM_VSCROLL && loWord(m.wParam) == SB_THUMBPOSITION) last = m.wParam;
+    EXPECT_EQ(thumbPosition(pane, SB_VERT, last), 99000);
+    EXPECT_EQ(thumbPosition(pane, SB_VERT, makeWParam(SB_THUMBPOSITION, 7)), 7); // a program's own
+
+    // The SCROLLBAR control reports to its parent, with its handle.
+    HWND bar = makeControl(main, kScrollBarClass, 2, SBS_VERT, Rect::ofSize(200, 0, 10, 100));
+    info.max = 9;
+    info.page = 5; // a thumb of 50 pixels: 50 pixels for 5 positions
+    setScrollInfo(bar, SB_CTL, info);
+    Rect b = windowRect(bar);
+    pointerDown({b.left + 5, b.top + 10});
+    pumpPendingMessages();
+    pointerMove({b.left + 5, b.top + 31});
+    pumpPendingMessages();
+    pointerUp({b.left + 5, b.top + 31});
+    pumpPendingMessages();
+    EXPECT_EQ(verticalScrolls(main, bar),
+              (std::vector<std::pair<int, int>>{{SB_THUMBTRACK, 2}, {SB_THUMBPOSITION, 2}, {SB_ENDSCROLL, 0}}));
+    EXPECT_EQ(captureWindow(), nullptr);
+}
+
 TEST_F(Scrolling, TheWheelReachesTheFocusAndScrollsTheFirstWindowThatCan) {
     HWND main = makeTopLevel();
     HWND pane = makeChild(main, 1, Rect::ofSize(0, 0, 100, 80), WS_VISIBLE | WS_VSCROLL);

@@ -4,6 +4,7 @@
 
 #include "kestrova/platform/module.h"
 #include "kestrova/platform/screen.h"
+#include "kestrova/platform/scroll.h"
 #include "kestrova/ui/fonts.h"
 
 namespace kestrova::ui {
@@ -21,6 +22,15 @@ bool registerFrameworkClass(WindowProc proc) {
         return true;
     }();
     return registered;
+}
+
+// A dragged thumb's position comes whole from its bar, not cut to the 16
+// bits wParam has room for: a long list scrolls in pixels past 32767.
+int scrollPosition(HWND hwnd, int bar, WParam wParam, LParam lParam) {
+    int code = loWord(wParam);
+    if (code != SB_THUMBTRACK && code != SB_THUMBPOSITION) return static_cast<int16_t>(hiWord(wParam));
+    if (auto control = reinterpret_cast<HWND>(lParam)) return thumbPosition(control, SB_CTL, wParam);
+    return thumbPosition(hwnd, bar, wParam);
 }
 
 }  // namespace
@@ -117,7 +127,7 @@ LResult WindowBase::handleMessage(HWND hwnd, uint32_t message, WParam wParam, LP
                  hiWord(static_cast<uintptr_t>(lParam)));
         return 0;
     case WM_HSCROLL:
-        onHorizontalScroll(hwnd, reinterpret_cast<HWND>(lParam), loWord(wParam), static_cast<int16_t>(hiWord(wParam)));
+        onHorizontalScroll(hwnd, reinterpret_cast<HWND>(lParam), loWord(wParam), scrollPosition(hwnd, SB_HORZ, wParam, lParam));
         return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -140,7 +150,7 @@ LResult WindowBase::handleMessage(HWND hwnd, uint32_t message, WParam wParam, LP
     case WM_SIZE: onSize(hwnd, static_cast<int>(wParam), loWord(static_cast<uintptr_t>(lParam)), hiWord(static_cast<uintptr_t>(lParam))); return 0;
     case WM_TIMER: onTimer(hwnd, wParam); return 0;
     case WM_VSCROLL:
-        onVerticalScroll(hwnd, reinterpret_cast<HWND>(lParam), loWord(wParam), static_cast<int16_t>(hiWord(wParam)));
+        onVerticalScroll(hwnd, reinterpret_cast<HWND>(lParam), loWord(wParam), scrollPosition(hwnd, SB_VERT, wParam, lParam));
         return 0;
     default: return defWindowProc(hwnd, message, wParam, lParam);
     }

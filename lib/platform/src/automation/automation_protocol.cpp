@@ -125,6 +125,17 @@ std::string inputCommand(const Args& a) {
         pressKey(a[1] == "2" ? VK_F2 : VK_F1);
         return "OK";
     }
+    if (c == "drag" && a.size() == 5) {
+        auto x1 = parseInt(a[1]), y1 = parseInt(a[2]), x2 = parseInt(a[3]), y2 = parseInt(a[4]);
+        if (!x1 || !y1 || !x2 || !y2) return "ERR bad point";
+        // Each step is handled before the next, as a finger gives them time.
+        pointerDown({*x1, *y1});
+        pumpPendingMessages();
+        pointerMove({*x2, *y2});
+        pumpPendingMessages();
+        pointerUp({*x2, *y2});
+        return "OK";
+    }
     if ((c == "tap" || c == "hold") && a.size() == 3) {
         auto x = parseInt(a[1]), y = parseInt(a[2]);
         if (!x || !y) return "ERR bad point";

@@ -5,7 +5,9 @@
 
 #include "controls/control_look.h"
 #include "controls/control_procs.h"
+#include "controls/edit_undo.h"
 #include "drawing/text_layout.h"
+#include "kestrova/platform/clipboard.h"
 #include "kestrova/platform/input.h"
 #include "kestrova/platform/scroll.h"
 #include "kestrova/platform/text.h"
@@ -33,6 +35,7 @@ struct EditState : ControlBase {
     int scrollX = 0;     // single-line: pixels hidden on the left
     int firstLine = 0;   // multi-line: the top visible line
     int preferredX = -1; // the column Up and Down keep
+    EditUndo undo;
 };
 
 struct View {
@@ -163,18 +166,22 @@ void changed(HWND hwnd, EditState& s, bool byUser = true) {
     s.modified = byUser;
     setWindowText(hwnd, toUtf8(s.text));
     showCaret(hwnd, s);
+    notifyParent(hwnd, EN_UPDATE);
     notifyParent(hwnd, EN_CHANGE);
 }
 
 // Removes the selection and puts the text in its place, as much of it as the
 // limit leaves room for. Returns false when the text did not change.
-bool replaceSelection(HWND hwnd, EditState& s, std::u32string insert) {
+bool replaceSelection(HWND hwnd, EditState& s, std::u32string insert, EditChange kind = EditChange::kOther) {
     int start = selStart(s), end = selEnd(s);
     int room = std::max(0, s.limit - (length(s) - (end - start)));
     bool cut = static_cast<int>(insert.size()) > room;
     if (cut) insert.resize(static_cast<size_t>(room));
+    // A line break is never cut in half.
+    if (cut && !insert.empty() && insert.back() == U'\r') insert.pop_back();
     if (cut) notifyParent(hwnd, EN_MAXTEXT);
     if (insert.empty() && start == end) return false;
+    s.undo.remember(s.text, s.anchor, s.caret, {kind, start, end, start + static_cast<int>(insert.size())});
     s.text.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), insert);
     s.anchor = s.caret = start + static_cast<int>(insert.size());
     s.preferredX = -1;
@@ -217,12 +224,12 @@ int wordRight(const EditState& s, int i) {
 
 void deleteBackward(HWND hwnd, EditState& s) {
     if (selStart(s) == selEnd(s)) s.anchor = stepLeft(s, s.caret);
-    replaceSelection(hwnd, s, {});
+    replaceSelection(hwnd, s, {}, EditChange::kDeleting);
 }
 
 void deleteForward(HWND hwnd, EditState& s) {
     if (selStart(s) == selEnd(s)) s.anchor = stepRight(s, s.caret);
-    replaceSelection(hwnd, s, {});
+    replaceSelection(hwnd, s, {}, EditChange::kDeleting);
 }
 
 // The caret one visual line up or down (lines < 0 up), keeping its column.
@@ -260,11 +267,31 @@ int collapsedOrStep(const EditState& s, bool right, bool byWord) {
     return right ? stepRight(s, s.caret) : stepLeft(s, s.caret);
 }
 
-// FIXME: no clipboard keys (Ctrl+C, Ctrl+X, Ctrl+V) and no undo yet; the
-// caret is drawn steady, without blinking.
+// The clipboard keys go through their messages, so a program that
+// subclasses the edit sees a paste however it comes.
+std::optional<uint32_t> clipboardMessageOf(uint32_t key) {
+    switch (key) {
+    case VK_C:
+        return WM_COPY;
+    case VK_X:
+        return WM_CUT;
+    case VK_V:
+        return WM_PASTE;
+    case VK_Z:
+        return WM_UNDO;
+    default:
+        return std::nullopt;
+    }
+}
+
+// FIXME: the caret is drawn steady, without blinking.
 void onKeyDown(HWND hwnd, EditState& s, uint32_t key) {
     bool shift = keyIsDown(VK_SHIFT), ctrl = keyIsDown(VK_CONTROL);
     bool multi = isMultiLine(hwnd);
+    if (auto message = clipboardMessageOf(key); message && ctrl) {
+        sendMessage(hwnd, *message);
+        return;
+    }
     switch (key) {
     case VK_LEFT:
     case VK_RIGHT: {
@@ -314,10 +341,16 @@ bool acceptsDigitsOnly(HWND hwnd, const EditState& s) {
     return (windowStyle(hwnd) & ES_NUMBER) || s.inputMode == kInputNumbers;
 }
 
-char32_t applyCase(HWND hwnd, EditState& s, char32_t c) {
+// ES_UPPERCASE / ES_LOWERCASE; nothing when the style asks for neither.
+std::optional<char32_t> styledCase(HWND hwnd, char32_t c) {
     uint32_t style = windowStyle(hwnd);
     if (style & ES_UPPERCASE) return static_cast<char32_t>(std::towupper(static_cast<wint_t>(c)));
     if (style & ES_LOWERCASE) return static_cast<char32_t>(std::towlower(static_cast<wint_t>(c)));
+    return std::nullopt;
+}
+
+char32_t applyCase(HWND hwnd, EditState& s, char32_t c) {
+    if (auto styled = styledCase(hwnd, c)) return *styled;
     if (!s.capEdit || !std::iswalpha(static_cast<wint_t>(c))) return c;
     bool first = s.upcaseFirst && std::all_of(s.text.begin(), s.text.begin() + selStart(s), isBlank);
     if (!first && !s.upcaseNext) return c;
@@ -339,7 +372,104 @@ void onChar(HWND hwnd, EditState& s, char32_t c) {
     // Control characters (Back and Backspace were handled as keys) are not text.
     if (c < 0x20 || c == 0x7F) return;
     if (acceptsDigitsOnly(hwnd, s) && (c < U'0' || c > U'9')) return;
-    replaceSelection(hwnd, s, std::u32string(1, applyCase(hwnd, s, c)));
+    replaceSelection(hwnd, s, std::u32string(1, applyCase(hwnd, s, c)), EditChange::kTyping);
+}
+
+bool isDigit(char32_t c) {
+    return c >= U'0' && c <= U'9';
+}
+
+bool isLineBreak(char32_t c) {
+    return c == U'\r' || c == U'\n' || c == U'\u2028' || c == U'\u2029';
+}
+
+// C0 and C1 controls and DEL; a tab is text.
+bool isControl(char32_t c) {
+    return c != U'\t' && (c < 0x20 || (c >= 0x7F && c < 0xA0));
+}
+
+// What a paste puts in. Line breaks come in any of the usual forms; a
+// multi-line edit keeps each as it types one ("\r\n"). A single line gets a
+// space for each instead: the words on either side stay apart and no line
+// is silently dropped. Other control characters go, as they do when typed;
+// ill-formed UTF-8 is skipped.
+std::u32string pastable(HWND hwnd, std::string_view utf8) {
+    std::u32string in = toCodePoints(utf8), out;
+    std::u32string_view lineBreak = isMultiLine(hwnd) ? U"\r\n" : U" ";
+    for (size_t i = 0; i < in.size(); ++i) {
+        char32_t c = in[i];
+        if (c == U'\r' && i + 1 < in.size() && in[i + 1] == U'\n') continue; // the '\n' makes the break
+        if (isLineBreak(c))
+            out += lineBreak;
+        else if (!isControl(c))
+            out += styledCase(hwnd, c).value_or(c);
+    }
+    return out;
+}
+
+std::u32string selectedText(const EditState& s) {
+    return s.text.substr(static_cast<size_t>(selStart(s)), static_cast<size_t>(selEnd(s) - selStart(s)));
+}
+
+// A password edit keeps its text off the clipboard, where any program could
+// read it.
+bool copySelection(const EditState& s) {
+    if (s.mask || selStart(s) == selEnd(s)) return false;
+    return setClipboardText(toUtf8(selectedText(s)));
+}
+
+void cutSelection(HWND hwnd, EditState& s) {
+    if (!isReadOnly(hwnd) && copySelection(s)) replaceSelection(hwnd, s, {});
+}
+
+void paste(HWND hwnd, EditState& s) {
+    if (isReadOnly(hwnd)) return;
+    auto text = clipboardText();
+    if (!text) return;
+    std::u32string insert = pastable(hwnd, *text);
+    if (insert.empty()) return;
+    if (acceptsDigitsOnly(hwnd, s) && !std::all_of(insert.begin(), insert.end(), isDigit)) return;
+    replaceSelection(hwnd, s, std::move(insert));
+}
+
+// Returns whether there was a step to take.
+bool undo(HWND hwnd, EditState& s) {
+    if (isReadOnly(hwnd)) return false;
+    auto back = s.undo.swap({s.text, s.anchor, s.caret});
+    if (!back) return false;
+    s.text = std::move(back->text);
+    s.anchor = back->anchor;
+    s.caret = back->caret;
+    s.preferredX = -1;
+    changed(hwnd, s);
+    return true;
+}
+
+std::optional<LResult> onClipboardMessage(HWND hwnd, EditState& s, uint32_t message) {
+    switch (message) {
+    case WM_COPY:
+        copySelection(s);
+        return 0;
+    case WM_CUT:
+        cutSelection(hwnd, s);
+        return 0;
+    case WM_PASTE:
+        paste(hwnd, s);
+        return 0;
+    case WM_CLEAR:
+        if (!isReadOnly(hwnd)) replaceSelection(hwnd, s, {});
+        return 0;
+    case WM_UNDO:
+    case EM_UNDO:
+        return undo(hwnd, s) ? 1 : 0;
+    case EM_CANUNDO:
+        return s.undo.canUndo() && !isReadOnly(hwnd) ? 1 : 0;
+    case EM_EMPTYUNDOBUFFER:
+        s.undo.clear();
+        return 0;
+    default:
+        return std::nullopt;
+    }
 }
 
 LResult dialogCode(HWND hwnd, const EditState& s, const Msg* msg) {
@@ -397,6 +527,7 @@ void setText(HWND hwnd, EditState& s, const char* utf8) {
     s.anchor = s.caret = length(s);
     s.scrollX = 0;
     s.firstLine = 0;
+    s.undo.clear();
     changed(hwnd, s, false);
 }
 
@@ -449,6 +580,7 @@ std::optional<LResult> onEditMessage(HWND hwnd, EditState& s, uint32_t message, 
         std::u32string insert = toCodePoints(lParam ? reinterpret_cast<const char*>(lParam) : "");
         fitToStyle(hwnd, insert);
         replaceSelection(hwnd, s, std::move(insert));
+        if (!wParam) s.undo.clear(); // the program said this change is not to be undone
         return 0;
     }
     case EM_LIMITTEXT:
@@ -549,6 +681,7 @@ LResult editProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         return *r;
     if (auto r = onEditMessage(hwnd, *s, message, wParam, lParam)) return *r;
     if (auto r = onCapEditMessage(*s, message, wParam)) return *r;
+    if (auto r = onClipboardMessage(hwnd, *s, message)) return *r;
     switch (message) {
     case WM_PAINT:
         paint(hwnd, *s);

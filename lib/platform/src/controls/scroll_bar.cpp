@@ -4,6 +4,7 @@
 
 #include "controls/control_look.h"
 #include "controls/control_procs.h"
+#include "controls/thumb_drag.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/screen.h"
 #include "kestrova/platform/window.h"
@@ -52,8 +53,28 @@ std::optional<ScrollHit> scrollBarHit(const Rect& track, const ScrollInfo& info,
     Rect thumb = thumbOf(track, info, vertical);
     int at = vertical ? p.y : p.x;
     int from = vertical ? thumb.top : thumb.left, to = vertical ? thumb.bottom : thumb.right;
-    if (at >= from && at < to) return std::nullopt;
-    return ScrollHit{vertical ? SB_VERT : SB_HORZ, at < from ? SB_PAGEUP : SB_PAGEDOWN, info.pos};
+    int bar = vertical ? SB_VERT : SB_HORZ;
+    if (at >= from && at < to) return ScrollHit{bar, SB_THUMBTRACK, info.pos, at - from};
+    return ScrollHit{bar, at < from ? SB_PAGEUP : SB_PAGEDOWN, info.pos};
+}
+
+// The inverse of thumbOf, rounded to the nearest position.
+int thumbTrackPos(const Rect& track, const ScrollInfo& info, bool vertical, int edge) {
+    Rect thumb = thumbOf(track, info, vertical);
+    long room = vertical ? track.height() - thumb.height() : track.width() - thumb.width();
+    long range = static_cast<long>(info.max) - info.min + 1;
+    long travel = std::max<long>(0, range - std::max(1u, info.page));
+    if (room <= 0) return info.min;
+    long offset = std::clamp<long>(edge - (vertical ? track.top : track.left), 0, room);
+    return info.min + static_cast<int>((offset * travel + room / 2) / room);
+}
+
+Rect scrollTrackOf(HWND hwnd, int bar) {
+    return bar == SB_CTL ? clientRect(hwnd) : windowScrollBarRect(hwnd, bar);
+}
+
+bool isVerticalBar(HWND hwnd, int bar) {
+    return bar == SB_CTL ? (windowStyle(hwnd) & SBS_VERT) != 0 : bar == SB_VERT;
 }
 
 Rect windowScrollBarRect(HWND hwnd, int bar) {
@@ -103,9 +124,19 @@ LResult scrollBarProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam)
         getScrollInfo(hwnd, SB_CTL, info);
         auto hit =
             scrollBarHit(clientRect(hwnd), info, windowStyle(hwnd) & SBS_VERT, {xOf(lParam), yOf(lParam)});
-        if (hit) sendScroll(hwnd, hit->code, hit->pos);
+        if (hit && hit->code == SB_THUMBTRACK)
+            startThumbDrag(hwnd, SB_CTL, hit->grab);
+        else if (hit)
+            sendScroll(hwnd, hit->code, hit->pos);
         return 0;
     }
+    case WM_MOUSEMOVE:
+        if (draggedBar(hwnd)) dragThumbTo({xOf(lParam), yOf(lParam)});
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        endThumbDrag(hwnd);
+        return 0;
     default:
         return defWindowProc(hwnd, message, wParam, lParam);
     }

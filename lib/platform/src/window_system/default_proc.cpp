@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "controls/thumb_drag.h"
 #include "kestrova/platform/dc.h"
 #include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/scroll.h"
@@ -119,6 +120,9 @@ LResult defWindowProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam)
         return setIcon(hwnd, wParam, reinterpret_cast<const Icon*>(lParam));
     case WM_GETICON:
         return getIcon(hwnd, wParam);
+    case WM_CAPTURECHANGED:
+        detail::endThumbDrag(hwnd); // a window's own bar lets its thumb go
+        return 0;
     case WM_MOUSEWHEEL:
         return wheel(hwnd, wParam, lParam);
     default:

@@ -12,6 +12,7 @@
 #include "kestrova/platform/text.h"
 #include "kestrova/platform/window.h"
 #include "controls/scroll_bar.h"
+#include "controls/thumb_drag.h"
 #include "shell_services/notification_area.h"
 #include "window_system/window_system.h"
 
@@ -66,12 +67,24 @@ LParam clientPoint(HWND hwnd, Point at) {
 
 bool onSoftKeyBar(Point at) { return at.y >= screen().height - softKeyBarHeight(); }
 
-// A tap on a window's own scroll bar scrolls it instead of reaching it.
+// The window whose own bar's thumb the pointer holds, or null; the thumb
+// takes the pointer's moves and release instead of the window.
+HWND ownBarThumbHolder() {
+    HWND c = captureWindow();
+    return c && detail::draggedBar(c).value_or(SB_CTL) != SB_CTL ? c : nullptr;
+}
+
+// A tap on a window's own scroll bar scrolls it, or takes its thumb,
+// instead of reaching it.
 bool tapOnScrollBar(HWND target, Point at) {
     Point client = screenToClient(target, at);
     if (clientRect(target).contains(client)) return false;
     auto hit = detail::windowScrollBarHit(target, client);
     if (!hit) return false;
+    if (hit->code == SB_THUMBTRACK) {
+        detail::startThumbDrag(target, hit->bar, hit->grab);
+        return true;
+    }
     uint32_t message = hit->bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL;
     postMessage(target, message, makeWParam(hit->code, hit->pos), 0);
     postMessage(target, message, SB_ENDSCROLL, 0);
@@ -168,6 +181,11 @@ void pointerDown(Point at) {
 }
 
 void pointerUp(Point at) {
+    if (HWND holder = ownBarThumbHolder()) {
+        detail::dragThumbTo(screenToClient(holder, at));
+        detail::endThumbDrag(holder);
+        return;
+    }
     if (onSoftKeyBar(at) && !captureWindow()) return;
     HWND target = pointerTarget(at);
     if (target && !captureWindow() && !clientRect(target).contains(screenToClient(target, at))) return;
@@ -175,6 +193,10 @@ void pointerUp(Point at) {
 }
 
 void pointerMove(Point at) {
+    if (HWND holder = ownBarThumbHolder()) {
+        detail::dragThumbTo(screenToClient(holder, at));
+        return;
+    }
     HWND target = pointerTarget(at);
     if (target) postMessage(target, WM_MOUSEMOVE, captureWindow() ? kLeftButton : 0, clientPoint(target, at));
 }

@@ -34,6 +34,21 @@ void redrawBar(HWND hwnd, int bar) {
 
 } // namespace
 
+namespace detail {
+
+void setScrollTrackPos(HWND hwnd, int bar, int trackPos) {
+    if (ScrollInfo* s = stateOf(hwnd, bar)) s->trackPos = trackPos;
+}
+
+} // namespace detail
+
+int thumbPosition(HWND hwnd, int bar, WParam wParam) {
+    auto carried = static_cast<int16_t>(hiWord(wParam));
+    ScrollInfo* s = stateOf(hwnd, bar);
+    if (!s || static_cast<int16_t>(s->trackPos) != carried) return carried;
+    return s->trackPos;
+}
+
 bool canScroll(const ScrollInfo& info) {
     long range = static_cast<long>(info.max) - info.min + 1;
     return info.max > info.min && static_cast<long>(info.page) < range;

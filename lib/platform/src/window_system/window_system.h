@@ -154,6 +154,8 @@ std::shared_ptr<ThreadQueue> queueOf(HWND hwnd);
 
 LResult callProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam);
 void markScreenChanged();
+// Where a dragged thumb stands (SIF_TRACKPOS) while the position stays.
+void setScrollTrackPos(HWND hwnd, int bar, int trackPos);
 void dropTimersOf(HWND hwnd);
 void dropWatchesOf(HWND hwnd);
 void dropPaintOf(Window& window);

@@ -13,9 +13,20 @@
 // single-line edit lets Up and Down move the focus; a multi-line one does so
 // from its first and last line.
 //
-// Notifications: EN_SETFOCUS, EN_KILLFOCUS, EN_CHANGE (after every change of
-// the text, by the user or by WM_SETTEXT), EN_MAXTEXT (input cut at the
-// limit), EN_VSCROLL / EN_HSCROLL (the view moved).
+// Clipboard and undo: Ctrl+C copies the selection, Ctrl+X cuts it, Ctrl+V
+// pastes over it, Ctrl+Z undoes the last change and, pressed again, redoes
+// it. The keys send the edit WM_COPY, WM_CUT, WM_PASTE and WM_UNDO, which a
+// program may send as well (and WM_CLEAR, which deletes the selection).
+// Typing or deleting on at one place is one step to undo; WM_SETTEXT starts
+// afresh. A read-only edit only copies; a password edit never gives its text
+// to the clipboard. A paste is held to the same rules as typing: the limit,
+// the case styles, digits only (a text with anything else is refused whole,
+// so "12.5" does not turn into "125"); in a single-line edit each line
+// break becomes a space.
+//
+// Notifications: EN_SETFOCUS, EN_KILLFOCUS, EN_UPDATE and then EN_CHANGE
+// (after every change of the text, by the user or by WM_SETTEXT), EN_MAXTEXT
+// (input cut at the limit), EN_VSCROLL / EN_HSCROLL (the view moved).
 #pragma once
 
 #include <cstdint>
@@ -55,11 +66,15 @@ inline constexpr uint32_t EM_SETMODIFY = 0x00B9;
 inline constexpr uint32_t EM_GETLINECOUNT = 0x00BA;
 inline constexpr uint32_t EM_LINEINDEX = 0x00BB; // wParam line (-1: the caret's); returns its first character
 inline constexpr uint32_t EM_LINELENGTH = 0x00C1;
-inline constexpr uint32_t EM_REPLACESEL = 0x00C2; // lParam: const char* UTF-8, cut at the limit
+inline constexpr uint32_t EM_REPLACESEL =
+    0x00C2; // wParam 1: can be undone (else the undo step is dropped); lParam: const char* UTF-8, cut at the limit
 inline constexpr uint32_t EM_LIMITTEXT = 0x00C5;  // wParam: characters, 0 for the default
 inline constexpr uint32_t EM_SETLIMITTEXT = EM_LIMITTEXT;
+inline constexpr uint32_t EM_CANUNDO = 0x00C6;
+inline constexpr uint32_t EM_UNDO = 0x00C7; // as WM_UNDO; returns 1 when there was a step to take back
 inline constexpr uint32_t EM_LINEFROMCHAR = 0x00C9;    // wParam character (-1: the caret)
 inline constexpr uint32_t EM_SETPASSWORDCHAR = 0x00CC; // wParam: code point, 0 shows the text
+inline constexpr uint32_t EM_EMPTYUNDOBUFFER = 0x00CD;
 inline constexpr uint32_t EM_GETFIRSTVISIBLELINE = 0x00CE;
 inline constexpr uint32_t EM_SETREADONLY = 0x00CF;
 inline constexpr uint32_t EM_GETPASSWORDCHAR = 0x00D2;

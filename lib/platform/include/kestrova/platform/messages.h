@@ -76,6 +76,12 @@ enum Message : uint32_t {
     WM_LBUTTONDBLCLK = 0x0203,
     WM_MOUSEWHEEL = 0x020A,
     WM_CAPTURECHANGED = 0x0215,
+    // The clipboard messages an edit control takes (edit.h).
+    WM_CUT = 0x0300,
+    WM_COPY = 0x0301,
+    WM_PASTE = 0x0302,
+    WM_CLEAR = 0x0303,
+    WM_UNDO = 0x0304,
     WM_HOTKEY = 0x0312,
     WM_PRINTCLIENT = 0x0318,
     // Wave devices (wave.h): wParam the device's handle, lParam the buffer.
@@ -151,6 +157,10 @@ enum VirtualKey : uint32_t {
     VK_DOWN = 0x28,
     VK_DELETE = 0x2E,
     VK_A = 0x41,
+    VK_C = 0x43,
+    VK_V = 0x56,
+    VK_X = 0x58,
+    VK_Z = 0x5A,
     VK_APPS = 0x5D,
     VK_F1 = 0x70,
     VK_F2 = 0x71,

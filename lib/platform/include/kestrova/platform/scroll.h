@@ -3,7 +3,10 @@
 // bottom edge, outside its client area. A tap on a bar, or the wheel over a
 // window whose bar can scroll, reaches the window as WM_VSCROLL / WM_HSCROLL
 // (code in the low word of wParam, position in the high word); the window
-// decides what to move and sets the new position. The SCROLLBAR control
+// decides what to move and sets the new position. Dragging the thumb sends
+// SB_THUMBTRACK as it moves, with the position it stands for (also the bar's
+// trackPos), then SB_THUMBPOSITION and SB_ENDSCROLL when it is let go; the
+// bar's window holds the pointer meanwhile. The SCROLLBAR control
 // (SB_CTL) carries a state of its own and reports to its parent, with its
 // handle in lParam.
 #pragma once
@@ -69,6 +72,11 @@ bool canScroll(const ScrollInfo& info);
 // (INT_MAX, for the caller to clamp); nullopt for SB_ENDSCROLL and codes it
 // does not know. wParam as the message carries it.
 std::optional<int> scrollTarget(WParam wParam, int pos, int line, int page);
+// The position an SB_THUMBTRACK / SB_THUMBPOSITION stands for, in full:
+// wParam has room for 16 bits of it, the bar's track position for all (bar
+// SB_CTL for a SCROLLBAR control). A position the program sent itself, which
+// the track position does not match, is taken as wParam carries it.
+int thumbPosition(HWND hwnd, int bar, WParam wParam);
 // How many lines one WM_MOUSEWHEEL moves: three a notch, positive upwards.
 int wheelLines(WParam wParam);
 
