@@ -88,8 +88,9 @@ TEST_F(ControlAutomation, ScriptsReadAndSetWhatTheControlsHold) {
     EXPECT_EQ(run("scroll " + handle(types)), scrolled(std::max(0, 5 - rows - 3)));
     Rect r = windowRect(types);
     std::string barX = std::to_string(r.right - 2);
-    EXPECT_EQ(run("drag " + barX + " " + std::to_string(r.top + 1) + " " + barX + " " + std::to_string(r.bottom + 20)),
-              "OK"); // the thumb, from the top to past the end
+    EXPECT_EQ(run("drag " + barX + " " + std::to_string(r.top + 13) + " " + barX + " " +
+                  std::to_string(r.bottom + 20)),
+              "OK"); // the thumb, one row down (6 to 20 pixels in), to past the end
     EXPECT_EQ(run("scroll " + handle(types)), scrolled(5 - rows));
 
     registerClass({"Tabs", tabsProc, 0, std::nullopt});

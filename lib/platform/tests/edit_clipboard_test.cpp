@@ -129,16 +129,20 @@ TEST_F(EditClipboard, ReadOnlyNumberLimitAndPasswordFieldsKeepTheirRules) {
     HWND limited = field(dialog, 12, 0, 70);
     sendMessage(limited, EM_LIMITTEXT, 6);
     setText(limited, "abc");
-    pasteFrom(limited, "d\xC3\xA9" "fgh");
-    EXPECT_EQ(windowText(limited), "abcd\xC3\xA9" "f");
+    pasteFrom(limited, "d\xC3\xA9"
+                       "fgh");
+    EXPECT_EQ(windowText(limited), "abcd\xC3\xA9"
+                                   "f");
     EXPECT_EQ(countNotifications(dialog, 12, EN_MAXTEXT), 1u);
     HWND lines = field(dialog, 13, ES_MULTILINE, 100);
     sendMessage(lines, EM_LIMITTEXT, 3);
     pasteFrom(lines, "ab\ncd");
     EXPECT_EQ(windowText(lines), "ab"); // never half a line break
     HWND upper = field(dialog, 14, ES_UPPERCASE, 130);
-    pasteFrom(upper, "gro\xC3\x9F" "e\x01!");
-    EXPECT_EQ(windowText(upper), "GRO\xC3\x9F" "E!"); // control characters go, as typed ones do
+    pasteFrom(upper, "gro\xC3\x9F"
+                     "e\x01!");
+    EXPECT_EQ(windowText(upper), "GRO\xC3\x9F"
+                                 "E!"); // control characters go, as typed ones do
 
     HWND secret = field(dialog, 15, ES_PASSWORD, 160);
     setText(secret, "hunter2");
@@ -156,7 +160,8 @@ TEST_F(EditClipboard, ReadOnlyNumberLimitAndPasswordFieldsKeepTheirRules) {
 TEST_F(EditClipboard, LineBreaksBecomeSpacesInOneLineAndStayInMany) {
     HWND dialog = makeTopLevel();
     HWND line = field(dialog, 10);
-    pasteFrom(line, "first\r\nsecond\nthird\rfourth\xE2\x80\xA8" "fifth");
+    pasteFrom(line, "first\r\nsecond\nthird\rfourth\xE2\x80\xA8"
+                    "fifth");
     EXPECT_EQ(windowText(line), "first second third fourth fifth");
     HWND lines = makeControl(dialog, kEditClass, 11, ES_MULTILINE, Rect::ofSize(10, 40, 200, 80));
     pasteFrom(lines, "first\nsecond\r\nthird");

@@ -109,8 +109,9 @@ TEST_F(Scrolling, DraggingTheThumbTracksItsPositionAndLettingGoEndsTheDrag) {
     pointerMove({x, r.top + 500}); // far past the end
     pointerUp({x, r.top + 500});
     pumpPendingMessages();
-    EXPECT_EQ(verticalScrolls(pane), (std::vector<std::pair<int, int>>{
-                                         {SB_THUMBTRACK, 40}, {SB_THUMBTRACK, 80}, {SB_THUMBPOSITION, 80}, {SB_ENDSCROLL, 0}}));
+    EXPECT_EQ(verticalScrolls(pane),
+              (std::vector<std::pair<int, int>>{
+                  {SB_THUMBTRACK, 40}, {SB_THUMBTRACK, 80}, {SB_THUMBPOSITION, 80}, {SB_ENDSCROLL, 0}}));
     EXPECT_EQ(captureWindow(), nullptr);
     for (uint32_t m : {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP})
         EXPECT_EQ(countOf(pane, m), 0u);
@@ -124,7 +125,8 @@ TEST_F(Scrolling, DraggingTheThumbTracksItsPositionAndLettingGoEndsTheDrag) {
     pumpPendingMessages();
     WParam last = 0;
     for (auto& m : journal())
-        if (m.hwnd == pane && m.message == WM_VSCROLL && loWord(m.wParam) == SB_THUMBPOSITION) last = m.wParam;
+        if (m.hwnd == pane && m.message == WM_VSCROLL && loWord(m.wParam) == SB_THUMBPOSITION)
+            last = m.wParam;
     EXPECT_EQ(thumbPosition(pane, SB_VERT, last), 99000);
     EXPECT_EQ(thumbPosition(pane, SB_VERT, makeWParam(SB_THUMBPOSITION, 7)), 7); // a program's own
 
@@ -140,8 +142,8 @@ TEST_F(Scrolling, DraggingTheThumbTracksItsPositionAndLettingGoEndsTheDrag) {
     pumpPendingMessages();
     pointerUp({b.left + 5, b.top + 31});
     pumpPendingMessages();
-    EXPECT_EQ(verticalScrolls(main, bar),
-              (std::vector<std::pair<int, int>>{{SB_THUMBTRACK, 2}, {SB_THUMBPOSITION, 2}, {SB_ENDSCROLL, 0}}));
+    EXPECT_EQ(verticalScrolls(main, bar), (std::vector<std::pair<int, int>>{
+                                              {SB_THUMBTRACK, 2}, {SB_THUMBPOSITION, 2}, {SB_ENDSCROLL, 0}}));
     EXPECT_EQ(captureWindow(), nullptr);
 }
 

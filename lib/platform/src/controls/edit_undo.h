@@ -27,7 +27,7 @@ struct EditReplacement {
 };
 
 class EditUndo {
-public:
+  public:
     // Before each change, with the text as it still is.
     void remember(const std::u32string& text, int anchor, int caret, const EditReplacement& change);
     // The text to go back to, keeping `now` as the step that redoes;
@@ -36,7 +36,7 @@ public:
     bool canUndo() const { return step_.has_value(); }
     void clear();
 
-private:
+  private:
     bool continuesRun(const EditReplacement& change) const;
 
     std::optional<EditSnapshot> step_;
