@@ -178,6 +178,17 @@ uint32_t Messaging::relayChunk(Relayed& message, const wire::Packet& chunk, bool
     const std::string& bytes = *written;
     Transaction unit(store_.database());
     if (!unit) return code::kStorageFailed;
+    if (!storeForRecipients(message, bytes, first, last) || (last && !keepInHistory(message)) || !unit.commit()) {
+        store_.forgetStoredLoads();  // the rollback takes back chunks that were counted
+        return code::kStorageFailed;
+    }
+    for (Recipient& recipient : message.recipients)
+        if (auto live = recipient.session.lock(); live && !recipient.skipped)
+            live->sendMessageChunk(message.messageId, bytes, first, last);
+    return code::kDone;
+}
+
+bool Messaging::storeForRecipients(Relayed& message, const std::string& bytes, bool first, bool last) {
     for (Recipient& recipient : message.recipients) {
         if (recipient.skipped) continue;
         std::shared_ptr<SubscriberSession> live = sessions_.find(recipient.id);
@@ -195,14 +206,9 @@ uint32_t Messaging::relayChunk(Relayed& message, const wire::Packet& chunk, bool
             // the store with them.
             recipient.session.reset();
         }
-        if (!store_.storeChunk(recipient.id, message.messageId, first, last, bytes)) return code::kStorageFailed;
+        if (!store_.storeChunk(recipient.id, message.messageId, first, last, bytes)) return false;
     }
-    if (last && !keepInHistory(message)) return code::kStorageFailed;
-    if (!unit.commit()) return code::kStorageFailed;
-    for (Recipient& recipient : message.recipients)
-        if (auto live = recipient.session.lock(); live && !recipient.skipped)
-            live->sendMessageChunk(message.messageId, bytes, first, last);
-    return code::kDone;
+    return true;
 }
 
 bool Messaging::reachable(uint64_t recipient) {

@@ -112,6 +112,9 @@ private:
     // ones. Code 4 when the chunk is kept; any other code means nothing of
     // it was kept or went out.
     uint32_t relayChunk(Relayed& message, const wire::Packet& chunk, bool first, bool last);
+    // Stores the written chunk for each recipient that takes it, and picks
+    // the live sessions it goes to; false when the store fails.
+    bool storeForRecipients(Relayed& message, const std::string& bytes, bool first, bool last);
     // Whether the recipient's client is connected now.
     bool reachable(uint64_t recipient);
     // Whether the recipient's stored messages leave room for one more; a

@@ -245,7 +245,12 @@ bool MessagingStore::isBanned(uint64_t group, uint64_t member) const {
 bool MessagingStore::storeChunk(uint64_t recipient, uint64_t messageId, bool first, bool last,
                                 std::string_view packet) {
     Statement insert(statements_, "INSERT INTO stored_chunks (recipient, message_id, first, last, packet) VALUES (?, ?, ?, ?, ?)");
-    return insert.id(1, recipient).id(2, messageId).number(3, first).number(4, last).blob(5, packet).run();
+    if (!insert.id(1, recipient).id(2, messageId).number(3, first).number(4, last).blob(5, packet).run()) return false;
+    if (auto load = loads_.find(recipient); load != loads_.end()) {
+        load->second.first += first ? 1 : 0;
+        load->second.second += packet.size();
+    }
+    return true;
 }
 
 size_t MessagingStore::storedMessages(uint64_t recipient) const {
@@ -261,11 +266,15 @@ size_t MessagingStore::storedBytes(uint64_t recipient) const {
 }
 
 std::pair<size_t, size_t> MessagingStore::storedLoad(uint64_t recipient) const {
+    if (auto load = loads_.find(recipient); load != loads_.end()) return load->second;
+    if (loads_.size() >= kMaxCountedLoads) loads_.clear();
     Statement count(statements_, "SELECT COALESCE(SUM(first), 0), COALESCE(SUM(LENGTH(packet)), 0) FROM stored_chunks "
                          "WHERE recipient = ?");
     count.id(1, recipient);
     if (!count.row()) return {0, 0};
-    return {static_cast<size_t>(count.columnNumber(0)), static_cast<size_t>(count.columnNumber(1))};
+    std::pair<size_t, size_t> load{static_cast<size_t>(count.columnNumber(0)), static_cast<size_t>(count.columnNumber(1))};
+    loads_.emplace(recipient, load);
+    return load;
 }
 
 std::vector<StoredChunk> MessagingStore::storedFor(uint64_t recipient) const {
@@ -280,6 +289,7 @@ std::vector<StoredChunk> MessagingStore::storedFor(uint64_t recipient) const {
 }
 
 bool MessagingStore::removeStoredMessage(uint64_t recipient, uint64_t messageId) {
+    loads_.erase(recipient);  // counted again when next asked
     Statement remove(statements_, "DELETE FROM stored_chunks WHERE recipient = ? AND message_id = ?");
     return remove.id(1, recipient).id(2, messageId).run();
 }
@@ -292,6 +302,7 @@ bool MessagingStore::removeStoredMessages(uint64_t recipient, const std::vector<
 }
 
 bool MessagingStore::removeUnfinished() {
+    forgetStoredLoads();
     Statement remove(statements_, "DELETE FROM stored_chunks WHERE (recipient, message_id) IN "
                           "(SELECT recipient, message_id FROM stored_chunks GROUP BY recipient, message_id "
                           "HAVING MAX(last) = 0)");

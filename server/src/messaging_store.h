@@ -26,6 +26,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -126,8 +127,12 @@ public:
     // Messages (first chunks) and bytes waiting for the recipient.
     size_t storedMessages(uint64_t recipient) const;
     size_t storedBytes(uint64_t recipient) const;
-    // Both in one look (a group message asks once per member).
+    // Both in one look (a group message asks once per member), counted
+    // from the table once and then kept up to date as chunks are stored.
     std::pair<size_t, size_t> storedLoad(uint64_t recipient) const;
+    // Counts again from the table at the next look: for a caller whose unit
+    // of work rolled back stored chunks that were counted.
+    void forgetStoredLoads() { loads_.clear(); }
     std::vector<StoredChunk> storedFor(uint64_t recipient) const;
     bool removeStoredMessage(uint64_t recipient, uint64_t messageId);
     // The recipient has these messages: all of them go, or none.
@@ -148,11 +153,16 @@ public:
 
 private:
     static constexpr size_t kMaxTrimCounters = 100'000;
+    static constexpr size_t kMaxCountedLoads = 100'000;
 
     sqlite3* db_;
     // Every statement is compiled once: a relayed chunk runs several, and
     // compiling costs more than running them. The database outlives the store.
     mutable StatementCache statements_;
+    // Messages and bytes stored per recipient, for the recipients asked
+    // about: reading every row for every message a recipient is sent would
+    // cost as much as the rows its client has not acknowledged yet.
+    mutable std::unordered_map<uint64_t, std::pair<size_t, size_t>> loads_;
     // History additions per conversation since its last trim.
     std::map<std::tuple<int, uint64_t, uint64_t>, size_t> addedSinceTrim_;
 };

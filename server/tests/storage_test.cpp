@@ -107,3 +107,36 @@ TEST(Storage, AMessageThatCannotBeStoredIsRefusedAndReachesNobody) {
     ASSERT_TRUE(got);
     EXPECT_EQ(got->body, "kept");
 }
+
+TEST(Storage, AGroupMessageTheStoreRefusedCountsAgainstNoMembersRoom) {
+    ServerConfig config = loopbackConfig();
+    config.messaging.maxStoredMessages = 1;
+    RunningServer server(config);
+    uint64_t bobId = server.idOf(kBob), catId = server.idOf(kCat);
+    auto ann = Peer::signIn(server.port(), kAnn);
+    ASSERT_TRUE(ann);
+    ASSERT_EQ(ann->request(packet("GROUP CREATE", {{"Name", "Crew"}})), 0u);
+    for (const TestAccount& member : {kBob, kCat}) {
+        auto peer = Peer::signIn(server.port(), member);
+        ASSERT_TRUE(peer);
+        ASSERT_EQ(peer->request(packet("GROUP SUBSCRIBE", {{"Name", "Crew"}})), 0u);
+        peer->bye();
+    }
+    auto update = ann->expect("GROUP UPDATE");
+    ASSERT_TRUE(update);
+    uint64_t groupId = wire::readDecimalId(dataMap(update->body())["Group-Id"]);
+    // Both members' chunks are stored, then the history refuses the message.
+    server.onServerThread([](Server& s) {
+        exec(s.accounts().database(),
+             "CREATE TRIGGER refuse BEFORE INSERT ON history BEGIN SELECT RAISE(ABORT, 'injected'); END");
+    });
+    EXPECT_EQ(sendMessage(*ann, groupId, "refused", true).codes, std::vector<uint32_t>{kStorageFailed});
+
+    server.onServerThread([](Server& s) { exec(s.accounts().database(), "DROP TRIGGER refuse"); });
+    EXPECT_EQ(sendMessage(*ann, groupId, "kept", true).codes, std::vector<uint32_t>{4});
+    auto stored = [&](uint64_t id) {
+        return server.onServerThread([&](Server& s) { return s.messaging().store().storedMessages(id); });
+    };
+    EXPECT_EQ(stored(bobId), 1u) << "the room the failed message took was given back";
+    EXPECT_EQ(stored(catId), 1u);
+}
