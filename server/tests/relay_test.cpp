@@ -16,6 +16,16 @@ ServerConfig smallStore() {
     return config;
 }
 
+// The account "echo@example.org", a robot that says back what it is sent.
+uint64_t addEchoRobot(RunningServer& server) {
+    return server.onServerThread([](Server& s) {
+        uint64_t id = 0;
+        s.accounts().create("echo@example.org", "unused", "Echo", &id);
+        s.accounts().setRobot(id, 1, true);
+        return id;
+    });
+}
+
 }  // namespace
 
 TEST(Relay, MessagesOfOneByteHalfAKilobyteAndAHundredKilobytesArriveWhole) {
@@ -255,12 +265,7 @@ TEST(Relay, ARepeatedChunkIsAnsweredAgainButRelayedOnce) {
 
 TEST(EchoRobot, SaysBackEveryTextAndNothingElse) {
     RunningServer server;
-    uint64_t echoId = server.onServerThread([](Server& s) {
-        uint64_t id = 0;
-        s.accounts().create("echo@example.org", "unused", "Echo", &id);
-        s.accounts().setRobot(id, 1, true);
-        return id;
-    });
+    uint64_t echoId = addEchoRobot(server);
     auto ann = Peer::signIn(server.port(), kAnn);
     ASSERT_TRUE(ann);
     EXPECT_EQ(ann->request(packet("CONTACT ADD", {{"Name", "echo@example.org"}}, "hi robot")), 0u);
@@ -289,12 +294,7 @@ TEST(EchoRobot, AnswersNoMoreThanItsCorrespondentsStoreHolds) {
     ServerConfig config = smallStore();
     config.messaging.connectedStoreFactor = 1;
     RunningServer server(config);
-    uint64_t echoId = server.onServerThread([](Server& s) {
-        uint64_t id = 0;
-        s.accounts().create("echo@example.org", "unused", "Echo", &id);
-        s.accounts().setRobot(id, 1, true);
-        return id;
-    });
+    uint64_t echoId = addEchoRobot(server);
     auto ann = Peer::signIn(server.port(), kAnn);
     ASSERT_TRUE(ann);
     for (const char* body : {"1", "2", "3"}) EXPECT_EQ(sendMessage(*ann, echoId, body).codes, std::vector<uint32_t>{4});
