@@ -12,14 +12,6 @@ using namespace kestrova::server::testing;
 
 namespace {
 
-uint64_t createGroup(Peer& owner, const std::vector<Peer*>& members) {
-    owner.request(packet("GROUP CREATE", {{"Name", "Crew"}}));
-    for (Peer* member : members)
-        member->request(packet("GROUP SUBSCRIBE", {{"Name", "Crew"}}));
-    auto update = owner.expect("GROUP UPDATE");
-    return update ? wire::readDecimalId(dataMap(update->body())["Group-Id"]) : 0;
-}
-
 uint64_t askForStored(Peer& peer) {
     return peer.send(packet("MESG STORED", {{"From-Private", peer.lastOnline}}));
 }

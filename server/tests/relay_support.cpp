@@ -55,4 +55,12 @@ std::string text(size_t length) {
     return out;
 }
 
+uint64_t createGroup(Peer& owner, const std::vector<Peer*>& members) {
+    if (owner.request(packet("GROUP CREATE", {{"Name", "Crew"}})) != 0) return 0;
+    for (Peer* member : members)
+        if (member->request(packet("GROUP SUBSCRIBE", {{"Name", "Crew"}})) != 0) return 0;
+    auto update = owner.expect("GROUP UPDATE");
+    return update ? wire::readDecimalId(dataMap(update->body())["Group-Id"]) : 0;
+}
+
 } // namespace kestrova::server::testing

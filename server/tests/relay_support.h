@@ -32,6 +32,10 @@ struct Got {
 // The next whole message (its chunks put together); nothing when none comes.
 std::optional<Got> receiveMessage(Peer& to);
 
+// The group "Crew" of the owner, joined by the members; 0 when a step is
+// refused or no "GROUP UPDATE" tells its id.
+uint64_t createGroup(Peer& owner, const std::vector<Peer*>& members);
+
 // `length` letters, a to z over and over.
 std::string text(size_t length);
 

@@ -115,16 +115,13 @@ TEST(Storage, AGroupMessageTheStoreRefusedCountsAgainstNoMembersRoom) {
     uint64_t bobId = server.idOf(kBob), catId = server.idOf(kCat);
     auto ann = Peer::signIn(server.port(), kAnn);
     ASSERT_TRUE(ann);
-    ASSERT_EQ(ann->request(packet("GROUP CREATE", {{"Name", "Crew"}})), 0u);
-    for (const TestAccount& member : {kBob, kCat}) {
-        auto peer = Peer::signIn(server.port(), member);
-        ASSERT_TRUE(peer);
-        ASSERT_EQ(peer->request(packet("GROUP SUBSCRIBE", {{"Name", "Crew"}})), 0u);
-        peer->bye();
-    }
-    auto update = ann->expect("GROUP UPDATE");
-    ASSERT_TRUE(update);
-    uint64_t groupId = wire::readDecimalId(dataMap(update->body())["Group-Id"]);
+    auto bob = Peer::signIn(server.port(), kBob);
+    auto cat = Peer::signIn(server.port(), kCat);
+    ASSERT_TRUE(bob && cat);
+    uint64_t groupId = createGroup(*ann, {&*bob, &*cat});
+    ASSERT_NE(groupId, 0u);
+    bob->bye();
+    cat->bye();
     // Both members' chunks are stored, then the history refuses the message.
     server.onServerThread([](Server& s) {
         exec(s.accounts().database(),
