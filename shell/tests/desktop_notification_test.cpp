@@ -104,7 +104,18 @@ class NotificationServer {
         });
     }
     ~NotificationServer() {
-        g_main_loop_quit(loop_);
+        // Quitting through the loop's own context: a quit called before the
+        // thread has entered g_main_loop_run is forgotten, and the join waits
+        // for ever.
+        GSource* quit = g_idle_source_new();
+        g_source_set_callback(
+            quit, [](gpointer loop) -> gboolean {
+                g_main_loop_quit(static_cast<GMainLoop*>(loop));
+                return G_SOURCE_REMOVE;
+            },
+            loop_, nullptr);
+        g_source_attach(quit, context_);
+        g_source_unref(quit);
         thread_.join();
         g_object_unref(bus_);
         g_main_loop_unref(loop_);
