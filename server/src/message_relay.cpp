@@ -108,6 +108,12 @@ void Messaging::onMessage(SubscriberSession& session, const wire::Packet& packet
     }
     message.body += packet.body();
     bool last = packet.hasHeader(protocol::header::kLast);
+    if (message.repeat) {
+        // Taken before: the sender hears so, and nobody gets it twice.
+        respond(session, packet, code::kDone);
+        if (last) inProgress_.erase(it);
+        return;
+    }
     if (uint32_t code = relayChunk(message, packet, first, last); code != code::kDone) {
         abandonMessage(it);
         return respond(session, packet, code);
@@ -144,6 +150,10 @@ uint32_t Messaging::startMessage(SubscriberSession& session, const wire::Packet&
     // without one.
     if (packet.hasHeader(protocol::header::kOriginKey))
         message.originKey = wire::parseOriginKey(packet.header(protocol::header::kOriginKey));
+    if (message.originKey && store_.hasInHistory(sender, *message.originKey)) {
+        message.repeat = true;
+        return code::kDone;
+    }
     if (packet.headerInt(protocol::header::kMesgTarget) == 1) {
         message.kind = Conversation::Group;
         if (!store_.groupById(message.target)) return code::kNoSuchTarget;
@@ -231,6 +241,7 @@ bool Messaging::keepInHistory(const Relayed& message) {
     entry.contentType = message.contentType;
     entry.timeMicros = message.timeMicros;
     entry.body = message.body;
+    entry.originKey = message.originKey;
     return store_.addHistory(entry, limits_.maxHistoryPerConversation);
 }
 

@@ -67,6 +67,9 @@ private:
         std::string body;
         std::vector<Recipient> recipients;
         bool toRobot = false;
+        // Sent again by a client that did not hear the server take it (the
+        // server stopped first): the history has it, so it was relayed whole.
+        bool repeat = false;
     };
     using RelayKey = std::pair<uint64_t, uint64_t>;  // sender, the sender's id of the message
 

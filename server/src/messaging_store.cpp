@@ -62,10 +62,18 @@ CREATE TABLE IF NOT EXISTS history (
     target          INTEGER NOT NULL,
     content_type    TEXT NOT NULL,
     time_us         INTEGER NOT NULL,
-    body            BLOB NOT NULL
+    body            BLOB NOT NULL,
+    origin_key      INTEGER
 );
 CREATE INDEX IF NOT EXISTS history_by_conversation ON history (kind, a, b, time_us);
 )sql";
+
+// For a database made before history kept the sender's origin key: the column
+// is added on open (the error for a column that exists is ignored), and only
+// then can the index on it be made.
+constexpr const char* kAddOriginKey = "ALTER TABLE history ADD COLUMN origin_key INTEGER";
+constexpr const char* kOriginIndex =
+    "CREATE INDEX IF NOT EXISTS history_by_origin ON history (source, origin_key) WHERE origin_key IS NOT NULL";
 
 size_t countOf(Statement& statement) { return statement.row() ? static_cast<size_t>(statement.columnNumber(0)) : 0; }
 
@@ -91,7 +99,10 @@ std::pair<uint64_t, uint64_t> conversationKey(Conversation kind, uint64_t source
 
 bool MessagingStore::prepare(sqlite3* db, std::string& error) {
     char* message = nullptr;
-    if (sqlite3_exec(db, kSchema, nullptr, nullptr, &message) == SQLITE_OK) return true;
+    if (sqlite3_exec(db, kSchema, nullptr, nullptr, &message) == SQLITE_OK) {
+        sqlite3_exec(db, kAddOriginKey, nullptr, nullptr, nullptr);
+        if (sqlite3_exec(db, kOriginIndex, nullptr, nullptr, &message) == SQLITE_OK) return true;
+    }
     error = message ? message : "cannot create the messaging tables";
     sqlite3_free(message);
     return false;
@@ -311,11 +322,14 @@ bool MessagingStore::removeUnfinished() {
 
 bool MessagingStore::addHistory(const HistoryEntry& entry, size_t keep) {
     auto [a, b] = conversationKey(entry.kind, entry.source, entry.target);
-    Statement insert(statements_, "INSERT OR REPLACE INTO history (id, kind, a, b, source, target, content_type, time_us, body) "
-                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    Statement insert(statements_, "INSERT OR REPLACE INTO history "
+                                  "(id, kind, a, b, source, target, content_type, time_us, body, origin_key) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     insert.id(1, entry.messageId).number(2, static_cast<int>(entry.kind)).id(3, a).id(4, b);
     insert.id(5, entry.source).id(6, entry.target).text(7, entry.contentType).number(8, entry.timeMicros);
-    if (!insert.blob(9, entry.body).run()) return false;
+    insert.blob(9, entry.body);
+    if (entry.originKey) insert.id(10, *entry.originKey);  // unbound stays NULL
+    if (!insert.run()) return false;
     // Trimming walks the conversation's entries. Doing it every keep/100
     // additions keeps the cost per message constant and the history within
     // 1% above its bound.
@@ -330,6 +344,12 @@ bool MessagingStore::addHistory(const HistoryEntry& entry, size_t keep) {
     trim.number(1, static_cast<int>(entry.kind)).id(2, a).id(3, b);
     trim.number(4, static_cast<int>(entry.kind)).id(5, a).id(6, b);
     return trim.number(7, static_cast<int64_t>(keep == 0 ? 0 : keep - 1)).run();
+}
+
+bool MessagingStore::hasInHistory(uint64_t source, uint64_t originKey) const {
+    Statement select(statements_, "SELECT 1 FROM history WHERE source = ? AND origin_key = ? LIMIT 1");
+    select.id(1, source).id(2, originKey);
+    return select.row();
 }
 
 std::vector<HistoryEntry> MessagingStore::history(Conversation kind, uint64_t a, uint64_t b, int64_t timeMicros,

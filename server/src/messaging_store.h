@@ -87,6 +87,7 @@ struct HistoryEntry {
     std::string contentType;
     int64_t timeMicros = 0;
     std::string body;
+    std::optional<uint64_t> originKey;  // the sender's key, when it gave one
 };
 
 class MessagingStore {
@@ -143,6 +144,9 @@ public:
 
     // Adds a message and keeps at most `keep` messages of its conversation.
     bool addHistory(const HistoryEntry& entry, size_t keep);
+    // Whether a message of this sender under this origin key is in the history,
+    // so that relaying it was finished.
+    bool hasInHistory(uint64_t source, uint64_t originKey) const;
     // Up to `count` messages of the conversation before (or, with `newer`,
     // after) the time: older ones newest first, newer ones oldest first.
     std::vector<HistoryEntry> history(Conversation kind, uint64_t a, uint64_t b, int64_t timeMicros, bool newer,

@@ -156,3 +156,61 @@ TEST(DurableRelay, AConnectedRecipientThatNeverAcknowledgesIsRefusedPastItsAllow
     EXPECT_EQ(storedFor(server, bobId), 0u);
     EXPECT_EQ(sendMessage(*ann, bobId, "after").codes, std::vector<uint32_t>{4});
 }
+
+TEST(DurableRelay, AMessageSentAgainAfterItWasTakenIsAnsweredButNeitherRelayedNorKeptTwice) {
+    TempDatabase database;
+    uint64_t bobId = 0, groupId = 0;
+    {
+        RunningServer first(loopbackConfig(), {}, database.path());
+        bobId = first.idOf(kBob);
+        auto ann = Peer::signIn(first.port(), kAnn);
+        auto bob = Peer::signIn(first.port(), kBob);
+        ASSERT_TRUE(ann && bob);
+        groupId = createGroup(*ann, {&*bob});
+        ASSERT_NE(groupId, 0u);
+        bob->bye();
+        EXPECT_EQ(sendMessage(*ann, bobId, text(1300), false, "text/plain", SIZE_MAX, "555").codes,
+                  (std::vector<uint32_t>{4, 4, 4}));
+        EXPECT_EQ(sendMessage(*ann, groupId, "to the crew", true, "text/plain", SIZE_MAX, "556").codes,
+                  std::vector<uint32_t>{4});
+        EXPECT_EQ(sendMessage(*ann, bobId, text(1300), false, "text/plain", 2, "557").codes,
+                  (std::vector<uint32_t>{4, 4}));
+        first.kill();
+    }
+    RunningServer second(loopbackConfig(), {}, database.path());
+    uint64_t annId = second.idOf(kAnn);
+    auto ann = Peer::signIn(second.port(), kAnn);
+    ASSERT_TRUE(ann);
+    // Ann's client heard none of the answers and sends all three again.
+    EXPECT_EQ(sendMessage(*ann, bobId, text(1300), false, "text/plain", SIZE_MAX, "555").codes,
+              (std::vector<uint32_t>{4, 4, 4}));
+    EXPECT_EQ(sendMessage(*ann, groupId, "to the crew", true, "text/plain", SIZE_MAX, "556").codes,
+              std::vector<uint32_t>{4});
+    EXPECT_EQ(sendMessage(*ann, bobId, text(1300), false, "text/plain", SIZE_MAX, "557").codes,
+              (std::vector<uint32_t>{4, 4, 4}))
+        << "its first attempt never finished";
+
+    auto bob = Peer::signIn(second.port(), kBob);
+    ASSERT_TRUE(bob);
+    askForStored(*bob);
+    for (std::string expected : {text(1300), std::string("to the crew"), text(1300)}) {
+        auto got = receiveMessage(*bob);
+        ASSERT_TRUE(got);
+        EXPECT_EQ(got->body, expected);
+    }
+    ASSERT_TRUE(bob->sync());
+    EXPECT_TRUE(bob->takeAll("MESG").empty()) << "each once";
+    // A key is the sender's own: Bob's message under Ann's key is new.
+    EXPECT_EQ(sendMessage(*bob, annId, "mine", false, "text/plain", SIZE_MAX, "555").codes,
+              std::vector<uint32_t>{4});
+    auto mine = receiveMessage(*ann);
+    ASSERT_TRUE(mine);
+    EXPECT_EQ(mine->body, "mine");
+
+    auto kept = [&](Conversation kind, uint64_t a, uint64_t b) {
+        return second.onServerThread(
+            [&](Server& s) { return s.messaging().store().history(kind, a, b, INT64_MAX, false, 10).size(); });
+    };
+    EXPECT_EQ(kept(Conversation::Private, annId, bobId), 3u) << "555, 557 and Bob's";
+    EXPECT_EQ(kept(Conversation::Group, annId, groupId), 1u);
+}

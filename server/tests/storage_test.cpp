@@ -137,3 +137,30 @@ TEST(Storage, AGroupMessageTheStoreRefusedCountsAgainstNoMembersRoom) {
     EXPECT_EQ(stored(bobId), 1u) << "the room the failed message took was given back";
     EXPECT_EQ(stored(catId), 1u);
 }
+
+TEST(Storage, AHistoryMadeBeforeOriginKeysGetsTheColumnAndKeepsItsEntries) {
+    std::string error;
+    auto accounts = AccountStore::open(":memory:", error);
+    ASSERT_TRUE(accounts);
+    sqlite3* db = accounts->database();
+    ASSERT_TRUE(exec(db, "CREATE TABLE history (id INTEGER PRIMARY KEY, kind INTEGER NOT NULL, a INTEGER NOT NULL, "
+                         "b INTEGER NOT NULL, source INTEGER NOT NULL, target INTEGER NOT NULL, "
+                         "content_type TEXT NOT NULL, time_us INTEGER NOT NULL, body BLOB NOT NULL)"));
+    ASSERT_TRUE(exec(db, "INSERT INTO history VALUES (5, 0, 1, 2, 1, 2, 'text/plain', 10, 'old')"));
+    ASSERT_TRUE(MessagingStore::prepare(db, error)) << error;
+    ASSERT_TRUE(MessagingStore::prepare(db, error)) << "and again, on the next start";
+    MessagingStore store(db);
+    HistoryEntry entry;
+    entry.messageId = 6;
+    entry.source = 2;
+    entry.target = 1;
+    entry.timeMicros = 20;
+    entry.body = "new";
+    entry.originKey = 18446744073709551615u;
+    ASSERT_TRUE(store.addHistory(entry, 100));
+    EXPECT_TRUE(store.hasInHistory(2, 18446744073709551615u));
+    EXPECT_FALSE(store.hasInHistory(1, 18446744073709551615u)) << "another sender's";
+    std::vector<HistoryEntry> kept = store.history(Conversation::Private, 1, 2, INT64_MAX, false, 10);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[1].body, "old");
+}
