@@ -185,10 +185,10 @@ uint32_t Messaging::relayChunk(Relayed& message, const wire::Packet& chunk, bool
                                                      chunk.headerInt(protocol::header::kTotalLength))
                                              .serialise();
     if (!written) return code::kTextBreaksLine;
-    const std::string& bytes = *written;
+    auto bytes = std::make_shared<const std::string>(std::move(*written));
     Transaction unit(store_.database());
     if (!unit) return code::kStorageFailed;
-    if (!storeForRecipients(message, bytes, first, last) || (last && !keepInHistory(message)) || !unit.commit()) {
+    if (!storeForRecipients(message, *bytes, first, last) || (last && !keepInHistory(message)) || !unit.commit()) {
         store_.forgetStoredLoads();  // the rollback takes back chunks that were counted
         return code::kStorageFailed;
     }
@@ -307,7 +307,8 @@ void Messaging::deliverStored(const std::shared_ptr<SubscriberSession>& session)
     }
     for (StoredChunk& chunk : chunks)
         if (!sentBefore.count(chunk.messageId) && !unsendable.count(chunk.messageId))
-            session->sendMessageChunk(chunk.messageId, std::move(chunk.packet), chunk.first, chunk.last);
+            session->sendMessageChunk(chunk.messageId, std::make_shared<const std::string>(std::move(chunk.packet)),
+                                      chunk.first, chunk.last);
     if (!unsendable.empty()) store_.removeStoredMessages(self, {unsendable.begin(), unsendable.end()});
     // Messages still arriving for this recipient now go to it directly.
     for (auto& [key, message] : inProgress_)

@@ -158,10 +158,11 @@ void Messaging::ended(const std::shared_ptr<SubscriberSession>& session, Session
 
 void Messaging::sendToEach(const std::vector<uint64_t>& to, const wire::Packet& packet) {
     // Written once, however many it goes to.
-    std::optional<std::string> bytes = packet.serialise();
-    if (!bytes) return;
+    std::optional<std::string> written = packet.serialise();
+    if (!written) return;
+    auto bytes = std::make_shared<const std::string>(std::move(*written));
     for (uint64_t recipient : to)
-        if (std::shared_ptr<SubscriberSession> session = sessions_.find(recipient)) session->resend(*bytes);
+        if (std::shared_ptr<SubscriberSession> session = sessions_.find(recipient)) session->resend(bytes);
 }
 
 uint64_t Messaging::nextMessageId() {

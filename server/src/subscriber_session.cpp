@@ -18,28 +18,28 @@ SubscriberSession::SubscriberSession(uint64_t accountId, std::string accountName
 bool SubscriberSession::send(const wire::Packet& packet) {
     std::optional<std::string> bytes = packet.serialise();
     if (!bytes) return false;
-    log(std::move(*bytes));
+    log(std::make_shared<const std::string>(std::move(*bytes)));
     return true;
 }
 
-void SubscriberSession::resend(std::string bytes) { log(std::move(bytes)); }
+void SubscriberSession::resend(SharedBytes bytes) { log(std::move(bytes)); }
 
-void SubscriberSession::log(std::string bytes) {
-    if (auto connection = connection_.lock()) connection->sendBytes(bytes);
-    logBytes_ += bytes.size();
+void SubscriberSession::log(SharedBytes bytes) {
+    if (auto connection = connection_.lock()) connection->sendBytes(*bytes);
+    logBytes_ += bytes->size();
     log_.push_back({nextSequence_++, std::move(bytes)});
     trimToLimits();
 }
 
 void SubscriberSession::trimToLimits() {
     while (!log_.empty() && (log_.size() > limits_.maxPackets || logBytes_ > limits_.maxBytes)) {
-        logBytes_ -= log_.front().bytes.size();
+        logBytes_ -= log_.front().bytes->size();
         logStart_ = log_.front().sequence + 1;
         log_.pop_front();
     }
 }
 
-void SubscriberSession::sendMessageChunk(uint64_t messageId, std::string bytes, bool first, bool last) {
+void SubscriberSession::sendMessageChunk(uint64_t messageId, SharedBytes bytes, bool first, bool last) {
     auto it = std::find_if(deliveries_.begin(), deliveries_.end(),
                            [&](const Delivery& d) { return d.messageId == messageId; });
     if (first || it == deliveries_.end()) {
@@ -84,7 +84,7 @@ void SubscriberSession::acknowledge(int32_t received) {
     if (received > nextSequence_) return;  // claims more than was sent: ignore
     completeAcknowledgedDeliveries(received);
     while (!log_.empty() && log_.front().sequence < received) {
-        logBytes_ -= log_.front().bytes.size();
+        logBytes_ -= log_.front().bytes->size();
         log_.pop_front();
     }
     if (received > logStart_) logStart_ = received;
@@ -94,9 +94,9 @@ bool SubscriberSession::canResumeFrom(int32_t received) const {
     return received >= logStart_ && received <= nextSequence_;
 }
 
-std::vector<std::string> SubscriberSession::takeMissedSince(int32_t received) {
+std::vector<SharedBytes> SubscriberSession::takeMissedSince(int32_t received) {
     acknowledge(received);
-    std::vector<std::string> missed;
+    std::vector<SharedBytes> missed;
     for (Logged& entry : log_) missed.push_back(std::move(entry.bytes));
     log_.clear();
     logBytes_ = 0;
@@ -106,14 +106,14 @@ std::vector<std::string> SubscriberSession::takeMissedSince(int32_t received) {
 }
 
 void SubscriberSession::resumeFrom(int32_t received, const wire::Packet& first) {
-    std::vector<std::string> missed = takeMissedSince(received);
+    std::vector<SharedBytes> missed = takeMissedSince(received);
     send(first);
     // The missed packets go out again in their order, moved on by `first`:
     // an acknowledgement counts them at their new numbers.
     int32_t shift = nextSequence_ - received;
     for (Delivery& delivery : deliveries_)
         if (delivery.lastSequence >= received) delivery.lastSequence += shift;
-    for (std::string& bytes : missed) log(std::move(bytes));
+    for (SharedBytes& bytes : missed) log(std::move(bytes));
 }
 
 void SubscriberSession::rememberAnswer(uint64_t mesgId, uint32_t code) {

@@ -24,6 +24,10 @@ namespace kestrova::server {
 
 class ClientConnection;
 
+// A packet as written. A notice that goes to many sessions (a group's join
+// notice to every member) is one buffer kept by all of their resume logs.
+using SharedBytes = std::shared_ptr<const std::string>;
+
 struct ResumeLogLimits {
     size_t maxPackets = 4096;
     size_t maxBytes = 8 * 1024 * 1024;
@@ -65,18 +69,18 @@ public:
     bool canResumeFrom(int32_t received) const;
     // Takes the packets the client missed out of the log (in order) and makes
     // `received` the next sequence number. Call canResumeFrom first.
-    std::vector<std::string> takeMissedSince(int32_t received);
+    std::vector<SharedBytes> takeMissedSince(int32_t received);
     // Brings a resumed client up to date: `first`, then every packet it
     // missed again, with the deliveries among them followed at their new
     // sequence numbers. Call canResumeFrom first.
     void resumeFrom(int32_t received, const wire::Packet& first);
     // Sends previously serialised bytes as a new logged packet.
-    void resend(std::string bytes);
+    void resend(SharedBytes bytes);
 
     // Sends one chunk of a relayed message and follows the message until the
     // client acknowledges the packet that carried its last chunk: then the
     // delivered handler hears of it.
-    void sendMessageChunk(uint64_t messageId, std::string bytes, bool first, bool last);
+    void sendMessageChunk(uint64_t messageId, SharedBytes bytes, bool first, bool last);
     bool hasDelivery(uint64_t messageId) const;
     // The message will never be finished: it need not be followed.
     void forgetDelivery(uint64_t messageId);
@@ -104,10 +108,10 @@ public:
 private:
     struct Logged {
         int32_t sequence;
-        std::string bytes;
+        SharedBytes bytes;
     };
 
-    void log(std::string bytes);
+    void log(SharedBytes bytes);
     void trimToLimits();
     void completeAcknowledgedDeliveries(int32_t received);
 
@@ -118,7 +122,7 @@ private:
     std::optional<crypto::Md5Digest> cipherKey_;
     ResumeLogLimits limits_;
     std::deque<Logged> log_;
-    size_t logBytes_ = 0;
+    size_t logBytes_ = 0;  // what the packets hold, shared or not
     int32_t logStart_;  // lowest sequence number that can still be re-sent
     int32_t nextSequence_;
     std::deque<std::pair<uint64_t, uint32_t>> answers_;

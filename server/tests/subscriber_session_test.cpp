@@ -13,6 +13,8 @@ wire::Packet numbered(int n) {
     return packet;
 }
 
+SharedBytes shared(const wire::Packet& packet) { return std::make_shared<const std::string>(packet.serialise().value()); }
+
 SubscriberSession sessionWithSent(int count, int32_t first = 1, ResumeLogLimits limits = {}) {
     SubscriberSession session(7, "ann@example.org", "key", first, limits);
     for (int i = 0; i < count; ++i) session.send(numbered(i));
@@ -37,10 +39,10 @@ TEST(ResumeLog, ClientCanResumeFromAnyCountItCouldHave) {
 
 TEST(ResumeLog, MissedPacketsComeBackInOrderAndTheCountRewinds) {
     SubscriberSession session = sessionWithSent(4);
-    std::vector<std::string> missed = session.takeMissedSince(3);
+    std::vector<SharedBytes> missed = session.takeMissedSince(3);
     ASSERT_EQ(missed.size(), 2u);
-    EXPECT_EQ(missed[0], numbered(2).serialise());
-    EXPECT_EQ(missed[1], numbered(3).serialise());
+    EXPECT_EQ(*missed[0], numbered(2).serialise());
+    EXPECT_EQ(*missed[1], numbered(3).serialise());
     EXPECT_EQ(session.nextSequence(), 3);
     EXPECT_FALSE(session.canResumeFrom(2)) << "what came before is acknowledged";
 }
@@ -72,17 +74,32 @@ TEST(ResumeLog, LimitsDropTheOldestAndRefuseResumesBeforeThem) {
 TEST(ResumeLog, WithoutAConnectionPacketsAreOnlyLogged) {
     SubscriberSession session = sessionWithSent(2);
     EXPECT_FALSE(session.attached());
-    session.resend(numbered(9).serialise().value());
+    session.resend(shared(numbered(9)));
     EXPECT_EQ(session.nextSequence(), 4);
+}
+
+TEST(ResumeLog, APacketForManySessionsIsOneBufferUntilTheLastLetsItGo) {
+    SubscriberSession ann = sessionWithSent(1), bob = sessionWithSent(1);
+    SharedBytes notice = shared(numbered(5));
+    ann.resend(notice);
+    bob.resend(notice);
+    EXPECT_EQ(notice.use_count(), 3);
+    ann.acknowledge(ann.nextSequence());
+    EXPECT_EQ(notice.use_count(), 2);
+    std::vector<SharedBytes> missed = bob.takeMissedSince(2);
+    ASSERT_EQ(missed.size(), 1u);
+    EXPECT_EQ(missed[0], notice) << "the same buffer, not a copy";
+    missed.clear();
+    EXPECT_EQ(notice.use_count(), 1);
 }
 
 TEST(Deliveries, AMessageIsDeliveredWhenThePacketWithItsLastChunkIsAcknowledgedEvenAfterAResume) {
     SubscriberSession session = sessionWithSent(2);  // packets 1 and 2
     std::vector<uint64_t> delivered;
     session.setDeliveredHandler([&](const std::vector<uint64_t>& ids) { delivered.insert(delivered.end(), ids.begin(), ids.end()); });
-    session.sendMessageChunk(70, numbered(70).serialise().value(), true, false);  // 3
-    session.sendMessageChunk(71, numbered(71).serialise().value(), true, true);   // 4
-    session.sendMessageChunk(70, numbered(72).serialise().value(), false, true);  // 5
+    session.sendMessageChunk(70, shared(numbered(70)), true, false);  // 3
+    session.sendMessageChunk(71, shared(numbered(71)), true, true);   // 4
+    session.sendMessageChunk(70, shared(numbered(72)), false, true);  // 5
     session.acknowledge(4);
     EXPECT_TRUE(delivered.empty()) << "packet 4 not yet received";
     session.acknowledge(5);
