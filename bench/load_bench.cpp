@@ -238,6 +238,7 @@ SignIns measureSignInsAlone(ClientPool& pool, ClientRange range, pid_t pid) {
         signIns.result.timesMicros.insert(signIns.result.timesMicros.end(), one.timesMicros.begin(),
                                           one.timesMicros.end());
         signIns.result.failed += one.failed;
+        signIns.result.retried += one.retried;
         pool.signOff({i, i + 1}, 10s);
     }
     signIns.result.wall = Clock::now() - start;
@@ -331,10 +332,10 @@ Figures runPhases(Run& run, UsageLog& usage) {
 
 void printSignIns(const char* what, const SignIns& signIns) {
     std::printf(
-        "%-34s | p50 %8.2f ms | p99 %8.2f ms | %zu online, %zu failed, %.2f s in all | server CPU %.0f us "
-        "each\n",
+        "%-34s | p50 %8.2f ms | p99 %8.2f ms | %zu online, %zu failed, %zu tried again, %.2f s in all | "
+        "server CPU %.0f us each\n",
         what, ms(signIns.times.p50), ms(signIns.times.p99), signIns.result.timesMicros.size(),
-        signIns.result.failed, secondsOf(signIns.result.wall), signIns.cpuEach * 1e6);
+        signIns.result.failed, signIns.result.retried, secondsOf(signIns.result.wall), signIns.cpuEach * 1e6);
 }
 
 void printTable(const Figures& figures, size_t n, const std::vector<Drop>& drops) {

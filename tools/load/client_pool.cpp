@@ -48,7 +48,10 @@ std::optional<uint64_t> pushedGroupId(const wire::Packet& profile) {
 
 ClientPool::ClientPool(asio::ip::tcp::endpoint server, std::vector<LoadAccount> accounts,
                        std::chrono::milliseconds pingInterval)
-    : keepRunning_(asio::make_work_guard(io_)), signingIn_(accounts.size(), 0) {
+    : keepRunning_(asio::make_work_guard(io_)),
+      signingIn_(accounts.size(), 0),
+      signInAttempts_(accounts.size(), 0),
+      waitingToRetry_(accounts.size(), 0) {
     clients_.reserve(accounts.size());
     LoadEvents& events = *this;
     for (LoadAccount& account : accounts) {
@@ -87,20 +90,27 @@ SignInResult ClientPool::signIn(ClientRange range, size_t window, Clock::duratio
     phase_ = "sign-in";
     SignInResult result;
     signIns_ = &result;
+    ++signInPhase_;
+    signInWindow_ = std::max<size_t>(window, 1);
+    std::fill(signInAttempts_.begin(), signInAttempts_.end(), 0);
     signInQueue_.clear();
     for (size_t i = range.last; i > range.first; --i)
         signInQueue_.push_back(i - 1);
     Clock::time_point start = Clock::now();
-    for (size_t i = 0; i < std::max<size_t>(window, 1); ++i)
+    for (size_t i = 0; i < signInWindow_; ++i)
         startNextSignIn();
-    serveUntil([this] { return signInQueue_.empty() && signInsUnderWay_ == 0; }, deadline);
+    serveUntil([this] { return signInQueue_.empty() && signInsUnderWay_ == 0 && retryTimers_.empty(); },
+               deadline);
     result.wall = Clock::now() - start;
     for (size_t i = range.first; i < range.last; ++i)
-        if (signingIn_[i] || std::find(signInQueue_.begin(), signInQueue_.end(), i) != signInQueue_.end()) {
+        if (signingIn_[i] || waitingToRetry_[i] ||
+            std::find(signInQueue_.begin(), signInQueue_.end(), i) != signInQueue_.end()) {
             ++result.failed;
             drops_.push_back({i, phase_, "not signed in within the deadline"});
             signingIn_[i] = 0;
+            waitingToRetry_[i] = 0;
         }
+    retryTimers_.clear();
     signInQueue_.clear();
     signInsUnderWay_ = 0;
     signIns_ = nullptr;
@@ -114,7 +124,28 @@ void ClientPool::startNextSignIn() {
     ++signInsUnderWay_;
     if (signIns_) signIns_->mostUnderWay = std::max(signIns_->mostUnderWay, signInsUnderWay_);
     signingIn_[next] = 1;
+    ++signInAttempts_[next];
     clients_[next]->signIn();
+}
+
+void ClientPool::retryLater(uint32_t i) {
+    signingIn_[i] = 0;
+    waitingToRetry_[i] = 1;
+    --signInsUnderWay_;
+    if (signIns_) ++signIns_->retried;
+    // Spread by client, so that a crowd cut at once does not come back at once.
+    auto pause = std::chrono::milliseconds(100 << (signInAttempts_[i] - 1)) + std::chrono::milliseconds(i % 97);
+    auto timer = std::make_unique<asio::steady_timer>(io_, pause);
+    asio::steady_timer* raw = timer.get();
+    retryTimers_.push_back(std::move(timer));
+    raw->async_wait([this, i, raw, phase = signInPhase_](asio::error_code error) {
+        if (error || phase != signInPhase_) return;
+        std::erase_if(retryTimers_, [raw](const auto& each) { return each.get() == raw; });
+        waitingToRetry_[i] = 0;
+        signInQueue_.push_back(i);
+        if (signInsUnderWay_ < signInWindow_) startNextSignIn();
+    });
+    startNextSignIn();
 }
 
 bool ClientPool::signOff(ClientRange range, Clock::duration deadline) {
@@ -263,6 +294,7 @@ void ClientPool::onOnline(LoadClient& client) {
 
 void ClientPool::onFailed(LoadClient& client) {
     uint32_t i = indexOf(client);
+    if (signingIn_[i] && client.failedOnTheLine() && signInAttempts_[i] < kSignInAttempts) return retryLater(i);
     drops_.push_back({i, phase_, client.failure()});
     if (!signingIn_[i]) return;
     signingIn_[i] = 0;

@@ -28,6 +28,7 @@ struct ClientRange {
 struct SignInResult {
     std::vector<double> timesMicros; // connect to online, each client that made it
     size_t failed = 0;
+    size_t retried = 0;      // sign-ins tried again after they failed on the line
     size_t mostUnderWay = 0; // sign-ins under way at once, at most
     Clock::duration wall{};  // the whole phase
 };
@@ -60,11 +61,12 @@ class ClientPool : private LoadEvents {
     LoadClient& client(size_t i) { return *clients_[i]; }
 
     // At most `window` sign-ins under way at once, as a crowd of clients
-    // coming back after an outage would be; the next starts as one ends.
-    // FIXME: a client whose connection the server closes while it signs in
-    // (beyond the server's bound on connections signing in at once) is
-    // counted as failed and not tried again after a pause, as the real
-    // client would be; keep `window` below that bound (512).
+    // coming back after an outage would be; the next starts as one ends. A
+    // sign-in that fails on the line (the server not there yet, or closing
+    // connections beyond its bound on sign-ins at once) is tried again after
+    // a pause that doubles each time, as the real client does, up to
+    // kSignInAttempts in all.
+    static constexpr int kSignInAttempts = 6;
     SignInResult signIn(ClientRange range, size_t window, Clock::duration deadline);
     // Every online client of the range says "BYE"; true when all were let go.
     bool signOff(ClientRange range, Clock::duration deadline);
@@ -97,6 +99,7 @@ class ClientPool : private LoadEvents {
     void startNextSignIn();
     uint32_t indexOf(const LoadClient& client) const;
 
+    void retryLater(uint32_t client);
     void onOnline(LoadClient& client) override;
     void onFailed(LoadClient& client) override;
     void onSignedOff(LoadClient& client) override;
@@ -117,6 +120,11 @@ class ClientPool : private LoadEvents {
     std::vector<size_t> signInQueue_;
     size_t signInsUnderWay_ = 0;
     std::vector<uint8_t> signingIn_; // per client: its sign-in is under way
+    std::vector<uint8_t> signInAttempts_;  // per client, in this phase
+    std::vector<uint8_t> waitingToRetry_;  // per client: its pause is under way
+    std::vector<std::unique_ptr<asio::steady_timer>> retryTimers_;
+    size_t signInWindow_ = 1;
+    uint64_t signInPhase_ = 0;  // a retry whose phase ended is not started
     SignInResult* signIns_ = nullptr;
     size_t signOffsPending_ = 0;
 

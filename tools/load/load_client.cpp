@@ -43,7 +43,7 @@ void LoadClient::signIn() {
     connectStartedAt_ = Clock::now();
     socket_.async_connect(server_, [this, generation = generation_](asio::error_code error) {
         if (generation != generation_) return;
-        if (error) return fail("connect: " + error.message());
+        if (error) return fail("connect: " + error.message(), true);
         onConnected();
     });
 }
@@ -88,7 +88,8 @@ void LoadClient::readMore() {
                                         return events_.onSignedOff(*this);
                                     }
                                     return fail(error == asio::error::eof ? "connection closed by the server"
-                                                                          : "read: " + error.message());
+                                                                          : "read: " + error.message(),
+                                                true);
                                 }
                                 receiver_.append(std::string_view(readBuffer_.data(), n));
                                 takePackets();
@@ -217,7 +218,7 @@ void LoadClient::writeMore() {
                                  if (error) {
                                      writing_ = false;
                                      // A sign-off's "BYE" may meet a socket the server has closed.
-                                     if (state_ != State::SigningOff) fail("write: " + error.message());
+                                     if (state_ != State::SigningOff) fail("write: " + error.message(), true);
                                      return;
                                  }
                                  writtenOfFront_ += n;
@@ -229,9 +230,10 @@ void LoadClient::writeMore() {
                              });
 }
 
-void LoadClient::fail(std::string why) {
+void LoadClient::fail(std::string why, bool onTheLine) {
     if (state_ == State::Failed) return;
     failure_ = std::move(why);
+    failedOnTheLine_ = onTheLine;
     state_ = State::Failed;
     closeSocket();
     ++generation_;

@@ -75,6 +75,9 @@ class LoadClient {
     Clock::duration signInTime() const { return onlineAt_ - connectStartedAt_; }
     // Why the last sign-in or session failed.
     const std::string& failure() const { return failure_; }
+    // Whether it failed on the line (connect, read, write) rather than by an
+    // answer of the server: a real client tries again after a pause.
+    bool failedOnTheLine() const { return failedOnTheLine_; }
     size_t groupUpdates() const { return groupUpdates_; }
 
   private:
@@ -88,7 +91,7 @@ class LoadClient {
     void armPing();
     void send(const wire::Packet& packet);
     void writeMore();
-    void fail(std::string why);
+    void fail(std::string why, bool onTheLine = false);
     void closeSocket();
 
     asio::io_context& io_;
@@ -115,6 +118,7 @@ class LoadClient {
     size_t groupUpdates_ = 0;
     Clock::time_point connectStartedAt_, onlineAt_;
     std::string failure_;
+    bool failedOnTheLine_ = false;
 };
 
 } // namespace kestrova::load

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 using namespace kestrova::load;
 using namespace std::chrono_literals;
@@ -129,6 +130,32 @@ TEST_F(LoadPool, RefusedSignInsAndLostConnectionsAreDrops) {
     ASSERT_EQ(pool_->drops().size(), 3u);
     for (size_t i = 1; i < 3; ++i)
         EXPECT_NE(pool_->drops()[i].why.find("closed"), std::string::npos);
+}
+
+TEST_F(LoadPool, SignInsThatFindNoServerAreTriedAgainAfterAPauseAndThenGivenUp) {
+    ASSERT_NO_FATAL_FAILURE(start(numberedAccounts("late", 3)));
+    uint16_t port = server_->port();
+    server_.reset();
+
+    SignInResult none = pool_->signIn(pool_->all(), 3, 30s);
+    EXPECT_EQ(none.failed, 3u);
+    EXPECT_EQ(none.retried, 3u * (ClientPool::kSignInAttempts - 1));
+    EXPECT_GE(none.wall, 3000ms) << "the pauses double: 0.1, 0.2, 0.4, 0.8 and 1.6 s";
+    ASSERT_EQ(pool_->drops().size(), 3u) << "a drop each when they give up, not at every try";
+    EXPECT_NE(pool_->drops()[0].why.find("connect"), std::string::npos) << pool_->drops()[0].why;
+
+    // The server comes back while they are trying.
+    std::thread comesBack([&] {
+        std::this_thread::sleep_for(100ms);
+        server_ = std::make_unique<kestrova::e2e::ServerChild>(database_, port);
+    });
+    SignInResult late = pool_->signIn(pool_->all(), 3, 30s);
+    comesBack.join();
+    ASSERT_NE(server_->port(), 0);
+    EXPECT_EQ(late.timesMicros.size(), 3u);
+    EXPECT_EQ(late.failed, 0u);
+    EXPECT_GE(late.retried, 3u);
+    EXPECT_EQ(pool_->drops().size(), 3u);
 }
 
 TEST_F(LoadPool, TheOlderOfTwoSignInsOfOneAccountIsDroppedAsDisplaced) {
