@@ -106,6 +106,28 @@ TEST_F(EditClipboard, CutPasteAndUndoTakeBackWholeSteps) {
     EXPECT_EQ(clipboardText(), " two"); // a clear is not a cut
 }
 
+TEST_F(EditClipboard, TheInsertAndDeleteChordsCopyPasteAndCutToo) {
+    HWND dialog = makeTopLevel();
+    HWND edit = field(dialog, 10);
+    setFocus(edit);
+    type("one two");
+    setEditSelection(edit, 0, 3);
+    press(VK_INSERT, {VK_CONTROL});
+    EXPECT_EQ(clipboardText(), "one");
+    setEditSelection(edit, 7, 7);
+    press(VK_INSERT, {VK_SHIFT});
+    EXPECT_EQ(windowText(edit), "one twoone");
+    setEditSelection(edit, 3, 7);
+    press(VK_DELETE, {VK_SHIFT});
+    EXPECT_EQ(windowText(edit), "oneone");
+    EXPECT_EQ(clipboardText(), " two");
+    setEditSelection(edit, 0, 3);
+    press(VK_INSERT);
+    press(VK_DELETE);
+    EXPECT_EQ(windowText(edit), "one") << "Insert alone does nothing, Delete alone deletes";
+    EXPECT_EQ(clipboardText(), " two");
+}
+
 TEST_F(EditClipboard, ReadOnlyNumberLimitAndPasswordFieldsKeepTheirRules) {
     HWND dialog = makeTopLevel();
     HWND shown = field(dialog, 10, ES_READONLY);

@@ -30,7 +30,7 @@ std::optional<uint32_t> keyOf(const std::string& name) {
         {"BACK", VK_ESCAPE}, {"ESCAPE", VK_ESCAPE}, {"UP", VK_UP},      {"DOWN", VK_DOWN},
         {"LEFT", VK_LEFT},   {"RIGHT", VK_RIGHT},   {"ENTER", VK_RETURN}, {"ACTION", VK_RETURN},
         {"APPS", VK_APPS},   {"MENU", VK_APPS},     {"TAB", VK_TAB},    {"BACKSPACE", VK_BACK},
-        {"DELETE", VK_DELETE}, {"HOME", VK_HOME},   {"END", VK_END},    {"PAGEUP", VK_PRIOR},
+        {"DELETE", VK_DELETE}, {"INSERT", VK_INSERT}, {"HOME", VK_HOME}, {"END", VK_END}, {"PAGEUP", VK_PRIOR},
         {"PAGEDOWN", VK_NEXT}, {"SHIFT", VK_SHIFT}, {"CTRL", VK_CONTROL}, {"CONTROL", VK_CONTROL},
         {"SPACE", VK_SPACE},
     };

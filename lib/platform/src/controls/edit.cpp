@@ -268,8 +268,13 @@ int collapsedOrStep(const EditState& s, bool right, bool byWord) {
 }
 
 // The clipboard keys go through their messages, so a program that
-// subclasses the edit sees a paste however it comes.
-std::optional<uint32_t> clipboardMessageOf(uint32_t key) {
+// subclasses the edit sees a paste however it comes. Besides Ctrl with C, X,
+// V and Z, the older chords: Ctrl+Insert copies, Shift+Insert pastes and
+// Shift+Delete cuts.
+std::optional<uint32_t> clipboardMessageOf(uint32_t key, bool ctrl, bool shift) {
+    if (key == VK_INSERT && ctrl != shift) return ctrl ? WM_COPY : WM_PASTE;
+    if (key == VK_DELETE && shift && !ctrl) return WM_CUT;
+    if (!ctrl) return std::nullopt;
     switch (key) {
     case VK_C:
         return WM_COPY;
@@ -288,7 +293,7 @@ std::optional<uint32_t> clipboardMessageOf(uint32_t key) {
 void onKeyDown(HWND hwnd, EditState& s, uint32_t key) {
     bool shift = keyIsDown(VK_SHIFT), ctrl = keyIsDown(VK_CONTROL);
     bool multi = isMultiLine(hwnd);
-    if (auto message = clipboardMessageOf(key); message && ctrl) {
+    if (auto message = clipboardMessageOf(key, ctrl, shift)) {
         sendMessage(hwnd, *message);
         return;
     }

@@ -30,6 +30,7 @@ std::optional<uint32_t> virtualKeyOf(SDL_Keycode key) {
     case SDLK_BACKSPACE: return VK_BACK;
     case SDLK_TAB: return VK_TAB;
     case SDLK_DELETE: return VK_DELETE;
+    case SDLK_INSERT: return VK_INSERT;
     case SDLK_HOME: return VK_HOME;
     case SDLK_END: return VK_END;
     case SDLK_PAGEUP: return VK_PRIOR;

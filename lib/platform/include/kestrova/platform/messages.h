@@ -155,6 +155,7 @@ enum VirtualKey : uint32_t {
     VK_UP = 0x26,
     VK_RIGHT = 0x27,
     VK_DOWN = 0x28,
+    VK_INSERT = 0x2D,
     VK_DELETE = 0x2E,
     VK_A = 0x41,
     VK_C = 0x43,
