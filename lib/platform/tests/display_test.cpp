@@ -43,6 +43,10 @@ TEST_F(Display, TheScreenShowsTheFrontWindowBetweenNavigationAndSoftKeyBars) {
     EXPECT_EQ(shot->pixel(200, 200), rgb(255, 255, 255));    // the window's own background
     EXPECT_NE(shot->pixel(120, 3), rgb(255, 255, 255));       // the navigation bar
     EXPECT_NE(shot->pixel(120, 318), rgb(255, 255, 255));     // the soft-key bar
+    int barMiddle = 320 - softKeyBarHeight() / 2;
+    EXPECT_EQ(shot->pixel(120, barMiddle), rgb(110, 110, 120)); // the divider between the keys
+    setSoftKeyVisible(top, 1, false);
+    EXPECT_NE(captureScreen()->pixel(120, barMiddle), rgb(110, 110, 120)) << "no divider beside one key";
     auto window = captureWindow(child);
     EXPECT_EQ(window->width(), 40);
     EXPECT_EQ(window->pixel(5, 5), rgb(0, 128, 0));

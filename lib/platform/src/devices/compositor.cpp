@@ -76,7 +76,9 @@ void drawSoftKeyBar(DeviceContext& dc, HWND fg) {
     dc.selectFont(chromeBoldFont());
     drawSoftKey(dc, keys->left, Rect{bar.left, bar.top, bar.width() / 2, bar.bottom}, DT_LEFT);
     drawSoftKey(dc, keys->right, Rect{bar.width() / 2, bar.top, bar.right, bar.bottom}, DT_RIGHT);
-    dc.drawLine({bar.width() / 2, bar.top + 5}, {bar.width() / 2, bar.bottom - 6}, rgb(110, 110, 120));
+    // The divider parts two keys; beside a single one it would part nothing.
+    if (keys->left.visible && keys->right.visible)
+        dc.drawLine({bar.width() / 2, bar.top + 5}, {bar.width() / 2, bar.bottom - 6}, rgb(110, 110, 120));
 }
 
 // A vibrating device shows a frame around its screen.
