@@ -285,7 +285,7 @@ TEST_F(AccountDialogsTest, AddAServiceChoosesTheNetworkThenRegistersTheAccountWh
     HWND add = screen("Add a Service");
     ASSERT_TRUE(add);
     HWND list = childById(add, AddServiceScreen::kTypeList);
-    ASSERT_EQ(sendMessage(list, LB_GETCOUNT, 0, 0), 1);
+    ASSERT_EQ(itemTexts(list), std::vector<std::string>{"XMPP\nXMPP / Jabber"}) << "two lines a row";
     ok(add);
     EXPECT_TRUE(shows("Select a service type")) << "nothing chosen, nothing happens";
     sendMessage(list, LB_SETCURSEL, 0, 0);

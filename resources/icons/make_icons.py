@@ -217,8 +217,31 @@ UPDATES_ICONS = {
     ],
 }
 
+def network(colour):
+    """A bridged network: two speech bubbles, the back one in the network's colour."""
+    return [
+        (rect(0.04, 0.08, 0.7, 0.56, 0.12), colour),
+        (polygon([(0.14, 0.52), (0.32, 0.52), (0.1, 0.72)]), colour),
+        (rect(0.32, 0.38, 0.96, 0.82, 0.12), (240, 240, 245)),
+        (polygon([(0.7, 0.78), (0.86, 0.78), (0.9, 0.96)]), (240, 240, 245)),
+    ]
+
+
+# The bridged networks, by the icon number of their row in the connection
+# plug-in's network table; each has a colour of its own.
+CONNECTION_ICONS = {
+    "CONTACT": SHELL_ICONS["CONTACT"],
+    "103": network((40, 110, 200)),
+    "104": network((230, 120, 30)),
+    "105": network((60, 160, 70)),
+    "106": network((230, 190, 30)),
+    "107": network((130, 60, 170)),
+    "108": network((40, 150, 150)),
+}
+
 ICONS_BY_MODULE = {
     "kestrova": SHELL_ICONS,
+    "connection": CONNECTION_ICONS,
     "messaging": MESSAGING_ICONS,
     "updates": UPDATES_ICONS,
 }

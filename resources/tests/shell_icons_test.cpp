@@ -51,4 +51,6 @@ INSTANTIATE_TEST_SUITE_P(
                       "kestrova/GROUP_CONTRACTED", "kestrova/MESSAGE_NONE", "kestrova/MESSAGE_UNREAD",
                       "kestrova/KESTORVA_GRAY", "kestrova/SP_OFFLINE", "kestrova/SP_ONLINE", "kestrova/SP_MESSAGES",
                       "kestrova/100", "kestrova/111", "kestrova/174", "messaging/101", "messaging/102",
-                      "messaging/103", "messaging/GROUP", "messaging/CHEVERON_UP", "updates/DOWNLOAD"));
+                      "messaging/103", "messaging/GROUP", "messaging/CHEVERON_UP", "updates/DOWNLOAD",
+                      "connection/CONTACT", "connection/103", "connection/104", "connection/105",
+                      "connection/106", "connection/107", "connection/108"));

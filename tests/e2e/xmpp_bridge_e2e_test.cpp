@@ -130,7 +130,7 @@ class XmppBridgeThroughTheProgram : public ::testing::Test {
         for (const std::string& w : descendants(form))
             if (className(w) == "LISTBOX") types = w;
         Rows offered = rows(types);
-        auto xmpp = std::find(offered.begin(), offered.end(), "XMPP - XMPP / Jabber");
+        auto xmpp = std::find(offered.begin(), offered.end(), "XMPP\nXMPP / Jabber");
         ASSERT_NE(xmpp, offered.end()) << joined(offered);
         EXPECT_EQ(request("select " + types + " " + std::to_string(xmpp - offered.begin())), "OK");
         EXPECT_EQ(request("softkey 1"), "OK");

@@ -9,6 +9,7 @@
 #include "kestrova/kit/texts.h"
 #include "kestrova/platform/controls.h"
 #include "kestrova/platform/menu_bar.h"
+#include "kestrova/platform/screen.h"
 #include "kestrova/platform/window.h"
 
 namespace kestrova::connection {
@@ -35,11 +36,12 @@ bool AddServiceScreen::build() {
     uint32_t count = kMaxTypes;
     RY_GetServiceTypes(types_.data(), &count);
     types_.resize(count);
-    // FIXME: each row is one line, "XMPP - XMPP / Jabber", without the
-    // type's icon; the two-line row with the icon is not drawn yet.
+    // Two lines a row (the field stack's list is that tall): the short name,
+    // then the display name in grey; the type's icon before them.
     for (HSERVICETYPE type : types_) {
-        std::string row = serviceTypeShortName(type) + " - " + serviceTypeDisplayName(type);
-        sendMessage(list_, LB_ADDSTRING, 0, reinterpret_cast<LParam>(row.c_str()));
+        int row = addItem(list_, serviceTypeShortName(type) + "\n" + serviceTypeDisplayName(type));
+        if (platform::IconPtr icon = serviceTypeIcon(type, smallIconSize()))
+            sendMessage(list_, LB_SETITEMICON, static_cast<WParam>(row), reinterpret_cast<LParam>(icon.get()));
     }
     layOut();
     setFocus(list_);

@@ -4,6 +4,7 @@
 
 #include "kestrova/kit/service_record.h"
 #include "kestrova/kit/texts.h"
+#include "kestrova/platform/icon_resources.h"
 
 namespace kestrova::connection {
 
@@ -27,6 +28,12 @@ std::string serviceTypeShortName(HSERVICETYPE type) {
 std::string serviceTypeDisplayName(HSERVICETYPE type) {
     RY_ServiceTypeData data = typeData(type);
     return data.displayName ? data.displayName : "";
+}
+
+platform::IconPtr serviceTypeIcon(HSERVICETYPE type, int size) {
+    RY_ServiceTypeData data = typeData(type);
+    if (!data.iconModule || !data.iconResource) return nullptr;
+    return platform::loadIcon(data.iconModule, platform::ResourceName{{}, data.iconResource}, size);
 }
 
 std::string serviceLabel(HSERVICE service) {
