@@ -2,6 +2,8 @@
 
 #include "control_test_support.h"
 #include "kestrova/platform/automation.h"
+#include "kestrova/platform/clock.h"
+#include "kestrova/platform/display.h"
 #include "kestrova/platform/menu_bar.h"
 
 using namespace testing_windows;
@@ -16,6 +18,17 @@ HWND field(HWND dialog, uintptr_t id, uint32_t style = 0, Rect rect = Rect::ofSi
 
 void setText(HWND edit, const char* text) {
     sendMessage(edit, WM_SETTEXT, 0, reinterpret_cast<LParam>(text));
+}
+
+// What the field shows, pixel by pixel.
+std::vector<Colour> looks(HWND edit) {
+    pumpPendingMessages();
+    auto shot = captureWindow(edit);
+    std::vector<Colour> pixels;
+    for (int y = 0; y < shot->height(); ++y)
+        for (int x = 0; x < shot->width(); ++x)
+            pixels.push_back(shot->pixel(x, y));
+    return pixels;
 }
 
 } // namespace
@@ -219,4 +232,34 @@ TEST_F(Edit, ATapPutsTheCaretAndADragSelects) {
     pointerUp({r.right - 2, r.top + 12});
     pumpPendingMessages();
     EXPECT_EQ(editSelection(edit), std::make_pair(0, 6));
+}
+
+TEST_F(Edit, TheCaretBlinksWhileFocusedAndStaysOnWhileTyping) {
+    using namespace std::chrono_literals;
+    VirtualClock clock;
+    HWND dialog = makeTopLevel();
+    HWND edit = field(dialog, 10), other = field(dialog, 11, 0, Rect::ofSize(10, 40, 200, 24));
+    setFocus(edit);
+    type("ab");
+    std::vector<Colour> on = looks(edit);
+    clock.advance(529ms);
+    EXPECT_EQ(looks(edit), on);
+    clock.advance(1ms);
+    std::vector<Colour> off = looks(edit);
+    EXPECT_NE(off, on) << "the caret went";
+    clock.advance(530ms);
+    EXPECT_EQ(looks(edit), on) << "and came back";
+    clock.advance(530ms);
+    EXPECT_EQ(looks(edit), off);
+    type("c");
+    std::vector<Colour> typed = looks(edit);
+    clock.advance(529ms);
+    EXPECT_EQ(looks(edit), typed) << "typing starts the blink over, with the caret shown";
+
+    setFocus(other);
+    std::vector<Colour> unfocused = looks(edit);
+    for (int i = 0; i < 3; ++i) {
+        clock.advance(530ms);
+        EXPECT_EQ(looks(edit), unfocused) << "no caret, no blinking, without the focus";
+    }
 }

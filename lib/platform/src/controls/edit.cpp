@@ -9,6 +9,7 @@
 #include "drawing/text_layout.h"
 #include "kestrova/platform/clipboard.h"
 #include "kestrova/platform/input.h"
+#include "kestrova/platform/message_loop.h"
 #include "kestrova/platform/scroll.h"
 #include "kestrova/platform/text.h"
 #include "kestrova/platform/window.h"
@@ -35,8 +36,19 @@ struct EditState : ControlBase {
     int scrollX = 0;     // single-line: pixels hidden on the left
     int firstLine = 0;   // multi-line: the top visible line
     int preferredX = -1; // the column Up and Down keep
+    bool caretHidden = false; // the off half of a blink
     EditUndo undo;
 };
+
+// The caret blinks while the field has the focus, and shows steadily again
+// (the blink starting over) whenever it moves or the text changes.
+constexpr uintptr_t kCaretTimer = 0xCA7;
+constexpr uint32_t kCaretBlinkMs = 530;
+
+void restartBlink(HWND hwnd, EditState& s) {
+    s.caretHidden = false;
+    if (focusWindow() == hwnd) setTimer(hwnd, kCaretTimer, kCaretBlinkMs);
+}
 
 struct View {
     std::string shown;           // UTF-8 as drawn (masked for passwords)
@@ -137,6 +149,7 @@ void setFirstLine(HWND hwnd, EditState& s, const View& v, int line) {
 // Scrolls so the caret is seen: sideways in a single line, by lines in a
 // multi-line edit.
 void showCaret(HWND hwnd, EditState& s) {
+    restartBlink(hwnd, s);
     View v = makeView(hwnd, s);
     Rect caret = v.layout->caretAt(byteOf(v, s.caret));
     if (isMultiLine(hwnd)) {
@@ -289,7 +302,6 @@ std::optional<uint32_t> clipboardMessageOf(uint32_t key, bool ctrl, bool shift) 
     }
 }
 
-// FIXME: the caret is drawn steady, without blinking.
 void onKeyDown(HWND hwnd, EditState& s, uint32_t key) {
     bool shift = keyIsDown(VK_SHIFT), ctrl = keyIsDown(VK_CONTROL);
     bool multi = isMultiLine(hwnd);
@@ -519,7 +531,7 @@ void paint(HWND hwnd, EditState& s) {
     if (isMultiLine(hwnd)) shown.bottom = v.area.top + visibleLines(hwnd, s) * fontOf(s).lineHeight();
     DeviceContext::ClipGuard clip(dc, shown);
     v.layout->draw(dc, origin, enabled ? colours::kWindowText : colours::kGrayText);
-    if (focused) {
+    if (focused && !s.caretHidden) {
         Rect caret = v.layout->caretAt(byteOf(v, s.caret)).offset(origin.x, origin.y);
         dc.fillRect({caret.left, caret.top, caret.left + controlLine(), caret.bottom}, colours::kWindowText);
     }
@@ -652,6 +664,27 @@ std::optional<LResult> onEditMessage(HWND hwnd, EditState& s, uint32_t message, 
     }
 }
 
+// Focus starts and stops the blink; the common handling of focus goes on.
+std::optional<LResult> onCaretMessage(HWND hwnd, EditState& s, uint32_t message, WParam wParam) {
+    switch (message) {
+    case WM_SETFOCUS:
+        s.caretHidden = false;
+        setTimer(hwnd, kCaretTimer, kCaretBlinkMs);
+        return std::nullopt;
+    case WM_KILLFOCUS:
+        killTimer(hwnd, kCaretTimer);
+        s.caretHidden = false;
+        return std::nullopt;
+    case WM_TIMER:
+        if (wParam != kCaretTimer) return std::nullopt;
+        s.caretHidden = !s.caretHidden;
+        invalidateRect(hwnd, nullptr, false);
+        return 0;
+    default:
+        return std::nullopt;
+    }
+}
+
 std::optional<LResult> onCapEditMessage(EditState& s, uint32_t message, WParam wParam) {
     if (!s.capEdit) return std::nullopt;
     if (message == CEM_UPCASENEXTWORD)
@@ -682,6 +715,7 @@ LResult editProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         onCreate(hwnd, *s, *reinterpret_cast<const CreateParams*>(lParam));
         return 0;
     }
+    if (auto r = onCaretMessage(hwnd, *s, message, wParam)) return *r;
     if (auto r = handleCommonMessage(hwnd, *s, message, wParam, lParam, {EN_SETFOCUS, EN_KILLFOCUS}))
         return *r;
     if (auto r = onEditMessage(hwnd, *s, message, wParam, lParam)) return *r;
