@@ -67,6 +67,30 @@ TEST_F(OnScreen, APopupMenuIsWalkedWithTheKeysAndSkipsSeparatorsAndGreyedEntries
     EXPECT_EQ(foregroundWindow(), owner);  // the menu is gone and the owner in front again
 }
 
+TEST_F(OnScreen, AMenuTallerThanTheScreenScrollsWithTheSelectionAndTheWheel) {
+    HWND owner = makeTopLevel("Kestrova", Rect::ofSize(0, 26, 240, 268));
+    UniqueMenu menu(createPopupMenu());
+    for (int i = 1; i <= 40; ++i) appendMenu(menu.get(), MF_STRING, i, "Entry " + std::to_string(i));
+    auto tapRow = [](bool top) {
+        Rect r = windowRect(focusWindow());  // the open menu has the keys
+        tap({r.left + 20, top ? r.top + 4 : r.bottom - 4});
+    };
+    // Up from the first entry goes round to the last, and the menu follows it.
+    Script last{{[] { pressKey(VK_UP); }, [] { saveScreenPng(screenshots() / "popup-menu-scrolled.png"); },
+                 [&] { tapRow(false); }}};
+    postScript(owner, last);
+    EXPECT_EQ(trackPopupMenu(menu.get(), TPM_RETURNCMD, {0, 26}, owner), 40) << "the bottom row is the last entry";
+    Script topRow{{[] { pressKey(VK_UP); }, [&] { tapRow(true); }}};
+    postScript(owner, topRow);
+    int shownFirst = trackPopupMenu(menu.get(), TPM_RETURNCMD, {0, 26}, owner);
+    EXPECT_GT(shownFirst, 20) << "the top row is one of the last entries, not the first";
+    EXPECT_LT(shownFirst, 40);
+    // The wheel scrolls without moving the selection.
+    Script wheel{{[] { mouseWheel(-2 * WHEEL_DELTA); }, [&] { tapRow(true); }}};
+    postScript(owner, wheel);
+    EXPECT_EQ(trackPopupMenu(menu.get(), TPM_RETURNCMD, {0, 26}, owner), 7) << "two notches, three entries each";
+}
+
 TEST_F(OnScreen, BackDismissesAPopupMenuAndTheLeftSoftKeySelects) {
     HWND owner = makeTopLevel();
     UniqueMenu menu(createPopupMenu());

@@ -8,6 +8,7 @@
 #include "kestrova/platform/menu_bar.h"
 #include "kestrova/platform/modal.h"
 #include "kestrova/platform/screen.h"
+#include "kestrova/platform/scroll.h"
 #include "kestrova/platform/window.h"
 
 namespace kestrova::platform {
@@ -19,6 +20,7 @@ struct MenuSession {
     HMENU menu;
     std::vector<MenuItem> items;
     int selected = -1;
+    int top = 0;  // the first row shown: a menu taller than the screen scrolls
     int result = 0;
     bool done = false;
     int rowHeight = 20;
@@ -27,6 +29,24 @@ struct MenuSession {
 bool selectable(const MenuItem& item) { return !(item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED)); }
 
 MenuSession* sessionOf(HWND hwnd) { return reinterpret_cast<MenuSession*>(userData(hwnd)); }
+
+int shownRows(HWND hwnd, const MenuSession& s) {
+    return std::max(1, (clientRect(hwnd).height() - 2) / s.rowHeight);
+}
+
+void scrollTo(HWND hwnd, MenuSession& s, int top) {
+    int last = std::max(0, static_cast<int>(s.items.size()) - shownRows(hwnd, s));
+    s.top = std::clamp(top, 0, last);
+    invalidateRect(hwnd, nullptr, true);
+}
+
+// Keeps the selected row on the screen.
+void showSelection(HWND hwnd, MenuSession& s) {
+    if (s.selected < s.top)
+        scrollTo(hwnd, s, s.selected);
+    else if (s.selected >= s.top + shownRows(hwnd, s))
+        scrollTo(hwnd, s, s.selected - shownRows(hwnd, s) + 1);
+}
 
 void moveSelection(HWND hwnd, MenuSession& s, int step) {
     int n = static_cast<int>(s.items.size());
@@ -37,6 +57,7 @@ void moveSelection(HWND hwnd, MenuSession& s, int step) {
             break;
         }
     }
+    showSelection(hwnd, s);
     invalidateRect(hwnd, nullptr, true);
 }
 
@@ -45,7 +66,8 @@ void choose(HWND hwnd, MenuSession& s) {
     const MenuItem& item = s.items[s.selected];
     if (item.popup) {
         Rect r = windowRect(hwnd);
-        int command = runPopupMenu(item.popup, TPM_RETURNCMD, {r.left + 16, r.top + s.selected * s.rowHeight}, hwnd);
+        int command =
+            runPopupMenu(item.popup, TPM_RETURNCMD, {r.left + 16, r.top + (s.selected - s.top) * s.rowHeight}, hwnd);
         if (!command) return;
         s.result = command;
     } else {
@@ -61,15 +83,16 @@ void paint(HWND hwnd, MenuSession& s) {
     dc.fillRect(client, colours::kWindow);
     dc.frameRect(client, colours::kDarkShadow);
     dc.selectFont(chromeFontForMenus());
-    for (size_t i = 0; i < s.items.size(); ++i) {
-        const MenuItem& item = s.items[i];
-        Rect row = Rect::ofSize(1, 1 + static_cast<int>(i) * s.rowHeight, client.width() - 2, s.rowHeight);
+    int end = std::min(static_cast<int>(s.items.size()), s.top + shownRows(hwnd, s));
+    for (int i = s.top; i < end; ++i) {
+        const MenuItem& item = s.items[static_cast<size_t>(i)];
+        Rect row = Rect::ofSize(1, 1 + (i - s.top) * s.rowHeight, client.width() - 2, s.rowHeight);
         if (item.flags & MF_SEPARATOR) {
             dc.drawLine({row.left + 4, row.top + s.rowHeight / 2}, {row.right - 4, row.top + s.rowHeight / 2},
                         colours::kShadow);
             continue;
         }
-        bool highlighted = static_cast<int>(i) == s.selected;
+        bool highlighted = i == s.selected;
         if (highlighted) dc.fillRect(row, colours::kHighlight);
         dc.setTextColour(!selectable(item) ? colours::kGrayText
                          : highlighted     ? colours::kHighlightText
@@ -78,6 +101,11 @@ void paint(HWND hwnd, MenuSession& s) {
         dc.drawText(item.text, Rect{row.left + 18, row.top, row.right - 14, row.bottom}, DT_SINGLELINE | DT_VCENTER);
         if (item.popup) dc.drawText("\u25B8", Rect{row.left, row.top, row.right - 4, row.bottom}, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
     }
+    // Rows hidden above or below: a small arrow in that corner says so.
+    dc.setTextColour(colours::kGrayText);
+    Rect corners = client.inset(4, 0);
+    if (s.top > 0) dc.drawText("\u25B4", corners, DT_SINGLELINE | DT_TOP | DT_RIGHT);
+    if (end < static_cast<int>(s.items.size())) dc.drawText("\u25BE", corners, DT_SINGLELINE | DT_BOTTOM | DT_RIGHT);
 }
 
 LResult menuProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
@@ -111,8 +139,11 @@ LResult menuProc(HWND hwnd, uint32_t message, WParam wParam, LParam lParam) {
         if (loWord(wParam) == IDOK) choose(hwnd, *s);
         else s->done = true;
         return 0;
+    case WM_MOUSEWHEEL:
+        scrollTo(hwnd, *s, s->top - wheelLines(wParam));
+        return 0;
     case WM_LBUTTONDOWN: {
-        int row = yOf(lParam) / s->rowHeight;
+        int row = s->top + (yOf(lParam) - 1) / s->rowHeight;
         if (row >= 0 && row < static_cast<int>(s->items.size())) {
             s->selected = row;
             choose(hwnd, *s);
@@ -135,7 +166,9 @@ Rect placement(const MenuSession& s, uint32_t flags, Point at) {
     for (auto& item : s.items) width = std::max(width, measureText(chromeFontForMenus(), stripMnemonics(item.text)).width + 40);
     Rect area = workArea();
     width = std::min(width, area.width());
-    int height = std::min(static_cast<int>(s.items.size()) * s.rowHeight + 2, area.height());
+    // Whole rows only: a taller menu scrolls.
+    int rowsThatFit = std::max(1, (area.height() - 2) / s.rowHeight);
+    int height = std::min(static_cast<int>(s.items.size()), rowsThatFit) * s.rowHeight + 2;
     int x = (flags & TPM_RIGHTALIGN) ? at.x - width : at.x;
     int y = (flags & TPM_BOTTOMALIGN) ? at.y - height : at.y;
     x = std::clamp(x, area.left, area.right - width);

